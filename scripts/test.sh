@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and
+# UndefinedBehaviorSanitizer, runs every test through CTest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAGAT_SANITIZE=ON -DAGAT_WERROR=ON
+cmake --build build/asan
+ctest --test-dir build/asan --output-on-failure -j2

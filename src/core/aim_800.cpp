@@ -1,0 +1,161 @@
+// The AIM track: 6464 little-endian 16-bit cells. A cell below $100 is a byte of the track
+// stream, $100 the synchronising byte that opens a field prologue, $200 the end of the
+// track (the stream goes on at cell 0), and a cell above $200 is skipped. The track is
+// only ever read and rewritten in place: the codec never creates its structure.
+#include "core/aim_800.h"
+
+#include <array>
+
+#include "core/track_checksum.h"
+
+namespace agat {
+namespace {
+
+constexpr std::int32_t CELLS = static_cast<std::int32_t>(AIM_TRACK_CELLS);
+constexpr std::int32_t LAST_CELL = CELLS - 1;
+constexpr int SECTORS = MAXSECTOR + 1;
+
+constexpr std::uint16_t MARK = 0x100;
+constexpr std::uint16_t END_OF_TRACK = 0x200;
+constexpr std::uint8_t ADDRESS_PROLOG = 0x95;  // $100 $95 $6A
+constexpr std::uint8_t DATA_PROLOG = 0x6A;     // $100 $6A $95
+constexpr std::uint8_t CLOSING = 0x5A;         // the last cell of both kinds of field
+constexpr std::int32_t DATA_SEARCH = 256;      // start positions tried for a data prologue
+
+// The scan of one track record: the position of every sector's data, found in one pass
+// over the stream that starts at cell 0.
+class AimTrack {
+ public:
+  explicit AimTrack(const std::uint8_t* AIMTRACK) : AIMTRACK_(AIMTRACK) { FIND_AF(); }
+
+  std::uint16_t cell(std::int32_t O) const { return get_le16(AIMTRACK_ + 2 * O); }
+
+  // Position of the first data cell of each sector's data field, or -1.
+  const std::array<std::int32_t, SECTORS>& DF() const { return DF_; }
+
+  // Moves O to the next cell of the stream: past the end-of-track cell or cell 6463 to cell
+  // 0, then over every cell of $200 or more. FIN is set by an advance that wraps round to
+  // STARTPOINT, whether or not cell 0 itself can be stopped on; for a record whose cell 0
+  // belongs to the stream that is exactly an advance that lands on cell 0, and it also ends
+  // the pass over a record whose cell 0 is $200 or more. An advance that wraps a second time
+  // has crossed a record without a single stream cell; it stops at cell 0.
+  void NEXTOFS(std::int32_t& O) {
+    int wraps = 0;
+    do {
+      if (cell(O) == END_OF_TRACK || O == LAST_CELL) {
+        O = STARTPOINT;
+        if (++wraps == 2) break;
+      } else {
+        ++O;
+      }
+    } while (cell(O) >= END_OF_TRACK);
+    if (wraps != 0) FIN_ = true;
+  }
+
+ private:
+  // True when cell F opens the prologue $100 S (not S); T is then the cell after it.
+  bool IS_PROLOG(std::uint8_t S, std::int32_t F, std::int32_t& T) {
+    T = F;
+    if (cell(T) != MARK) return false;
+    NEXTOFS(T);
+    if (cell(T) != S) return false;
+    NEXTOFS(T);
+    if (cell(T) != static_cast<std::uint8_t>(~S)) return false;
+    NEXTOFS(T);
+    return true;
+  }
+
+  // The first data cell of the data field whose prologue starts at one of the 256 cells
+  // from POS on, counted plainly (flagged cells included); past cell 6463 the count goes
+  // on at cell 0. -1 when there is none.
+  std::int32_t FIND_DF(std::int32_t POS) {
+    for (std::int32_t k = 0; k < DATA_SEARCH; ++k) {
+      std::int32_t T;
+      if (IS_PROLOG(DATA_PROLOG, (POS + k) % CELLS, T)) return T;
+    }
+    return -1;
+  }
+
+  // One pass over the stream. Every advance can end it, also those made while a field is
+  // examined, so a field that runs over the end of the stream is still taken whole. When a
+  // sector number occurs twice, the later address field decides, found data or not.
+  void FIND_AF() {
+    DF_.fill(-1);
+    std::int32_t POS = STARTPOINT;
+    FIN_ = false;
+    do {
+      std::int32_t T;
+      if (IS_PROLOG(ADDRESS_PROLOG, POS, T)) {
+        POS = T;       // volume
+        NEXTOFS(POS);  // track
+        NEXTOFS(POS);  // sector
+        const std::uint16_t s = cell(POS);
+        if (s <= MAXSECTOR) {
+          NEXTOFS(POS);
+          if (cell(POS) == CLOSING) DF_[s] = FIND_DF(POS);
+        }
+      }
+      NEXTOFS(POS);
+    } while (!FIN_);
+  }
+
+  static constexpr std::int32_t STARTPOINT = 0;
+
+  const std::uint8_t* AIMTRACK_;
+  std::array<std::int32_t, SECTORS> DF_{};
+  bool FIN_ = false;
+};
+
+}  // namespace
+
+// A sector is taken only from 256 plain data cells followed by its checksum and $5A; a
+// data field that starts at cell 0 counts as not found.
+void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8_t /*T*/,
+                       TTRACK& B) {
+  AimTrack track(record.data());
+  for (int S = 0; S < SECTORS; ++S) {
+    std::int32_t POS = track.DF()[S];
+    bool bad = POS <= 0;
+    for (int O = 0; O < 256 && !bad; ++O) {
+      const std::uint16_t c = track.cell(POS);
+      bad = c > 0xFF;
+      B[S][O] = static_cast<std::uint8_t>(c);
+      track.NEXTOFS(POS);
+    }
+    if (!bad && track.cell(POS) != CALCCRC(B[S])) bad = true;
+    if (!bad) {
+      track.NEXTOFS(POS);
+      bad = track.cell(POS) != CLOSING;
+    }
+    if (bad) B[S].fill(UNREAD_FILL);
+  }
+}
+
+// Only the data, checksum and closing cells of the sectors that can be located change.
+// Cells of $200 or more are never written, so the stream, and with it every advance, stays
+// as the scan found it while cells are rewritten.
+void AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE> record, std::uint8_t /*T*/,
+                        const TTRACK& B) {
+  AimTrack track(record.data());
+  for (int S = 0; S < SECTORS; ++S) {
+    std::int32_t SK = track.DF()[S];
+    if (SK <= 0) continue;
+    // The 256 data cells, the checksum cell and the closing cell. An advance stops on a
+    // flagged cell only in a record that has no stream cell to stop on; such a sector is
+    // left alone.
+    std::array<std::int32_t, 258> at;
+    bool flagged = false;
+    for (std::size_t i = 0; i < at.size(); ++i) {
+      if (i != 0) track.NEXTOFS(SK);
+      at[i] = SK;
+      flagged = flagged || track.cell(SK) >= END_OF_TRACK;
+    }
+    if (flagged) continue;
+    const auto put = [&](std::size_t i, std::uint8_t v) { put_le16(record.data() + 2 * at[i], v); };
+    for (std::size_t O = 0; O < 256; ++O) put(O, B[S][O]);
+    put(256, CALCCRC(B[S]));
+    put(257, CLOSING);
+  }
+}
+
+}  // namespace agat

@@ -1,0 +1,24 @@
+// One track of an 800 KB AIM image: 6464 little-endian 16-bit cells holding the track's
+// byte stream together with its mark ($100) and end-of-track ($200) flags.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "core/world_formats.h"
+
+namespace agat {
+
+inline constexpr std::size_t AIM_TRACK_CELLS = 6464;
+inline constexpr std::size_t ATRSIZE = AIM_TRACK_CELLS * 2;  // 12928 bytes
+
+// Decodes the 21 sectors of one track record into B; a sector that cannot be
+// located or fails its checks is 256 bytes $BD. T is not used.
+void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8_t T, TTRACK& B);
+
+// Updates an existing track record in place: the data, checksum and closing cells of
+// every sector that can be located are rewritten from B; nothing else changes.
+void AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE> record, std::uint8_t T, const TTRACK& B);
+
+}  // namespace agat

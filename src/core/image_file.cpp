@@ -1,0 +1,189 @@
+#include "core/image_file.h"
+
+#include <cstring>
+#include <span>
+#include <vector>
+
+#include "core/aim_800.h"
+#include "core/cp1251_literal.h"
+#include "core/file_control_messages.h"
+#include "core/host_file_io.h"
+#include "core/nibble_140.h"
+#include "core/nibble_800.h"
+
+namespace agat {
+
+TPROGRESSPROC PROGRESSPROC = nullptr;
+
+namespace {
+
+// Bytes one track takes in the file.
+std::size_t track_record_size(TIMAGET type) {
+  switch (type) {
+    case ITN140:
+      return NIB140_TRACK_SIZE;
+    case ITN800:
+      return NIB800_TRACK_SIZE;
+    case ITA800:
+      return ATRSIZE;
+    default:
+      return (IMAGEDESC[type].NSC + 1) * sizeof(TSECTOR);
+  }
+}
+
+std::size_t track_count(TIMAGET type) { return IMAGEDESC[type].NTR + 1u; }
+
+void report_progress(int track, int last_track) {
+  if (PROGRESSPROC == nullptr) return;
+  // T x 100 / last track, rounded to the nearest integer (there are no halves here).
+  const int percent = last_track == 0 ? 100 : (track * 200 + last_track) / (2 * last_track);
+  PROGRESSPROC(static_cast<std::uint8_t>(percent));
+}
+
+std::string image_path(const TMEDIA& md) { return md.HOSTPATH + md.IMAGENAME; }
+
+// The whole image file is read into one buffer that lives for the program's run.
+std::vector<std::uint8_t>& file_buffer() {
+  static std::vector<std::uint8_t> buffer;
+  return buffer;
+}
+
+void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, TTRACK& out,
+                  int sectors) {
+  switch (type) {
+    case ITN140:
+      NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE>(record, NIB140_TRACK_SIZE),
+                        track, out);
+      break;
+    case ITN800:
+      NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE),
+                        track, out);
+      break;
+    case ITA800:
+      AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE>(record, ATRSIZE), track, out);
+      break;
+    default:
+      std::memcpy(out.data(), record, sectors * sizeof(TSECTOR));
+      break;
+  }
+}
+
+void encode_track(TIMAGET type, std::uint8_t* record, std::uint8_t track, const TTRACK& in,
+                  int sectors) {
+  switch (type) {
+    case ITN140:
+      NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE>(record, NIB140_TRACK_SIZE),
+                         track, in);
+      break;
+    case ITN800:
+      NIB_WRITE_TRACK800(std::span<std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE),
+                         track, in);
+      break;
+    case ITA800:
+      AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE>(record, ATRSIZE), track, in);
+      break;
+    default:
+      std::memcpy(record, in.data(), sectors * sizeof(TSECTOR));
+      break;
+  }
+}
+
+// Geometry and type must agree, or the track loops below would leave the arrays.
+bool geometry_is_sound(const TMEDIA& md) {
+  return md.IMAGET < IMAGE_TYPE_COUNT && md.NUMTR == IMAGEDESC[md.IMAGET].NTR &&
+         md.NUMSC == IMAGEDESC[md.IMAGET].NSC;
+}
+
+}  // namespace
+
+std::size_t image_data_size(TIMAGET type) { return track_count(type) * track_record_size(type); }
+
+void FC_LOADMEDIA(TMEDIA& MD) {
+  if (MD.MEDIAT != MDIMAGE) return;
+  if (!geometry_is_sound(MD)) {
+    report_critical("Чтение образа: неизвестный тип образа"_w);
+    return;
+  }
+  auto& data = file_buffer();
+  const std::size_t record = track_record_size(MD.IMAGET);
+  switch (read_file_prefix(image_path(MD), image_data_size(MD.IMAGET), data)) {
+    case FileIoResult::ok:
+      break;
+    case FileIoResult::open_failed:
+      report_critical("Чтение образа: ошибка открытия файла"_w);
+      return;
+    default:
+      report_critical("Чтение образа: ошибка чтения файла (файл короче образа)"_w);
+      return;
+  }
+  for (int t = 0; t <= MD.NUMTR; ++t) {
+    decode_track(MD.IMAGET, data.data() + t * record, static_cast<std::uint8_t>(t), MD.MASS[t],
+                 MD.NUMSC + 1);
+    report_progress(t, MD.NUMTR);
+  }
+}
+
+void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
+  if (MD.MEDIAT != MDIMAGE) return;
+  if (!geometry_is_sound(MD)) {
+    report_critical("Запись образа: неизвестный тип образа"_w);
+    return;
+  }
+  const std::string path = image_path(MD);
+  const std::size_t record = track_record_size(MD.IMAGET);
+  const std::size_t data_size = image_data_size(MD.IMAGET);
+  auto& data = file_buffer();
+
+  if (CREATEENABLE) {
+    // An AIM track is updated inside the record already on disk; there is none here.
+    if (MD.IMAGET == ITA800) {
+      report_critical("Запись образа: образ AIM не может быть создан"_w);
+      return;
+    }
+    data.assign(data_size, 0);
+  } else {
+    switch (read_file(path, data)) {
+      case FileIoResult::ok:
+        break;
+      case FileIoResult::open_failed:
+        report_critical("Запись образа: ошибка открытия файла"_w);
+        return;
+      default:
+        report_critical("Запись образа: ошибка чтения файла"_w);
+        return;
+    }
+    if (data.size() < data_size) {
+      // Plain and nibble tracks are written whole; AIM tracks need the old record.
+      if (MD.IMAGET == ITA800) {
+        report_critical("Запись образа: файл образа AIM короче образа"_w);
+        return;
+      }
+      data.resize(data_size, 0);
+    }
+  }
+
+  for (int t = 0; t <= MD.NUMTR; ++t) {
+    encode_track(MD.IMAGET, data.data() + t * record, static_cast<std::uint8_t>(t), MD.MASS[t],
+                 MD.NUMSC + 1);
+    report_progress(t, MD.NUMTR);
+  }
+
+  const FileIoResult result = CREATEENABLE ? create_file(path, data.data(), data.size())
+                                           : replace_file(path, data.data(), data.size());
+  switch (result) {
+    case FileIoResult::ok:
+      break;
+    case FileIoResult::exists:
+      report_critical("Запись образа: такой файл уже существует"_w);
+      break;
+    case FileIoResult::open_failed:
+      report_critical("Запись образа: ошибка открытия файла"_w);
+      break;
+    default:
+      report_critical(CREATEENABLE ? "Запись образа: ошибка записи файла"_w
+                                   : "Запись образа: ошибка записи файла, файл образа не изменён"_w);
+      break;
+  }
+}
+
+}  // namespace agat

@@ -1,0 +1,279 @@
+// The 140 KB nibble track: the DOS 3.3 16-sector format as a circular record of 6656 disk
+// bytes. Address fields carry volume, track, physical sector and checksum in 4-and-4 code;
+// data fields carry 342 chained six-bit values in 6-and-2 group code.
+#include "core/nibble_140.h"
+
+#include <algorithm>
+#include <array>
+
+namespace agat {
+namespace {
+
+constexpr std::int32_t TRACK_SIZE = static_cast<std::int32_t>(NIB140_TRACK_SIZE);
+constexpr int SECTORS = 16;
+constexpr int BUF2_SIZE = 86;
+
+using TRAW = std::span<const std::uint8_t, NIB140_TRACK_SIZE>;
+
+// The 64 valid disk bytes in ascending order: six-bit value -> disk byte.
+constexpr std::array<std::uint8_t, 64> TABLW = {
+    0x96, 0x97, 0x9A, 0x9B, 0x9D, 0x9E, 0x9F, 0xA6, 0xA7, 0xAB, 0xAC, 0xAD, 0xAE,
+    0xAF, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7, 0xB9, 0xBA, 0xBB, 0xBC, 0xBD, 0xBE,
+    0xBF, 0xCB, 0xCD, 0xCE, 0xCF, 0xD3, 0xD6, 0xD7, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD,
+    0xDE, 0xDF, 0xE5, 0xE6, 0xE7, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF2,
+    0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
+
+// Set in a TABLR entry for the disk bytes below $96, which have no value at all: a data
+// field that holds one fails. The low byte of every entry is the value proper.
+constexpr std::uint16_t NO_VALUE = 0x100;
+
+// Disk byte -> six-bit value. The 42 bytes of $96..$FF that are not valid disk bytes
+// stand for themselves, so a damaged field decodes to something and fails its checksum.
+constexpr std::array<std::uint16_t, 256> TABLR = [] {
+  std::array<std::uint16_t, 256> t{};
+  for (int b = 0; b < 256; ++b) t[b] = static_cast<std::uint16_t>(b < 0x96 ? NO_VALUE : b);
+  for (int v = 0; v < 64; ++v) t[TABLW[v]] = static_cast<std::uint16_t>(v);
+  return t;
+}();
+
+// The DOS 3.3 interleave: logical -> physical sector and back.
+constexpr std::array<std::uint8_t, SECTORS> LG2PH = {0, 13, 11, 9, 7, 5, 3, 1,
+                                                     14, 12, 10, 8, 6, 4, 2, 15};
+constexpr std::array<std::uint8_t, SECTORS> PH2LG = {0, 7, 14, 6, 13, 5, 12, 4,
+                                                     11, 3, 10, 2, 9, 1, 8, 15};
+
+constexpr std::uint8_t VOLUME = 0xFE;
+constexpr std::int32_t LEAD_GAP = 128;  // $FF bytes before the first address field
+constexpr std::int32_t GAP2 = 5;        // between an address field and its data field
+constexpr std::int32_t GAP3 = 40;       // after every data field
+constexpr std::uint8_t FILL = 0xFF;
+
+// A sector split into the 342 six-bit values of its data field.
+struct Nibbles {
+  std::array<std::uint8_t, 256> BUF1{};        // byte i shifted right by 2
+  std::array<std::uint8_t, BUF2_SIZE> BUF2{};  // the low two bits of three bytes each
+};
+
+// Turns 6655 into 0: the record is circular.
+void NEXTOFS(std::int32_t& A) {
+  if (++A == TRACK_SIZE) A = 0;
+}
+
+// The DOS 3.3 prenibble. The counter y runs 1, 0, 255, ..., 0 (258 steps), so BUF2[x] ends
+// up holding the low bits of bytes 85-x, 171-x and 257-x (bit 0 of the byte in the higher
+// bit of each pair); entries 0 and 1 take bytes 1 and 0 twice, the first time in bits 5..4.
+void CODER(const TSECTOR& B_SEC, Nibbles& n) {
+  int x = 0;
+  std::uint8_t y = 2;
+  for (;;) {
+    --y;
+    const std::uint8_t b = B_SEC[y];
+    n.BUF2[x] = static_cast<std::uint8_t>((n.BUF2[x] << 1) | (b & 1));
+    n.BUF2[x] = static_cast<std::uint8_t>((n.BUF2[x] << 1) | ((b >> 1) & 1));
+    n.BUF1[y] = static_cast<std::uint8_t>(b >> 2);
+    if (++x == BUF2_SIZE) {
+      x = 0;
+      if (y == 0) break;
+    }
+  }
+  for (auto& v : n.BUF2) v &= 0x3F;
+}
+
+// The exact inverse of CODER. Values read from a damaged field may exceed six bits; the
+// bits shifted out of the byte are lost, as on the real machine.
+void DECODER(Nibbles& n, TSECTOR& B_SEC) {
+  int x = BUF2_SIZE - 1;
+  for (int i = 0; i < 256; ++i) {
+    const std::uint8_t low = n.BUF2[x];
+    B_SEC[i] = static_cast<std::uint8_t>((n.BUF1[i] << 2) | ((low & 1) << 1) | ((low >> 1) & 1));
+    n.BUF2[x] = static_cast<std::uint8_t>(low >> 2);
+    x = x == 0 ? BUF2_SIZE - 1 : x - 1;
+  }
+}
+
+// Looks for the next D5 AA pair from ANGLE on, all the way round the record. On success
+// ANGLE is the position of the $D5 and the result is the byte after the $AA; otherwise
+// ANGLE is -1 and the result 0.
+std::uint8_t WAIT_FIELD(TRAW TR, std::int32_t& ANGLE) {
+  std::int32_t A = ANGLE;
+  do {
+    if (TR[A] == 0xD5) {
+      std::int32_t next = A;
+      NEXTOFS(next);
+      if (TR[next] == 0xAA) {
+        ANGLE = A;
+        NEXTOFS(next);
+        return TR[next];
+      }
+    }
+    NEXTOFS(A);
+  } while (A != ANGLE);
+  ANGLE = -1;
+  return 0;
+}
+
+// Forward distance from position `from` to position `to` on the circular record.
+std::int32_t distance(std::int32_t from, std::int32_t to) {
+  return to >= from ? to - from : to + TRACK_SIZE - from;
+}
+
+// Decodes the fields of one record. The scan position DA is counted from the start of the
+// pass without wrapping (DA / 6656 full turns have been made), while `angle` is the same
+// place on the circular record; the pass ends once DA has gone all the way round.
+class TrackReader {
+ public:
+  TrackReader(TRAW rec, TTRACK& B) : rec_(rec), B_(B) {}
+
+  void run() {
+    std::int32_t DA = 0;
+    while (DA < TRACK_SIZE) {
+      std::int32_t angle = DA % TRACK_SIZE;
+      std::uint8_t RB = WAIT_FIELD(rec_, angle);
+      if (angle < 0) return;  // no D5 AA pair anywhere on the track
+      const std::int32_t mark = DA + distance(DA % TRACK_SIZE, angle);
+      // A mark that is not an address prologue, or an address field that is rejected, is
+      // passed by one byte; every scan position up to the mark would find the same mark
+      // again with the same outcome, so the scan moves straight past it.
+      if (RB != 0x96) {
+        DA = mark + 1;
+        continue;
+      }
+      start(mark + 3);
+      CURSEC_ = 0xFF;
+      ADR_FIELD();
+      if (CURSEC_ >= SECTORS) {
+        DA = mark + 1;
+        continue;
+      }
+      // The data field of this sector is the first mark after the address field, however far.
+      DA = pos_;
+      angle = DISKANGLE_;
+      RB = WAIT_FIELD(rec_, angle);
+      if (RB == 0xAD) {
+        start(DA + distance(DISKANGLE_, angle) + 3);
+        DA = DATA_FIELD() ? pos_ : DA + 1;
+      }
+      // Otherwise DA stays just after the address field and the mark is examined again.
+    }
+  }
+
+ private:
+  void start(std::int32_t pos) {
+    pos_ = pos;
+    DISKANGLE_ = pos % TRACK_SIZE;
+  }
+
+  std::uint8_t GETBYTE() {
+    const std::uint8_t b = rec_[DISKANGLE_];
+    NEXTOFS(DISKANGLE_);
+    ++pos_;
+    return b;
+  }
+
+  // 4-and-4 code: the odd bits of the value in the first byte, the even bits in the second.
+  std::uint8_t GETFMBYTE() {
+    const std::uint8_t first = GETBYTE();
+    return static_cast<std::uint8_t>(((first & 0x55) << 1) | (GETBYTE() & 0x55));
+  }
+
+  // Volume and track are not compared with anything, and the third epilogue byte is not
+  // examined. On acceptance CURSEC is the logical sector.
+  void ADR_FIELD() {
+    const std::uint8_t volume = GETFMBYTE();
+    const std::uint8_t track = GETFMBYTE();
+    const std::uint8_t sector = GETFMBYTE();
+    const std::uint8_t checksum = GETFMBYTE();
+    const std::uint8_t e1 = GETBYTE();
+    const std::uint8_t e2 = GETBYTE();
+    GETBYTE();
+    if (e1 == 0xDE && e2 == 0xAA && (volume ^ track ^ sector) == checksum && sector < SECTORS) {
+      CURSEC_ = PH2LG[sector];
+    }
+  }
+
+  // Undoes the chaining of the 342 values, checks the checksum byte and the epilogue, and
+  // stores the sector only when all of them are right.
+  bool DATA_FIELD() {
+    std::uint16_t R = 0;
+    std::uint16_t invalid = 0;  // NO_VALUE once a byte below $96 was read
+    const auto next_value = [&] {
+      const std::uint16_t v = TABLR[GETBYTE()];
+      invalid |= v;
+      R = static_cast<std::uint16_t>((R ^ v) & 0xFF);
+      return static_cast<std::uint8_t>(R);
+    };
+    for (int i = BUF2_SIZE - 1; i >= 0; --i) n_.BUF2[i] = next_value();
+    for (int i = 0; i < 256; ++i) n_.BUF1[i] = next_value();
+    const std::uint16_t check = TABLR[GETBYTE()];
+    if (((invalid | check) & NO_VALUE) != 0 || check != R) return false;
+    const std::uint8_t e1 = GETBYTE();
+    const std::uint8_t e2 = GETBYTE();
+    GETBYTE();
+    if (e1 != 0xDE || e2 != 0xAA) return false;
+    DECODER(n_, B_SEC_);
+    B_[CURSEC_] = B_SEC_;
+    return true;
+  }
+
+  TRAW rec_;
+  TTRACK& B_;
+  std::int32_t pos_ = 0;        // current position, counted without wrapping
+  std::int32_t DISKANGLE_ = 0;  // the same position on the record
+  std::uint8_t CURSEC_ = 0xFF;
+  Nibbles n_;
+  TSECTOR B_SEC_{};
+};
+
+}  // namespace
+
+void NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE> record, std::uint8_t /*T*/,
+                       TTRACK& B) {
+  for (int s = 0; s < SECTORS; ++s) B[s].fill(UNREAD_FILL);
+  TrackReader(record, B).run();
+}
+
+void NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::uint8_t T,
+                        const TTRACK& B) {
+  std::ranges::fill(record, FILL);
+  std::int32_t pos = LEAD_GAP;
+  const auto PUTBYTE = [&](std::uint8_t b) {
+    record[pos] = b;
+    NEXTOFS(pos);
+  };
+  const auto PUTFMBYTE = [&](std::uint8_t v) {
+    PUTBYTE(static_cast<std::uint8_t>((v >> 1) | 0xAA));
+    PUTBYTE(static_cast<std::uint8_t>(v | 0xAA));
+  };
+  const auto ADR_FIELD = [&](std::uint8_t sector) {
+    for (const std::uint8_t b : {0xD5, 0xAA, 0x96}) PUTBYTE(b);
+    PUTFMBYTE(VOLUME);
+    PUTFMBYTE(T);
+    PUTFMBYTE(sector);
+    PUTFMBYTE(static_cast<std::uint8_t>(VOLUME ^ T ^ sector));
+    for (const std::uint8_t b : {0xDE, 0xAA, 0xEB}) PUTBYTE(b);
+  };
+  // Each value goes out xor-ed with the one before it; the checksum byte is the last value.
+  const auto DATA_FIELD = [&](const TSECTOR& B_SEC) {
+    Nibbles n;
+    CODER(B_SEC, n);
+    for (const std::uint8_t b : {0xD5, 0xAA, 0xAD}) PUTBYTE(b);
+    std::uint8_t previous = 0;
+    const auto put_value = [&](std::uint8_t v) {
+      PUTBYTE(TABLW[v ^ previous]);
+      previous = v;
+    };
+    for (int i = BUF2_SIZE - 1; i >= 0; --i) put_value(n.BUF2[i]);
+    for (const std::uint8_t v : n.BUF1) put_value(v);
+    PUTBYTE(TABLW[previous]);
+    for (const std::uint8_t b : {0xDE, 0xAA, 0xEB}) PUTBYTE(b);
+  };
+  // Sectors go along the track in logical order 15, 14, ..., 0.
+  for (int CURSEC = SECTORS - 1; CURSEC >= 0; --CURSEC) {
+    ADR_FIELD(LG2PH[CURSEC]);
+    pos += GAP2;
+    DATA_FIELD(B[CURSEC]);
+    pos = (pos + GAP3) % TRACK_SIZE;
+  }
+}
+
+}  // namespace agat

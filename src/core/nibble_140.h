@@ -1,0 +1,24 @@
+// One track of a 140 KB nibble image: the DOS 3.3 16-sector format (4-and-4 address
+// fields, 6-and-2 data fields, DOS interleave) as a circular record of disk bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "core/world_formats.h"
+
+namespace agat {
+
+inline constexpr std::size_t NIB140_TRACK_SIZE = 6656;
+
+// Decodes the 16 sectors found in one track record into B[0..15] in logical order.
+// A sector that is not found or does not decode is 256 bytes $BD. T is not used.
+void NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE> record, std::uint8_t T,
+                       TTRACK& B);
+
+// Encodes B[0..15] into a complete track record, with T in every address field.
+void NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::uint8_t T,
+                        const TTRACK& B);
+
+}  // namespace agat

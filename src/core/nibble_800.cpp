@@ -1,0 +1,71 @@
+// The 800 KB nibble track: 21 sector records of 282 bytes, each the sector's header, marks
+// and data as plain bytes, followed by a checksum of the data.
+#include "core/nibble_800.h"
+
+#include <cstddef>
+#include <cstring>
+
+#include "core/track_checksum.h"
+
+namespace agat {
+namespace {
+
+constexpr int SECTORS = MAXSECTOR + 1;
+
+// One sector record as it lies in the track record.
+struct TMSECN {
+  std::uint8_t GAP1[15];
+  std::uint8_t VOLUME;
+  std::uint8_t TRACK;
+  std::uint8_t SECTOR;
+  std::uint8_t GAP2[3];
+  std::uint8_t GAP3[3];
+  std::uint8_t DATA[256];
+  std::uint8_t CRC;
+  std::uint8_t GAP4;
+};
+static_assert(sizeof(TMSECN) == NIB800_SECTOR_RECORD && alignof(TMSECN) == 1);
+static_assert(offsetof(TMSECN, VOLUME) == 15 && offsetof(TMSECN, DATA) == 24 &&
+              offsetof(TMSECN, CRC) == 280);
+
+// The record that a write fills in: track, sector, data and checksum are left zero here.
+constexpr TMSECN SECNIDEAL = {
+    {0xFE, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xFF, 0xAA, 0xA4, 0x95, 0x6A},
+    0xFE,
+    0,
+    0,
+    {0x5A, 0xAA, 0xAA},
+    {0xAA, 0x6A, 0x95},
+    {},
+    0,
+    0x5A};
+
+}  // namespace
+
+// Records are placed by their sector field, whatever their order; of two good records of
+// the same sector the later one wins. Gaps, volume and track are not examined.
+void NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record,
+                       std::uint8_t /*T*/, TTRACK& B) {
+  for (auto& sector : B) sector.fill(UNREAD_FILL);
+  TSECTOR data;
+  for (std::size_t r = 0; r < SECTORS; ++r) {
+    TMSECN SECN;
+    std::memcpy(&SECN, record.data() + r * NIB800_SECTOR_RECORD, sizeof SECN);
+    std::memcpy(data.data(), SECN.DATA, data.size());
+    if (SECN.SECTOR <= MAXSECTOR && CALCCRC(data) == SECN.CRC) B[SECN.SECTOR] = data;
+  }
+}
+
+void NIB_WRITE_TRACK800(std::span<std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t T,
+                        const TTRACK& B) {
+  TMSECN SECN = SECNIDEAL;
+  SECN.TRACK = T;
+  for (std::size_t s = 0; s < SECTORS; ++s) {
+    SECN.SECTOR = static_cast<std::uint8_t>(s);
+    std::memcpy(SECN.DATA, B[s].data(), sizeof SECN.DATA);
+    SECN.CRC = CALCCRC(B[s]);
+    std::memcpy(record.data() + s * NIB800_SECTOR_RECORD, &SECN, sizeof SECN);
+  }
+}
+
+}  // namespace agat

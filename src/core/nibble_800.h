@@ -1,0 +1,24 @@
+// One track of an 800 KB nibble image: 21 sector records of plain bytes between marks.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "core/world_formats.h"
+
+namespace agat {
+
+inline constexpr std::size_t NIB800_SECTOR_RECORD = 282;
+inline constexpr std::size_t NIB800_TRACK_SIZE = 21 * NIB800_SECTOR_RECORD;  // 5922
+
+// Places each record with a good checksum and a sector number 0..20 into B; the
+// sectors no good record supplies are 256 bytes $BD.
+void NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t T,
+                       TTRACK& B);
+
+// Writes the 21 sectors of B as a complete track record with T in every header.
+void NIB_WRITE_TRACK800(std::span<std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t T,
+                        const TTRACK& B);
+
+}  // namespace agat

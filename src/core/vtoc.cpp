@@ -1,0 +1,148 @@
+#include "core/vtoc.h"
+
+#include <algorithm>
+
+#include "core/cp1251_literal.h"
+#include "core/file_control_messages.h"
+
+namespace agat {
+
+namespace {
+
+constexpr TSECTOR make_badlabel() {
+  TSECTOR s{};
+  auto put = [&s](int at, std::string_view text) {
+    for (char c : text) s[at++] = c == ' ' ? AGAT_SPACE : static_cast<std::uint8_t>(c);
+  };
+  put(0, "DISK READ ERROR");
+  put(16, "THIS SECTOR WAS");
+  put(32, "NOT READ CORRECTLY");
+  return s;
+}
+
+TVTOCSECTOR& vtoc_of(TMEDIA& md) { return as<TVTOCSECTOR>(md.MASS[17][0]); }
+
+}  // namespace
+
+const TSECTOR BADLABEL = make_badlabel();
+
+bool FC_IS_RANGEOK(const TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
+  return TR <= MD.NUMTR && SC <= MD.NUMSC;
+}
+
+bool FC_IS_SECOK(const TSECTOR& BUF) {
+  if (BUF == BADLABEL) return false;
+  return std::any_of(BUF.begin(), BUF.end(), [](std::uint8_t b) { return b != UNREAD_FILL; });
+}
+
+std::uint8_t DSKAREATEST(std::string_view S, std::string& ERRBUFFER, std::uint8_t TR,
+                         std::uint8_t SC, TMEDIA& MD) {
+  const std::string where = std::to_string(TR) + "/" + std::to_string(SC);
+  if (!FC_IS_RANGEOK(MD, TR, SC)) {
+    ERRBUFFER += S;
+    append_message(ERRBUFFER, ": указатель на сектор"_w);
+    append_message(ERRBUFFER, std::string("выходит за пределы среды: "_w) + where);
+    return 1;
+  }
+  if (!FC_IS_SECOK(MD.MASS[TR][SC])) {
+    ERRBUFFER += S;
+    append_message(ERRBUFFER, std::string(": сектор "_w) + where + std::string(" не читается"_w));
+    return 2;
+  }
+  return 0;
+}
+
+PCARDINAL FC_GETVTOCMAP(TMEDIA& MD, std::uint8_t TR) {
+  if (!FC_IS_RANGEOK(MD, TR, 0)) return {};
+  TSECTOR* map;
+  std::size_t offset;
+  if (TR < 50) {
+    map = &MD.MASS[17][0];
+    offset = 56 + 4 * TR;
+  } else if (TR < 114) {
+    map = &MD.MASS[50][0];
+    offset = 4 * (TR - 50);
+  } else {
+    map = &MD.MASS[114][0];
+    offset = 4 * (TR - 114);
+  }
+  if (!FC_IS_SECOK(*map)) return {};
+  return PCARDINAL(map->data() + offset);
+}
+
+bool FC_IS_SECFREE(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
+  PCARDINAL p = FC_GETVTOCMAP(MD, TR);
+  return p && SC < 32 && (p.get() & (*MD.VTOCMASKS)[SC]) != 0;
+}
+
+void FREESECT(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
+  PCARDINAL p = FC_GETVTOCMAP(MD, TR);
+  if (p && SC < 32) p.set(p.get() | (*MD.VTOCMASKS)[SC]);
+}
+
+bool GETSECT(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
+  PCARDINAL p = FC_GETVTOCMAP(MD, TR);
+  if (!p || SC >= 32) return false;
+  const std::uint32_t bit = (*MD.VTOCMASKS)[SC];
+  if ((p.get() & bit) == 0) return false;
+  p.set(p.get() & ~bit);
+  return true;
+}
+
+bool NEWSECT(TMEDIA& MD, std::uint8_t& TR, std::uint8_t& SC) {
+  // The search state lives in the VTOC; an unreadable VTOC has none to repair, and
+  // writing a repaired state into it would make its fill bytes look like masks.
+  if (DSKAREATEST("Выделение сектора: VTOC"_w, FC_CRITICALERRORBUFFER, 17, 0, MD) != 0)
+    return false;
+  TVTOCSECTOR& vt = vtoc_of(MD);
+  if (vt.NEXTAVAILTR < 1 || vt.NEXTAVAILTR > MD.NUMTR ||
+      (vt.DIRECTTOTR != 0x01 && vt.DIRECTTOTR != 0xFF)) {
+    report_warning("Выделение сектора: неверны направление или трек выделения. Исправлено."_w);
+    vt.NEXTAVAILTR = 17;
+    vt.DIRECTTOTR = 0x01;
+  }
+  for (int step = 1; step <= 2; ++step) {
+    const int direction = vt.DIRECTTOTR == 0x01 ? 1 : -1;
+    for (int tr = vt.NEXTAVAILTR; tr != 0 && tr <= MD.NUMTR; tr += direction) {
+      for (int sc = 31; sc >= 0; --sc) {
+        if (GETSECT(MD, static_cast<std::uint8_t>(tr), static_cast<std::uint8_t>(sc))) {
+          vt.NEXTAVAILTR = static_cast<std::uint8_t>(tr);
+          TR = static_cast<std::uint8_t>(tr);
+          SC = static_cast<std::uint8_t>(sc);
+          return true;
+        }
+      }
+    }
+    vt.DIRECTTOTR = static_cast<std::uint8_t>(-direction);
+  }
+  report_critical("Выделение сектора: закончилось свободное пространство среды."_w);
+  return false;
+}
+
+bool FC_IS_TSL(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
+  if (!FC_IS_RANGEOK(MD, TR, SC)) return false;
+  const TTSLSECTOR& b = as<TTSLSECTOR>(MD.MASS[TR][SC]);
+  if (b.R != 0) return false;
+  if (!FC_IS_RANGEOK(MD, b.TE, b.SE)) return false;
+  bool ended = false;
+  for (const auto& pair : b.TSL) {
+    if (ended) {
+      if (pair[0] != 0 || pair[1] != 0) return false;
+    } else if (pair[0] == 0 && pair[1] == 0) {
+      ended = true;
+    } else if (!FC_IS_RANGEOK(MD, pair[0], pair[1])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::uint32_t free_sector_count(TMEDIA& MD) {
+  std::uint32_t n = 0;
+  for (int tr = 0; tr <= MD.NUMTR; ++tr)
+    for (int sc = 0; sc <= MD.NUMSC; ++sc)
+      if (FC_IS_SECFREE(MD, static_cast<std::uint8_t>(tr), static_cast<std::uint8_t>(sc))) ++n;
+  return n;
+}
+
+}  // namespace agat

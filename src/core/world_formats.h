@@ -1,0 +1,232 @@
+// The types every part of the toolset uses to talk about media, catalogs and the
+// on-disk structures of the Agat DOS 3.3 file system (with the Agat volume name,
+// the VTOC extension sectors of 800 KB disks and the BTK sub-catalogs).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+namespace agat {
+
+inline constexpr std::int32_t MAXFILESIZE = 1023999;  // highest index of the file buffer
+inline constexpr std::int32_t MAXCATSIZE = 1023;      // highest index of the catalog array
+inline constexpr std::uint8_t MAXTRACK = 159;         // highest track held in memory
+inline constexpr std::uint8_t MAXSECTOR = 20;         // highest sector held in memory
+inline constexpr std::string_view FC_FIL_EXT = ".FIL";
+inline constexpr int CATLEN = 2;  // catalog sectors of a new BTK sub-catalog
+
+inline constexpr std::uint8_t AGAT_SPACE = 0xA0;
+inline constexpr std::uint8_t UNREAD_FILL = 0xBD;  // a sector of 256 such bytes was not read
+
+using TSECTOR = std::array<std::uint8_t, 256>;
+using TTRACK = std::array<TSECTOR, MAXSECTOR + 1>;       // 21 sectors whatever the geometry
+using TFILEBUF = std::array<std::uint8_t, MAXFILESIZE + 1>;
+using TAGATNAME = std::array<std::uint8_t, 30>;  // Agat codes padded with $A0
+using TVOLNAME = std::array<std::uint8_t, 31>;   // VTOC bytes 8..38: index 0 is byte 8
+using TTSDATA = std::array<std::uint8_t, 9>;     // T/S-list bytes 3..11: index 0 is byte 3
+using THOSTNAME = std::string;                   // host bytes (UTF-8 on Linux)
+using TVTOCMASKS = std::array<std::uint32_t, 32>;
+
+enum TMEDIAT : std::uint8_t { MDIMAGE = 0, MDHOSTFS = 1 };
+
+// The order is also the order of kinds in a sorted panel.
+enum TCATRECT : std::uint8_t {
+  CRTHOSTFSDIR = 0,  // host directory, and every ".." entry
+  CRTDISKIMAGE = 1,  // host file recognised as a disk image
+  CRTBTKDIR = 2,     // BTK sub-catalog inside an image
+  CRTAGATFILE = 3,   // Agat file in an image, or a host ".FIL" file
+};
+
+enum TIMAGET : std::uint8_t {
+  ITI140 = 0,
+  IT4I140 = 1,
+  IT128I140 = 2,
+  ITN140 = 3,
+  ITI800 = 4,
+  IT4I800 = 5,
+  IT128I800 = 6,
+  ITN800 = 7,
+  ITA800 = 8,
+};
+inline constexpr int IMAGE_TYPE_COUNT = 9;
+
+enum TSORTMODE : std::uint8_t { SMNO = 0, SMNAME = 1, SMTYPE = 2 };
+
+struct TMEDIA;
+
+// One catalog entry as the panels show it.
+struct TCATREC {
+  TCATRECT CATRECT = CRTHOSTFSDIR;
+  TMEDIA* PMEDIA = nullptr;
+  THOSTNAME HOSTNAME;
+  TAGATNAME AGATNAME{};
+  TTSDATA TSDATA{};
+  std::int32_t SIZECAT = 0;  // size in sectors as the catalog states it
+  std::int32_t SIZE = 0;     // data bytes in the file buffer
+  std::int32_t OCAT = 0;     // index 0..6 within its catalog sector
+  std::uint8_t TTSL = 0;     // first T/S list (BTK: first catalog sector); $FF when deleted
+  std::uint8_t STSL = 0;
+  std::uint8_t TCAT = 0;  // catalog sector that holds the entry
+  std::uint8_t SCAT = 0;
+  std::uint8_t EXT = 0;  // type byte
+  std::uint8_t HID = 0;  // last byte of the entry; bit 7 = hidden
+  TIMAGET IMAGET = ITI140;
+  bool SELECT = false;
+};
+
+struct TCAT {
+  std::int32_t CATNUM = 0;
+  std::array<TCATREC, MAXCATSIZE + 1> CATREC;
+  TSORTMODE SORTMODE = SMNO;
+};
+
+// One opened medium: a host directory, or one disk image held whole in memory.
+struct TMEDIA {
+  bool VTOCINVALID = false;
+  TMEDIAT MEDIAT = MDHOSTFS;
+  TCAT CAT;
+  TVOLNAME VOLUMEID{};
+  std::uint32_t SELSPACE = 0;  // kept in the record; nothing reads or writes it
+  std::uint32_t FREESPACE = 0;
+  THOSTNAME HOSTPATH;  // always ends in the path separator
+  THOSTNAME IMAGENAME;
+  TIMAGET IMAGET = ITI140;
+  std::uint8_t NUMTR = 34;  // highest track number
+  std::uint8_t NUMSC = 15;  // highest sector number
+  const TVTOCMASKS* VTOCMASKS = nullptr;
+  std::array<TTRACK, MAXTRACK + 1> MASS{};  // MASS[T][S] is sector S of track T
+};
+
+struct TIMAGEDESC {
+  std::uint8_t NTR;  // highest track number
+  std::uint8_t NSC;  // highest sector number
+  std::int32_t FULLSIZE;
+  std::string_view SHNAME;
+  std::string_view HMNAME;  // Windows-1251
+};
+
+extern const std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> IMAGEDESC;
+extern const TVTOCMASKS FC_VTOCMASK140;
+extern const TVTOCMASKS FC_VTOCMASK800;
+
+// The image type of a host file of this size; false when no form has that size.
+bool image_type_of_size(std::uint64_t size, TIMAGET& type);
+
+// Sets NUMTR, NUMSC and VTOCMASKS for an image of this type.
+void set_geometry(TMEDIA& md, TIMAGET type);
+
+// ---------------------------------------------------------------------------
+// On-disk records. Each is a byte-for-byte view of a 256-byte sector (or of a
+// 35-byte catalog entry); multi-byte numbers are little-endian.
+
+struct TVTOCSECTOR {
+  std::uint8_t R0;
+  std::uint8_t TE;  // first sector of the current catalog
+  std::uint8_t SE;
+  std::uint8_t R1[3];
+  std::uint8_t VOLNUM;
+  std::uint8_t R2;
+  std::uint8_t VOLNAME[31];
+  std::uint8_t TSPAIRNUM;
+  std::uint8_t R3[8];
+  std::uint8_t NEXTAVAILTR;
+  std::uint8_t DIRECTTOTR;  // signed: +1 or -1
+  std::uint8_t R4;
+  std::uint8_t R5;
+  std::uint8_t TRNUM;
+  std::uint8_t SCNUM;
+  std::uint8_t BTNUM[2];
+  std::uint8_t MAP[50][4];  // masks of tracks 0..49
+};
+
+struct TVTOCESECTOR {
+  std::uint8_t MAP[64][4];
+};
+
+struct TCATREC33 {
+  std::uint8_t TF;  // 0 = never used (ends the catalog), $FF = deleted
+  std::uint8_t SF;
+  std::uint8_t E;  // type byte; $FF = BTK sub-catalog
+  std::uint8_t N[30];
+  std::uint8_t L;  // length in sectors
+  std::uint8_t R;  // bit 7 = hidden
+};
+
+struct TCATSECTOR {
+  std::uint8_t R0;
+  std::uint8_t TE;  // next catalog sector; track 0 ends the chain
+  std::uint8_t SE;
+  std::uint8_t R1[8];
+  TCATREC33 CR[7];
+};
+
+struct TTSLSECTOR {
+  std::uint8_t R;
+  std::uint8_t TE;  // next T/S-list sector; track 0 ends the chain
+  std::uint8_t SE;
+  std::uint8_t DATA[9];
+  std::uint8_t TSL[122][2];
+};
+
+struct TFILHEADER {
+  std::uint8_t AGATNAME[30];
+  std::uint8_t TSDATA[9];
+  std::uint8_t EXT;
+};
+
+struct T128EPILOG {
+  char SIGN[9];
+  std::uint8_t HEADER;
+  std::uint8_t FMT;
+  std::uint8_t ID;
+  std::uint8_t CHS[2];
+  std::uint8_t DATA[2];
+  char NAME[48];
+  char AUTHOR[16];
+  char CONTACT[32];
+  std::uint8_t RES[12];
+  std::uint8_t DESCOFS[2];
+  std::uint8_t MACROOFS[2];
+};
+
+static_assert(sizeof(TVTOCSECTOR) == 256 && alignof(TVTOCSECTOR) == 1);
+static_assert(sizeof(TVTOCESECTOR) == 256);
+static_assert(sizeof(TCATREC33) == 35);
+static_assert(sizeof(TCATSECTOR) == 256);
+static_assert(sizeof(TTSLSECTOR) == 256);
+static_assert(sizeof(TFILHEADER) == 40);
+static_assert(sizeof(T128EPILOG) == 128);
+
+// A sector seen as one of the records above.
+template <class Record>
+Record& as(TSECTOR& sector) {
+  static_assert(sizeof(Record) == 256 && std::is_trivially_copyable_v<Record> && alignof(Record) == 1);
+  return *reinterpret_cast<Record*>(sector.data());
+}
+template <class Record>
+const Record& as(const TSECTOR& sector) {
+  static_assert(sizeof(Record) == 256 && std::is_trivially_copyable_v<Record> && alignof(Record) == 1);
+  return *reinterpret_cast<const Record*>(sector.data());
+}
+
+inline std::uint32_t get_le32(const std::uint8_t* p) {
+  return p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
+}
+inline void put_le32(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+  p[2] = static_cast<std::uint8_t>(v >> 16);
+  p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+inline std::uint16_t get_le16(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+inline void put_le16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+}  // namespace agat

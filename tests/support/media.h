@@ -1,0 +1,69 @@
+// Media for tests: new images made through the core, and raw sector access.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "core/file_control.h"
+
+namespace agat::testing {
+
+inline const char* image_type_name(TIMAGET type) {
+  static const char* const names[] = {"ITI140", "IT4I140", "IT128I140", "ITN140", "ITI800",
+                                      "IT4I800", "IT128I800", "ITN800", "ITA800"};
+  return type < IMAGE_TYPE_COUNT ? names[type] : "unknown";
+}
+
+// Names parameterised tests after the image type.
+struct ImageTypeName {
+  std::string operator()(const ::testing::TestParamInfo<TIMAGET>& info) const {
+    return image_type_name(info.param);
+  }
+};
+
+inline std::unique_ptr<TMEDIA> new_medium() { return std::make_unique<TMEDIA>(); }
+
+// A medium on image file `name` in `dir` of the given type (nothing loaded yet).
+inline std::unique_ptr<TMEDIA> image_medium(const std::string& dir, const std::string& name,
+                                            TIMAGET type) {
+  auto md = new_medium();
+  md->MEDIAT = MDIMAGE;
+  md->HOSTPATH = dir;
+  md->IMAGENAME = name;
+  set_geometry(*md, type);
+  return md;
+}
+
+// Creates a new empty image through the core; fails the test on any message.
+inline std::unique_ptr<TMEDIA> create_image(const std::string& dir, const std::string& name,
+                                            TIMAGET type) {
+  auto md = image_medium(dir, name, type);
+  FC_INITMEDIA(*md);
+  EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
+  return md;
+}
+
+// Empties both message buffers and returns what the critical one held.
+inline std::string take_critical() {
+  std::string text = FC_CRITICALERRORBUFFER;
+  FC_CRITICALERRORBUFFER.clear();
+  FC_WARNINGBUFFER.clear();
+  return text;
+}
+
+// Every test starts and ends with empty message buffers.
+class CoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FC_CRITICALERRORBUFFER.clear();
+    FC_WARNINGBUFFER.clear();
+  }
+  void TearDown() override {
+    FC_CRITICALERRORBUFFER.clear();
+    FC_WARNINGBUFFER.clear();
+  }
+};
+
+}  // namespace agat::testing
