@@ -1,0 +1,35 @@
+// Operations on catalog entries: delete, undelete, rename and retype, lock and unlock,
+// make a BTK sub-catalog or a host directory. Image operations change the sectors in
+// memory and end, when they succeed, with one save of the image file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/world_formats.h"
+
+namespace agat {
+
+void FC_DELETE(TCATREC& CR);
+
+// Marks the Agat file entry deleted and frees its sectors in memory. False when the
+// entry is a BTK sub-catalog or its T/S chain loops (nothing must be saved then).
+bool INT_DELETE(TMEDIA& MD, std::uint8_t TCAT, std::uint8_t SCAT, std::int32_t OCAT);
+
+// Restores a deleted Agat file entry whose saved track leads to a T/S list, and takes
+// its sectors in the VTOC again.
+void FC_UNDELETE(TCATREC& CR);
+
+// CR1 is the entry as listed; CR2 carries the new HOSTNAME (host objects) or the new
+// AGATNAME and EXT (Agat files, BTK sub-catalogs).
+void FC_RENAME(TCATREC& CR1, TCATREC& CR2);
+
+// MODE -1 unlocks, 1 locks, anything else toggles.
+void FC_RELOCK(TCATREC& CR, std::int8_t MODE);
+
+// A BTK sub-catalog named DN in the current catalog of an image.
+void FC_MAKEDIR(TMEDIA& MD, const TAGATNAME& DN);
+// A host directory HOSTPATH + DN (host bytes).
+void FC_MAKEDIR(TMEDIA& MD, const std::string& DN);
+
+}  // namespace agat

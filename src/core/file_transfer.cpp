@@ -1,0 +1,281 @@
+#include "core/file_transfer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "core/catalog_entry.h"
+#include "core/catalog_ops.h"
+#include "core/chain_guard.h"
+#include "core/cp1251.h"
+#include "core/cp1251_literal.h"
+#include "core/file_control_messages.h"
+#include "core/host_file_io.h"
+#include "core/image_file.h"
+#include "core/vtoc.h"
+
+namespace agat {
+
+namespace {
+
+constexpr int kMaxUniqueCandidates = 10000;
+
+// Adds "<context> "<name>"" to each buffer that holds a message.
+void add_context(std::string_view context, const TAGATNAME& name) {
+  for (std::string* buffer : {&FC_CRITICALERRORBUFFER, &FC_WARNINGBUFFER})
+    if (!buffer->empty()) append_message(*buffer, std::string(context) + quoted_agat_name(name));
+}
+
+std::string quoted_host_path(const std::string& path) {
+  return "\"" + host_to_cp1251(path) + "\"";
+}
+
+void LOAD_FROM_IMAGE(TCATREC& cr, TFILEBUF& buf) {
+  TMEDIA& md = *cr.PMEDIA;
+  // A deleted entry keeps its former track in the last name character.
+  std::uint8_t tl = cr.TTSL == 0xFF ? cr.AGATNAME[29] : cr.TTSL;
+  std::uint8_t sl = cr.STSL;
+  cr.SIZE = 0;
+  const std::string_view list_prefix = "Загрузка файла: t/s список"_w;
+  ChainGuard guard;
+  while (true) {
+    if (DSKAREATEST(list_prefix, FC_CRITICALERRORBUFFER, tl, sl, md) != 0) return;
+    if (!guard.visit(tl, sl, list_prefix, FC_CRITICALERRORBUFFER)) return;
+    const TTSLSECTOR& list = as<TTSLSECTOR>(md.MASS[tl][sl]);
+    if (cr.SIZE == 0) std::copy(std::begin(list.DATA), std::end(list.DATA), cr.TSDATA.begin());
+    for (const auto& pair : list.TSL) {
+      if (pair[0] == 0) return;
+      if (cr.SIZE + 256 > MAXFILESIZE) {
+        report_critical("Буфер переполнен при чтении файла."_w);
+        report_critical("Возможно, это ошибка в файловой системе диска."_w);
+        return;
+      }
+      const auto r = DSKAREATEST("Загрузка файла: данные"_w, FC_WARNINGBUFFER, pair[0], pair[1], md);
+      if (r != 1) {
+        std::copy(md.MASS[pair[0]][pair[1]].begin(), md.MASS[pair[0]][pair[1]].end(),
+                  buf.begin() + cr.SIZE);
+        cr.SIZE += 256;
+      }
+    }
+    if (list.TE == 0) return;
+    tl = list.TE;
+    sl = list.SE;
+  }
+}
+
+void LOAD_FROM_HOSTFS(TCATREC& cr, TFILEBUF& buf) {
+  const std::string path = cr.PMEDIA->HOSTPATH + cr.HOSTNAME;
+  cr.SIZE = 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    report_critical(std::string("Загрузка FIL-файла: ошибка открытия файла "_w) + quoted_host_path(path));
+    return;
+  }
+  TFILHEADER header;
+  std::size_t got = 0;
+  bool ok = true;
+  auto read_into = [&](std::uint8_t* dst, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+      const ssize_t n = ::read(fd, dst + done, size - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;
+      done += static_cast<std::size_t>(n);
+    }
+    return done;
+  };
+  const std::size_t head = read_into(reinterpret_cast<std::uint8_t*>(&header), sizeof header);
+  if (ok && head == sizeof header) got = read_into(buf.data(), MAXFILESIZE);
+  ::close(fd);
+  if (!ok || head != sizeof header) {
+    report_critical(std::string("Загрузка FIL-файла: ошибка чтения файла "_w) + quoted_host_path(path));
+    return;
+  }
+  std::copy(std::begin(header.AGATNAME), std::end(header.AGATNAME), cr.AGATNAME.begin());
+  std::copy(std::begin(header.TSDATA), std::end(header.TSDATA), cr.TSDATA.begin());
+  cr.EXT = header.EXT;
+  cr.SIZE = static_cast<std::int32_t>(got);
+  if (cr.SIZE == MAXFILESIZE)
+    report_critical(std::string("Файл "_w) + quoted_host_path(path) + std::string(" велик и будет усечён !"_w));
+}
+
+void SAVE_TO_IMAGE(TCATREC& cr, TFILEBUF& buf, TMEDIA& md) {
+  std::uint8_t t, s;
+  std::int32_t o;
+  const std::size_t before = FC_CRITICALERRORBUFFER.size();
+  if (FINDTHISCAT(md, cr.AGATNAME, t, s, o, false)) {
+    if (!INT_DELETE(md, t, s, o)) return;  // a sub-catalog of that name, or a looping chain
+  } else if (FC_CRITICALERRORBUFFER.size() != before) {
+    return;  // the catalog could not be searched
+  }
+  if (!FC_FINDFREECAT(md, t, s, o, true)) return;
+  std::uint8_t tl, sl;
+  if (!NEWSECT(md, tl, sl)) return;
+  md.MASS[tl][sl].fill(0);
+  std::copy(cr.TSDATA.begin(), cr.TSDATA.end(), as<TTSLSECTOR>(md.MASS[tl][sl]).DATA);
+
+  TCATREC33& entry = *catalog_entry(md, t, s, o);
+  entry.TF = tl;
+  entry.SF = sl;
+  entry.E = cr.EXT;
+  std::copy(cr.AGATNAME.begin(), cr.AGATNAME.end(), entry.N);
+  entry.L = 0;
+  entry.R = 0;
+
+  std::int32_t n = 0;
+  TTSLSECTOR* list = &as<TTSLSECTOR>(md.MASS[tl][sl]);
+  while (true) {
+    if (entry.L < 255) ++entry.L;
+    for (auto& pair : list->TSL) {
+      std::uint8_t td, sd;
+      if (!NEWSECT(md, td, sd)) return;
+      pair[0] = td;
+      pair[1] = sd;
+      if (entry.L < 255) ++entry.L;
+      std::copy(buf.begin() + n, buf.begin() + n + 256, md.MASS[td][sd].begin());
+      n += 256;
+      if (cr.SIZE <= n) {
+        FC_SAVEMEDIA(md, false);
+        return;
+      }
+    }
+    std::uint8_t tn, sn;
+    if (!NEWSECT(md, tn, sn)) return;
+    list->TE = tn;
+    list->SE = sn;
+    md.MASS[tn][sn].fill(0);
+    list = &as<TTSLSECTOR>(md.MASS[tn][sn]);
+    put_le16(list->DATA + 2, static_cast<std::uint16_t>(n / 256));  // bytes 5..6
+  }
+}
+
+void SAVE_TO_HOSTFS(TCATREC& cr, TFILEBUF& buf, TMEDIA& md, bool uniqname) {
+  if (uniqname && !FINDUNIQNAME(md.HOSTPATH, cr.HOSTNAME)) return;
+  const std::string path = md.HOSTPATH + cr.HOSTNAME;
+  std::vector<std::uint8_t> data(sizeof(TFILHEADER) + static_cast<std::size_t>(cr.SIZE));
+  auto& header = *reinterpret_cast<TFILHEADER*>(data.data());
+  std::copy(cr.AGATNAME.begin(), cr.AGATNAME.end(), header.AGATNAME);
+  std::copy(cr.TSDATA.begin(), cr.TSDATA.end(), header.TSDATA);
+  header.EXT = cr.EXT;
+  std::copy(buf.begin(), buf.begin() + cr.SIZE, data.begin() + sizeof(TFILHEADER));
+
+  // A new file is removed again when it cannot be written whole; an existing one is
+  // replaced only by a complete new copy.
+  FileIoResult result = create_file(path, data.data(), data.size());
+  if (result == FileIoResult::exists) result = replace_file(path, data.data(), data.size());
+  if (result == FileIoResult::ok) return;
+  if (result == FileIoResult::write_failed) {
+    report_critical(std::string("Запись FIL-файла: ошибка записи файла "_w) + quoted_host_path(path));
+  } else {
+    report_critical("Запись FIL-файла: ошибка открытия файла"_w);
+  }
+}
+
+}  // namespace
+
+void FC_LOAD(TCATREC& CR, TFILEBUF& BUF) {
+  if (CR.CATRECT != CRTAGATFILE || CR.PMEDIA == nullptr) {
+    report_critical("Загрузка файла: выбранный элемент не является файлом"_w);
+    return;
+  }
+  if (CR.PMEDIA->MEDIAT == MDIMAGE) {
+    LOAD_FROM_IMAGE(CR, BUF);
+  } else {
+    LOAD_FROM_HOSTFS(CR, BUF);
+  }
+  add_context("Считывался файл "_w, CR.AGATNAME);
+}
+
+void FC_SAVE(TCATREC& CR, TFILEBUF& BUF, TMEDIA& MD, bool UNIQNAME) {
+  if (MD.VTOCINVALID) return;
+  if (CR.SIZE < 0 || CR.SIZE > MAXFILESIZE) {
+    report_critical("Запись файла: неверный размер файла"_w);
+  } else if (MD.MEDIAT == MDIMAGE) {
+    SAVE_TO_IMAGE(CR, BUF, MD);
+  } else {
+    SAVE_TO_HOSTFS(CR, BUF, MD, UNIQNAME);
+  }
+  add_context("Записывался файл "_w, CR.AGATNAME);
+}
+
+bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& O,
+                    bool EXTENABLE) {
+  if (MD.MEDIAT != MDIMAGE || MD.VTOCINVALID) return false;
+  const std::string_view prefix = "Поиск свободных входов в каталоге: каталог"_w;
+  const TVTOCSECTOR& vt = as<TVTOCSECTOR>(MD.MASS[17][0]);
+  std::uint8_t t = vt.TE, s = vt.SE;
+  ChainGuard guard;
+  while (true) {
+    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, t, s, MD) != 0) return false;
+    if (!guard.visit(t, s, prefix, FC_CRITICALERRORBUFFER)) return false;
+    TCATSECTOR& cs = as<TCATSECTOR>(MD.MASS[t][s]);
+    for (std::int32_t o = 0; o < 7; ++o) {
+      if (cs.CR[o].TF == 0 || cs.CR[o].TF == 0xFF) {
+        T = t, S = s, O = o;
+        return true;
+      }
+    }
+    if (cs.TE == 0) {
+      if (!EXTENABLE) return false;
+      std::uint8_t tn, sn;
+      if (!NEWSECT(MD, tn, sn)) return false;
+      cs.TE = tn;
+      cs.SE = sn;
+      MD.MASS[tn][sn].fill(0);
+      T = tn, S = sn, O = 0;
+      return true;
+    }
+    t = cs.TE;
+    s = cs.SE;
+  }
+}
+
+bool FINDTHISCAT(TMEDIA& MD, const TAGATNAME& NM, std::uint8_t& T, std::uint8_t& S,
+                 std::int32_t& O, bool FINDDEL) {
+  const std::string_view prefix = "Поиск заданных входов в каталоге: каталог"_w;
+  const TVTOCSECTOR& vt = as<TVTOCSECTOR>(MD.MASS[17][0]);
+  std::uint8_t t = vt.TE, s = vt.SE;
+  ChainGuard guard;
+  while (true) {
+    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, t, s, MD) != 0) return false;
+    if (!guard.visit(t, s, prefix, FC_CRITICALERRORBUFFER)) return false;
+    const TCATSECTOR& cs = as<TCATSECTOR>(MD.MASS[t][s]);
+    for (std::int32_t o = 0; o < 7; ++o) {
+      const TCATREC33& e = cs.CR[o];
+      if (e.TF == 0) return false;
+      if ((e.TF == 0xFF) == FINDDEL && std::equal(NM.begin(), NM.end(), e.N)) {
+        T = t, S = s, O = o;
+        return true;
+      }
+    }
+    if (cs.TE == 0) return false;
+    t = cs.TE;
+    s = cs.SE;
+  }
+}
+
+bool FINDUNIQNAME(const std::string& PT, std::string& FN) {
+  const auto dot = FN.rfind('.');
+  const std::string name = dot == std::string::npos ? "" : FN.substr(0, dot);
+  const std::string ext = dot == std::string::npos ? FN : FN.substr(dot);
+  for (int k = 0; k < kMaxUniqueCandidates; ++k) {
+    const std::string candidate = k == 0 ? name + ext : name + "~" + std::to_string(k) + ext;
+    struct stat st {};
+    // Only a name that certainly does not exist is free; any other outcome counts as taken.
+    if (::lstat((PT + candidate).c_str(), &st) != 0 && errno == ENOENT) {
+      FN = candidate;
+      return true;
+    }
+  }
+  report_critical(std::string("Не удалось подобрать свободное имя для файла "_w) +
+                  quoted_host_path(PT + FN));
+  return false;
+}
+
+}  // namespace agat
