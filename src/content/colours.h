@@ -1,0 +1,102 @@
+// The colour table: the text attribute of every role in which the program writes to the
+// screen or into the viewer buffer. An attribute is one byte: the foreground colour in
+// the low four bits, the background in the high four (0 black, 1 blue, 2 green, 3 cyan,
+// 4 red, 5 magenta, 6 brown, 7 light gray, 8 dark gray, 9 light blue, 10 light green,
+// 11 light cyan, 12 light red, 13 light magenta, 14 yellow, 15 white).
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace agat {
+
+enum COL_ELEMENTS : std::uint8_t {
+  ATT_RAMKA,
+  ATT_HEADER,
+  ATT_BODY,
+  WARN_RAMKA,
+  WARN_HEADER,
+  WARN_BODY,
+  PANEL_VOLUMEID,
+  PANEL_FREE,
+  PANEL_PATH,
+  PANEL_SORT,
+  PANEL_SELECT,
+  PANEL_LST_BASE,
+  PANEL_LST_DELE,
+  PANEL_LST_CURS,
+  PANEL_LST_SEL,
+  HELP_RAMKA,
+  HELP_HEADER,
+  HELP_BODY,
+  ENTERSTR_RAMKA,
+  ENTERSTR_HEADER,
+  ENTERSTR_HITEXT,
+  ENTERSTR_TEXT,
+  MN_MAIN_RAMKA,
+  MN_MAIN_HEADER,
+  MN_MAIN_TEXT,
+  MN_MAIN_SELTEXT,
+  MN_MAIN_HOTKEY,
+  MN_MAIN_SELHOTK,
+  MN_FTYP_RAMKA,
+  MN_FTYP_HEADER,
+  MN_FTYP_BODY,
+  MN_FTYP_MENU,
+  MN_CLMD_RAMKA,
+  MN_CLMD_HEADER,
+  MN_CLMD_BODY,
+  MN_CLMD_MENU,
+  HEX_ADDR,
+  HEX_HEX,
+  HEX_SELHEX,
+  HEX_CHAR,
+  HEX_MN_RAMKA,
+  HEX_MN_HEADER,
+  HEX_MN_BODY,
+  HEX_MN_MENU,
+  IMM_VTOC_HD,
+  IMM_HEADER,
+  IMM_NUMBERS,
+  IMM_BASE,
+  IMM_BADSEC,
+  IMM_FREETSL,
+  IMM_TSL,
+  IMM_HIREMARK,
+  IMM_REMARK,
+  IMM_ERREMARK,
+  EMPTY,
+  CR_BASIC_STRING,
+  CR_BASIC_MISC,
+  CR_BASIC_QWES,
+  CR_BASIC_LVAR,
+  CR_BASIC_RESER,
+  CR_BASIC_COM,
+  CR_BASIC_ALERT,
+  CR_BASIC_LINENM,
+  CR_TEXT,
+  CR_ICMP_HEADER,
+  CR_ICMP_SCOK,
+  CR_ICMP_SCBAD,
+  CR_ICMP_OFFS,
+  CR_FCMP_HEADER,
+  CR_FCMP_BIN,
+  CR_FCMP_TXT_EQU,
+  CR_FCMP_TXT_F1,
+  CR_FCMP_TXT_F2,
+  CR_FCMP_TXT_DIV,
+  CR_INFO_HEADER,
+  CR_INFO_BODY,
+  CR_DIZASM_PC,
+  CR_DIZASM_OPCOD,
+  CR_DIZASM_ASC,
+  CR_DIZASM_CMD,
+  CR_DIZASM_ARG,
+};
+
+inline constexpr int COL_COUNT = CR_DIZASM_ARG + 1;
+
+// Indexed by COL_ELEMENTS.
+extern const std::array<std::uint8_t, COL_COUNT> COL;
+
+}  // namespace agat

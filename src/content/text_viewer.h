@@ -1,0 +1,56 @@
+// The text-viewer buffer: every scrolling report (errors, comparisons, listings, dumps,
+// disassembly...) is built here and then handed to the viewer screen.
+//
+// The buffer holds Windows-1251 text with colour carried in-band:
+//   - a byte 0 is never text: the byte after it is a text attribute (see COL) that
+//     applies from there on; the pair takes no screen column;
+//   - a byte 10 ends a line, and VV_ADD_EOL always follows it with a colour pair that
+//     repeats the current attribute, so any line can be drawn without the ones before;
+//   - every other byte is a character.
+// A report that outgrows the buffer ends with NO_SPACE; what comes after is dropped.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace agat {
+
+inline constexpr std::uint32_t VV_BUFSIZE = 2048000;
+
+// Two line ends, light red, and the note: the last 28 bytes of a buffer that overflowed.
+// (The view refers to a named array, not to a literal: a literal may have a different
+// address in every translation unit, and the view must be one object everywhere.)
+inline constexpr char NO_SPACE_BYTES[] = "\n\n\0\x0C>> No space in buffer <<";
+inline constexpr std::string_view NO_SPACE{NO_SPACE_BYTES, sizeof NO_SPACE_BYTES - 1};
+
+extern std::array<char, VV_BUFSIZE> BUF;
+extern std::uint32_t CURSOR;    // bytes written; the next one goes to BUF[CURSOR]
+extern std::uint8_t PREVCOLOR;  // the attribute of the last colour pair written
+
+// Empties the buffer. The colour is forgotten too, so that every report writes its own
+// first colour pair.
+void VV_INIT();
+// Appends one byte as it is (a 0 here starts a colour pair).
+void VV_ADD_CHAR(char C);
+// Appends the characters of S; a byte 0 in S becomes "?".
+void VV_ADD_STRING(std::string_view S);
+// Appends a colour pair, unless B is already the current colour.
+void VV_ADD_COLOR(std::uint8_t B);
+// Appends a line end and a colour pair that repeats the current colour.
+void VV_ADD_EOL();
+void VV_ADD_STRING_EOL(std::string_view S);
+// V in decimal, right-aligned in a field of F characters (a longer number is not cut).
+void VV_ADD_LONGINT(std::int32_t V, std::int32_t F);
+// Exactly N upper-case hexadecimal digits: the low 4 x N bits of V, zero-filled.
+void VV_ADD_HEX(std::int32_t V, std::uint8_t N);
+// Shows the buffer through the installed viewer; returns when the user leaves it.
+void VV_VIEW();
+
+// The viewer screen that VV_VIEW calls with the start of BUF and CURSOR. The program
+// installs it at start; without one VV_VIEW does nothing.
+using TextViewHook = std::function<void(const char* text, std::uint32_t length)>;
+void set_text_view_hook(TextViewHook hook);
+
+}  // namespace agat

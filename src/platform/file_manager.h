@@ -1,0 +1,39 @@
+// Starting the host's file manager on a directory.
+//
+// A desktop opener ("xdg-open") is used where a graphical session is running; otherwise
+// a terminal file manager ("mc"), which takes over the terminal until it ends. The
+// program that owns the screen installs hooks that leave its screen mode before such a
+// program starts and restore the screen after it ends.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace agat {
+
+// Starts the host file manager on directory PATH (host bytes) and waits until it ends.
+// When none is found on the "PATH" environment variable, or it cannot be started,
+// nothing happens and nothing is reported.
+void FILE_MANAGER(const std::string& PATH);
+
+// `leave` runs before a program that uses the terminal starts, `restore` after it ends.
+// Either may be empty.
+void set_terminal_handover(std::function<void()> leave, std::function<void()> restore);
+
+// The full path of the executable file `name` in the first directory of `search_path`
+// that holds one; "" when none does. The list is read as the shell reads "PATH":
+// directories separated by ":", an empty entry meaning the current directory; an empty
+// list names no directory.
+std::string find_program(std::string_view name, std::string_view search_path);
+
+struct FileManagerProgram {
+  std::string path;      // "" when none was found
+  bool uses_terminal{};  // true for a program that runs in the terminal
+};
+
+// The file manager that FILE_MANAGER starts, given the "PATH" list and whether a
+// graphical session is available.
+FileManagerProgram find_file_manager(std::string_view search_path, bool desktop);
+
+}  // namespace agat
