@@ -1,0 +1,457 @@
+// blend: repairs several imperfect reads of one 140 KB Agat disk from each other.
+//
+// Every image file of the current directory is taken as one read of the same disk. A sector
+// that a read could not decode holds 256 bytes $BD. The program drops reads that are exact
+// duplicates, measures how far each read is from every other one, fills each bad sector of a
+// read from the nearest read that has that sector good (again and again until nothing more can
+// be filled), shows where the repaired reads still differ, and writes every distinct repaired
+// read as a new file named after its source with ".rep" appended.
+//
+// One source unit, POSIX and the C++ standard library only. All messages go to standard output.
+// Built with BLEND_NO_MAIN, the file leaves out main() so that a benchmark can call blend_main().
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include <stdlib.h>  // mkstemp
+
+namespace {
+
+constexpr int ALLIMGLO = 0;   // first image slot
+constexpr int ALLIMGHI = 49;  // last image slot
+constexpr int ALLTR = 35;     // tracks
+constexpr int ALLSC = 16;     // sectors per track
+constexpr int ALLBL = 559;    // highest sector number
+static_assert(ALLTR * ALLSC == ALLBL + 1);
+
+constexpr int SECTORWORDS = 64;
+constexpr std::uint32_t BADWORD = 0xBDBDBDBDu;  // a sector of these words was not read
+constexpr off_t IMAGESIZE = (ALLBL + 1) * 256;  // 143360 bytes are read from every image
+constexpr off_t MAXTRAILER = 128;               // the longest trailer an image file may carry
+
+// One 256-byte sector as 64 words, so that sectors are compared a word at a time.
+using TSECTOR = std::array<std::uint32_t, SECTORWORDS>;
+static_assert(sizeof(TSECTOR) == 256);
+// A whole image: sector n lies at byte offset n*256 of the file.
+using TIMGFILE = std::array<TSECTOR, ALLBL + 1>;
+static_assert(sizeof(TIMGFILE) == IMAGESIZE);
+// An image slot, ALLIMGLO..ALLIMGHI.
+using TIMGNUMBER = int;
+
+// One entry of a slot's distance list.
+struct TDISTDESC {
+  bool P = false;      // the entry is in use
+  std::int32_t D = 0;  // distance to the other image
+  TIMGNUMBER N = 0;    // the other image
+};
+
+struct TIMGDESC {
+  bool PRESENT = false;  // the slot holds a read that takes part
+  TIMGFILE DATA{};
+  std::array<bool, ALLBL + 1> DATAVALID{};
+  std::array<TDISTDESC, ALLIMGHI + 1> DISTANCE{};
+  std::string NAME;  // the file the read came from
+};
+
+// All slots, about 7 MB: static storage, filled once per run.
+std::array<TIMGDESC, ALLIMGHI + 1> IMAGES;
+
+// A file that cannot be listed, opened, read or written ends the run; blend_main reports it.
+struct TFILEERROR {
+  std::string TEXT;
+};
+
+[[noreturn]] void FAIL(const char* what, const std::string& name, const std::string& reason) {
+  throw TFILEERROR{std::string("cannot ") + what + " " + name + ": " + reason};
+}
+
+[[noreturn]] void FAIL(const char* what, const std::string& name, int err) {
+  FAIL(what, name, std::strerror(err));
+}
+
+// Every phase starts with an empty line and its header.
+void PHASE(std::FILE* out, const char* header) {
+  std::fprintf(out, "\n%s\n", header);
+}
+
+// "37 [2/5]": the sector number, then its track and sector.
+std::string SECTOR_N2S(int n) {
+  return std::to_string(n) + " [" + std::to_string(n / ALLSC) + "/" + std::to_string(n % ALLSC) +
+         "]";
+}
+
+// A bad sector is exactly 256 bytes $BD, so two sectors are equal in the sense of the distance
+// (both bad, or both good with equal words) exactly when their words are equal: plain word
+// comparison serves the duplicate test, the distance and the difference report alike. It goes
+// through all 64 words without stopping early, a loop that the compiler turns into a few wide
+// vector operations.
+bool SAMESECTOR(const TSECTOR& a, const TSECTOR& b) {
+  std::uint32_t diff = 0;
+  for (int w = 0; w < SECTORWORDS; ++w) diff |= a[w] ^ b[w];
+  return diff == 0;
+}
+
+// A sector is good when at least one of its words differs from $BDBDBDBD.
+bool ISVALID(const TSECTOR& s) {
+  std::uint32_t diff = 0;
+  for (int w = 0; w < SECTORWORDS; ++w) diff |= s[w] ^ BADWORD;
+  return diff != 0;
+}
+
+// Splits the present slots into groups that hold equal contents in sector n and returns the
+// number of groups. Equality is an equivalence, so each slot is compared with one member of
+// every group found so far instead of with every other slot: with reads of one disk there are
+// seldom more than two or three groups.
+int GROUPSECTOR(int n, std::array<int, ALLIMGHI + 1>& group) {
+  std::array<TIMGNUMBER, ALLIMGHI + 1> first{};
+  int groups = 0;
+  for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
+    group[i] = -1;  // a slot that is not present belongs to no group
+    if (!IMAGES[i].PRESENT) continue;
+    int g = 0;
+    while (g < groups && !SAMESECTOR(IMAGES[first[g]].DATA[n], IMAGES[i].DATA[n])) ++g;
+    if (g == groups) first[groups++] = i;
+    group[i] = g;
+  }
+  return groups;
+}
+
+// DOS-style attribute bits for the "is not image" line, derived from the file's status.
+constexpr unsigned FA_READONLY = 0x01;  // the owner may not write it
+constexpr unsigned FA_HIDDEN = 0x02;    // the name starts with "."
+constexpr unsigned FA_SYSFILE = 0x04;   // not a regular file: FIFO, socket, device, broken link
+constexpr unsigned FA_ARCHIVE = 0x20;   // a regular file
+// FA_DIRECTORY (0x10) never appears: directories are not listed.
+
+unsigned DOSATTR(const std::string& name, const struct stat& st) {
+  unsigned attr = 0;
+  if ((st.st_mode & S_IWUSR) == 0) attr |= FA_READONLY;
+  if (!name.empty() && name[0] == '.') attr |= FA_HIDDEN;
+  attr |= S_ISREG(st.st_mode) ? FA_ARCHIVE : FA_SYSFILE;
+  return attr;
+}
+
+// Reads the first 143360 bytes of file `name` into `data`.
+void READFILE(const std::string& name, TIMGFILE& data) {
+  const int fd = ::open(name.c_str(), O_RDONLY);
+  if (fd < 0) FAIL("open", name, errno);
+  auto* dst = reinterpret_cast<char*>(data.data());
+  std::size_t got = 0;
+  while (got < sizeof(TIMGFILE)) {
+    const ssize_t r = ::read(fd, dst + got, sizeof(TIMGFILE) - got);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) {
+      const int err = errno;
+      ::close(fd);
+      if (r == 0) FAIL("read", name, "the file is shorter than 143360 bytes");
+      FAIL("read", name, err);
+    }
+    got += static_cast<std::size_t>(r);
+  }
+  ::close(fd);
+}
+
+// Writes `data` as file `name`: first to a new file beside it, which is then renamed over the
+// name, so that a file already there (perhaps a read of this run, or a link to one) is replaced
+// as a whole and never written into.
+void WRITEFILE(const std::string& name, const TIMGFILE& data, mode_t mode) {
+  char tmp[] = "./.blend-XXXXXX";
+  const int fd = ::mkstemp(tmp);
+  if (fd < 0) FAIL("create", name, errno);
+  const auto* src = reinterpret_cast<const char*>(data.data());
+  std::size_t put = 0;
+  int err = 0;
+  if (::fchmod(fd, mode) != 0) err = errno;
+  while (err == 0 && put < sizeof(TIMGFILE)) {
+    const ssize_t w = ::write(fd, src + put, sizeof(TIMGFILE) - put);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) {
+      err = w < 0 ? errno : EIO;
+      break;
+    }
+    put += static_cast<std::size_t>(w);
+  }
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) {
+    ::unlink(tmp);
+    FAIL("write", name, err);
+  }
+  if (std::rename(tmp, name.c_str()) != 0) {
+    err = errno;
+    ::unlink(tmp);
+    FAIL("create", name, err);
+  }
+}
+
+// Loads file N into slot IMGNUM.
+void ADDIMAGE(std::FILE* out, TIMGNUMBER IMGNUM, const std::string& N) {
+  TIMGDESC& im = IMAGES[IMGNUM];
+  READFILE(N, im.DATA);
+  int bad = 0;
+  for (int n = 0; n <= ALLBL; ++n) {
+    im.DATAVALID[n] = ISVALID(im.DATA[n]);
+    if (!im.DATAVALID[n]) ++bad;
+  }
+  im.PRESENT = true;
+  im.NAME = N;
+  std::fprintf(out, "Add %s image, %d bad block(s)\n", N.c_str(), bad);
+}
+
+// Loads every image file of the current directory into the slots, in directory order, and
+// lists the other entries. Images beyond the last slot are named and left out.
+void READING(std::FILE* out) {
+  PHASE(out, ">>> Find and loading images...");
+  for (TIMGDESC& im : IMAGES) im.PRESENT = false;
+
+  DIR* dir = ::opendir(".");
+  if (dir == nullptr) FAIL("list", "the current directory", errno);
+  struct DIRCLOSER {
+    DIR* d;
+    ~DIRCLOSER() { ::closedir(d); }
+  } closer{dir};
+
+  TIMGNUMBER next = ALLIMGLO;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (entry == nullptr) {
+      if (errno != 0) FAIL("list", "the current directory", errno);
+      break;
+    }
+    const std::string name = entry->d_name;
+    // The status of what the entry names; a symbolic link that leads nowhere is taken as it is.
+    struct stat st {};
+    if (::stat(name.c_str(), &st) != 0 && ::lstat(name.c_str(), &st) != 0) {
+      FAIL("examine", name, errno);
+    }
+    if (S_ISDIR(st.st_mode)) continue;  // also "." and ".."
+
+    const bool image =
+        S_ISREG(st.st_mode) && st.st_size >= IMAGESIZE && st.st_size <= IMAGESIZE + MAXTRAILER;
+    if (!image) {
+      std::fprintf(out, "%s [%04X] is not image\n", name.c_str(), DOSATTR(name, st));
+    } else if (next > ALLIMGHI) {
+      std::fprintf(out, "Skip %s image, all %d slots are in use\n", name.c_str(),
+                   ALLIMGHI - ALLIMGLO + 1);
+    } else {
+      ADDIMAGE(out, next++, name);
+    }
+  }
+}
+
+// Drops every read that equals an earlier one, sector by sector.
+void UNMARKEQU(std::FILE* out) {
+  PHASE(out, ">>> Compare and delete images...");
+  for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
+    if (!IMAGES[i].PRESENT) continue;
+    std::fprintf(out, "%2d: %s -", i, IMAGES[i].NAME.c_str());
+    for (TIMGNUMBER j = i + 1; j <= ALLIMGHI; ++j) {
+      if (!IMAGES[j].PRESENT) continue;
+      std::fprintf(out, "%3d", j);
+      bool equal = true;
+      for (int n = 0; n <= ALLBL && equal; ++n) {
+        equal = SAMESECTOR(IMAGES[i].DATA[n], IMAGES[j].DATA[n]);
+      }
+      if (equal) {
+        std::fputc('d', out);
+        IMAGES[j].PRESENT = false;
+      }
+    }
+    std::fputc('\n', out);
+  }
+}
+
+// Orders the distance list of slot IM, entries in use first and nearer images before farther
+// ones. The quicksort below is kept exactly as it is: it decides which of two equally near
+// images comes first, and so which one gives its sectors.
+void SORTDISTANCE(TIMGNUMBER IM) {
+  auto& d = IMAGES[IM].DISTANCE;
+  // True when a goes before b.
+  const auto CMP = [](const TDISTDESC& a, const TDISTDESC& b) {
+    if (a.P != b.P) return a.P;
+    return a.P && a.D < b.D;
+  };
+  const auto SORT = [&d, &CMP](const auto& self, int L, int R) -> void {
+    int I = L;
+    int J = R;
+    const TDISTDESC X = d[(L + R) / 2];
+    do {
+      while (CMP(d[I], X)) ++I;
+      while (CMP(X, d[J])) --J;
+      if (I <= J) {
+        std::swap(d[I], d[J]);
+        ++I;
+        --J;
+      }
+    } while (I <= J);
+    if (L < J) self(self, L, J);
+    if (I < R) self(self, I, R);
+  };
+  SORT(SORT, ALLIMGLO, ALLIMGHI);
+}
+
+// Fills each slot's distance list and sorts it. The distance between two reads is the number of
+// sectors in which they differ.
+void CALCDISTANCE(std::FILE* out) {
+  PHASE(out, ">>> Calc and sort distance...");
+
+  // All distances at once, sector by sector: two reads in different groups differ in that
+  // sector. The counts of slots that are not present are never used, so the inner loop runs
+  // over all slots without a test and the compiler can widen it.
+  std::array<std::array<std::int32_t, ALLIMGHI + 1>, ALLIMGHI + 1> dist{};
+  std::array<int, ALLIMGHI + 1> group{};
+  for (int n = 0; n <= ALLBL; ++n) {
+    if (GROUPSECTOR(n, group) < 2) continue;
+    for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
+      if (!IMAGES[i].PRESENT) continue;
+      for (TIMGNUMBER j = ALLIMGLO; j <= ALLIMGHI; ++j) dist[i][j] += group[j] != group[i];
+    }
+  }
+
+  for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
+    TIMGDESC& im = IMAGES[i];
+    if (!im.PRESENT) continue;
+    std::fprintf(out, "%2d: %s -", i, im.NAME.c_str());
+    for (TIMGNUMBER j = ALLIMGLO; j <= ALLIMGHI; ++j) {
+      if (IMAGES[j].PRESENT && j != i) {
+        std::fprintf(out, "%3d:%d", j, static_cast<int>(dist[i][j]));
+        im.DISTANCE[j] = TDISTDESC{true, dist[i][j], j};
+      } else {
+        im.DISTANCE[j] = TDISTDESC{false, 0, j};
+      }
+    }
+    std::fputc('\n', out);
+
+    SORTDISTANCE(i);
+
+    std::fputs("  [", out);
+    for (int k = ALLIMGLO; k <= ALLIMGHI; ++k) {
+      const TDISTDESC& e = im.DISTANCE[k];
+      if (e.P) std::fprintf(out, "%d.%d:%d ", k, e.N, static_cast<int>(e.D));
+    }
+    std::fputs("]\n", out);
+  }
+}
+
+// One repair pass: each bad sector of each read is copied from the nearest read that has it
+// good at that moment, so a sector repaired in one slot can serve later slots of the same pass.
+// Returns the number of sectors repaired.
+int CUREBLOCKS(std::FILE* out) {
+  PHASE(out, ">>> Cure images...");
+  int cured = 0;
+  for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
+    TIMGDESC& im = IMAGES[i];
+    if (!im.PRESENT) continue;
+    std::fprintf(out, "===== %2d: %s =====\n", i, im.NAME.c_str());
+    for (int n = 0; n <= ALLBL; ++n) {
+      if (im.DATAVALID[n]) continue;
+      const TDISTDESC* donor = nullptr;
+      for (const TDISTDESC& e : im.DISTANCE) {
+        if (e.P && IMAGES[e.N].DATAVALID[n]) {
+          donor = &e;
+          break;
+        }
+      }
+      if (donor == nullptr) {
+        std::fprintf(out, "Donor for sector %s not found :(\n", SECTOR_N2S(n).c_str());
+        continue;
+      }
+      im.DATA[n] = IMAGES[donor->N].DATA[n];
+      im.DATAVALID[n] = true;
+      ++cured;
+      std::fprintf(out, "Sector %s cured from %s, distance = %d\n", SECTOR_N2S(n).c_str(),
+                   IMAGES[donor->N].NAME.c_str(), static_cast<int>(donor->D));
+    }
+  }
+  return cured;
+}
+
+// Lists the sectors in which the remaining reads still differ, and for each read the others
+// that differ from it there.
+void SHOWDIFFERENT(std::FILE* out) {
+  PHASE(out, ">>> Show diff...");
+  std::fputc('\t', out);
+  for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
+    if (IMAGES[i].PRESENT) std::fprintf(out, "\t%d:%s", i, IMAGES[i].NAME.c_str());
+  }
+  std::fputc('\n', out);
+
+  std::array<int, ALLIMGHI + 1> group{};
+  std::string line;
+  for (int n = 0; n <= ALLBL; ++n) {
+    if (GROUPSECTOR(n, group) < 2) continue;
+    line = SECTOR_N2S(n) + "\t";
+    for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
+      if (!IMAGES[i].PRESENT) continue;
+      bool any = false;
+      for (TIMGNUMBER j = ALLIMGLO; j <= ALLIMGHI; ++j) {
+        if (j == i || !IMAGES[j].PRESENT || group[j] == group[i]) continue;
+        if (any) line += ',';
+        line += std::to_string(j);
+        any = true;
+      }
+      // A line is written only where the reads differ, so each of them differs from some other
+      // one there; "-" stands for an empty list all the same.
+      if (!any) line += '-';
+      line += "\t\t";
+    }
+    line += '\n';
+    std::fputs(line.c_str(), out);
+  }
+}
+
+// Writes every remaining read as its name + ".rep".
+void WRITING(std::FILE* out) {
+  PHASE(out, ">>> Writing images...");
+  // New files get the usual permissions: read and write for all, less the process's umask.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  const mode_t mode = 0666 & ~mask;
+  for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
+    const TIMGDESC& im = IMAGES[i];
+    if (!im.PRESENT) continue;
+    const std::string name = im.NAME + ".rep";
+    std::fprintf(out, "%s saved\n", name.c_str());
+    WRITEFILE(name, im.DATA, mode);
+  }
+}
+
+}  // namespace
+
+// The whole run over the current directory, messages to `out`. Returns the exit status: 0, or
+// 1 when a file could not be listed, opened, read or written (the files written before stay).
+int blend_main(std::FILE* out) {
+  try {
+    READING(out);
+    UNMARKEQU(out);
+    CALCDISTANCE(out);
+    while (CUREBLOCKS(out) != 0) {
+    }
+    UNMARKEQU(out);
+    SHOWDIFFERENT(out);
+    WRITING(out);
+  } catch (const TFILEERROR& e) {
+    std::fprintf(out, "Error: %s\n", e.TEXT.c_str());
+    std::fflush(out);
+    return EXIT_FAILURE;
+  }
+  return std::fflush(out) == 0 && std::ferror(out) == 0 ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+#ifndef BLEND_NO_MAIN
+// The program takes no arguments; any given are ignored.
+int main() {
+  return blend_main(stdout);
+}
+#endif
