@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs every test through CTest.
+# UndefinedBehaviorSanitizer, runs every test through CTest, then cross-compiles
+# iodriver_setup.exe for Windows (scripts/cross-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAGAT_SANITIZE=ON -DAGAT_WERROR=ON
 cmake --build build/asan
 ctest --test-dir build/asan --output-on-failure -j2
+bash scripts/cross-windows.sh
