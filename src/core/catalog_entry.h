@@ -19,6 +19,8 @@ inline TCATREC33* catalog_entry(TMEDIA& md, std::uint8_t t, std::uint8_t s, std:
 inline std::string quoted_agat_name(const std::uint8_t* name) {
   return "\"" + A2L(std::string_view(reinterpret_cast<const char*>(name), 30)) + "\"";
 }
-inline std::string quoted_agat_name(const TAGATNAME& name) { return quoted_agat_name(name.data()); }
+inline std::string quoted_agat_name(const TAGATNAME& name) {
+  return quoted_agat_name(name.data());
+}
 
 }  // namespace agat

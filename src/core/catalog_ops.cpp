@@ -21,7 +21,9 @@ namespace agat {
 
 namespace {
 
-std::string quoted_host_path(const std::string& path) { return "\"" + host_to_cp1251(path) + "\""; }
+std::string quoted_host_path(const std::string& path) {
+  return "\"" + host_to_cp1251(path) + "\"";
+}
 
 // The image entry a record names; reports and answers nullptr when it is not on the medium.
 TCATREC33* entry_of(TCATREC& cr) {
@@ -102,7 +104,8 @@ void edit_fil_header(TCATREC& cr, Change change) {
   const std::string path = cr.PMEDIA->HOSTPATH + cr.HOSTNAME;
   const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
   if (fd < 0) {
-    report_critical(std::string("Изменение FIL-файла: ошибка открытия файла "_w) + quoted_host_path(path));
+    report_critical(std::string("Изменение FIL-файла: ошибка открытия файла "_w) +
+                    quoted_host_path(path));
     return;
   }
   TFILHEADER header;
@@ -113,8 +116,9 @@ void edit_fil_header(TCATREC& cr, Change change) {
   }
   ok = ::close(fd) == 0 && ok;
   if (!ok)
-    report_critical(std::string("Изменение FIL-файла: ошибка чтения или записи заголовка файла "_w) +
-                    quoted_host_path(path));
+    report_critical(
+        std::string("Изменение FIL-файла: ошибка чтения или записи заголовка файла "_w) +
+        quoted_host_path(path));
 }
 
 std::uint8_t relocked(std::uint8_t ext, std::int8_t mode) {

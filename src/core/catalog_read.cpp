@@ -105,7 +105,8 @@ void READ_CAT_HOSTFS(TMEDIA& md) {
       listed = true;
     } else if (ends_with_fil(name)) {
       listed = FIL_PROC(md, e, name, st.st_size);
-    } else if (S_ISREG(st.st_mode) && image_type_of_size(static_cast<std::uint64_t>(st.st_size), e.IMAGET)) {
+    } else if (S_ISREG(st.st_mode) &&
+               image_type_of_size(static_cast<std::uint64_t>(st.st_size), e.IMAGET)) {
       e.CATRECT = CRTDISKIMAGE;
       listed = true;
     }
@@ -130,7 +131,8 @@ void READ_CAT_DOS33(TMEDIA& md) {
   parent.PMEDIA = &md;
   md.CAT.CATNUM = 1;
 
-  md.VTOCINVALID = DSKAREATEST("Чтение каталога среды: VTOC"_w, FC_CRITICALERRORBUFFER, 17, 0, md) != 0;
+  md.VTOCINVALID =
+      DSKAREATEST("Чтение каталога среды: VTOC"_w, FC_CRITICALERRORBUFFER, 17, 0, md) != 0;
   if (md.VTOCINVALID) return;
   const TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
   std::copy(std::begin(vt.VOLNAME), std::end(vt.VOLNAME), md.VOLUMEID.begin());

@@ -41,8 +41,8 @@ void FC_CHDIR(TCATREC& CR) {
   }
   switch (CR.CATRECT) {
     case CRTHOSTFSDIR:
-      md.HOSTPATH = CR.HOSTNAME == ".." ? parent_host_path(md.HOSTPATH)
-                                        : md.HOSTPATH + CR.HOSTNAME + "/";
+      md.HOSTPATH =
+          CR.HOSTNAME == ".." ? parent_host_path(md.HOSTPATH) : md.HOSTPATH + CR.HOSTNAME + "/";
       break;
     case CRTDISKIMAGE:
       md.MEDIAT = MDIMAGE;

@@ -95,6 +95,8 @@ std::string host_to_cp1251(std::string_view host) {
   return out;
 }
 
-std::string cp1251_to_host(std::string_view cp1251) { return cp1251_to_utf8(cp1251); }
+std::string cp1251_to_host(std::string_view cp1251) {
+  return cp1251_to_utf8(cp1251);
+}
 
 }  // namespace agat

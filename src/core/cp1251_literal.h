@@ -47,7 +47,8 @@ constexpr std::array<char, Size + 1> to_cp1251(const Utf8Text<N>& s) {
     } else if (b >= 0xC0) {
       c = b & 0x1F, len = 2;
     }
-    for (int k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(s.bytes[i + k]) & 0x3F);
+    for (int k = 1; k < len; ++k)
+      c = (c << 6) | (static_cast<unsigned char>(s.bytes[i + k]) & 0x3F);
     i += len;
     const int w = cp1251_from_unicode(c);
     if (w < 0) throw "character has no Windows-1251 code";

@@ -17,7 +17,11 @@ inline constexpr std::string_view CRLF = "\r\n";
 
 // Appends a message and its CR LF.
 void append_message(std::string& buffer, std::string_view text);
-inline void report_critical(std::string_view text) { append_message(FC_CRITICALERRORBUFFER, text); }
-inline void report_warning(std::string_view text) { append_message(FC_WARNINGBUFFER, text); }
+inline void report_critical(std::string_view text) {
+  append_message(FC_CRITICALERRORBUFFER, text);
+}
+inline void report_warning(std::string_view text) {
+  append_message(FC_WARNINGBUFFER, text);
+}
 
 }  // namespace agat

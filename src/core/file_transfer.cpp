@@ -55,7 +55,8 @@ void LOAD_FROM_IMAGE(TCATREC& cr, TFILEBUF& buf) {
         report_critical("Возможно, это ошибка в файловой системе диска."_w);
         return;
       }
-      const auto r = DSKAREATEST("Загрузка файла: данные"_w, FC_WARNINGBUFFER, pair[0], pair[1], md);
+      const auto r =
+          DSKAREATEST("Загрузка файла: данные"_w, FC_WARNINGBUFFER, pair[0], pair[1], md);
       if (r != 1) {
         std::copy(md.MASS[pair[0]][pair[1]].begin(), md.MASS[pair[0]][pair[1]].end(),
                   buf.begin() + cr.SIZE);
@@ -73,7 +74,8 @@ void LOAD_FROM_HOSTFS(TCATREC& cr, TFILEBUF& buf) {
   cr.SIZE = 0;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    report_critical(std::string("Загрузка FIL-файла: ошибка открытия файла "_w) + quoted_host_path(path));
+    report_critical(std::string("Загрузка FIL-файла: ошибка открытия файла "_w) +
+                    quoted_host_path(path));
     return;
   }
   TFILHEADER header;
@@ -94,7 +96,8 @@ void LOAD_FROM_HOSTFS(TCATREC& cr, TFILEBUF& buf) {
   if (ok && head == sizeof header) got = read_into(buf.data(), MAXFILESIZE);
   ::close(fd);
   if (!ok || head != sizeof header) {
-    report_critical(std::string("Загрузка FIL-файла: ошибка чтения файла "_w) + quoted_host_path(path));
+    report_critical(std::string("Загрузка FIL-файла: ошибка чтения файла "_w) +
+                    quoted_host_path(path));
     return;
   }
   std::copy(std::begin(header.AGATNAME), std::end(header.AGATNAME), cr.AGATNAME.begin());
@@ -102,7 +105,8 @@ void LOAD_FROM_HOSTFS(TCATREC& cr, TFILEBUF& buf) {
   cr.EXT = header.EXT;
   cr.SIZE = static_cast<std::int32_t>(got);
   if (cr.SIZE == MAXFILESIZE)
-    report_critical(std::string("Файл "_w) + quoted_host_path(path) + std::string(" велик и будет усечён !"_w));
+    report_critical(std::string("Файл "_w) + quoted_host_path(path) +
+                    std::string(" велик и будет усечён !"_w));
 }
 
 void SAVE_TO_IMAGE(TCATREC& cr, TFILEBUF& buf, TMEDIA& md) {
@@ -171,7 +175,8 @@ void SAVE_TO_HOSTFS(TCATREC& cr, TFILEBUF& buf, TMEDIA& md, bool uniqname) {
   if (result == FileIoResult::exists) result = replace_file(path, data.data(), data.size());
   if (result == FileIoResult::ok) return;
   if (result == FileIoResult::write_failed) {
-    report_critical(std::string("Запись FIL-файла: ошибка записи файла "_w) + quoted_host_path(path));
+    report_critical(std::string("Запись FIL-файла: ошибка записи файла "_w) +
+                    quoted_host_path(path));
   } else {
     report_critical("Запись FIL-файла: ошибка открытия файла"_w);
   }
@@ -204,8 +209,7 @@ void FC_SAVE(TCATREC& CR, TFILEBUF& BUF, TMEDIA& MD, bool UNIQNAME) {
   add_context("Записывался файл "_w, CR.AGATNAME);
 }
 
-bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& O,
-                    bool EXTENABLE) {
+bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& O, bool EXTENABLE) {
   if (MD.MEDIAT != MDIMAGE || MD.VTOCINVALID) return false;
   const std::string_view prefix = "Поиск свободных входов в каталоге: каталог"_w;
   const TVTOCSECTOR& vt = as<TVTOCSECTOR>(MD.MASS[17][0]);
@@ -236,8 +240,8 @@ bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& 
   }
 }
 
-bool FINDTHISCAT(TMEDIA& MD, const TAGATNAME& NM, std::uint8_t& T, std::uint8_t& S,
-                 std::int32_t& O, bool FINDDEL) {
+bool FINDTHISCAT(TMEDIA& MD, const TAGATNAME& NM, std::uint8_t& T, std::uint8_t& S, std::int32_t& O,
+                 bool FINDDEL) {
   const std::string_view prefix = "Поиск заданных входов в каталоге: каталог"_w;
   const TVTOCSECTOR& vt = as<TVTOCSECTOR>(MD.MASS[17][0]);
   std::uint8_t t = vt.TE, s = vt.SE;

@@ -25,8 +25,8 @@ bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& 
 
 // The entry named NM (30 raw bytes) in the current catalog: a live one, or with
 // FINDDEL a deleted one.
-bool FINDTHISCAT(TMEDIA& MD, const TAGATNAME& NM, std::uint8_t& T, std::uint8_t& S,
-                 std::int32_t& O, bool FINDDEL);
+bool FINDTHISCAT(TMEDIA& MD, const TAGATNAME& NM, std::uint8_t& T, std::uint8_t& S, std::int32_t& O,
+                 bool FINDDEL);
 
 // Replaces FN by the first of FN, NAME~1.EXT, NAME~2.EXT ... that does not exist in
 // directory PT. False (with a critical message, FN unchanged) when none is found among

@@ -128,8 +128,8 @@ FileIoResult replace_file(const std::string& path, const std::uint8_t* data, std
   const bool same_length = static_cast<std::uint64_t>(st.st_size) == size;
   std::string temp = directory_of(target) + "/.agat-save-XXXXXX";
   Fd fd(::mkstemp(temp.data()));
-  if (fd.get() < 0) return same_length ? overwrite_in_place(target, data, size)
-                                       : FileIoResult::write_failed;
+  if (fd.get() < 0)
+    return same_length ? overwrite_in_place(target, data, size) : FileIoResult::write_failed;
   if (::fchmod(fd.get(), st.st_mode & 07777) != 0) {
     fd.close();
     ::unlink(temp.c_str());

@@ -31,7 +31,9 @@ std::size_t track_record_size(TIMAGET type) {
   }
 }
 
-std::size_t track_count(TIMAGET type) { return IMAGEDESC[type].NTR + 1u; }
+std::size_t track_count(TIMAGET type) {
+  return IMAGEDESC[type].NTR + 1u;
+}
 
 void report_progress(int track, int last_track) {
   if (PROGRESSPROC == nullptr) return;
@@ -40,7 +42,9 @@ void report_progress(int track, int last_track) {
   PROGRESSPROC(static_cast<std::uint8_t>(percent));
 }
 
-std::string image_path(const TMEDIA& md) { return md.HOSTPATH + md.IMAGENAME; }
+std::string image_path(const TMEDIA& md) {
+  return md.HOSTPATH + md.IMAGENAME;
+}
 
 // The whole image file is read into one buffer that lives for the program's run.
 std::vector<std::uint8_t>& file_buffer() {
@@ -96,7 +100,9 @@ bool geometry_is_sound(const TMEDIA& md) {
 
 }  // namespace
 
-std::size_t image_data_size(TIMAGET type) { return track_count(type) * track_record_size(type); }
+std::size_t image_data_size(TIMAGET type) {
+  return track_count(type) * track_record_size(type);
+}
 
 void FC_LOADMEDIA(TMEDIA& MD) {
   if (MD.MEDIAT != MDIMAGE) return;
@@ -180,8 +186,9 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
       report_critical("Запись образа: ошибка открытия файла"_w);
       break;
     default:
-      report_critical(CREATEENABLE ? "Запись образа: ошибка записи файла"_w
-                                   : "Запись образа: ошибка записи файла, файл образа не изменён"_w);
+      report_critical(CREATEENABLE
+                          ? "Запись образа: ошибка записи файла"_w
+                          : "Запись образа: ошибка записи файла, файл образа не изменён"_w);
       break;
   }
 }

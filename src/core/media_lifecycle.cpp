@@ -26,8 +26,7 @@ namespace {
 
 void fill_map(std::uint8_t (*map)[4], int count, int first_track, int last_track,
               std::uint32_t mask) {
-  for (int i = 0; i < count; ++i)
-    put_le32(map[i], first_track + i <= last_track ? mask : 0);
+  for (int i = 0; i < count; ++i) put_le32(map[i], first_track + i <= last_track ? mask : 0);
 }
 
 }  // namespace
@@ -120,7 +119,8 @@ void FC_CLEANMEDIA(TMEDIA& MD) {
   }
 
   ChainGuard kept;
-  for (std::size_t i = 0; i <= last; ++i) kept.visit(chain[i].tr, chain[i].sc, {}, FC_WARNINGBUFFER);
+  for (std::size_t i = 0; i <= last; ++i)
+    kept.visit(chain[i].tr, chain[i].sc, {}, FC_WARNINGBUFFER);
 
   // Wipe the free sectors. The map sectors and the catalog that stays are in use
   // whatever a damaged VTOC says, and are never wiped.

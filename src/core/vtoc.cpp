@@ -20,7 +20,9 @@ constexpr TSECTOR make_badlabel() {
   return s;
 }
 
-TVTOCSECTOR& vtoc_of(TMEDIA& md) { return as<TVTOCSECTOR>(md.MASS[17][0]); }
+TVTOCSECTOR& vtoc_of(TMEDIA& md) {
+  return as<TVTOCSECTOR>(md.MASS[17][0]);
+}
 
 }  // namespace
 

@@ -22,7 +22,7 @@ inline constexpr std::uint8_t AGAT_SPACE = 0xA0;
 inline constexpr std::uint8_t UNREAD_FILL = 0xBD;  // a sector of 256 such bytes was not read
 
 using TSECTOR = std::array<std::uint8_t, 256>;
-using TTRACK = std::array<TSECTOR, MAXSECTOR + 1>;       // 21 sectors whatever the geometry
+using TTRACK = std::array<TSECTOR, MAXSECTOR + 1>;  // 21 sectors whatever the geometry
 using TFILEBUF = std::array<std::uint8_t, MAXFILESIZE + 1>;
 using TAGATNAME = std::array<std::uint8_t, 30>;  // Agat codes padded with $A0
 using TVOLNAME = std::array<std::uint8_t, 31>;   // VTOC bytes 8..38: index 0 is byte 8
@@ -203,17 +203,20 @@ static_assert(sizeof(T128EPILOG) == 128);
 // A sector seen as one of the records above.
 template <class Record>
 Record& as(TSECTOR& sector) {
-  static_assert(sizeof(Record) == 256 && std::is_trivially_copyable_v<Record> && alignof(Record) == 1);
+  static_assert(sizeof(Record) == 256 && std::is_trivially_copyable_v<Record> &&
+                alignof(Record) == 1);
   return *reinterpret_cast<Record*>(sector.data());
 }
 template <class Record>
 const Record& as(const TSECTOR& sector) {
-  static_assert(sizeof(Record) == 256 && std::is_trivially_copyable_v<Record> && alignof(Record) == 1);
+  static_assert(sizeof(Record) == 256 && std::is_trivially_copyable_v<Record> &&
+                alignof(Record) == 1);
   return *reinterpret_cast<const Record*>(sector.data());
 }
 
 inline std::uint32_t get_le32(const std::uint8_t* p) {
-  return p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24);
+  return p[0] | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+         (std::uint32_t{p[3]} << 24);
 }
 inline void put_le32(std::uint8_t* p, std::uint32_t v) {
   p[0] = static_cast<std::uint8_t>(v);

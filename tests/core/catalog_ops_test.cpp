@@ -97,7 +97,8 @@ TEST_F(CatalogOpsTest, UndeleteWithoutATsListWritesNothing) {
   FC_DELETE(entry("F"));
   reload();
   const auto before = testing::read_bytes(dir.file("o.dsk"));
-  for (std::uint8_t saved_track : {std::uint8_t{40}, std::uint8_t{3}}) {  // off the disk; no list there
+  for (std::uint8_t saved_track :
+       {std::uint8_t{40}, std::uint8_t{3}}) {  // off the disk; no list there
     as<TCATSECTOR>(md->MASS[17][1]).CR[0].N[29] = saved_track;
     FC_SAVEMEDIA(*md, false);
     reload();
@@ -119,7 +120,8 @@ TEST_F(CatalogOpsTest, LoopingChainsNeverHang) {
   reload();
   const auto before = testing::read_bytes(dir.file("o.dsk"));
   FC_DELETE(entry("LOOP"));
-  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER).find("Удаление файла: t/s список: цепочка секторов замкнута в кольцо"),
+  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER)
+                .find("Удаление файла: t/s список: цепочка секторов замкнута в кольцо"),
             std::string::npos);
   EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER).find("Удалялся файл \"LOOP"), std::string::npos);
   EXPECT_EQ(testing::read_bytes(dir.file("o.dsk")), before);
@@ -135,9 +137,11 @@ TEST_F(CatalogOpsTest, LoopingChainsNeverHang) {
   for (int i = 1; i < 7; ++i) as<TCATSECTOR>(md->MASS[17][1]).CR[i].TF = 5;
   EXPECT_FALSE(FC_FINDFREECAT(*md, t, s, o, true));
   EXPECT_FALSE(FINDTHISCAT(*md, agat_name("NONE"), t, s, o, false));
-  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER).find("Поиск свободных входов в каталоге: каталог: цепочка"),
+  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER)
+                .find("Поиск свободных входов в каталоге: каталог: цепочка"),
             std::string::npos);
-  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER).find("Поиск заданных входов в каталоге: каталог: цепочка"),
+  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER)
+                .find("Поиск заданных входов в каталоге: каталог: цепочка"),
             std::string::npos);
 }
 
@@ -200,7 +204,8 @@ TEST_F(CatalogOpsTest, SubCatalogsMakeEnterRenameDelete) {
   FC_RENAME(entry("SUB"), cr2);
   reload();
   const TCATREC& renamed = entry("NEWSUB");
-  EXPECT_EQ(as<TCATSECTOR>(md->MASS[renamed.TTSL][renamed.STSL]).CR[0].N[0], agat_name("NEWSUB")[0]);
+  EXPECT_EQ(as<TCATSECTOR>(md->MASS[renamed.TTSL][renamed.STSL]).CR[0].N[0],
+            agat_name("NEWSUB")[0]);
 
   // Not empty: refused, nothing saved.
   const auto before = testing::read_bytes(dir.file("o.dsk"));
@@ -233,7 +238,8 @@ TEST_F(CatalogOpsTest, RenamingASubCatalogFromInsideIsRefused) {
   TCATREC cr2 = md->CAT.CATREC[1];
   cr2.AGATNAME = agat_name("X");
   FC_RENAME(md->CAT.CATREC[1], cr2);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()), "Записи slave и master-каталогов не совпадают !\r\n");
+  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
+            "Записи slave и master-каталогов не совпадают !\r\n");
 
   // A master entry whose pointer leaves the disk is refused the same way, without a read.
   FC_CHDIR(md->CAT.CATREC[1]);
@@ -241,7 +247,8 @@ TEST_F(CatalogOpsTest, RenamingASubCatalogFromInsideIsRefused) {
   as<TCATSECTOR>(md->MASS[17][1]).CR[0].TF = 200;
   TCATREC master = entry("SUB");
   FC_RENAME(master, cr2);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()), "Записи slave и master-каталогов не совпадают !\r\n");
+  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
+            "Записи slave и master-каталогов не совпадают !\r\n");
 }
 
 TEST_F(CatalogOpsTest, SubCatalogChainThatLoopsIsNotDeleted) {
@@ -256,7 +263,8 @@ TEST_F(CatalogOpsTest, SubCatalogChainThatLoopsIsNotDeleted) {
   reload();
   const auto before = testing::read_bytes(dir.file("o.dsk"));
   FC_DELETE(entry("SUB"));
-  EXPECT_NE(cp1251_to_utf8(testing::take_critical()).find("Удаление BTK-каталога: цепочка"), std::string::npos);
+  EXPECT_NE(cp1251_to_utf8(testing::take_critical()).find("Удаление BTK-каталога: цепочка"),
+            std::string::npos);
   EXPECT_EQ(testing::read_bytes(dir.file("o.dsk")), before);
 }
 
@@ -266,7 +274,8 @@ TEST_F(CoreTest, HostObjects) {
   md->HOSTPATH = dir.host_path();
   FC_MAKEDIR(*md, std::string("каталог"));
   FC_MAKEDIR(*md, std::string("каталог"));
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()), "Ошибка создания каталога \"" + dir.file("каталог") + "\" !\r\n");
+  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
+            "Ошибка создания каталога \"" + dir.file("каталог") + "\" !\r\n");
   testing::write_bytes(dir.file("a.dsk"), std::vector<std::uint8_t>(143360, 0));
   testing::write_bytes(dir.file("b.dsk"), std::vector<std::uint8_t>(143360, 1));
   testing::write_bytes(dir.file("каталог/x"), {1});
@@ -276,7 +285,8 @@ TEST_F(CoreTest, HostObjects) {
   TCATREC cr2 = *find_entry(*md, "a.dsk");
   cr2.HOSTNAME = "b.dsk";
   FC_RENAME(*find_entry(*md, "a.dsk"), cr2);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()), "Ошибка переименования \"" + dir.file("a.dsk") + "\" !\r\n");
+  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
+            "Ошибка переименования \"" + dir.file("a.dsk") + "\" !\r\n");
   EXPECT_EQ(testing::read_bytes(dir.file("b.dsk"))[0], 1);
   EXPECT_EQ(testing::read_bytes(dir.file("a.dsk"))[0], 0);
   cr2.HOSTNAME = "c.dsk";
@@ -285,8 +295,9 @@ TEST_F(CoreTest, HostObjects) {
 
   FC_READCAT(*md);
   FC_DELETE(*find_entry(*md, "каталог"));
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Ошибка удаления каталога\r\n\"" + dir.file("каталог") + "\". Возможно, он не пуст !\r\n");
+  EXPECT_EQ(
+      cp1251_to_utf8(testing::take_critical()),
+      "Ошибка удаления каталога\r\n\"" + dir.file("каталог") + "\". Возможно, он не пуст !\r\n");
   std::filesystem::remove(dir.file("каталог/x"));
   FC_DELETE(*find_entry(*md, "каталог"));
   FC_DELETE(*find_entry(*md, "c.dsk"));
@@ -295,7 +306,8 @@ TEST_F(CoreTest, HostObjects) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("каталог")));
   EXPECT_FALSE(std::filesystem::exists(dir.file("c.dsk")));
   FC_DELETE(*find_entry(*md, "c.dsk"));
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()), "Ошибка удаления файла \"" + dir.file("c.dsk") + "\" !\r\n");
+  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
+            "Ошибка удаления файла \"" + dir.file("c.dsk") + "\" !\r\n");
 }
 
 TEST_F(CoreTest, FilFileHeadersAreEditedInPlace) {

@@ -32,7 +32,8 @@ std::vector<std::uint8_t> whole_sectors(std::vector<std::uint8_t> bytes) {
   return bytes;
 }
 
-std::vector<std::uint8_t> with_head(std::initializer_list<std::uint8_t> head, std::vector<std::uint8_t> body) {
+std::vector<std::uint8_t> with_head(std::initializer_list<std::uint8_t> head,
+                                    std::vector<std::uint8_t> body) {
   body.insert(body.begin(), head);
   return body;
 }
@@ -46,7 +47,9 @@ struct Expected {
 };
 
 std::vector<Expected> files_dsk_catalog() {
-  auto src = [](const std::string& f) { return testing::read_bytes(testing::testdata("src/" + f)); };
+  auto src = [](const std::string& f) {
+    return testing::read_bytes(testing::testdata("src/" + f));
+  };
   std::vector<Expected> list = {
       {"HELLO", 'A', false, false, src("hello.tok")},
       {"README", 'T', false, false, src("readme.apple")},
@@ -63,7 +66,8 @@ std::vector<Expected> files_dsk_catalog() {
     list.push_back({name, 'T', false, false, src(file)});
   }
   list.push_back({"MY FILE. 1", 'T', false, false, src("odd.apple")});
-  list.push_back({"DELETED.BIN", 'B', false, true, with_head({0x00, 0x40, 0xF4, 0x01}, src("deleted500.bin"))});
+  list.push_back({"DELETED.BIN", 'B', false, true,
+                  with_head({0x00, 0x40, 0xF4, 0x01}, src("deleted500.bin"))});
   return list;
 }
 
@@ -72,7 +76,8 @@ std::vector<Expected> files_dsk_catalog() {
 TEST_F(CoreTest, IndependentImagesListAndLoadTheirFiles) {
   AGAT_REQUIRE_TESTDATA();
   const auto expected = files_dsk_catalog();
-  for (auto [file, type] : {std::pair{"dos33/files.dsk", ITI140}, std::pair{"nib/files.nib", ITN140}}) {
+  for (auto [file, type] :
+       {std::pair{"dos33/files.dsk", ITI140}, std::pair{"nib/files.nib", ITN140}}) {
     SCOPED_TRACE(file);
     TempDir dir;
     std::filesystem::copy_file(testing::testdata(file), dir.file("img"));
@@ -186,7 +191,7 @@ TEST_F(ImageCatalogTest, EntryKindsAndTheEndOfTheCatalog) {
   put(17, 1, 0, 10, 0xFF, "SUB");
   put(17, 1, 1, 0xFF, 0x04, "GONE");
   put(17, 1, 2, 11, 0x84, "PROG");
-  cat(17, 1).CR[2].R = 0x80;  // hidden
+  cat(17, 1).CR[2].R = 0x80;               // hidden
   put(17, 1, 4, 12, 0x00, "NEVER SHOWN");  // after an entry with TF 0
   auto m = saved_and_read();
   ASSERT_EQ(m->CAT.CATNUM, 4);
@@ -243,7 +248,8 @@ TEST_F(ImageCatalogTest, DamagedCatalogsKeepWhatWasRead) {
 TEST_F(CoreTest, HostDirectoryListing) {
   TempDir dir;
   std::filesystem::create_directory(dir.file("sub"));
-  for (TIMAGET t : {ITI140, IT4I140, IT128I140, ITN140, ITI800, IT4I800, IT128I800, ITN800, ITA800}) {
+  for (TIMAGET t :
+       {ITI140, IT4I140, IT128I140, ITN140, ITI800, IT4I800, IT128I800, ITN800, ITA800}) {
     std::filesystem::path p = dir.file(std::string("img") + testing::image_type_name(t));
     std::ofstream(p).close();
     std::filesystem::resize_file(p, static_cast<std::uintmax_t>(IMAGEDESC[t].FULLSIZE));
@@ -266,7 +272,8 @@ TEST_F(CoreTest, HostDirectoryListing) {
   auto md = testing::new_medium();
   md->HOSTPATH = dir.host_path();
   FC_READCAT(*md);
-  EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER), "ReadCat: не удалось обратится к файлу short.FiL\r\n");
+  EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER),
+            "ReadCat: не удалось обратится к файлу short.FiL\r\n");
   EXPECT_EQ(cp1251_to_utf8(testing::take_critical()), "");
   EXPECT_EQ(md->CAT.CATNUM, 2 + 9 + 3);
   ASSERT_NE(testing::find_entry(*md, ".."), nullptr);
@@ -354,10 +361,12 @@ TEST_F(ImageCatalogTest, SortingByNameAndByType) {
   EXPECT_EQ(order(), unsorted);
   m->CAT.SORTMODE = SMNAME;
   FC_SORTCAT(*m);
-  EXPECT_EQ(order(), (std::vector<std::string>{"..", "SUBDIR/Д", "A/A", "Б/T", "Б/B", "Я/T", "ZZ DELETED/T"}));
+  EXPECT_EQ(order(), (std::vector<std::string>{"..", "SUBDIR/Д", "A/A", "Б/T", "Б/B", "Я/T",
+                                               "ZZ DELETED/T"}));
   m->CAT.SORTMODE = SMTYPE;
   FC_SORTCAT(*m);
-  EXPECT_EQ(order(), (std::vector<std::string>{"..", "SUBDIR/Д", "Б/T", "Я/T", "A/A", "Б/B", "ZZ DELETED/T"}));
+  EXPECT_EQ(order(), (std::vector<std::string>{"..", "SUBDIR/Д", "Б/T", "Я/T", "A/A", "Б/B",
+                                               "ZZ DELETED/T"}));
 }
 
 }  // namespace

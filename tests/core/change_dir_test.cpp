@@ -64,7 +64,8 @@ TEST_F(CoreTest, EnteringABadSubCatalogStaysPut) {
   const auto before = testing::read_bytes(dir.file("d.dsk"));
   FC_CHDIR(sub);
   EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Переход в BTK-каталог: новый каталог: сектор 3/" + std::to_string(sub.STSL) + " не читается\r\n");
+            "Переход в BTK-каталог: новый каталог: сектор 3/" + std::to_string(sub.STSL) +
+                " не читается\r\n");
   EXPECT_EQ(testing::read_bytes(dir.file("d.dsk")), before);
 }
 

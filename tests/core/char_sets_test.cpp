@@ -8,8 +8,12 @@
 namespace agat {
 namespace {
 
-std::uint8_t a2l(int b) { return A2L(static_cast<std::uint8_t>(b)); }
-std::uint8_t l2a(int b) { return L2A(static_cast<std::uint8_t>(b)); }
+std::uint8_t a2l(int b) {
+  return A2L(static_cast<std::uint8_t>(b));
+}
+std::uint8_t l2a(int b) {
+  return L2A(static_cast<std::uint8_t>(b));
+}
 
 TEST(CharSets, SingleCodesBothWays) {
   EXPECT_EQ(a2l(0xC1), 'A');
@@ -76,7 +80,8 @@ TEST(CharSets, BufferAndStringForms) {
 
 TEST(Cp1251, LiteralsAndConversionToUtf8) {
   constexpr std::string_view w = "Ёж №1 «да»"_w;
-  EXPECT_EQ(w, std::string_view("\xA8\xE6 \xB9" "1 \xAB\xE4\xE0\xBB"));
+  EXPECT_EQ(w, std::string_view("\xA8\xE6 \xB9"
+                                "1 \xAB\xE4\xE0\xBB"));
   EXPECT_EQ(cp1251_to_utf8(w), "Ёж №1 «да»");
   for (int b = 0; b < 256; ++b) {
     if (b == 0x98) continue;  // the one byte the code page leaves undefined
@@ -89,7 +94,7 @@ TEST(Cp1251, LiteralsAndConversionToUtf8) {
   EXPECT_FALSE(utf8_to_cp1251("a\xE2\x94\x80z", out));  // a box character has no code
   EXPECT_EQ(out, "a?z");
   EXPECT_FALSE(utf8_to_cp1251("\xFF\xC3", out));  // not UTF-8 at all
-  EXPECT_FALSE(is_valid_utf8("\xC0\x80"));         // an overlong form
+  EXPECT_FALSE(is_valid_utf8("\xC0\x80"));        // an overlong form
   EXPECT_TRUE(is_valid_utf8("файл"));
 }
 

@@ -43,7 +43,8 @@ class TransferTest : public CoreTest {
     cr.AGATNAME = agat_name(name);
     cr.EXT = ext;
     cr.SIZE = size;
-    for (std::size_t i = 0; i < cr.TSDATA.size(); ++i) cr.TSDATA[i] = static_cast<std::uint8_t>(0x30 + i);
+    for (std::size_t i = 0; i < cr.TSDATA.size(); ++i)
+      cr.TSDATA[i] = static_cast<std::uint8_t>(0x30 + i);
     return cr;
   }
   // Saves a file, reads the catalog again and returns the new entry.
@@ -74,8 +75,9 @@ TEST_F(TransferTest, RoundTripsAndTheLengthByte) {
     std::int32_t size;
     int length_byte;
   };
-  const Case cases[] = {{"EMPTY", 0, 2},           {"ONE", 1, 2},         {"S122", 122 * 256, 123},
-                        {"S123", 123 * 256, 125}, {"S200", 200 * 256, 202}, {"S300", 300 * 256, 255}};
+  const Case cases[] = {{"EMPTY", 0, 2},          {"ONE", 1, 2},
+                        {"S122", 122 * 256, 123}, {"S123", 123 * 256, 125},
+                        {"S200", 200 * 256, 202}, {"S300", 300 * 256, 255}};
   std::uint32_t seed = 1;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -187,7 +189,8 @@ TEST_F(TransferTest, LoadingDamagedFiles) {
   EXPECT_EQ(e->SIZE, 4 * 256);
   EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER),
             "Загрузка файла: данные: указатель на сектор\r\nвыходит за пределы среды: 40/" +
-                std::to_string(list.TSL[3][1]) + "\r\nСчитывался файл \"F" + std::string(29, ' ') + "\"\r\n");
+                std::to_string(list.TSL[3][1]) + "\r\nСчитывался файл \"F" + std::string(29, ' ') +
+                "\"\r\n");
   testing::take_critical();
 
   list.TSL[3][0] = 0;  // a zero track ends the file, whatever the sector
@@ -204,20 +207,21 @@ TEST_F(TransferTest, LoadingDamagedFiles) {
   testing::take_critical();
 
   for (auto& p : list.TSL) p[0] = 17, p[1] = 1;  // all 122 pairs used...
-  list.TE = e->TTSL;  // ...and the list links to itself
+  list.TE = e->TTSL;                             // ...and the list links to itself
   list.SE = e->STSL;
   FC_LOAD(*e, buf);
   EXPECT_EQ(cp1251_to_utf8(FC_CRITICALERRORBUFFER),
             "Загрузка файла: t/s список: цепочка секторов замкнута в кольцо на секторе " +
-                std::to_string(e->TTSL) + "/" + std::to_string(e->STSL) + "\r\nСчитывался файл \"F" +
-                std::string(29, ' ') + "\"\r\n");
+                std::to_string(e->TTSL) + "/" + std::to_string(e->STSL) +
+                "\r\nСчитывался файл \"F" + std::string(29, ' ') + "\"\r\n");
   testing::take_critical();
 
   e->TTSL = 3;  // an unreadable first list
   e->STSL = 3;
   FC_LOAD(*e, buf);
   EXPECT_EQ(e->SIZE, 0);
-  EXPECT_NE(FC_CRITICALERRORBUFFER.find("Загрузка файла: t/s список: сектор 3/3 не читается"_w), std::string::npos);
+  EXPECT_NE(FC_CRITICALERRORBUFFER.find("Загрузка файла: t/s список: сектор 3/3 не читается"_w),
+            std::string::npos);
 }
 
 TEST_F(TransferTest, AListThatNeverEndsStopsAtTheBufferLimit) {
@@ -236,9 +240,10 @@ TEST_F(TransferTest, AListThatNeverEndsStopsAtTheBufferLimit) {
   cr.STSL = 0;
   FC_LOAD(cr, buf);
   EXPECT_EQ(cr.SIZE, 3999 * 256);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Буфер переполнен при чтении файла.\r\nВозможно, это ошибка в файловой системе диска.\r\n"
-            "Считывался файл \"HUGE                          \"\r\n");
+  EXPECT_EQ(
+      cp1251_to_utf8(testing::take_critical()),
+      "Буфер переполнен при чтении файла.\r\nВозможно, это ошибка в файловой системе диска.\r\n"
+      "Считывался файл \"HUGE                          \"\r\n");
 }
 
 TEST_F(TransferTest, FilFilesOnTheHost) {
@@ -278,7 +283,9 @@ TEST_F(TransferTest, FilFilesOnTheHost) {
   EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
   FC_LOAD(*testing::find_entry(*host, "HUGE.FIL"), buf);
   EXPECT_EQ(testing::find_entry(*host, "HUGE.FIL")->SIZE, MAXFILESIZE);
-  EXPECT_EQ(cp1251_to_utf8(FC_CRITICALERRORBUFFER).rfind("Файл \"" + dir.file("HUGE.FIL") + "\" велик и будет усечён !\r\n", 0), 0u);
+  EXPECT_EQ(cp1251_to_utf8(FC_CRITICALERRORBUFFER)
+                .rfind("Файл \"" + dir.file("HUGE.FIL") + "\" велик и будет усечён !\r\n", 0),
+            0u);
   testing::take_critical();
 
   std::filesystem::remove(dir.file("EMPTY.FIL"));  // gone since it was listed
@@ -304,7 +311,8 @@ TEST_F(CoreTest, UniqueNames) {
   testing::write_bytes(dir.file("plainfile"), {});
   EXPECT_FALSE(FINDUNIQNAME(dir.file("plainfile") + "/", fn));
   EXPECT_EQ(fn, "X.FIL");
-  EXPECT_NE(cp1251_to_utf8(testing::take_critical()).find("Не удалось подобрать свободное имя"), std::string::npos);
+  EXPECT_NE(cp1251_to_utf8(testing::take_critical()).find("Не удалось подобрать свободное имя"),
+            std::string::npos);
 }
 
 }  // namespace

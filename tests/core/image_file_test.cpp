@@ -124,7 +124,8 @@ TEST_F(CoreTest, PlainLayoutIsTrackAfterTrack) {
   auto md = testing::image_medium(dir.host_path(), "d", IT4I800);
   FC_LOADMEDIA(*md);
   const std::size_t offset = (100 * 21 + 20) * 256;
-  EXPECT_TRUE(std::equal(md->MASS[100][20].begin(), md->MASS[100][20].end(), bytes.begin() + offset));
+  EXPECT_TRUE(
+      std::equal(md->MASS[100][20].begin(), md->MASS[100][20].end(), bytes.begin() + offset));
 }
 
 TEST_F(CoreTest, LoadFailuresKeepTheSectors) {
@@ -135,7 +136,8 @@ TEST_F(CoreTest, LoadFailuresKeepTheSectors) {
   EXPECT_EQ(cp1251_to_utf8(testing::take_critical()), "Чтение образа: ошибка открытия файла\r\n");
   EXPECT_EQ(md->MASS[3][3][0], 0x42);
 
-  testing::write_bytes(dir.file("short.dsk"), random_bytes(143360 - 1, 1));  // shortened since listed
+  testing::write_bytes(dir.file("short.dsk"),
+                       random_bytes(143360 - 1, 1));  // shortened since listed
   md->IMAGENAME = "short.dsk";
   FC_LOADMEDIA(*md);
   EXPECT_NE(testing::take_critical(), "");
@@ -220,7 +222,9 @@ TEST_F(CoreTest, SaveKeepsPermissionsAndLinks) {
 }
 
 std::vector<int> progress_calls;
-void record_progress(std::uint8_t p) { progress_calls.push_back(p); }
+void record_progress(std::uint8_t p) {
+  progress_calls.push_back(p);
+}
 
 TEST_F(CoreTest, ProgressIsReportedAfterEveryTrack) {
   TempDir dir;

@@ -127,7 +127,10 @@ class CleanTest : public CoreTest {
     e.N[0] = static_cast<std::uint8_t>(letter | 0x80);
     e.L = 2;
   }
-  void save() { FC_SAVEMEDIA(*md, false); ASSERT_EQ(FC_CRITICALERRORBUFFER, ""); }
+  void save() {
+    FC_SAVEMEDIA(*md, false);
+    ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
+  }
   std::unique_ptr<TMEDIA> reload() {
     auto m = testing::image_medium(dir.host_path(), "c.dsk", ITI140);
     FC_LOADMEDIA(*m);
@@ -138,11 +141,11 @@ class CleanTest : public CoreTest {
 TEST_F(CleanTest, ShortensTheCatalogAndWipesFreeSectors) {
   make_catalog({{17, 14}, {17, 13}});
   ASSERT_TRUE(GETSECT(*md, 3, 3));
-  md->MASS[3][3].fill(0x11);                  // a live file's T/S list
-  md->MASS[4][4].fill(0x22);                  // a deleted file's leftovers, free in the map
-  put_entry(17, 1, 0, 3, 3, 'A');             // live
-  put_entry(17, 1, 1, 0xFF, 4, 'D');          // deleted
-  put_entry(17, 14, 0, 0xFF, 5, 'E');         // deleted only
+  md->MASS[3][3].fill(0x11);           // a live file's T/S list
+  md->MASS[4][4].fill(0x22);           // a deleted file's leftovers, free in the map
+  put_entry(17, 1, 0, 3, 3, 'A');      // live
+  put_entry(17, 1, 1, 0xFF, 4, 'D');   // deleted
+  put_entry(17, 14, 0, 0xFF, 5, 'E');  // deleted only
   save();
 
   FC_CLEANMEDIA(*md);

@@ -106,10 +106,12 @@ TEST_P(StressTest, RandomOperationsKeepTheDiskConsistent) {
     ASSERT_EQ(FC_WARNINGBUFFER, "") << "step " << step;
 
     FC_READCAT(*md);
-    ASSERT_EQ(static_cast<int>(entries(false).size()), static_cast<int>(live.size())) << "step " << step;
+    ASSERT_EQ(static_cast<int>(entries(false).size()), static_cast<int>(live.size()))
+        << "step " << step;
     for (TCATREC* e : entries(false)) {
       auto it = live.find(e->AGATNAME);
-      ASSERT_NE(it, live.end()) << "step " << step << ": unexpected " << testing::name_text(e->AGATNAME);
+      ASSERT_NE(it, live.end()) << "step " << step << ": unexpected "
+                                << testing::name_text(e->AGATNAME);
       FC_LOAD(*e, buf);
       ASSERT_GE(e->SIZE, static_cast<std::int32_t>(it->second.size()));
       ASSERT_TRUE(std::equal(it->second.begin(), it->second.end(), buf.begin()))

@@ -30,7 +30,9 @@ TEST_F(VtocTest, SectorReadabilityAndAreaTestMessages) {
   EXPECT_FALSE(FC_IS_SECOK(BADLABEL));
   EXPECT_EQ(BADLABEL[4], 0xA0);
   EXPECT_EQ(BADLABEL[15], 0);
-  EXPECT_EQ(std::string(BADLABEL.begin() + 32, BADLABEL.begin() + 50), "NOT\xA0READ\xA0" "CORRECTLY");
+  EXPECT_EQ(std::string(BADLABEL.begin() + 32, BADLABEL.begin() + 50),
+            "NOT\xA0READ\xA0"
+            "CORRECTLY");
 
   std::string buf;
   EXPECT_EQ(DSKAREATEST("Чтение каталога среды: каталог"_w, buf, 35, 0, *md140), 1);
@@ -49,7 +51,8 @@ TEST_F(VtocTest, SectorReadabilityAndAreaTestMessages) {
 }
 
 TEST_F(VtocTest, FreeMapsFollowTheGeometry) {
-  for (int sc = 16; sc < 40; ++sc) EXPECT_FALSE(FC_IS_SECFREE(*md140, 5, static_cast<std::uint8_t>(sc)));
+  for (int sc = 16; sc < 40; ++sc)
+    EXPECT_FALSE(FC_IS_SECFREE(*md140, 5, static_cast<std::uint8_t>(sc)));
   EXPECT_FALSE(FC_IS_SECFREE(*md140, 35, 0));
   EXPECT_TRUE(FC_IS_SECFREE(*md800, 5, 20));
   EXPECT_FALSE(FC_IS_SECFREE(*md800, 5, 21));
@@ -139,7 +142,8 @@ TEST_F(VtocTest, TsListShape) {
   auto set_pairs = [&](std::initializer_list<std::pair<int, int>> pairs) {
     std::fill(s.begin() + 12, s.end(), 0);
     int at = 12;
-    for (auto [t, c] : pairs) s[at++] = static_cast<std::uint8_t>(t), s[at++] = static_cast<std::uint8_t>(c);
+    for (auto [t, c] : pairs)
+      s[at++] = static_cast<std::uint8_t>(t), s[at++] = static_cast<std::uint8_t>(c);
   };
   set_pairs({{5, 3}, {5, 2}});
   EXPECT_TRUE(FC_IS_TSL(*md140, 5, 0));
