@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, only when some are missing.
+# Installs the Debian packages that are missing, only when some are.
+#   install-deps.sh        everything the build, the tests and the Windows cross build need
+#   install-deps.sh run    only what building and running the file manager needs
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64)
+packages=(cmake ninja-build g++ pkg-config libncurses-dev ncurses-term)
+if [ "${1:-test}" != "run" ]; then
+  packages+=(clang libgtest-dev libgmock-dev libbenchmark-dev tmux g++-mingw-w64-x86-64)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

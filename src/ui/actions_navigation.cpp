@@ -1,0 +1,71 @@
+#include "ui/actions_navigation.h"
+
+#include "core/change_dir.h"
+#include "platform/file_manager.h"
+
+namespace agat {
+
+bool MAIN_FIN = false;
+
+std::string BASENAME(const std::string& S) {
+  if (S.size() < 2) return "";
+  const auto slash = S.rfind('/', S.size() - 2);
+  if (slash == std::string::npos) return "";
+  return S.substr(slash + 1, S.size() - 2 - slash);
+}
+
+void SETCURSHNAME(TPANEL& PN) {
+  PN.CURSHNAME = PN.MD.MEDIAT == MDIMAGE ? PN.MD.IMAGENAME : BASENAME(PN.MD.HOSTPATH);
+}
+
+void AC_EXIT(PPANEL, PPANEL, std::int32_t) {
+  MAIN_FIN = true;
+}
+
+void AC_ENTER(PPANEL PAN_CUR, PPANEL, std::int32_t) {
+  TCAT& cat = PAN_CUR->MD.CAT;
+  if (PAN_CUR->CURSOR < 0 || PAN_CUR->CURSOR >= cat.CATNUM) return;
+  TCATREC& entry = cat.CATREC[PAN_CUR->CURSOR];
+  if (entry.CATRECT == CRTAGATFILE) return;  // an Agat file is not a place to enter
+  if (PAN_CUR->CURSOR == 0 && entry.HOSTNAME == "..") {
+    SETCURSHNAME(*PAN_CUR);  // going up: the cursor will stand on the place just left
+  } else {
+    PAN_CUR->CURSHNAME = "..";
+  }
+  FC_CHDIR(entry);
+  NEEDRELOAD = true;
+}
+
+void AC_SORT(PPANEL PAN_CUR, PPANEL, std::int32_t) {
+  TMEDIA& md = PAN_CUR->MD;
+  if (PAN_CUR->CURSOR >= 0 && PAN_CUR->CURSOR < md.CAT.CATNUM) {
+    const TCATREC& entry = md.CAT.CATREC[PAN_CUR->CURSOR];
+    if (md.MEDIAT == MDIMAGE) {
+      PAN_CUR->CURSANAME = entry.AGATNAME;
+    } else {
+      PAN_CUR->CURSHNAME = entry.HOSTNAME;
+    }
+  }
+  md.CAT.SORTMODE = static_cast<TSORTMODE>((md.CAT.SORTMODE + 1) % 3);
+  NEEDRELOAD = true;
+}
+
+void AC_PAN_CHANGE(PPANEL, PPANEL, std::int32_t) {
+  SWAPPANEL = !SWAPPANEL;
+}
+
+void AC_SOME_PATH(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t) {
+  *PAN_OTH = *PAN_CUR;
+  NEEDRELOAD = true;
+}
+
+void AC_FILE_MAN(PPANEL PAN_CUR, PPANEL, std::int32_t) {
+  FILE_MANAGER(PAN_CUR->MD.HOSTPATH);
+  NEEDRELOAD = true;
+}
+
+void AC_RELOAD(PPANEL, PPANEL, std::int32_t) {
+  NEEDRELOAD = true;
+}
+
+}  // namespace agat

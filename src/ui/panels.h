@@ -1,0 +1,18 @@
+// The panel manager: draws both panels and handles the keys that move the cursor, mark
+// entries and switch between the panels; every other key goes back to the main loop.
+#pragma once
+
+#include <cstdint>
+
+#include "ui/interface_formats.h"
+
+namespace agat {
+
+// True while the panel drawn as PN_R is the current one.
+extern bool RIGHTSIDE;
+
+// Returns the first key that is not the panel manager's own; PN_CUR and PN_OTH are the
+// current and the other panel then.
+std::int32_t PM_DMAIN(TPANEL& PN_R, TPANEL& PN_L, PPANEL& PN_CUR, PPANEL& PN_OTH);
+
+}  // namespace agat

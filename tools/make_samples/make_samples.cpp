@@ -1,0 +1,293 @@
+// make_samples DIR: fills DIR with sample disk images and ".FIL" files made by the disk
+// core, to show a newcomer what the file manager can do: a 140 KB image and its nibble
+// twin, an 800 KB plain and an 800 KB nibble image, files of every type (texts, a BASIC
+// program, B and K binaries, a picture), a locked and a deleted file, a BTK sub-catalog
+// with files inside, and a few ".FIL" files.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/char_sets.h"
+#include "core/cp1251.h"
+#include "core/file_control.h"
+#include "core/host_names.h"
+
+namespace {
+
+using namespace agat;
+using Bytes = std::vector<std::uint8_t>;
+
+bool failed() {
+  if (FC_CRITICALERRORBUFFER.empty() && FC_WARNINGBUFFER.empty()) return false;
+  std::string text = cp1251_to_utf8(FC_CRITICALERRORBUFFER + FC_WARNINGBUFFER);
+  std::fprintf(stderr, "make_samples: %s", text.c_str());
+  return !FC_CRITICALERRORBUFFER.empty();
+}
+
+std::string cp(const std::string& utf8) {
+  std::string out;
+  utf8_to_cp1251(utf8, out);
+  return out;
+}
+
+TAGATNAME agat_name(const std::string& utf8) {
+  return HOST2AGATFNAME(utf8);
+}
+
+// A text in Agat code: lines end with $8D.
+Bytes agat_text(const std::vector<std::string>& lines) {
+  Bytes out;
+  for (const std::string& line : lines) {
+    for (char c : L2A(cp(line))) out.push_back(static_cast<std::uint8_t>(c));
+    out.push_back(0x8D);
+  }
+  return out;
+}
+
+// A tokenised Agat BASIC program: length word, then lines of link, number, codes, 0.
+// Characters are stored as their Agat code with bit 7 cleared, keywords as tokens.
+Bytes basic_program() {
+  constexpr std::uint8_t HOME = 0x97, PRINT = 0xBA, FOR = 0x81, TO = 0xC1, NEXT = 0x82, END = 0x80,
+                         REM = 0xB2, INVERSE = 0x9E, NORMAL = 0x9D, VTAB = 0xA2;
+  struct Line {
+    std::uint16_t number;
+    std::vector<std::uint8_t> codes;
+  };
+  auto text = [](const std::string& utf8) {
+    std::vector<std::uint8_t> codes;
+    for (char c : L2A(cp(utf8))) codes.push_back(static_cast<std::uint8_t>(c) ^ 0x80);
+    return codes;
+  };
+  auto join = [](std::initializer_list<std::vector<std::uint8_t>> parts) {
+    std::vector<std::uint8_t> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  const std::vector<Line> lines = {
+      {10, join({{REM}, text(" ПРИМЕР ПРОГРАММЫ НА БЕЙСИКЕ")})},
+      {20, join({{HOME}})},
+      {30, join({{VTAB},
+                 text("5:"),
+                 {INVERSE},
+                 text(":"),
+                 {PRINT},
+                 text("\"ПРИВЕТ, АГАТ!\":"),
+                 {NORMAL}})},
+      {40, join({{FOR}, text("I"), {0xD0}, text("1"), {TO}, text("10")})},
+      {50, join({{PRINT}, text("I,I*I")})},
+      {60, join({{NEXT}, text("I")})},
+      {70, join({{END}})},
+  };
+  Bytes out = {0, 0};
+  std::uint16_t address = 0x0801;
+  for (const Line& line : lines) {
+    const std::uint16_t next = static_cast<std::uint16_t>(address + 4 + line.codes.size() + 1);
+    out.push_back(next & 0xFF);
+    out.push_back(next >> 8);
+    out.push_back(line.number & 0xFF);
+    out.push_back(line.number >> 8);
+    out.insert(out.end(), line.codes.begin(), line.codes.end());
+    out.push_back(0);
+    address = next;
+  }
+  out.push_back(0);  // a link with high byte 0 ends the program
+  out.push_back(0);
+  out.push_back(0xFF);  // no table of long variable names
+  out.push_back(0xFF);
+  const std::uint16_t length = static_cast<std::uint16_t>(out.size());
+  out[0] = length & 0xFF;
+  out[1] = length >> 8;
+  return out;
+}
+
+// A B file: load address, length, then the data.
+Bytes b_file(std::uint16_t address, const Bytes& data) {
+  Bytes out = {static_cast<std::uint8_t>(address & 0xFF), static_cast<std::uint8_t>(address >> 8),
+               static_cast<std::uint8_t>(data.size() & 0xFF),
+               static_cast<std::uint8_t>(data.size() >> 8)};
+  out.insert(out.end(), data.begin(), data.end());
+  return out;
+}
+
+// A 6502 routine: clears the screen memory and returns.
+Bytes machine_code() {
+  return {0xA9, 0xA0, 0xA2, 0x00, 0x9D, 0x00, 0x70, 0x9D, 0x00, 0x71, 0x9D,
+          0x00, 0x72, 0x9D, 0x00, 0x73, 0xE8, 0xD0, 0xF1, 0xA9, 0xC1, 0x8D,
+          0x00, 0x70, 0x20, 0xED, 0xFD, 0x60, 0x00, 0x00, 0xEA, 0xEA};
+}
+
+// An 8 KB monochrome picture of 256 x 256 points (32 bytes a row): rings and a frame.
+Bytes picture() {
+  Bytes data(8192, 0);
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      const double r = std::hypot(x - 128.0, y - 128.0);
+      const bool lit = x < 2 || x > 253 || y < 2 || y > 253 ||
+                       (static_cast<int>(r) % 16 < 3 && r < 120) || std::abs(x - y) < 2 ||
+                       std::abs(x + y - 255) < 2;
+      if (lit) data[y * 32 + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    }
+  }
+  return data;
+}
+
+struct Sample {
+  std::unique_ptr<TMEDIA> md = std::make_unique<TMEDIA>();
+  TFILEBUF* buf;
+
+  Sample(const std::string& dir, const std::string& name, TIMAGET type, TFILEBUF* b) : buf(b) {
+    md->MEDIAT = MDIMAGE;
+    md->HOSTPATH = dir;
+    md->IMAGENAME = name;
+    set_geometry(*md, type);
+    FC_INITMEDIA(*md);
+    FC_READCAT(*md);
+  }
+  void volume(const std::string& utf8) {
+    FC_LOADMEDIA(*md);
+    const std::string v = L2A(cp(utf8));
+    auto& vt = as<TVTOCSECTOR>(md->MASS[17][0]);
+    for (std::size_t i = 0; i < 31; ++i)
+      vt.VOLNAME[i] = i < v.size() ? static_cast<std::uint8_t>(v[i]) : 0xA0;
+    FC_SAVEMEDIA(*md, false);
+    FC_READCAT(*md);
+  }
+  void save(const std::string& name, std::uint8_t type, const Bytes& data,
+            std::uint16_t k_length = 0) {
+    TCATREC cr;
+    cr.AGATNAME = agat_name(name);
+    cr.EXT = type;
+    cr.SIZE = static_cast<std::int32_t>(data.size());
+    if (k_length != 0) {  // a K file keeps its length in T/S-list bytes 8..9
+      cr.TSDATA[5] = k_length & 0xFF;
+      cr.TSDATA[6] = k_length >> 8;
+    }
+    std::copy(data.begin(), data.end(), buf->begin());
+    FC_SAVE(cr, *buf, *md, false);
+    FC_READCAT(*md);
+  }
+  TCATREC* entry(const std::string& name) {
+    const TAGATNAME n = agat_name(name);
+    for (int i = 0; i < md->CAT.CATNUM; ++i)
+      if (md->CAT.CATREC[i].AGATNAME == n) return &md->CAT.CATREC[i];
+    return nullptr;
+  }
+  void enter(const std::string& name) {
+    FC_CHDIR(*entry(name));
+    FC_READCAT(*md);
+  }
+  void leave() {  // through the slave entry of the sub-catalog
+    FC_CHDIR(md->CAT.CATREC[1]);
+    FC_READCAT(*md);
+  }
+};
+
+void fill_140(Sample& s) {
+  s.volume("ДЕМОНСТРАЦИОННЫЙ ДИСК");
+  s.save("ЧИТАЙ МЕНЯ", 0x00,
+         agat_text({"ЭТО ДИСК С ПРИМЕРАМИ ДЛЯ ФАЙЛОВОГО МЕНЕДЖЕРА.", "",
+                    "F3 - ПОСМОТРЕТЬ ФАЙЛ, F5 - СКОПИРОВАТЬ,", "F6 - ПЕРЕМЕСТИТЬ, F8 - УДАЛИТЬ,",
+                    "F4 - ВОССТАНОВИТЬ УДАЛЕННЫЙ ФАЙЛ,", "F9 - ГЛАВНОЕ МЕНЮ, F10 - ВЫХОД."}));
+  s.save("ПРИВЕТ", 0x02, basic_program());
+  s.save("ОЧИСТКА ЭКРАНА", 0x04, b_file(0x0C00, machine_code()));
+  s.save("ПОДПРОГРАММА", 0x20, machine_code(), static_cast<std::uint16_t>(machine_code().size()));
+  s.save("КАРТИНКА", 0x04, b_file(0x6000, picture()));
+  // (Agat names have no "Ё": the panels show it as "?".)
+  s.save("ЗАЩИЩЕННЫЙ", 0x00, agat_text({"ЭТОТ ФАЙЛ ЗАЩИЩЕН ОТ ЗАПИСИ (ЗВЕЗДОЧКА В СПИСКЕ)."}));
+  FC_RELOCK(*s.entry("ЗАЩИЩЕННЫЙ"), 1);
+  FC_READCAT(*s.md);
+  FC_MAKEDIR(*s.md, agat_name("ИГРЫ"));
+  FC_READCAT(*s.md);
+  s.enter("ИГРЫ");
+  s.save("ОПИСАНИЕ", 0x00, agat_text({"ПОДКАТАЛОГ: ENTER - ВОЙТИ, ВТОРАЯ СТРОКА - ВЫЙТИ."}));
+  s.save("ЗМЕЙКА", 0x02, basic_program());
+  s.leave();
+  // Deleted last, so that nothing reuses its catalog entry: it stays to be undeleted.
+  s.save("УДАЛЕННЫЙ", 0x00, agat_text({"МЕНЯ УДАЛИЛИ, НО F4 ВЕРНЕТ МЕНЯ НА МЕСТО."}));
+  FC_DELETE(*s.entry("УДАЛЕННЫЙ"));
+  FC_READCAT(*s.md);
+}
+
+void fill_800(Sample& s) {
+  s.volume("БОЛЬШОЙ ДИСК 800 К");
+  for (int i = 1; i <= 12; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "ТЕКСТ %02d", i);
+    std::vector<std::string> lines;
+    for (int l = 1; l <= 40 * i; ++l)
+      lines.push_back("СТРОКА " + std::to_string(l) + " ФАЙЛА " + name);
+    s.save(name, 0x00, agat_text(lines));
+  }
+  s.save("КАРТИНКА", 0x04, b_file(0x6000, picture()));
+  FC_MAKEDIR(*s.md, agat_name("АРХИВ"));
+  FC_READCAT(*s.md);
+  s.enter("АРХИВ");
+  s.save("ПРОГРАММА", 0x02, basic_program());
+  s.leave();
+}
+
+void save_fil(const std::string& dir, TFILEBUF& buf, const std::string& name, std::uint8_t type,
+              const Bytes& data) {
+  auto host = std::make_unique<TMEDIA>();
+  host->MEDIAT = MDHOSTFS;
+  host->HOSTPATH = dir;
+  TCATREC cr;
+  cr.AGATNAME = agat_name(name);
+  cr.EXT = type;
+  cr.SIZE = static_cast<std::int32_t>(data.size());
+  cr.HOSTNAME = AGAT2HOSTFNAME(cr.AGATNAME) + ".FIL";
+  std::copy(data.begin(), data.end(), buf.begin());
+  FC_SAVE(cr, buf, *host, true);
+}
+
+// A copy of an image in another form of the same geometry.
+void twin(const std::string& dir, const std::string& from, TIMAGET from_type, const std::string& to,
+          TIMAGET to_type) {
+  auto md = std::make_unique<TMEDIA>();
+  md->MEDIAT = MDIMAGE;
+  md->HOSTPATH = dir;
+  md->IMAGENAME = from;
+  set_geometry(*md, from_type);
+  FC_LOADMEDIA(*md);
+  md->IMAGENAME = to;
+  set_geometry(*md, to_type);
+  FC_SAVEMEDIA(*md, true);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_samples DIR\n");
+    return 2;
+  }
+  std::string dir = argv[1];
+  std::filesystem::create_directories(dir);
+  dir = std::filesystem::canonical(dir).string() + "/";
+  for (const char* name : {"demo140.dsk", "demo140.nib", "big800.dsk", "big800.nib", "README.FIL",
+                           "HELLO.FIL", "PICTURE.FIL"})
+    std::filesystem::remove(dir + name);
+
+  static TFILEBUF buf;
+  {
+    Sample s140(dir, "demo140.dsk", ITI140, &buf);
+    fill_140(s140);
+  }
+  twin(dir, "demo140.dsk", ITI140, "demo140.nib", ITN140);
+  {
+    Sample s800(dir, "big800.dsk", ITI800, &buf);
+    fill_800(s800);
+  }
+  twin(dir, "big800.dsk", ITI800, "big800.nib", ITN800);
+  save_fil(
+      dir, buf, "README", 0x00,
+      agat_text({"ФАЙЛЫ .FIL ХРАНЯТ ПО ОДНОМУ ФАЙЛУ АГАТА.", "КОПИРУЙТЕ ИХ В ОБРАЗ КЛАВИШЕЙ F5."}));
+  save_fil(dir, buf, "HELLO", 0x02, basic_program());
+  save_fil(dir, buf, "PICTURE", 0x04, b_file(0x6000, picture()));
+  if (failed()) return 1;
+  std::printf("make_samples: sample images are in %s\n", dir.c_str());
+  return 0;
+}
