@@ -3,6 +3,7 @@
 #include <array>
 
 #include "ui/actions_content.h"
+#include "ui/actions_files.h"
 #include "ui/actions_navigation.h"
 #include "ui/crt_keys.h"
 
@@ -11,11 +12,24 @@ namespace agat {
 namespace {
 
 // Letter keys are case-sensitive Latin letters: they act in the Latin keyboard layout.
+// clang-format off
 constexpr TACTORKEY kActors[] = {
-    {'c', AC_COMPARE_MS, 0},       {ctrl_key('U'), AC_PAN_CHANGE, 0}, {'a', AC_SOME_PATH, 0},
-    {ctrl_key('R'), AC_RELOAD, 0}, {ctrl_key('S'), AC_SORT, 0},       {'m', AC_FILE_MAN, 0},
-    {HKEY_F10, AC_EXIT, 0},
+    {'c',           AC_COMPARE_MS, 0},
+    {HKEY_F5,       AC_COPYMOVE,   0},
+    {HKEY_F6,       AC_COPYMOVE,   1},
+    {'r',           AC_RENAME,     0},
+    {HKEY_F7,       AC_MAKEDIR,    0},
+    {HKEY_F8,       AC_DELETE,     0},
+    {HKEY_F4,       AC_UNDELETE,   0},
+    {HKEY_F11,      AC_CLEANMEDIA, 0},
+    {ctrl_key('U'), AC_PAN_CHANGE, 0},
+    {'a',           AC_SOME_PATH,  0},
+    {ctrl_key('R'), AC_RELOAD,     0},
+    {ctrl_key('S'), AC_SORT,       0},
+    {'m',           AC_FILE_MAN,   0},
+    {HKEY_F10,      AC_EXIT,       0},
 };
+// clang-format on
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "core/cp1251_literal.h"
 #include "ui/actions_content.h"
+#include "ui/actions_files.h"
 #include "ui/actions_navigation.h"
 
 namespace agat {
@@ -41,8 +42,29 @@ PMENUITEM main_menu() {
   static std::vector<TMENUITEM> compare = {
       call("Посекторное сравнение двух образов"_w, "c", AC_COMPARE_MS),
   };
+  static std::vector<TMENUITEM> files = {
+      call("Скопировать файл"_w, "F5", AC_COPYMOVE, 0),
+      call("Переместить файл"_w, "F6", AC_COPYMOVE, 1),
+      call("Переименовать объект"_w, "r", AC_RENAME),
+      call("Убрать защиту \"*\""_w, "", AC_RELOCK, -1),
+      call("Изменить защиту \"*\""_w, "", AC_RELOCK, 0),
+      call("Поставить защиту \"*\""_w, "", AC_RELOCK, 1),
+      call("Создать каталог"_w, "F7", AC_MAKEDIR),
+      call("Удалить объект"_w, "F8", AC_DELETE),
+      call("Попытаться восстановить файл"_w, "F4", AC_UNDELETE),
+  };
+  static std::vector<TMENUITEM> media = {
+      call("Очистить неиспользуемые области образа"_w, "F11", AC_CLEANMEDIA),
+      call("Создать образ DSK 140 k"_w, "", AC_CREATEMEDIA, ITI140),
+      call("Создать образ NIB 140 k"_w, "", AC_CREATEMEDIA, ITN140),
+      call("Создать образ DSK 800 k"_w, "", AC_CREATEMEDIA, ITI800),
+      call("Создать образ NIB 800 k"_w, "", AC_CREATEMEDIA, ITN800),
+      call("Изменить имя тома"_w, "", AC_REVOLUME),
+  };
   static std::vector<TMENUITEM> top = {
       submenu("Сравнение объектов"_w, chain(compare)),
+      submenu("Основное-разное"_w, chain(files)),
+      submenu("Образ"_w, chain(media)),
       call("Обменять местами панели"_w, "^u", AC_PAN_CHANGE),
       call("То же самое в другой панели"_w, "a", AC_SOME_PATH),
       call("Перечитать каталог"_w, "^r", AC_RELOAD),

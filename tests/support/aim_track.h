@@ -20,7 +20,8 @@ inline std::vector<std::uint16_t> aim_cells(const TTRACK& sectors, std::uint8_t 
   std::vector<std::uint16_t> cells;
   for (int s = 0; s <= MAXSECTOR; ++s) {
     cells.insert(cells.end(), gap, 0xFF);
-    cells.insert(cells.end(), {AIM_MARK, 0x95, 0x6A, 0xFE, track, static_cast<std::uint16_t>(s), 0x5A});
+    cells.insert(cells.end(),
+                 {AIM_MARK, 0x95, 0x6A, 0xFE, track, static_cast<std::uint16_t>(s), 0x5A});
     cells.insert(cells.end(), gap, 0xFF);
     cells.insert(cells.end(), {AIM_MARK, 0x6A, 0x95});
     for (std::uint8_t b : sectors[s]) cells.push_back(b);

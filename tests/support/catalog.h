@@ -30,7 +30,8 @@ inline TAGATNAME agat_name(const std::string& utf8) {
 
 // An Agat name as UTF-8 text without its trailing blanks.
 inline std::string name_text(const TAGATNAME& n) {
-  std::string s = cp1251_to_utf8(A2L(std::string_view(reinterpret_cast<const char*>(n.data()), 30)));
+  std::string s =
+      cp1251_to_utf8(A2L(std::string_view(reinterpret_cast<const char*>(n.data()), 30)));
   while (!s.empty() && s.back() == ' ') s.pop_back();
   return s;
 }
@@ -41,6 +42,16 @@ inline TCATREC* find_entry(TMEDIA& md, const std::string& utf8_name) {
     const bool host = e.CATRECT == CRTHOSTFSDIR || e.CATRECT == CRTDISKIMAGE ||
                       (md.MEDIAT == MDHOSTFS && e.CATRECT == CRTAGATFILE);
     if (host ? e.HOSTNAME == utf8_name : name_text(e.AGATNAME) == utf8_name) return &e;
+  }
+  return nullptr;
+}
+
+// A deleted entry of an image by name: deletion overwrote the last name character.
+inline TCATREC* find_deleted(TMEDIA& md, const std::string& utf8_name) {
+  const TAGATNAME n = agat_name(utf8_name);
+  for (int i = 0; i < md.CAT.CATNUM; ++i) {
+    TCATREC& e = md.CAT.CATREC[i];
+    if (e.TTSL == 0xFF && std::equal(n.begin(), n.end() - 1, e.AGATNAME.begin())) return &e;
   }
   return nullptr;
 }
@@ -63,13 +74,17 @@ class DiskAudit {
   // Every sector of tracks 1..NUMTR is free in the VTOC exactly when nothing uses it.
   void expect_vtoc_matches() const {
     EXPECT_TRUE(problems_.empty()) << problems_.front();
-    for (int t = 1; t <= md_.NUMTR; ++t)
+    std::vector<std::string> wrong;
+    for (int t = 1; t <= md_.NUMTR; ++t) {
       for (int s = 0; s <= md_.NUMSC; ++s) {
         const bool used = used_.count({t, s}) != 0;
-        EXPECT_NE(FC_IS_SECFREE(md_, static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(s)), used)
-            << "sector " << t << "/" << s << (used ? " is used but free in the VTOC"
-                                                   : " is unused but taken in the VTOC");
+        if (FC_IS_SECFREE(md_, static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(s)) == used)
+          wrong.push_back(std::to_string(t) + "/" + std::to_string(s) +
+                          (used ? " used but free" : " unused but taken"));
       }
+    }
+    EXPECT_TRUE(wrong.empty()) << wrong.size()
+                               << " sectors disagree with the VTOC, first: " << wrong.front();
   }
 
  private:

@@ -11,8 +11,8 @@
 namespace agat::testing {
 
 inline const char* image_type_name(TIMAGET type) {
-  static const char* const names[] = {"ITI140", "IT4I140", "IT128I140", "ITN140", "ITI800",
-                                      "IT4I800", "IT128I800", "ITN800", "ITA800"};
+  static const char* const names[] = {"ITI140",  "IT4I140",   "IT128I140", "ITN140", "ITI800",
+                                      "IT4I800", "IT128I800", "ITN800",    "ITA800"};
   return type < IMAGE_TYPE_COUNT ? names[type] : "unknown";
 }
 
@@ -23,7 +23,9 @@ struct ImageTypeName {
   }
 };
 
-inline std::unique_ptr<TMEDIA> new_medium() { return std::make_unique<TMEDIA>(); }
+inline std::unique_ptr<TMEDIA> new_medium() {
+  return std::make_unique<TMEDIA>();
+}
 
 // A medium on image file `name` in `dir` of the given type (nothing loaded yet).
 inline std::unique_ptr<TMEDIA> image_medium(const std::string& dir, const std::string& name,

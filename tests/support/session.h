@@ -58,6 +58,27 @@ class SessionTest : public CoreTest {
     EXPECT_TRUE(screen->script_done()) << "keys left unread";
   }
 
+  // The row of a panel half that shows `text`, 0 when none does.
+  int panel_row(const std::string& text, bool left_half = true) const {
+    for (int y = 1; y <= screen->height(); ++y) {
+      const std::string r = screen->row(y);
+      for (auto at = r.find(text); at != std::string::npos; at = r.find(text, at + 1)) {
+        std::size_t pos = 0;
+        int column = 0;
+        while (pos < at) utf8_decode(r, pos), ++column;
+        if ((column < screen->width() / 2) == left_half) return y;
+      }
+    }
+    return 0;
+  }
+
+  // A reloaded view of an image of the directory.
+  std::unique_ptr<TMEDIA> read_image(const std::string& name, TIMAGET type = ITI140) {
+    auto md = image_medium(dir.host_path(), name, type);
+    FC_READCAT(*md);
+    return md;
+  }
+
   // Checks to run at the current point of the script.
   void check(std::function<void(MemoryConsole&)> f) { screen->then(std::move(f)); }
 

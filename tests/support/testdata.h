@@ -17,11 +17,13 @@ inline std::string testdata(const std::string& relative) {
   return (std::filesystem::path(AGAT_TESTDATA_DIR) / relative).string();
 }
 
-inline bool have_testdata() { return std::filesystem::is_directory(testdata("dos33")); }
+inline bool have_testdata() {
+  return std::filesystem::is_directory(testdata("dos33"));
+}
 
-#define AGAT_REQUIRE_TESTDATA()                                                          \
-  do {                                                                                   \
-    if (!::agat::testing::have_testdata())                                               \
+#define AGAT_REQUIRE_TESTDATA()                                                           \
+  do {                                                                                    \
+    if (!::agat::testing::have_testdata())                                                \
       GTEST_SKIP() << "the images of independent tools are not here: " AGAT_TESTDATA_DIR; \
   } while (0)
 

@@ -14,28 +14,14 @@ using testing::SessionTest;
 
 const std::uint16_t CTRL_S = ctrl_key('S');
 
-// The row of a panel half that shows `text`, 0 when none does.
-int row_of(const MemoryConsole& s, const std::string& text, bool left_half) {
-  for (int y = 1; y <= s.height(); ++y) {
-    const std::string r = s.row(y);
-    for (auto at = r.find(text); at != std::string::npos; at = r.find(text, at + 1)) {
-      std::size_t pos = 0;
-      int column = 0;
-      while (pos < at) utf8_decode(r, pos), ++column;
-      if ((column < s.width() / 2) == left_half) return y;
-    }
-  }
-  return 0;
-}
-
 TEST_F(SessionTest, StartsWithBothPanelsOnTheStartDirectoryAndEndsWithFin) {
   image("disk.dsk");
   std::filesystem::create_directory(dir.file("subdir"));
   check([&](MemoryConsole& s) {
     for (bool left_half : {true, false}) {
-      EXPECT_NE(row_of(s, "HostDir: ..", left_half), 0);
-      EXPECT_NE(row_of(s, "HostDir: subdir", left_half), 0);
-      EXPECT_NE(row_of(s, "DSK 140: disk.dsk", left_half), 0);
+      EXPECT_NE(panel_row("HostDir: ..", left_half), 0);
+      EXPECT_NE(panel_row("HostDir: subdir", left_half), 0);
+      EXPECT_NE(panel_row("DSK 140: disk.dsk", left_half), 0);
     }
     EXPECT_EQ(left(24), dir.host_path().substr(0, 39));
     EXPECT_EQ(left(25), "Без сортировки");
@@ -56,7 +42,7 @@ TEST_F(SessionTest, ParametersPlaceTheCursors) {
   image("b.dsk");
   image("c.dsk");
   check([&](MemoryConsole& s) {
-    const int left_row = row_of(s, "b.dsk", true), right_row = row_of(s, "c.dsk", false);
+    const int left_row = panel_row("b.dsk", true), right_row = panel_row("c.dsk", false);
     EXPECT_EQ(s.attribute_at(2, left_row), COL[PANEL_LST_CURS]);
     EXPECT_EQ(s.cell(2, left_row).ch, U'+');
     EXPECT_EQ(s.cell(42, right_row).ch, U'+');
@@ -93,7 +79,7 @@ TEST_F(SessionTest, EnteringAndLeavingImagesAndSubCatalogs) {
   check([&](MemoryConsole&) { EXPECT_EQ(left(3), "   B  004  FIRST"); });
   screen->keys({KEYCODE_BACKSPACE});  // out of the image: the cursor on it
   check([&](MemoryConsole& s) {
-    const int y = row_of(s, "disk.dsk", true);
+    const int y = panel_row("disk.dsk", true);
     EXPECT_EQ(s.attribute_at(2, y), COL[PANEL_LST_CURS]);
   });
   screen->keys({HKEY_F10});
@@ -178,12 +164,12 @@ TEST_F(SessionTest, SortOrdersPanelSwitchAndSwap) {
 }
 
 TEST_F(SessionTest, ReloadShowsWhatChangedOnDisk) {
-  screen->then([&](MemoryConsole& s) {
-    EXPECT_EQ(row_of(s, "late.dsk", true), 0);
+  screen->then([&](MemoryConsole&) {
+    EXPECT_EQ(panel_row("late.dsk", true), 0);
     testing::create_image(dir.host_path(), "late.dsk", ITI140);
   });
   screen->key(ctrl_key('R'));
-  check([&](MemoryConsole& s) { EXPECT_NE(row_of(s, "DSK 140: late.dsk", true), 0); });
+  check([&](MemoryConsole&) { EXPECT_NE(panel_row("DSK 140: late.dsk", true), 0); });
   screen->key(HKEY_F10);
   run();
 }
@@ -281,13 +267,13 @@ TEST_F(SessionTest, ALargerScreenAndAResize) {
   image("disk.dsk");
   check([&](MemoryConsole& s) {
     EXPECT_EQ(s.row_trimmed(40).rfind("Без сортировки", 0), 0u);
-    EXPECT_NE(row_of(s, "DSK 140: disk.dsk", false), 0);
+    EXPECT_NE(panel_row("DSK 140: disk.dsk", false), 0);
     EXPECT_EQ(s.cell(60, 2).ch, U' ');  // the column between the halves
   });
   screen->resize(60, 20);
   check([&](MemoryConsole& s) {
     EXPECT_EQ(s.row_trimmed(20).rfind("Без сортировки", 0), 0u);
-    EXPECT_NE(row_of(s, "disk.dsk", false), 0);
+    EXPECT_NE(panel_row("disk.dsk", false), 0);
   });
   screen->key(HKEY_F10);
   run();
