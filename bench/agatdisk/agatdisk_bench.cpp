@@ -1,0 +1,136 @@
+// Speed of `agatdisk list` on a full 140 KB image, as a whole process, as a ratio to
+// `cat` of the same file into /dev/null: a process that starts, reads 140 KB and exits
+// (counter "x_cat" of BM_AgatdiskList).
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>  // mkdtemp
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "core/char_sets.h"
+#include "core/file_control.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace agat;
+
+// A full 140 KB image: files of one to eight sectors until the next one does not fit,
+// then ever smaller ones until not even a file of one sector does.
+struct FullImage {
+  FullImage() {
+    std::string tmpl = (fs::temp_directory_path() / "agatdisk_bench.XXXXXX").string();
+    if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
+    dir = tmpl;
+    path = (dir / "full.dsk").string();
+    auto md = std::make_unique<TMEDIA>();
+    auto buf = std::make_unique<TFILEBUF>();
+    md->MEDIAT = MDIMAGE;
+    md->HOSTPATH = dir.string() + "/";
+    md->IMAGENAME = "full.dsk";
+    md->IMAGET = ITI140;
+    FC_INITMEDIA(*md);
+    for (std::size_t i = 0; i < buf->size(); ++i) (*buf)[i] = static_cast<std::uint8_t>(i * 7);
+    int n = 0;
+    // A save that does not fit writes nothing; the next catalog read reloads the file.
+    auto save = [&](int sectors) {
+      TCATREC cr;
+      const std::string name = "FILE" + std::to_string(n);
+      cr.AGATNAME.fill(AGAT_SPACE);
+      for (std::size_t k = 0; k < name.size(); ++k)
+        cr.AGATNAME[k] = L2A(static_cast<std::uint8_t>(name[k]));
+      cr.EXT = 0x04;
+      cr.SIZE = sectors * 256;
+      FC_SAVE(cr, *buf, *md, false);
+      const bool saved = FC_CRITICALERRORBUFFER.empty();
+      FC_CRITICALERRORBUFFER.clear();
+      FC_WARNINGBUFFER.clear();
+      FC_READCAT(*md);
+      n += saved;
+      return saved;
+    };
+    while (save(n % 8 + 1)) {
+    }
+    for (int sectors = 8; sectors >= 1; --sectors)
+      while (save(sectors)) {
+      }
+    if (md->FREESPACE > 2) std::abort();
+  }
+  ~FullImage() { fs::remove_all(dir); }
+
+  fs::path dir;
+  std::string path;
+};
+
+const FullImage& TheImage() {
+  static FullImage image;
+  return image;
+}
+
+// Starts a program with its output into /dev/null and waits for it; false when it failed.
+bool RunQuietly(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  return spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
+         WEXITSTATUS(status) == 0;
+}
+
+std::vector<std::string> CatCommand() {
+  return {"cat", TheImage().path};
+}
+std::vector<std::string> ListCommand() {
+  return {AGATDISK_BINARY, "list", TheImage().path};
+}
+
+void BM_Cat(benchmark::State& state) {
+  for (auto _ : state)
+    if (!RunQuietly(CatCommand())) state.SkipWithError("cat failed");
+}
+
+void BM_AgatdiskList(benchmark::State& state) {
+  using Clock = std::chrono::steady_clock;
+  // The baseline, measured in this run: the mean of plain cat processes on the same file.
+  constexpr int kBaseRuns = 200;
+  const auto b0 = Clock::now();
+  for (int i = 0; i < kBaseRuns; ++i) RunQuietly(CatCommand());
+  const double base = std::chrono::duration<double>(Clock::now() - b0).count() / kBaseRuns;
+
+  double total = 0;
+  for (auto _ : state) {
+    const auto t0 = Clock::now();
+    if (!RunQuietly(ListCommand())) {
+      state.SkipWithError("agatdisk list failed");
+      break;
+    }
+    const double t = std::chrono::duration<double>(Clock::now() - t0).count();
+    state.SetIterationTime(t);
+    total += t;
+  }
+  if (state.iterations() > 0)
+    state.counters["x_cat"] = total / static_cast<double>(state.iterations()) / base;
+}
+
+BENCHMARK(BM_Cat)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_AgatdiskList)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,40 @@
+// The commands of agatdisk: what each takes, its help, and the procedure that runs it.
+#pragma once
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "command_line.h"
+
+namespace agat {
+
+enum ExitStatus : int {
+  EXIT_DONE = 0,
+  EXIT_FAILED = 1,     // the operation failed; the messages are on standard error
+  EXIT_USAGE = 2,      // the command line does not fit the command
+  EXIT_DIFFERENT = 3,  // cmp: the images differ
+};
+
+// Thrown by a command that finds an operand or an option value it cannot take; the
+// program shows the message (Windows-1251) with the command's usage line.
+struct UsageError {
+  std::string message;
+};
+
+struct Command {
+  std::string_view name;
+  std::string_view synopsis;              // Windows-1251, after "agatdisk "
+  std::string_view summary;               // one line for the list of commands
+  std::vector<std::string_view> details;  // paragraphs of the command's own help
+  std::vector<Option> options;
+  std::size_t min_operands;
+  std::size_t max_operands;
+  int (*run)(const ParsedArgs& args);
+};
+
+std::span<const Command> command_table();
+
+}  // namespace agat

@@ -1,0 +1,116 @@
+#include "image_access.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "core/catalog_read.h"
+#include "core/cp1251.h"
+#include "core/cp1251_literal.h"
+#include "core/host_names.h"
+#include "terminal.h"
+
+namespace agat {
+
+void split_host_path(const std::string& path, std::string& directory, std::string& name) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) {
+    directory = "./";
+    name = path;
+  } else {
+    directory = path.substr(0, slash + 1);
+    name = path.substr(slash + 1);
+  }
+}
+
+std::unique_ptr<TMEDIA> image_medium(const std::string& path, TIMAGET type) {
+  auto md = std::make_unique<TMEDIA>();
+  md->MEDIAT = MDIMAGE;
+  split_host_path(path, md->HOSTPATH, md->IMAGENAME);
+  set_geometry(*md, type);
+  return md;
+}
+
+bool image_form_of_file(const std::string& path, TIMAGET& type) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    print_error(errno == ENOENT ? std::string("файл образа "_w) + quoted_host(path) +
+                                      std::string(" не найден"_w)
+                                : std::string("нет доступа к файлу образа "_w) + quoted_host(path));
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    print_error(quoted_host(path) + std::string(" — не файл и не может быть образом диска"_w));
+    return false;
+  }
+  if (!image_type_of_size(static_cast<std::uint64_t>(st.st_size), type)) {
+    print_error(std::string("файл "_w) + quoted_host(path) + std::string(" не образ диска: "_w) +
+                std::to_string(st.st_size) +
+                std::string(" байт — не размер ни одной из девяти форм образа"_w));
+    return false;
+  }
+  return true;
+}
+
+std::unique_ptr<TMEDIA> open_image(const std::string& path) {
+  TIMAGET type;
+  if (!image_form_of_file(path, type)) return nullptr;
+  auto md = image_medium(path, type);
+  FC_READCAT(*md);
+  if (core_failed()) return nullptr;
+  return md;
+}
+
+bool typed_agat_name(const std::string& utf8, TAGATNAME& name, std::string& error) {
+  std::string cp1251;
+  if (!utf8_to_cp1251(utf8, cp1251)) {
+    error = std::string("в имени "_w) + quoted_host(utf8) +
+            std::string(" есть знак, которого нет в кодировке Агата"_w);
+    return false;
+  }
+  if (cp1251.empty() || cp1251.size() > name.size()) {
+    error =
+        std::string("имя "_w) + quoted_host(utf8) + std::string(" должно быть от 1 до 30 знаков"_w);
+    return false;
+  }
+  // Host names are made into Agat names by the same rule.
+  name = HOST2AGATFNAME(utf8);
+  return true;
+}
+
+namespace {
+
+bool kind_fits(const TCATREC& e, EntryKind kind) {
+  switch (kind) {
+    case EntryKind::file:
+      return e.CATRECT == CRTAGATFILE;
+    case EntryKind::btk:
+      return e.CATRECT == CRTBTKDIR;
+    case EntryKind::any:
+      return e.CATRECT == CRTAGATFILE || e.CATRECT == CRTBTKDIR;
+  }
+  return false;
+}
+
+}  // namespace
+
+TCATREC* find_live(TMEDIA& md, const TAGATNAME& name, EntryKind kind) {
+  for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
+    TCATREC& e = md.CAT.CATREC[i];
+    if (kind_fits(e, kind) && !is_deleted(e) && e.AGATNAME == name) return &e;
+  }
+  return nullptr;
+}
+
+TCATREC* find_deleted(TMEDIA& md, const TAGATNAME& name) {
+  for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
+    TCATREC& e = md.CAT.CATREC[i];
+    if (e.CATRECT == CRTAGATFILE && is_deleted(e) &&
+        std::equal(name.begin(), name.end() - 1, e.AGATNAME.begin()))
+      return &e;
+  }
+  return nullptr;
+}
+
+}  // namespace agat

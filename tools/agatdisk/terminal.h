@@ -1,0 +1,40 @@
+// What agatdisk writes to the terminal. Every text inside the program is Windows-1251, as
+// the core's messages are; it becomes UTF-8 only here, on its way out.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/world_formats.h"
+
+namespace agat {
+
+// Windows-1251 text as UTF-8 with LF line ends (a CR LF of the core's messages loses its CR).
+std::string terminal_text(std::string_view cp1251);
+
+// Writes Windows-1251 text to standard output, converted.
+void print(std::string_view cp1251);
+// Writes "agatdisk: " and one line of Windows-1251 text to standard error, converted.
+void print_error(std::string_view cp1251);
+
+// Shows what the core's two message buffers hold on standard error and empties them.
+// True when the critical buffer held something: the operation failed.
+bool core_failed();
+
+// An Agat name as Windows-1251 text: its first `length` characters (30, or 29 for a
+// deleted entry, whose last character holds a track number) with trailing blanks dropped.
+std::string agat_name_text(const std::uint8_t* name, std::size_t length);
+inline std::string agat_name_text(const TAGATNAME& name, std::size_t length = 30) {
+  return agat_name_text(name.data(), length);
+}
+
+// Windows-1251 text as a JSON string literal, quotes included; still Windows-1251, like
+// all text on its way to print().
+std::string json_string(std::string_view cp1251);
+
+// Host bytes (a path, a name typed on the command line) between double quotes, in
+// Windows-1251 for a message.
+std::string quoted_host(std::string_view host);
+
+}  // namespace agat
