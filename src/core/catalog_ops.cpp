@@ -21,10 +21,6 @@ namespace agat {
 
 namespace {
 
-std::string quoted_host_path(const std::string& path) {
-  return "\"" + host_to_cp1251(path) + "\"";
-}
-
 // The image entry a record names; reports and answers nullptr when it is not on the medium.
 TCATREC33* entry_of(TCATREC& cr) {
   TCATREC33* e = catalog_entry(*cr.PMEDIA, cr.TCAT, cr.SCAT, cr.OCAT);

@@ -31,10 +31,6 @@ void add_context(std::string_view context, const TAGATNAME& name) {
     if (!buffer->empty()) append_message(*buffer, std::string(context) + quoted_agat_name(name));
 }
 
-std::string quoted_host_path(const std::string& path) {
-  return "\"" + host_to_cp1251(path) + "\"";
-}
-
 void LOAD_FROM_IMAGE(TCATREC& cr, TFILEBUF& buf) {
   TMEDIA& md = *cr.PMEDIA;
   // A deleted entry keeps its former track in the last name character.
