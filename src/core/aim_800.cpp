@@ -33,12 +33,12 @@ class AimTrack {
   // Position of the first data cell of each sector's data field, or -1.
   const std::array<std::int32_t, SECTORS>& DF() const { return DF_; }
 
-  // Moves O to the next cell of the stream: past the end-of-track cell or cell 6463 to cell
-  // 0, then over every cell of $200 or more. FIN is set by an advance that wraps round to
-  // STARTPOINT, whether or not cell 0 itself can be stopped on; for a record whose cell 0
-  // belongs to the stream that is exactly an advance that lands on cell 0, and it also ends
-  // the pass over a record whose cell 0 is $200 or more. An advance that wraps a second time
-  // has crossed a record without a single stream cell; it stops at cell 0.
+  // Moves O to the next cell of the stream: from the end-of-track cell or from cell 6463 on
+  // to cell 0, then on over every cell of $200 or more. An advance that wraps round to
+  // STARTPOINT sets FIN even when cell 0 is itself skipped, so that a record whose cell 0 is
+  // $200 or more also ends its pass after one turn; where cell 0 is a stream cell this is
+  // the same as landing on it. A second wrap within one advance means that the record has
+  // no cell to stop on: the advance then ends at cell 0.
   void NEXTOFS(std::int32_t& O) {
     int wraps = 0;
     do {
@@ -131,30 +131,27 @@ void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8
   }
 }
 
-// Only the data, checksum and closing cells of the sectors that can be located change.
-// Cells of $200 or more are never written, so the stream, and with it every advance, stays
-// as the scan found it while cells are rewritten.
+// Only the data, checksum and closing cells of the sectors that can be located change. A
+// located sector was reached from cell 0 by the scan, so every advance stops on a stream
+// cell (below $200): cells of $200 or more, the end-of-track cell among them, are never
+// written, and as only bytes are stored the stream, and with it every advance, stays as
+// the scan found it.
 void AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE> record, std::uint8_t /*T*/,
                         const TTRACK& B) {
   AimTrack track(record.data());
+  // The advance from a cell reads it before it is rewritten, which gives the same next cell
+  // (neither value is the end cell) and keeps the store apart from the next load.
+  const auto put_and_advance = [&](std::int32_t& O, std::uint8_t v) {
+    const std::int32_t at = O;
+    track.NEXTOFS(O);
+    put_le16(record.data() + 2 * at, v);
+  };
   for (int S = 0; S < SECTORS; ++S) {
     std::int32_t SK = track.DF()[S];
     if (SK <= 0) continue;
-    // The 256 data cells, the checksum cell and the closing cell. An advance stops on a
-    // flagged cell only in a record that has no stream cell to stop on; such a sector is
-    // left alone.
-    std::array<std::int32_t, 258> at;
-    bool flagged = false;
-    for (std::size_t i = 0; i < at.size(); ++i) {
-      if (i != 0) track.NEXTOFS(SK);
-      at[i] = SK;
-      flagged = flagged || track.cell(SK) >= END_OF_TRACK;
-    }
-    if (flagged) continue;
-    const auto put = [&](std::size_t i, std::uint8_t v) { put_le16(record.data() + 2 * at[i], v); };
-    for (std::size_t O = 0; O < 256; ++O) put(O, B[S][O]);
-    put(256, CALCCRC(B[S]));
-    put(257, CLOSING);
+    for (const std::uint8_t b : B[S]) put_and_advance(SK, b);
+    put_and_advance(SK, CALCCRC(B[S]));
+    put_le16(record.data() + 2 * SK, CLOSING);
   }
 }
 

@@ -17,18 +17,17 @@ using TRAW = std::span<const std::uint8_t, NIB140_TRACK_SIZE>;
 
 // The 64 valid disk bytes in ascending order: six-bit value -> disk byte.
 constexpr std::array<std::uint8_t, 64> TABLW = {
-    0x96, 0x97, 0x9A, 0x9B, 0x9D, 0x9E, 0x9F, 0xA6, 0xA7, 0xAB, 0xAC, 0xAD, 0xAE,
-    0xAF, 0xB2, 0xB3, 0xB4, 0xB5, 0xB6, 0xB7, 0xB9, 0xBA, 0xBB, 0xBC, 0xBD, 0xBE,
-    0xBF, 0xCB, 0xCD, 0xCE, 0xCF, 0xD3, 0xD6, 0xD7, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD,
-    0xDE, 0xDF, 0xE5, 0xE6, 0xE7, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF, 0xF2,
-    0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
+    0x96, 0x97, 0x9A, 0x9B, 0x9D, 0x9E, 0x9F, 0xA6, 0xA7, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF, 0xB2, 0xB3,
+    0xB4, 0xB5, 0xB6, 0xB7, 0xB9, 0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xCB, 0xCD, 0xCE, 0xCF, 0xD3,
+    0xD6, 0xD7, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF, 0xE5, 0xE6, 0xE7, 0xE9, 0xEA, 0xEB, 0xEC,
+    0xED, 0xEE, 0xEF, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
 
 // Set in a TABLR entry for the disk bytes below $96, which have no value at all: a data
 // field that holds one fails. The low byte of every entry is the value proper.
 constexpr std::uint16_t NO_VALUE = 0x100;
 
 // Disk byte -> six-bit value. The 42 bytes of $96..$FF that are not valid disk bytes
-// stand for themselves, so a damaged field decodes to something and fails its checksum.
+// stand for themselves: a field holding one nearly always fails its checksum.
 constexpr std::array<std::uint16_t, 256> TABLR = [] {
   std::array<std::uint16_t, 256> t{};
   for (int b = 0; b < 256; ++b) t[b] = static_cast<std::uint16_t>(b < 0x96 ? NO_VALUE : b);
@@ -37,10 +36,10 @@ constexpr std::array<std::uint16_t, 256> TABLR = [] {
 }();
 
 // The DOS 3.3 interleave: logical -> physical sector and back.
-constexpr std::array<std::uint8_t, SECTORS> LG2PH = {0, 13, 11, 9, 7, 5, 3, 1,
+constexpr std::array<std::uint8_t, SECTORS> LG2PH = {0,  13, 11, 9, 7, 5, 3, 1,
                                                      14, 12, 10, 8, 6, 4, 2, 15};
-constexpr std::array<std::uint8_t, SECTORS> PH2LG = {0, 7, 14, 6, 13, 5, 12, 4,
-                                                     11, 3, 10, 2, 9, 1, 8, 15};
+constexpr std::array<std::uint8_t, SECTORS> PH2LG = {0,  7, 14, 6, 13, 5, 12, 4,
+                                                     11, 3, 10, 2, 9,  1, 8,  15};
 
 constexpr std::uint8_t VOLUME = 0xFE;
 constexpr std::int32_t LEAD_GAP = 128;  // $FF bytes before the first address field
@@ -79,8 +78,8 @@ void CODER(const TSECTOR& B_SEC, Nibbles& n) {
   for (auto& v : n.BUF2) v &= 0x3F;
 }
 
-// The exact inverse of CODER. Values read from a damaged field may exceed six bits; the
-// bits shifted out of the byte are lost, as on the real machine.
+// The exact inverse of CODER. Values read from a damaged field may exceed six bits; what
+// is shifted out of a byte is lost.
 void DECODER(Nibbles& n, TSECTOR& B_SEC) {
   int x = BUF2_SIZE - 1;
   for (int i = 0; i < 256; ++i) {
@@ -117,9 +116,11 @@ std::int32_t distance(std::int32_t from, std::int32_t to) {
   return to >= from ? to - from : to + TRACK_SIZE - from;
 }
 
-// Decodes the fields of one record. The scan position DA is counted from the start of the
-// pass without wrapping (DA / 6656 full turns have been made), while `angle` is the same
-// place on the circular record; the pass ends once DA has gone all the way round.
+// Decodes the fields of one record in one circular pass from position 0. The scan
+// position DA counts the bytes passed since the start, without wrapping, and the pass ends
+// once it has gone all the way round. Comparing wrapped positions instead would miss a turn
+// made within one step (an address field found just behind the scan position, a whole turn
+// on) and could scan a record with a lone field across its end for ever.
 class TrackReader {
  public:
   TrackReader(TRAW rec, TTRACK& B) : rec_(rec), B_(B) {}
@@ -127,10 +128,11 @@ class TrackReader {
   void run() {
     std::int32_t DA = 0;
     while (DA < TRACK_SIZE) {
-      std::int32_t angle = DA % TRACK_SIZE;
+      const std::int32_t here = DA % TRACK_SIZE;
+      std::int32_t angle = here;
       std::uint8_t RB = WAIT_FIELD(rec_, angle);
       if (angle < 0) return;  // no D5 AA pair anywhere on the track
-      const std::int32_t mark = DA + distance(DA % TRACK_SIZE, angle);
+      const std::int32_t mark = DA + distance(here, angle);
       // A mark that is not an address prologue, or an address field that is rejected, is
       // passed by one byte; every scan position up to the mark would find the same mark
       // again with the same outcome, so the scan moves straight past it.
@@ -151,7 +153,7 @@ class TrackReader {
       RB = WAIT_FIELD(rec_, angle);
       if (RB == 0xAD) {
         start(DA + distance(DISKANGLE_, angle) + 3);
-        DA = DATA_FIELD() ? pos_ : DA + 1;
+        DA = DATA_FIELD() ? pos_ : DA + 1;  // a bad data field is passed like a bad address
       }
       // Otherwise DA stays just after the address field and the mark is examined again.
     }

@@ -44,8 +44,8 @@ constexpr TMSECN SECNIDEAL = {
 
 // Records are placed by their sector field, whatever their order; of two good records of
 // the same sector the later one wins. Gaps, volume and track are not examined.
-void NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record,
-                       std::uint8_t /*T*/, TTRACK& B) {
+void NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t /*T*/,
+                       TTRACK& B) {
   for (auto& sector : B) sector.fill(UNREAD_FILL);
   TSECTOR data;
   for (std::size_t r = 0; r < SECTORS; ++r) {

@@ -2,13 +2,16 @@
 
 namespace agat {
 
+// The sum runs as: before each byte, an accumulator above 255 becomes (accumulator + 1)
+// and 255; then the byte is added; the result is the low byte. Before the last byte the
+// accumulator is thus the end-around-carry sum of the first 255 bytes: congruent to their
+// plain sum modulo 255, and in 1..255 unless every byte was 0. Taking it from the plain sum
+// spares the carry test after every byte.
 std::uint8_t CALCCRC(const TSECTOR& D) {
-  unsigned acc = 0;
-  for (const std::uint8_t b : D) {
-    if (acc > 0xFF) acc = (acc + 1) & 0xFF;  // the carry of the previous addition comes back
-    acc += b;
-  }
-  return static_cast<std::uint8_t>(acc);  // the carry of the last addition is dropped
+  unsigned sum = 0;
+  for (std::size_t N = 0; N + 1 < D.size(); ++N) sum += D[N];
+  const unsigned before_last = sum == 0 ? 0 : (sum - 1) % 255 + 1;
+  return static_cast<std::uint8_t>(before_last + D.back());  // the last carry is dropped
 }
 
 }  // namespace agat
