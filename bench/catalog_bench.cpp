@@ -1,0 +1,87 @@
+// A panel reload (the catalog read, which loads the image, then the sort) of a full
+// image in every form, and the save of a 100-sector file, each against a plain read of
+// the image file's bytes in the same loop ("x_raw").
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "core/cp1251.h"
+#include "support/bench_images.h"
+
+namespace {
+
+using namespace agat;
+using Clock = std::chrono::steady_clock;
+
+void BM_Reload(benchmark::State& state) {
+  const auto type = static_cast<TIMAGET>(state.range(0));
+  const std::string path = bench::full_image(type);
+  auto md = bench::medium(std::filesystem::path(path).filename().string(), type);
+  md->CAT.SORTMODE = SMNAME;
+  std::vector<char> buf(static_cast<std::size_t>(IMAGEDESC[type].FULLSIZE));
+  double raw = 0, work = 0;
+  for (auto _ : state) {
+    raw += bench::raw_read(path, buf);
+    const auto t0 = Clock::now();
+    FC_READCAT(*md);
+    FC_SORTCAT(*md);
+    const double t = std::chrono::duration<double>(Clock::now() - t0).count();
+    work += t;
+    state.SetIterationTime(t);
+  }
+  if (!FC_CRITICALERRORBUFFER.empty())
+    state.SkipWithError(cp1251_to_utf8(FC_CRITICALERRORBUFFER).c_str());
+  state.counters["entries"] = md->CAT.CATNUM;
+  state.counters["x_raw"] = work / raw;
+  state.SetLabel(std::string(IMAGEDESC[type].SHNAME) + " " +
+                 std::to_string(IMAGEDESC[type].FULLSIZE));
+}
+
+// Saving replaces the file of the same name, so every round frees and takes the same sectors.
+void BM_Save100Sectors(benchmark::State& state) {
+  const auto type = static_cast<TIMAGET>(state.range(0));
+  // An empty disk in the form: a new image's sectors saved into a file of that form.
+  const std::string name = "save" + std::to_string(type);
+  bench::make_blank_file(name, type);
+  auto md = bench::medium(name, type);
+  auto fresh = bench::medium("fresh" + std::to_string(type),
+                             IMAGEDESC[type].NTR == MAXTRACK ? ITI800 : ITI140);
+  std::filesystem::remove(bench::bench_dir() / fresh->IMAGENAME);
+  FC_INITMEDIA(*fresh);
+  md->MASS = fresh->MASS;
+  FC_SAVEMEDIA(*md, false);
+  FC_READCAT(*md);
+  const std::string path = (bench::bench_dir() / name).string();
+  static TFILEBUF data;
+  TCATREC cr;
+  cr.AGATNAME = HOST2AGATFNAME("HUNDRED");
+  cr.EXT = 0x04;
+  cr.SIZE = 100 * 256;
+  std::vector<char> buf(static_cast<std::size_t>(IMAGEDESC[type].FULLSIZE));
+  double raw = 0, work = 0;
+  for (auto _ : state) {
+    raw += bench::raw_read(path, buf);
+    const auto t0 = Clock::now();
+    FC_SAVE(cr, data, *md, false);
+    const double t = std::chrono::duration<double>(Clock::now() - t0).count();
+    work += t;
+    state.SetIterationTime(t);
+  }
+  if (!FC_CRITICALERRORBUFFER.empty())
+    state.SkipWithError(cp1251_to_utf8(FC_CRITICALERRORBUFFER).c_str());
+  state.counters["x_raw"] = work / raw;
+  state.SetLabel(std::string(IMAGEDESC[type].SHNAME));
+}
+
+void all_forms(benchmark::internal::Benchmark* b) {
+  for (int t = 0; t < IMAGE_TYPE_COUNT; ++t) b->Arg(t);
+  b->UseManualTime()->Unit(benchmark::kMicrosecond);
+}
+
+BENCHMARK(BM_Reload)->Name("Reload")->Apply(all_forms);
+BENCHMARK(BM_Save100Sectors)->Name("Save100Sectors")->Apply(all_forms);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,122 @@
+// Disk images for the benchmarks, in a temporary directory removed at exit, and the plain
+// read of a file that every cost is compared with.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/file_control.h"
+#include "core/host_names.h"
+#include "support/aim_track.h"
+
+namespace agat::bench {
+
+// The directory lives as long as the program; it goes with everything in it at exit.
+class BenchDir {
+ public:
+  BenchDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "agat-bench-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    path_ = pattern;
+  }
+  ~BenchDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline const std::filesystem::path& bench_dir() {
+  static const BenchDir dir;
+  return dir.path();
+}
+
+inline std::unique_ptr<TMEDIA> medium(const std::string& name, TIMAGET type) {
+  auto md = std::make_unique<TMEDIA>();
+  md->MEDIAT = MDIMAGE;
+  md->HOSTPATH = bench_dir().string() + "/";
+  md->IMAGENAME = name;
+  set_geometry(*md, type);
+  return md;
+}
+
+// An existing file of the image's form (AIM records built from cells, the others all
+// zero), ready to be saved over.
+inline void make_blank_file(const std::string& name, TIMAGET type) {
+  std::vector<std::uint8_t> file;
+  if (type == ITA800) {
+    TTRACK track{};
+    for (int t = 0; t <= MAXTRACK; ++t) {
+      const auto record =
+          testing::aim_record(testing::aim_cells(track, static_cast<std::uint8_t>(t)));
+      file.insert(file.end(), record.begin(), record.end());
+    }
+  } else {
+    file.assign(static_cast<std::size_t>(IMAGEDESC[type].FULLSIZE), 0);
+  }
+  std::ofstream((bench_dir() / name).string(), std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+}
+
+// An image of the form with random sectors.
+inline std::string random_image(TIMAGET type) {
+  const std::string name = "random" + std::to_string(type);
+  make_blank_file(name, type);
+  auto md = medium(name, type);
+  std::mt19937 rng(1);
+  for (auto& track : md->MASS)
+    for (auto& sector : track)
+      for (auto& b : sector) b = static_cast<std::uint8_t>(rng());
+  FC_SAVEMEDIA(*md, false);
+  if (!FC_CRITICALERRORBUFFER.empty()) std::abort();
+  return (bench_dir() / name).string();
+}
+
+// An image of the form whose disk is full of small files: a long catalog.
+// Made once; later calls (the benchmark library runs a benchmark more than once) reuse it.
+inline std::string full_image(TIMAGET type) {
+  const std::string name = "full" + std::to_string(type);
+  if (std::filesystem::exists(bench_dir() / name)) return (bench_dir() / name).string();
+  const bool big = IMAGEDESC[type].NTR == MAXTRACK;
+  auto md = medium(name, big ? ITI800 : ITI140);
+  FC_INITMEDIA(*md);
+  FC_READCAT(*md);
+  static TFILEBUF buf;
+  for (int i = 0; FC_CRITICALERRORBUFFER.empty(); ++i) {
+    TCATREC cr;
+    cr.AGATNAME = HOST2AGATFNAME("FILE " + std::to_string(i));
+    cr.EXT = static_cast<std::uint8_t>(i % 2 == 0 ? 0x04 : 0x00);
+    cr.SIZE = 4 * 256;
+    FC_SAVE(cr, buf, *md, false);
+  }
+  FC_CRITICALERRORBUFFER.clear();
+  FC_WARNINGBUFFER.clear();
+  FC_LOADMEDIA(*md);
+  make_blank_file(name, type);
+  set_geometry(*md, type);
+  FC_SAVEMEDIA(*md, false);
+  if (!FC_CRITICALERRORBUFFER.empty()) std::abort();
+  return (bench_dir() / name).string();
+}
+
+// Seconds to read the whole file into memory, as the plain cost of its bytes.
+inline double raw_read(const std::string& path, std::vector<char>& buf) {
+  const auto t0 = std::chrono::steady_clock::now();
+  std::ifstream in(path, std::ios::binary);
+  in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
+  benchmark::DoNotOptimize(buf.data());
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+}  // namespace agat::bench
