@@ -10,4 +10,5 @@ build/release/tools/make_samples/make_samples samples
 # A terminal that names no type (a bare container shell) is taken for an xterm.
 if [ -z "${TERM:-}" ] || [ "${TERM}" = "dumb" ]; then export TERM=xterm-256color; fi
 cd samples
-exec ../build/release/src/ui/sorbel
+# The cursors start on the two sample images: Enter opens one.
+exec ../build/release/src/ui/sorbel demo140.dsk big800.dsk
