@@ -279,6 +279,25 @@ TEST_F(SessionTest, ALargerScreenAndAResize) {
   run();
 }
 
+TEST_F(SessionTest, APlaceThatCannotBeShownFallsBackOutward) {
+  image("disk.dsk");
+  std::filesystem::create_directories(dir.file("a/b"));
+  screen->key(KEYCODE_ENTER);  // into the image
+  screen->then([&](MemoryConsole&) { std::filesystem::remove(dir.file("disk.dsk")); });
+  screen->key(ctrl_key('R'));  // the image is gone: its directory is shown instead
+  check([&](MemoryConsole& s) { EXPECT_TRUE(s.contains("Чтение образа: ошибка открытия файла")); });
+  screen->key(KEYCODE_ESCAPE);
+  check([&](MemoryConsole&) { EXPECT_EQ(left(24), dir.host_path()); });
+  screen->keys({KEYCODE_TAB, ctrl_key('S')});  // the other panel into "a/b", then "a" goes
+  screen->keys({HKEY_HOME, HKEY_DOWN, KEYCODE_ENTER, HKEY_DOWN, KEYCODE_ENTER});
+  check([&](MemoryConsole&) { EXPECT_EQ(right(24), dir.host_path() + "a/b/"); });
+  screen->then([&](MemoryConsole&) { std::filesystem::remove_all(dir.file("a")); });
+  screen->key(ctrl_key('R'));
+  check([&](MemoryConsole&) { EXPECT_EQ(right(24), dir.host_path()); });
+  screen->key(HKEY_F10);
+  run({"disk.dsk"});
+}
+
 TEST_F(SessionTest, BackspaceDoesNothingWhereTheFirstEntryIsNotTheParent) {
   std::filesystem::current_path("/");
   check([&](MemoryConsole&) { EXPECT_EQ(left(24), "/"); });
