@@ -108,6 +108,62 @@ TEST_F(CoreTest, IndependentImagesListAndLoadTheirFiles) {
   }
 }
 
+// The same files saved by the core into an empty disk of the independent tool come out
+// with the layout that tool gave them: entries, types, lengths, deletion marks, the
+// second T/S list's count of earlier sectors, and the number of free sectors.
+TEST_F(CoreTest, FilesSavedByTheCoreKeepTheLayoutOfTheIndependentTool) {
+  AGAT_REQUIRE_TESTDATA();
+  TempDir dir;
+  std::filesystem::copy_file(testing::testdata("dos33/empty.dsk"), dir.file("ours.dsk"));
+  std::filesystem::copy_file(testing::testdata("dos33/files.dsk"), dir.file("theirs.dsk"));
+  auto theirs = read_image(dir.host_path(), "theirs.dsk", ITI140);
+  auto ours = read_image(dir.host_path(), "ours.dsk", ITI140);
+  static TFILEBUF buf;
+  const auto expected = files_dsk_catalog();
+  for (const Expected& file : expected) {
+    TCATREC cr;
+    cr.AGATNAME = agat_name(file.name);
+    cr.EXT = static_cast<std::uint8_t>(testing::find_entry(*theirs, file.name) != nullptr
+                                           ? testing::find_entry(*theirs, file.name)->EXT
+                                           : 0x04);
+    cr.SIZE = static_cast<std::int32_t>(file.bytes.size());
+    buf.fill(0);  // the rest of the last sector comes from the buffer: zeros, as the tool wrote
+    std::copy(file.bytes.begin(), file.bytes.end(), buf.begin());
+    FC_SAVE(cr, buf, *ours, false);
+    ASSERT_EQ(FC_CRITICALERRORBUFFER, "") << file.name;
+    FC_READCAT(*ours);
+  }
+  FC_DELETE(*testing::find_entry(*ours, "DELETED.BIN"));
+  FC_READCAT(*ours);
+
+  ASSERT_EQ(ours->CAT.CATNUM, theirs->CAT.CATNUM);
+  EXPECT_EQ(ours->FREESPACE, theirs->FREESPACE);
+  for (int i = 1; i < ours->CAT.CATNUM; ++i) {
+    TCATREC& a = ours->CAT.CATREC[i];
+    TCATREC& b = theirs->CAT.CATREC[i];
+    SCOPED_TRACE(expected[i - 1].name);
+    EXPECT_EQ(a.EXT, b.EXT);
+    EXPECT_EQ(a.SIZECAT, b.SIZECAT);
+    EXPECT_EQ(a.TTSL == 0xFF, b.TTSL == 0xFF);
+    EXPECT_TRUE(std::equal(a.AGATNAME.begin(), a.AGATNAME.end() - 1, b.AGATNAME.begin()));
+    FC_LOAD(a, buf);
+    const std::vector<std::uint8_t> mine(buf.begin(), buf.begin() + a.SIZE);
+    FC_LOAD(b, buf);
+    EXPECT_EQ(mine, std::vector<std::uint8_t>(buf.begin(), buf.begin() + b.SIZE));
+    // A file of more than 122 sectors continues in a second list that counts the first 122.
+    const auto& first_a =
+        as<TTSLSECTOR>(ours->MASS[a.TTSL == 0xFF ? a.AGATNAME[29] : a.TTSL][a.STSL]);
+    const auto& first_b =
+        as<TTSLSECTOR>(theirs->MASS[b.TTSL == 0xFF ? b.AGATNAME[29] : b.TTSL][b.STSL]);
+    EXPECT_EQ(first_a.TE != 0, first_b.TE != 0);
+    if (first_a.TE != 0 && first_b.TE != 0) {
+      EXPECT_EQ(get_le16(as<TTSLSECTOR>(ours->MASS[first_a.TE][first_a.SE]).DATA + 2),
+                get_le16(as<TTSLSECTOR>(theirs->MASS[first_b.TE][first_b.SE]).DATA + 2));
+    }
+  }
+  EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
+}
+
 TEST_F(CoreTest, IndependentImagesOfOtherShapes) {
   AGAT_REQUIRE_TESTDATA();
   TempDir dir;
