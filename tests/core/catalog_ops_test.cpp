@@ -1,15 +1,9 @@
+// Operations on catalog entries, and moving between places.
 #include "core/catalog_ops.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "core/change_dir.h"
-#include "core/cp1251_literal.h"
-#include "core/file_transfer.h"
-#include "support/catalog.h"
-#include "support/media.h"
-#include "support/temp_dir.h"
+#include "support/image_test.h"
 
 namespace agat {
 namespace {
@@ -17,205 +11,180 @@ namespace {
 using testing::agat_name;
 using testing::CoreTest;
 using testing::find_entry;
+using testing::take_critical_text;
 using testing::TempDir;
 
-class CatalogOpsTest : public CoreTest {
- protected:
-  TempDir dir;
-  std::unique_ptr<TMEDIA> md = testing::create_image(dir.host_path(), "o.dsk", ITI140);
-  TFILEBUF& buf = *[] {
-    static TFILEBUF b;
-    return &b;
-  }();
-
+class CatalogOpsTest : public testing::ImageTest {
   void SetUp() override {
-    CoreTest::SetUp();
-    FC_READCAT(*md);
+    ImageTest::SetUp();
+    make();
   }
-  void save(const std::string& name, std::int32_t size, std::uint8_t ext = 0x04) {
-    TCATREC cr;
-    cr.AGATNAME = agat_name(name);
-    cr.EXT = ext;
-    cr.SIZE = size;
-    std::fill(buf.begin(), buf.begin() + size, static_cast<std::uint8_t>(name[0]));
-    FC_SAVE(cr, buf, *md, false);
-    ASSERT_EQ(cp1251_to_utf8(FC_CRITICALERRORBUFFER), "");
-    reload();
-  }
-  void reload() { FC_READCAT(*md); }
-  TCATREC& entry(const std::string& name) {
-    TCATREC* e = find_entry(*md, name);
-    if (e == nullptr) throw std::runtime_error("no entry " + name);
-    return *e;
-  }
-  void expect_consistent() { testing::DiskAudit(*md).expect_vtoc_matches(); }
 };
 
-TEST_F(CatalogOpsTest, DeleteAndUndeleteRoundTrip) {
-  save("KEEP", 300);
-  save("GONE", 2000);
+// Undeleting takes a file's sectors again and makes the last name character, which kept
+// the list's track, $52. A saved track that leads to no T/S list (off the disk, or no
+// list there) undeletes nothing and writes nothing; a sector another file took meanwhile
+// is named in a warning.
+TEST_F(CatalogOpsTest, DeleteAndUndelete) {
+  const TCATREC old = save("GONE", 2000);
   const std::uint32_t free_before = md->FREESPACE;
-  FC_DELETE(entry("GONE"));
+  FC_DELETE(md->CAT.CATREC[1]);
   reload();
   EXPECT_EQ(md->FREESPACE, free_before + 9);  // one list and eight data sectors
-  TCATREC& deleted = md->CAT.CATREC[2];
-  EXPECT_EQ(deleted.TTSL, 0xFF);
-  expect_consistent();
-
-  FC_LOAD(deleted, buf);  // a deleted file still loads through the track kept in its name
-  EXPECT_EQ(deleted.SIZE, 2048);
-  EXPECT_EQ(buf[0], 'G');
-
-  FC_UNDELETE(md->CAT.CATREC[2]);
-  reload();
-  TCATREC& back = md->CAT.CATREC[2];
-  EXPECT_NE(back.TTSL, 0xFF);
-  EXPECT_EQ(back.AGATNAME[29], 0x52);  // the last name character comes back as $52
-  EXPECT_EQ(back.EXT, 0x04);
-  EXPECT_EQ(back.SIZECAT, 9);
-  EXPECT_EQ(md->FREESPACE, free_before);  // its sectors are taken again
-  expect_consistent();
-  FC_LOAD(back, buf);
-  EXPECT_EQ(buf[1999], 'G');
-}
-
-TEST_F(CatalogOpsTest, UndeleteWarnsWhereAnotherFileTookASector) {
-  save("OLD", 256);
-  const TCATREC old = entry("OLD");
-  FC_DELETE(entry("OLD"));
-  reload();
-  ASSERT_TRUE(GETSECT(*md, old.TTSL, old.STSL));  // another file took the T/S list
-  FC_SAVEMEDIA(*md, false);
-  reload();
   FC_UNDELETE(md->CAT.CATREC[1]);
-  EXPECT_NE(cp1251_to_utf8(FC_WARNINGBUFFER).find("уже занят другим файлом"), std::string::npos);
-  FC_WARNINGBUFFER.clear();
-}
-
-TEST_F(CatalogOpsTest, UndeleteWithoutATsListWritesNothing) {
-  save("F", 10);
-  FC_DELETE(entry("F"));
   reload();
-  const auto before = testing::read_bytes(dir.file("o.dsk"));
-  for (std::uint8_t saved_track :
-       {std::uint8_t{40}, std::uint8_t{3}}) {  // off the disk; no list there
-    as<TCATSECTOR>(md->MASS[17][1]).CR[0].N[29] = saved_track;
-    FC_SAVEMEDIA(*md, false);
+  EXPECT_EQ(std::tuple(md->CAT.CATREC[1].AGATNAME[29], md->FREESPACE),
+            std::tuple(0x52, free_before));
+  testing::DiskAudit(*md).expect_vtoc_matches();
+
+  FC_DELETE(md->CAT.CATREC[1]);
+  // From the file each time: a refused undeletion leaves its changes in memory.
+  const auto saved_track = [&](std::uint8_t t) {
     reload();
-    const auto image = testing::read_bytes(dir.file("o.dsk"));
+    as<TCATSECTOR>(md->MASS[17][1]).CR[0].N[29] = t;
+    store();
+  };
+  for (const std::uint8_t t : {std::uint8_t{40}, std::uint8_t{3}}) {
+    saved_track(t);
+    const auto image = image_bytes();
     FC_UNDELETE(md->CAT.CATREC[1]);
-    EXPECT_EQ(testing::read_bytes(dir.file("o.dsk")), image);
+    EXPECT_EQ(image_bytes(), image) << int{t};
     EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
   }
-  (void)before;
+  saved_track(old.TTSL);
+  ASSERT_TRUE(GETSECT(*md, old.TTSL, old.STSL));  // another file took the T/S list
+  FC_UNDELETE(md->CAT.CATREC[1]);
+  EXPECT_NE(cp1251_to_utf8(FC_WARNINGBUFFER).find("уже занят другим файлом"), std::string::npos);
 }
 
+// Chains that loop end every walk with a message and nothing saved: a file's T/S lists on
+// deletion, a sub-catalog's sectors on its deletion, a catalog in the searches for free
+// and named entries.
 TEST_F(CatalogOpsTest, LoopingChainsNeverHang) {
   save("LOOP", 122 * 256);
-  TCATREC& e = entry("LOOP");
-  auto& list = as<TTSLSECTOR>(md->MASS[e.TTSL][e.STSL]);
-  list.TE = e.TTSL;
-  list.SE = e.STSL;
-  FC_SAVEMEDIA(*md, false);
+  FC_MAKEDIR(*md, agat_name("SUB"));
   reload();
-  const auto before = testing::read_bytes(dir.file("o.dsk"));
+  for (const char* name : {"LOOP", "SUB"}) {
+    const TCATREC& e = entry(name);
+    as<TTSLSECTOR>(md->MASS[e.TTSL][e.STSL]).TE = e.TTSL;  // the first sector links to itself
+    as<TTSLSECTOR>(md->MASS[e.TTSL][e.STSL]).SE = e.STSL;
+  }
+  store();
+  const auto before = image_bytes();
   FC_DELETE(entry("LOOP"));
-  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER)
-                .find("Удаление файла: t/s список: цепочка секторов замкнута в кольцо"),
-            std::string::npos);
-  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER).find("Удалялся файл \"LOOP"), std::string::npos);
-  EXPECT_EQ(testing::read_bytes(dir.file("o.dsk")), before);
-  testing::take_critical();
+  FC_DELETE(entry("SUB"));
+  const std::string text = take_critical_text();
+  for (const char* m : {"Удаление файла: t/s список: цепочка секторов замкнута в кольцо",
+                        "Удалялся файл \"LOOP", "Удаление BTK-каталога: цепочка"})
+    EXPECT_NE(text.find(m), std::string::npos) << m;
+  EXPECT_EQ(image_bytes(), before);
 
-  // A catalog chain that loops: searches for free and named entries end with a message.
   reload();
-  as<TCATSECTOR>(md->MASS[17][1]).TE = 17;
-  as<TCATSECTOR>(md->MASS[17][1]).SE = 1;
+  auto& cat = as<TCATSECTOR>(md->MASS[17][1]);
+  cat.TE = 17;
+  cat.SE = 1;
+  for (auto& entry : cat.CR) entry.TF = 5;  // no free entry
   std::uint8_t t, s;
   std::int32_t o;
-  EXPECT_FALSE(FINDTHISCAT(*md, agat_name("NONE"), t, s, o, false) && false);
-  for (int i = 1; i < 7; ++i) as<TCATSECTOR>(md->MASS[17][1]).CR[i].TF = 5;
   EXPECT_FALSE(FC_FINDFREECAT(*md, t, s, o, true));
   EXPECT_FALSE(FINDTHISCAT(*md, agat_name("NONE"), t, s, o, false));
-  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER)
-                .find("Поиск свободных входов в каталоге: каталог: цепочка"),
-            std::string::npos);
-  EXPECT_NE(cp1251_to_utf8(FC_CRITICALERRORBUFFER)
-                .find("Поиск заданных входов в каталоге: каталог: цепочка"),
-            std::string::npos);
+  EXPECT_EQ(take_critical_text(),
+            "Поиск свободных входов в каталоге: каталог: цепочка секторов замкнута в кольцо на "
+            "секторе 17/1\r\nПоиск заданных входов в каталоге: каталог: цепочка секторов "
+            "замкнута в кольцо на секторе 17/1\r\n");
 }
 
+// A new name may repeat another; the type changes with it. Locking: 0 toggles, 1 locks,
+// -1 unlocks, both in an image and in the header of a ".FIL" file, whose bytes stay.
 TEST_F(CatalogOpsTest, RenameRetypeAndLock) {
   save("ONE", 10);
   save("TWO", 10);
   TCATREC cr2 = entry("ONE");
-  cr2.AGATNAME = agat_name("TWO");  // a duplicate name is allowed
+  cr2.AGATNAME = agat_name("TWO");
   cr2.EXT = 0x82;
   FC_RENAME(entry("ONE"), cr2);
-  reload();
-  EXPECT_EQ(md->CAT.CATREC[1].AGATNAME, agat_name("TWO"));
-  EXPECT_EQ(md->CAT.CATREC[1].EXT, 0x82);
+  for (auto [mode, ext] : {std::pair{0, 0x02}, {1, 0x82}, {1, 0x82}, {-1, 0x02}, {0, 0x82}}) {
+    reload();
+    EXPECT_EQ(md->CAT.CATREC[1].AGATNAME, agat_name("TWO"));
+    FC_RELOCK(md->CAT.CATREC[1], static_cast<std::int8_t>(mode));
+    reload();
+    EXPECT_EQ(md->CAT.CATREC[1].EXT, ext) << mode;
+  }
 
-  FC_RELOCK(md->CAT.CATREC[1], 0);  // toggles: unlocked now
+  std::vector<std::uint8_t> bytes(40 + 5, 0x11);
+  bytes[39] = 0x04;
+  testing::write_bytes(dir.file("P.FIL"), bytes);
+  md->MEDIAT = MDHOSTFS;
   reload();
-  EXPECT_EQ(md->CAT.CATREC[1].EXT, 0x02);
-  FC_RELOCK(md->CAT.CATREC[1], 1);
-  FC_RELOCK(md->CAT.CATREC[1], 1);
-  reload();
-  EXPECT_EQ(md->CAT.CATREC[1].EXT, 0x82);
-  FC_RELOCK(md->CAT.CATREC[1], -1);
-  reload();
-  EXPECT_EQ(md->CAT.CATREC[1].EXT, 0x02);
-  EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
+  TCATREC& fil = entry("P.FIL");
+  FC_RELOCK(fil, 0);
+  cr2.AGATNAME = agat_name("NEW NAME");
+  FC_RENAME(fil, cr2);  // type $82
+  FC_RELOCK(fil, -1);
+  std::copy(cr2.AGATNAME.begin(), cr2.AGATNAME.end(), bytes.begin());
+  bytes[39] = 0x02;
+  EXPECT_EQ(testing::read_bytes(dir.file("P.FIL")), bytes);
+  FC_RELOCK(fil, 0);
+  EXPECT_EQ(testing::read_bytes(dir.file("P.FIL"))[39], 0x82);
+  std::filesystem::remove(dir.file("P.FIL"));
+  FC_RELOCK(fil, 1);
+  EXPECT_NE(take_critical_text(), "");
 }
 
+// A sub-catalog takes two sectors; its name cannot be made twice. Entered, it lists ".."
+// and its slave entry, through which the way back leads; the move is in the file. One
+// whose first sector is unreadable is not entered. Renamed from the parent, master and
+// slave change together; from inside, where the slave entry does not match the parent's
+// first entry, renaming is refused, and so it is for a master entry whose pointer leaves
+// the disk. Not empty, its deletion is refused and nothing saved; holding only a deleted
+// file, it is deleted and its sectors freed.
 TEST_F(CatalogOpsTest, SubCatalogsMakeEnterRenameDelete) {
   save("F", 10);
   const std::uint32_t free_before = md->FREESPACE;
   FC_MAKEDIR(*md, agat_name("SUB"));
   reload();
   EXPECT_EQ(md->FREESPACE, free_before - 2);
-  TCATREC& master = entry("SUB");
-  EXPECT_EQ(master.CATRECT, CRTBTKDIR);
-  expect_consistent();
-
   FC_MAKEDIR(*md, agat_name("SUB"));
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Такое имя уже есть (\"SUB                           \")\r\n");
+  EXPECT_EQ(take_critical_text(), "Такое имя уже есть (\"SUB                           \")\r\n");
 
-  // Enter it: ".." and the slave entry with the sub-catalog's name.
+  TCATREC bad = entry("SUB");
+  bad.TTSL = 3;  // never written
+  const auto before = image_bytes();
+  FC_CHDIR(bad);
+  EXPECT_EQ(take_critical_text(), "Переход в BTK-каталог: новый каталог: сектор 3/" +
+                                      std::to_string(bad.STSL) + " не читается\r\n");
+  EXPECT_EQ(image_bytes(), before);
+
   FC_CHDIR(entry("SUB"));
   reload();
   ASSERT_EQ(md->CAT.CATNUM, 2);
-  EXPECT_EQ(md->CAT.CATREC[1].CATRECT, CRTBTKDIR);
   EXPECT_EQ(md->CAT.CATREC[1].AGATNAME, agat_name("SUB"));
-  save("INNER", 10);
-  EXPECT_EQ(md->CAT.CATNUM, 3);
-  // Back through the slave entry; the move is in the file.
-  FC_CHDIR(md->CAT.CATREC[1]);
-  auto fresh = testing::image_medium(dir.host_path(), "o.dsk", ITI140);
-  FC_READCAT(*fresh);
-  EXPECT_NE(find_entry(*fresh, "F"), nullptr);
-  reload();
-
-  // Renamed from the parent: master and slave change together.
-  TCATREC cr2 = entry("SUB");
+  TCATREC cr2 = md->CAT.CATREC[1];
   cr2.AGATNAME = agat_name("NEWSUB");
+  FC_RENAME(md->CAT.CATREC[1], cr2);
+  const std::string refused = "Записи slave и master-каталогов не совпадают !\r\n";
+  EXPECT_EQ(take_critical_text(), refused);
+  reload();  // what the refused renaming changed in memory goes
+  save("INNER", 10);
+  FC_CHDIR(md->CAT.CATREC[1]);
+  reload();  // from the file
+  EXPECT_NE(find_entry(*md, "F"), nullptr);
+
+  as<TCATSECTOR>(md->MASS[17][1]).CR[1].TF = 200;
+  FC_RENAME(entry("SUB"), cr2);
+  EXPECT_EQ(take_critical_text(), refused);
+  reload();
   FC_RENAME(entry("SUB"), cr2);
   reload();
   const TCATREC& renamed = entry("NEWSUB");
-  EXPECT_EQ(as<TCATSECTOR>(md->MASS[renamed.TTSL][renamed.STSL]).CR[0].N[0],
-            agat_name("NEWSUB")[0]);
+  EXPECT_EQ(as<TCATSECTOR>(md->MASS[renamed.TTSL][renamed.STSL]).CR[0].N[0], cr2.AGATNAME[0]);
 
-  // Not empty: refused, nothing saved.
-  const auto before = testing::read_bytes(dir.file("o.dsk"));
+  const auto full = image_bytes();
   FC_DELETE(entry("NEWSUB"));
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
+  EXPECT_EQ(take_critical_text(),
             "Удалять непустой каталог нельзя (\"NEWSUB                        \") !\r\n");
-  EXPECT_EQ(testing::read_bytes(dir.file("o.dsk")), before);
+  EXPECT_EQ(image_bytes(), full);
   reload();  // what the refused deletion changed in memory goes
-
-  // Holding only a deleted file: deleted, its catalog sectors freed.
   FC_CHDIR(entry("NEWSUB"));
   reload();
   FC_DELETE(entry("INNER"));
@@ -226,78 +195,37 @@ TEST_F(CatalogOpsTest, SubCatalogsMakeEnterRenameDelete) {
   reload();
   EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
   EXPECT_EQ(md->FREESPACE, free_before);
-  expect_consistent();
+  testing::DiskAudit(*md).expect_vtoc_matches();
 }
 
-TEST_F(CatalogOpsTest, RenamingASubCatalogFromInsideIsRefused) {
-  save("FIRST", 1);  // the parent's first entry is not the sub-catalog
-  FC_MAKEDIR(*md, agat_name("SUB"));
-  reload();
-  FC_CHDIR(entry("SUB"));
-  reload();
-  TCATREC cr2 = md->CAT.CATREC[1];
-  cr2.AGATNAME = agat_name("X");
-  FC_RENAME(md->CAT.CATREC[1], cr2);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Записи slave и master-каталогов не совпадают !\r\n");
-
-  // A master entry whose pointer leaves the disk is refused the same way, without a read.
-  FC_CHDIR(md->CAT.CATREC[1]);
-  reload();
-  as<TCATSECTOR>(md->MASS[17][1]).CR[0].TF = 200;
-  TCATREC master = entry("SUB");
-  FC_RENAME(master, cr2);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Записи slave и master-каталогов не совпадают !\r\n");
-}
-
-TEST_F(CatalogOpsTest, SubCatalogChainThatLoopsIsNotDeleted) {
-  FC_MAKEDIR(*md, agat_name("SUB"));
-  reload();
-  TCATREC& sub = entry("SUB");
-  auto& second = as<TCATSECTOR>(md->MASS[sub.TTSL][sub.STSL]);
-  auto& third = as<TCATSECTOR>(md->MASS[second.TE][second.SE]);
-  third.TE = sub.TTSL;
-  third.SE = sub.STSL;
-  FC_SAVEMEDIA(*md, false);
-  reload();
-  const auto before = testing::read_bytes(dir.file("o.dsk"));
-  FC_DELETE(entry("SUB"));
-  EXPECT_NE(cp1251_to_utf8(testing::take_critical()).find("Удаление BTK-каталога: цепочка"),
-            std::string::npos);
-  EXPECT_EQ(testing::read_bytes(dir.file("o.dsk")), before);
-}
-
+// Host directories and files: a directory made twice, a rename onto an existing name
+// (both files stay as they were), a directory that is not empty, a file that is gone:
+// each a message. ".." is never deleted.
 TEST_F(CoreTest, HostObjects) {
   TempDir dir;
   auto md = testing::new_medium();
   md->HOSTPATH = dir.host_path();
+  const auto quoted = [&](const std::string& name) { return "\"" + dir.file(name) + "\""; };
   FC_MAKEDIR(*md, std::string("каталог"));
   FC_MAKEDIR(*md, std::string("каталог"));
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Ошибка создания каталога \"" + dir.file("каталог") + "\" !\r\n");
+  EXPECT_EQ(take_critical_text(), "Ошибка создания каталога " + quoted("каталог") + " !\r\n");
   testing::write_bytes(dir.file("a.dsk"), std::vector<std::uint8_t>(143360, 0));
   testing::write_bytes(dir.file("b.dsk"), std::vector<std::uint8_t>(143360, 1));
   testing::write_bytes(dir.file("каталог/x"), {1});
   FC_READCAT(*md);
 
-  // Renaming onto an existing name fails and leaves both files as they were.
   TCATREC cr2 = *find_entry(*md, "a.dsk");
   cr2.HOSTNAME = "b.dsk";
   FC_RENAME(*find_entry(*md, "a.dsk"), cr2);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Ошибка переименования \"" + dir.file("a.dsk") + "\" !\r\n");
-  EXPECT_EQ(testing::read_bytes(dir.file("b.dsk"))[0], 1);
-  EXPECT_EQ(testing::read_bytes(dir.file("a.dsk"))[0], 0);
+  EXPECT_EQ(take_critical_text(), "Ошибка переименования " + quoted("a.dsk") + " !\r\n");
+  EXPECT_EQ(testing::read_bytes(dir.file("b.dsk")), std::vector<std::uint8_t>(143360, 1));
+  EXPECT_EQ(testing::read_bytes(dir.file("a.dsk")), std::vector<std::uint8_t>(143360, 0));
   cr2.HOSTNAME = "c.dsk";
   FC_RENAME(*find_entry(*md, "a.dsk"), cr2);
-  EXPECT_TRUE(std::filesystem::exists(dir.file("c.dsk")));
-
   FC_READCAT(*md);
   FC_DELETE(*find_entry(*md, "каталог"));
-  EXPECT_EQ(
-      cp1251_to_utf8(testing::take_critical()),
-      "Ошибка удаления каталога\r\n\"" + dir.file("каталог") + "\". Возможно, он не пуст !\r\n");
+  EXPECT_EQ(take_critical_text(),
+            "Ошибка удаления каталога\r\n" + quoted("каталог") + ". Возможно, он не пуст !\r\n");
   std::filesystem::remove(dir.file("каталог/x"));
   FC_DELETE(*find_entry(*md, "каталог"));
   FC_DELETE(*find_entry(*md, "c.dsk"));
@@ -306,32 +234,38 @@ TEST_F(CoreTest, HostObjects) {
   EXPECT_FALSE(std::filesystem::exists(dir.file("каталог")));
   EXPECT_FALSE(std::filesystem::exists(dir.file("c.dsk")));
   FC_DELETE(*find_entry(*md, "c.dsk"));
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Ошибка удаления файла \"" + dir.file("c.dsk") + "\" !\r\n");
+  EXPECT_EQ(take_critical_text(), "Ошибка удаления файла " + quoted("c.dsk") + " !\r\n");
 }
 
-TEST_F(CoreTest, FilFileHeadersAreEditedInPlace) {
-  TempDir dir;
-  std::vector<std::uint8_t> bytes(40 + 5, 0x11);
-  bytes[39] = 0x04;
-  testing::write_bytes(dir.file("P.FIL"), bytes);
+// The parent of a host path; host directories are entered and left by path. An image
+// entered takes the geometry of its form, and its ".." leads back to the directory that
+// holds it.
+TEST_F(CoreTest, ChangeOfPlace) {
+  EXPECT_EQ(parent_host_path("/a/b/"), "/a/");
+  EXPECT_EQ(parent_host_path("/a/"), "/");
+  EXPECT_EQ(parent_host_path("/"), "/");
+  EXPECT_EQ(parent_host_path("x/"), "x/");
   auto md = testing::new_medium();
-  md->HOSTPATH = dir.host_path();
-  FC_READCAT(*md);
-  TCATREC& e = *find_entry(*md, "P.FIL");
-  FC_RELOCK(e, 1);
-  TCATREC cr2 = e;
-  cr2.AGATNAME = agat_name("NEW NAME");
-  cr2.EXT = 0x02;
-  FC_RENAME(e, cr2);
-  const auto after = testing::read_bytes(dir.file("P.FIL"));
-  EXPECT_EQ(after.size(), 45u);
-  EXPECT_EQ(after[39], 0x02);
-  EXPECT_EQ(after[0], agat_name("NEW NAME")[0]);
-  EXPECT_EQ(after[44], 0x11);
-  std::filesystem::remove(dir.file("P.FIL"));
-  FC_RELOCK(e, 1);
-  EXPECT_NE(testing::take_critical(), "");
+  md->HOSTPATH = "/a/";
+  TCATREC e;
+  e.PMEDIA = md.get();
+  for (auto [name, path] : {std::pair{"sub dir", "/a/sub dir/"}, {"..", "/a/"}}) {
+    e.HOSTNAME = name;
+    FC_CHDIR(e);
+    EXPECT_EQ(md->HOSTPATH, path);
+  }
+  for (auto [type, tr, sc] : {std::tuple{IT128I140, 34, 15}, {ITA800, 159, 20}}) {
+    e.CATRECT = CRTDISKIMAGE;
+    e.HOSTNAME = "disk.img";
+    e.IMAGET = type;
+    FC_CHDIR(e);
+    EXPECT_EQ(std::tuple(md->MEDIAT, md->IMAGENAME, md->IMAGET, md->NUMTR, md->NUMSC),
+              std::tuple(MDIMAGE, "disk.img", type, tr, sc));
+    EXPECT_EQ(md->VTOCMASKS, sc == 15 ? &FC_VTOCMASK140 : &FC_VTOCMASK800);
+    e.CATRECT = CRTHOSTFSDIR;
+    FC_CHDIR(e);
+    EXPECT_EQ(std::tuple(md->MEDIAT, md->HOSTPATH), std::tuple(MDHOSTFS, "/a/"));
+  }
 }
 
 }  // namespace

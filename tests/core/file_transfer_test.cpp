@@ -2,231 +2,171 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <numeric>
 #include <random>
 
-#include "core/catalog_ops.h"
 #include "core/cp1251_literal.h"
-#include "support/catalog.h"
-#include "support/media.h"
-#include "support/temp_dir.h"
+#include "support/image_test.h"
 
 namespace agat {
 namespace {
 
 using testing::agat_name;
-using testing::CoreTest;
-using testing::TempDir;
+using testing::find_entry;
+using testing::take_critical_text;
 
-TFILEBUF& shared_buffer() {
-  static TFILEBUF buf;
-  return buf;
+std::vector<std::uint8_t> random_bytes(std::int32_t size, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  std::vector<std::uint8_t> v(static_cast<std::size_t>(size));
+  for (auto& b : v) b = static_cast<std::uint8_t>(rng());
+  return v;
 }
 
-class TransferTest : public CoreTest {
+class TransferTest : public testing::ImageTest {
  protected:
-  TempDir dir;
-  TFILEBUF& buf = shared_buffer();
-  std::unique_ptr<TMEDIA> md;
-
-  void make(TIMAGET type) {
-    md = testing::create_image(dir.host_path(), "t.img", type);
-    FC_READCAT(*md);
-  }
-  void fill(std::size_t size, std::uint32_t seed) {
-    std::mt19937 rng(seed);
-    for (std::size_t i = 0; i < size; ++i) buf[i] = static_cast<std::uint8_t>(rng());
-  }
-  TCATREC record(const std::string& name, std::int32_t size, std::uint8_t ext = 0x04) {
+  // A file of random bytes from `seed`, put in buf, with T/S data $30..$38.
+  static TCATREC record(const std::string& name, std::int32_t size, std::uint32_t seed = 0,
+                        std::uint8_t ext = 0x04) {
+    const auto data = random_bytes(size, seed);
+    std::copy(data.begin(), data.end(), buf.begin());
     TCATREC cr;
     cr.CATRECT = CRTAGATFILE;
     cr.AGATNAME = agat_name(name);
     cr.EXT = ext;
     cr.SIZE = size;
-    for (std::size_t i = 0; i < cr.TSDATA.size(); ++i)
-      cr.TSDATA[i] = static_cast<std::uint8_t>(0x30 + i);
+    std::iota(cr.TSDATA.begin(), cr.TSDATA.end(), std::uint8_t{0x30});
     return cr;
   }
   // Saves a file, reads the catalog again and returns the new entry.
   TCATREC* save(const std::string& name, std::int32_t size, std::uint32_t seed) {
-    fill(static_cast<std::size_t>(size), seed);
-    TCATREC cr = record(name, size);
+    TCATREC cr = record(name, size, seed);
     FC_SAVE(cr, buf, *md, false);
-    EXPECT_EQ(cp1251_to_utf8(FC_CRITICALERRORBUFFER), "");
-    FC_READCAT(*md);
-    return testing::find_entry(*md, name);
+    EXPECT_EQ(take_critical_text(), "");
+    reload();
+    return find_entry(*md, name);
   }
+  // The file loads as whole sectors, at least one, starting with its bytes, and with the
+  // T/S data it was saved with.
   void expect_loads_back(TCATREC& e, std::int32_t size, std::uint32_t seed) {
-    std::vector<std::uint8_t> want(static_cast<std::size_t>(size));
-    std::mt19937 rng(seed);
-    for (auto& b : want) b = static_cast<std::uint8_t>(rng());
+    std::fill_n(buf.begin(), size, 0);
     FC_LOAD(e, buf);
     ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
     EXPECT_EQ(e.SIZE, std::max(256, (size + 255) / 256 * 256));
+    const auto want = random_bytes(size, seed);
     EXPECT_TRUE(std::equal(want.begin(), want.end(), buf.begin()));
-    EXPECT_EQ(e.TSDATA[8], 0x38);
+    EXPECT_EQ(e.TSDATA, record("", 0).TSDATA);
   }
 };
 
+// The length byte counts data sectors and T/S lists (an empty file has one of each) and
+// stops at 255. Exactly 122 sectors fill one list, which then has no successor; the
+// second list of a longer file holds in bytes 5..6 the number of data sectors before it,
+// and the T/S data only in the first. A file of the same name is replaced, its entry used
+// again. The eighth entry goes into a new catalog sector linked after the first.
 TEST_F(TransferTest, RoundTripsAndTheLengthByte) {
   make(ITI800);
-  struct Case {
-    const char* name;
-    std::int32_t size;
-    int length_byte;
-  };
-  const Case cases[] = {{"EMPTY", 0, 2},          {"ONE", 1, 2},
-                        {"S122", 122 * 256, 123}, {"S123", 123 * 256, 125},
-                        {"S200", 200 * 256, 202}, {"S300", 300 * 256, 255}};
+  const std::tuple<const char*, std::int32_t, int> cases[] = {
+      {"EMPTY", 0, 2},          {"ONE", 1, 2},
+      {"S122", 122 * 256, 123}, {"S123", 123 * 256, 125},
+      {"S200", 200 * 256, 202}, {"S300", 300 * 256, 255}};
   std::uint32_t seed = 1;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    TCATREC* e = save(c.name, c.size, seed);
+  for (auto [name, size, length_byte] : cases) {
+    TCATREC* e = save(name, size, seed);
     ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->SIZECAT, c.length_byte);
-    expect_loads_back(*e, c.size, seed++);
+    EXPECT_EQ(e->SIZECAT, length_byte) << name;
+    expect_loads_back(*e, size, seed++);
   }
-  // A second T/S list holds in bytes 5..6 the number of data sectors before it.
-  TCATREC* e = testing::find_entry(*md, "S200");
+  const TCATREC* e = find_entry(*md, "S122");
+  EXPECT_EQ(as<TTSLSECTOR>(md->MASS[e->TTSL][e->STSL]).TE, 0);
+  e = find_entry(*md, "S200");
   const auto& first = as<TTSLSECTOR>(md->MASS[e->TTSL][e->STSL]);
   const auto& second = as<TTSLSECTOR>(md->MASS[first.TE][first.SE]);
-  EXPECT_EQ(get_le16(second.DATA + 2), 122);
-  EXPECT_EQ(second.TE, 0);
-  EXPECT_EQ(first.DATA[0], 0x30);  // the carried bytes land in the first list only
-  EXPECT_EQ(second.DATA[0], 0);
+  EXPECT_EQ(std::tuple(get_le16(second.DATA + 2), second.TE, second.DATA[0]),
+            std::tuple(122, 0, 0));
+
+  TCATREC* again = save("ONE", 3000, 9);
+  EXPECT_EQ(std::tuple(md->CAT.CATNUM, again->OCAT), std::tuple(7, 1));
+  expect_loads_back(*again, 3000, 9);
+  save("F6", 10, 7);
+  TCATREC* last = save("F7", 10, 8);
+  EXPECT_EQ(last->OCAT, 0);
+  EXPECT_EQ(std::tuple(as<TCATSECTOR>(md->MASS[17][1]).TE, as<TCATSECTOR>(md->MASS[17][1]).SE),
+            std::tuple(last->TCAT, last->SCAT));
   testing::DiskAudit(*md).expect_vtoc_matches();
 }
 
 // The largest file a new image holds: data sectors and their T/S lists fill every free
-// sector; one byte more does not fit.
+// sector. A file of the name of a sub-catalog is refused, and so is one that does not fit
+// (one byte more than the largest), without a change to the image.
 TEST_F(TransferTest, TheLargestFileFillsTheDisk) {
-  for (auto [type, sectors] : {std::pair{ITI140, 537}, std::pair{ITN800, 3307}}) {
+  for (auto [type, sectors] : {std::pair{ITI140, 537}, {ITN800, 3307}}) {
     make(type);
     TCATREC* e = save("MAX", sectors * 256, 4);
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(md->FREESPACE, 0u);
     expect_loads_back(*e, sectors * 256, 4);
     testing::DiskAudit(*md).expect_vtoc_matches();
-    std::filesystem::remove(dir.file("t.img"));
   }
   make(ITI140);
-  fill(537 * 256 + 1, 4);
-  TCATREC cr = record("MAX", 537 * 256 + 1);
+  FC_MAKEDIR(*md, agat_name("DIR"));  // two sectors: 535 data sectors and 5 lists are left
+  reload();
+  const auto before = image_bytes();
+  TCATREC cr = record("DIR", 10);
   FC_SAVE(cr, buf, *md, false);
-  EXPECT_NE(testing::take_critical(), "");
-}
-
-TEST_F(TransferTest, ExactlyOneFullListHasNoTerminator) {
-  make(ITI140);
-  TCATREC* e = save("S122", 122 * 256, 5);
-  const auto& list = as<TTSLSECTOR>(md->MASS[e->TTSL][e->STSL]);
-  EXPECT_EQ(list.TE, 0);
-  EXPECT_NE(list.TSL[121][0], 0);
-  EXPECT_EQ(md->FREESPACE, 542u - 123u);
-}
-
-TEST_F(TransferTest, SavingReplacesAFileOfTheSameName) {
-  make(ITI140);
-  save("SAME", 1000, 1);
-  save("OTHER", 10, 2);
-  TCATREC* e = save("SAME", 3000, 3);
-  int live = 0, deleted = 0;
-  for (int i = 1; i < md->CAT.CATNUM; ++i) {
-    if (testing::name_text(md->CAT.CATREC[i].AGATNAME).rfind("SAME", 0) != 0) continue;
-    (md->CAT.CATREC[i].TTSL == 0xFF ? deleted : live)++;
-  }
-  EXPECT_EQ(live, 1);
-  EXPECT_EQ(deleted, 0);  // the deleted old entry was the first free one and was reused
-  EXPECT_EQ(e->OCAT, 0);
-  expect_loads_back(*e, 3000, 3);
-  testing::DiskAudit(*md).expect_vtoc_matches();
-}
-
-TEST_F(TransferTest, AFullDiskSavesNothing) {
-  make(ITI140);
-  // A sub-catalog of the same name is never replaced.
-  FC_MAKEDIR(*md, agat_name("DIR"));
-  FC_READCAT(*md);
-  TCATREC dir_file = record("DIR", 10);
-  FC_SAVE(dir_file, buf, *md, false);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
+  EXPECT_EQ(take_critical_text(),
             "Удаление файла: маркер указывает на BTK-каталог !\r\n"
             "Записывался файл \"DIR                           \"\r\n");
-
-  save("BIG", 400 * 256, 1);
-  const auto before = testing::read_bytes(dir.file("t.img"));
-  fill(200 * 256, 2);
-  TCATREC cr = record("TOO BIG", 200 * 256);
+  cr = record("TOO BIG", 535 * 256 + 1);
   FC_SAVE(cr, buf, *md, false);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
+  EXPECT_EQ(take_critical_text(),
             "Выделение сектора: закончилось свободное пространство среды.\r\n"
             "Записывался файл \"TOO BIG                       \"\r\n");
-  EXPECT_EQ(testing::read_bytes(dir.file("t.img")), before);
+  EXPECT_EQ(image_bytes(), before);
 }
 
-TEST_F(TransferTest, TheCatalogGrowsByASectorWhenFull) {
-  make(ITI140);
-  for (int i = 0; i < 8; ++i) save("F" + std::to_string(i), 10, static_cast<std::uint32_t>(i));
-  EXPECT_EQ(md->CAT.CATNUM, 9);
-  const TCATREC* last = testing::find_entry(*md, "F7");
-  EXPECT_NE(last->SCAT, 1);
-  EXPECT_EQ(last->OCAT, 0);
-  EXPECT_EQ(as<TCATSECTOR>(md->MASS[17][1]).TE, last->TCAT);
-  testing::DiskAudit(*md).expect_vtoc_matches();
-  std::uint8_t t, s;
-  std::int32_t o;
-  EXPECT_TRUE(FC_FINDFREECAT(*md, t, s, o, false));
-  EXPECT_EQ(o, 1);
-}
-
+// A data pair off the disk is skipped with a warning; track 0 ends the file whatever the
+// sector; an unreadable data sector is copied, with a warning; a list that links to
+// itself and an unreadable first list stop the load with a message.
 TEST_F(TransferTest, LoadingDamagedFiles) {
-  make(ITI140);
+  make(ITI800);
   TCATREC* e = save("F", 5 * 256, 1);
   auto& list = as<TTSLSECTOR>(md->MASS[e->TTSL][e->STSL]);
+  const auto place = [](int t, int s) { return std::to_string(t) + "/" + std::to_string(s); };
+  const std::string name = "Считывался файл \"F" + std::string(29, ' ') + "\"\r\n";
 
-  list.TSL[3][0] = 40;  // a data pair off the disk: skipped with a warning
+  list.TSL[3][0] = 200;
   FC_LOAD(*e, buf);
   EXPECT_EQ(e->SIZE, 4 * 256);
   EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER),
-            "Загрузка файла: данные: указатель на сектор\r\nвыходит за пределы среды: 40/" +
-                std::to_string(list.TSL[3][1]) + "\r\nСчитывался файл \"F" + std::string(29, ' ') +
-                "\"\r\n");
+            "Загрузка файла: данные: указатель на сектор\r\nвыходит за пределы среды: " +
+                place(200, list.TSL[3][1]) + "\r\n" + name);
   testing::take_critical();
 
-  list.TSL[3][0] = 0;  // a zero track ends the file, whatever the sector
+  list.TSL[3][0] = 0;
   list.TSL[3][1] = 7;
+  md->MASS[list.TSL[1][0]][list.TSL[1][1]].fill(0xBD);
   FC_LOAD(*e, buf);
-  EXPECT_EQ(e->SIZE, 3 * 256);
-  EXPECT_EQ(FC_WARNINGBUFFER, "");
-
-  md->MASS[list.TSL[1][0]][list.TSL[1][1]].fill(0xBD);  // unreadable: copied with a warning
-  FC_LOAD(*e, buf);
-  EXPECT_EQ(e->SIZE, 3 * 256);
-  EXPECT_EQ(buf[256], 0xBD);
-  EXPECT_NE(FC_WARNINGBUFFER, "");
+  EXPECT_EQ(std::tuple(e->SIZE, buf[256]), std::tuple(3 * 256, 0xBD));
+  EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER), "Загрузка файла: данные: сектор " +
+                                                  place(list.TSL[1][0], list.TSL[1][1]) +
+                                                  " не читается\r\n" + name);
   testing::take_critical();
 
   for (auto& p : list.TSL) p[0] = 17, p[1] = 1;  // all 122 pairs used...
   list.TE = e->TTSL;                             // ...and the list links to itself
   list.SE = e->STSL;
   FC_LOAD(*e, buf);
-  EXPECT_EQ(cp1251_to_utf8(FC_CRITICALERRORBUFFER),
+  EXPECT_EQ(take_critical_text(),
             "Загрузка файла: t/s список: цепочка секторов замкнута в кольцо на секторе " +
-                std::to_string(e->TTSL) + "/" + std::to_string(e->STSL) +
-                "\r\nСчитывался файл \"F" + std::string(29, ' ') + "\"\r\n");
-  testing::take_critical();
-
-  e->TTSL = 3;  // an unreadable first list
+                place(e->TTSL, e->STSL) + "\r\n" + name);
+  e->TTSL = 3;
   e->STSL = 3;
   FC_LOAD(*e, buf);
   EXPECT_EQ(e->SIZE, 0);
-  EXPECT_NE(FC_CRITICALERRORBUFFER.find("Загрузка файла: t/s список: сектор 3/3 не читается"_w),
-            std::string::npos);
-}
+  EXPECT_EQ(take_critical_text(), "Загрузка файла: t/s список: сектор 3/3 не читается\r\n" + name);
 
-TEST_F(TransferTest, AListThatNeverEndsStopsAtTheBufferLimit) {
-  make(ITI800);
-  // 40 lists chained, each with 122 pairs pointing at one data sector: 4880 sectors.
+  // 40 lists chained, each with 122 pairs of one data sector: the load stops at 3999
+  // sectors, which the buffer holds, with a message.
   for (int i = 0; i < 40; ++i) {
     auto& l = as<TTSLSECTOR>(md->MASS[100 + i][0]);
     l = TTSLSECTOR{};
@@ -234,85 +174,70 @@ TEST_F(TransferTest, AListThatNeverEndsStopsAtTheBufferLimit) {
     for (auto& p : l.TSL) p[0] = 99, p[1] = 1;
   }
   md->MASS[99][1].fill(7);
-  TCATREC cr = record("HUGE", 0);
-  cr.PMEDIA = md.get();
-  cr.TTSL = 100;
-  cr.STSL = 0;
-  FC_LOAD(cr, buf);
-  EXPECT_EQ(cr.SIZE, 3999 * 256);
-  EXPECT_EQ(
-      cp1251_to_utf8(testing::take_critical()),
-      "Буфер переполнен при чтении файла.\r\nВозможно, это ошибка в файловой системе диска.\r\n"
-      "Считывался файл \"HUGE                          \"\r\n");
+  e->TTSL = 100;
+  e->STSL = 0;
+  FC_LOAD(*e, buf);
+  EXPECT_EQ(e->SIZE, 3999 * 256);
+  EXPECT_EQ(take_critical_text(),
+            "Буфер переполнен при чтении файла.\r\nВозможно, это ошибка в файловой системе "
+            "диска.\r\n" +
+                name);
 }
 
+// A ".FIL" file is a 40-byte header (name, T/S data, type) and the bytes. Saved with
+// unique names it gets NAME~1.FIL, NAME~2.FIL... (the first free); without, it replaces
+// the file. Loaded, it gives its bytes and its header; a bare header is an empty file; a
+// file larger than the buffer is cut, with a message; one gone since it was listed is a
+// message.
 TEST_F(TransferTest, FilFilesOnTheHost) {
   auto host = testing::new_medium();
   host->HOSTPATH = dir.host_path();
-  fill(1000, 9);
-  TCATREC cr = record("PROG", 1000, 0x84);
+  TCATREC cr = record("PROG", 1000, 9, 0x84);
   cr.HOSTNAME = "PROG.FIL";
   FC_SAVE(cr, buf, *host, true);
   FC_SAVE(cr, buf, *host, true);
   EXPECT_EQ(cr.HOSTNAME, "PROG~1.FIL");
-  FC_SAVE(cr, buf, *host, false);  // same name, no uniqueness: replaced
+  FC_SAVE(cr, buf, *host, false);
   cr.HOSTNAME = "PROG.FIL";
   FC_SAVE(cr, buf, *host, true);
   EXPECT_EQ(cr.HOSTNAME, "PROG~2.FIL");
   ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
-  const auto bytes = testing::read_bytes(dir.file("PROG.FIL"));
-  ASSERT_EQ(bytes.size(), 1040u);
-  EXPECT_EQ(bytes[39], 0x84);
-  EXPECT_EQ(bytes[30], 0x30);
-  EXPECT_EQ(bytes[0], 0xD0);  // "P" in Agat code
-
-  FC_READCAT(*host);
-  TCATREC* e = testing::find_entry(*host, "PROG~1.FIL");
-  ASSERT_NE(e, nullptr);
-  e->AGATNAME.fill(0);
-  FC_LOAD(*e, buf);
-  EXPECT_EQ(e->SIZE, 1000);
-  EXPECT_EQ(e->EXT, 0x84);
-  EXPECT_EQ(e->AGATNAME, agat_name("PROG"));
+  // A name without "." counts whole as the extension. In a directory whose names cannot be
+  // looked at no name is free: the search gives up after a bounded number of candidates.
+  std::string noext = "PROG", x = "X.FIL";
+  testing::write_bytes(dir.file("PROG"), {});
+  EXPECT_TRUE(FINDUNIQNAME(dir.host_path(), noext));
+  EXPECT_FALSE(FINDUNIQNAME(dir.file("PROG") + "/", x));
+  EXPECT_EQ(std::tuple(noext, x), std::tuple("~1PROG", "X.FIL"));
+  EXPECT_NE(take_critical_text().find("Не удалось подобрать свободное имя"), std::string::npos);
+  const auto file = testing::read_bytes(dir.file("PROG.FIL"));
+  ASSERT_EQ(file.size(), 1040u);
+  EXPECT_EQ(std::tuple(file[0], file[30], file[39]), std::tuple(0xD0, 0x30, 0x84));  // "P"
 
   testing::write_bytes(dir.file("EMPTY.FIL"), std::vector<std::uint8_t>(40, 0xA0));
   testing::write_bytes(dir.file("HUGE.FIL"), std::vector<std::uint8_t>(40 + MAXFILESIZE + 5, 1));
   FC_READCAT(*host);
-  FC_LOAD(*testing::find_entry(*host, "EMPTY.FIL"), buf);
-  EXPECT_EQ(testing::find_entry(*host, "EMPTY.FIL")->SIZE, 0);
-  EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
-  FC_LOAD(*testing::find_entry(*host, "HUGE.FIL"), buf);
-  EXPECT_EQ(testing::find_entry(*host, "HUGE.FIL")->SIZE, MAXFILESIZE);
-  EXPECT_EQ(cp1251_to_utf8(FC_CRITICALERRORBUFFER)
-                .rfind("Файл \"" + dir.file("HUGE.FIL") + "\" велик и будет усечён !\r\n", 0),
+  TCATREC& e = *find_entry(*host, "PROG~1.FIL");
+  e.AGATNAME.fill(0);
+  std::fill_n(buf.begin(), 1000, 0);
+  FC_LOAD(e, buf);
+  EXPECT_EQ(std::tuple(e.SIZE, e.EXT, e.AGATNAME, e.TSDATA),
+            std::tuple(1000, 0x84, agat_name("PROG"), cr.TSDATA));
+  const auto want = random_bytes(1000, 9);
+  EXPECT_TRUE(std::equal(want.begin(), want.end(), buf.begin()));
+
+  TCATREC& empty = *find_entry(*host, "EMPTY.FIL");
+  TCATREC& huge = *find_entry(*host, "HUGE.FIL");
+  FC_LOAD(empty, buf);
+  EXPECT_EQ(std::tuple(empty.SIZE, FC_CRITICALERRORBUFFER), std::tuple(0, ""));
+  FC_LOAD(huge, buf);
+  EXPECT_EQ(huge.SIZE, MAXFILESIZE);
+  EXPECT_EQ(take_critical_text().rfind(
+                "Файл \"" + dir.file("HUGE.FIL") + "\" велик и будет усечён !\r\n", 0),
             0u);
-  testing::take_critical();
-
-  std::filesystem::remove(dir.file("EMPTY.FIL"));  // gone since it was listed
-  FC_LOAD(*testing::find_entry(*host, "EMPTY.FIL"), buf);
-  EXPECT_NE(testing::take_critical(), "");
-}
-
-TEST_F(CoreTest, UniqueNames) {
-  TempDir dir;
-  for (const char* n : {"A.FIL", "A~1.FIL", "NOEXT"}) testing::write_bytes(dir.file(n), {});
-  std::string fn = "A.FIL";
-  EXPECT_TRUE(FINDUNIQNAME(dir.host_path(), fn));
-  EXPECT_EQ(fn, "A~2.FIL");
-  fn = "NOEXT";  // no "." at all: the whole name counts as the extension
-  EXPECT_TRUE(FINDUNIQNAME(dir.host_path(), fn));
-  EXPECT_EQ(fn, "~1NOEXT");
-  fn = "X.FIL";
-  EXPECT_FALSE(FINDUNIQNAME(dir.file("missing-dir/sub") + "/", fn) && false);
-  testing::take_critical();
-
-  // A directory whose names cannot be looked at: every candidate counts as taken.
-  fn = "X.FIL";
-  testing::write_bytes(dir.file("plainfile"), {});
-  EXPECT_FALSE(FINDUNIQNAME(dir.file("plainfile") + "/", fn));
-  EXPECT_EQ(fn, "X.FIL");
-  EXPECT_NE(cp1251_to_utf8(testing::take_critical()).find("Не удалось подобрать свободное имя"),
-            std::string::npos);
+  std::filesystem::remove(dir.file("EMPTY.FIL"));
+  FC_LOAD(empty, buf);
+  EXPECT_NE(take_critical_text(), "");
 }
 
 }  // namespace

@@ -1,13 +1,10 @@
+// New images, the sector services of the VTOC, and cleaning.
 #include "core/media_lifecycle.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
-#include "core/cp1251.h"
 #include "core/cp1251_literal.h"
-#include "support/media.h"
-#include "support/temp_dir.h"
+#include "support/image_test.h"
 
 namespace agat {
 namespace {
@@ -15,207 +12,240 @@ namespace {
 using testing::CoreTest;
 using testing::TempDir;
 
-bool all_bd(const TSECTOR& s) {
-  return std::all_of(s.begin(), s.end(), [](std::uint8_t b) { return b == 0xBD; });
-}
-
 class NewImageTest : public CoreTest, public ::testing::WithParamInterface<TIMAGET> {};
 
+// A new image, read back from its file, has the length of its form. The masks of the VTOC
+// and its extension sectors mark free every sector of tracks 1..NUMTR but the map and
+// catalog sectors, whatever the bits above the geometry; every sector but those is unread.
 TEST_P(NewImageTest, LayoutAfterReload) {
   TempDir dir;
   const TIMAGET type = GetParam();
   testing::create_image(dir.host_path(), "new.img", type);
-  EXPECT_EQ(std::filesystem::file_size(dir.file("new.img")),
-            static_cast<std::uintmax_t>(IMAGEDESC[type].FULLSIZE));
-
   auto md = testing::image_medium(dir.host_path(), "new.img", type);
   FC_LOADMEDIA(*md);
   ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
+  EXPECT_EQ(std::filesystem::file_size(dir.file("new.img")),
+            std::uintmax_t(IMAGEDESC[type].FULLSIZE));
   const bool big = md->NUMTR == 159;
   const TVTOCSECTOR& vt = as<TVTOCSECTOR>(md->MASS[17][0]);
-  EXPECT_EQ(vt.TE, 17);
-  EXPECT_EQ(vt.SE, 1);
-  EXPECT_EQ(vt.VOLNUM, 254);
-  EXPECT_EQ(vt.VOLNAME[0], 0x8D);
-  EXPECT_EQ(vt.VOLNAME[1], 0);
-  EXPECT_EQ(vt.TSPAIRNUM, 122);
-  EXPECT_EQ(vt.NEXTAVAILTR, 17);
-  EXPECT_EQ(vt.DIRECTTOTR, 0xFF);
-  EXPECT_EQ(vt.TRNUM, big ? 160 : 35);
-  EXPECT_EQ(vt.SCNUM, big ? 21 : 16);
-  EXPECT_EQ(get_le16(vt.BTNUM), 256);
   EXPECT_EQ(free_sector_count(*md), big ? 3335u : 542u);
-
-  const std::uint32_t full = big ? 0x00F8FFFF : 0x0000FFFF;
-  auto mask = [&](int track) -> std::uint32_t {
-    if (track < 50) return get_le32(vt.MAP[track]);
-    if (track < 114) return get_le32(as<TVTOCESECTOR>(md->MASS[50][0]).MAP[track - 50]);
-    return get_le32(as<TVTOCESECTOR>(md->MASS[114][0]).MAP[track - 114]);
+  const auto mask = [&](int t) {  // in the VTOC from byte 56, in the extensions from byte 0
+    return get_le32(t < 50 ? &vt.MAP[t][0] : &md->MASS[t < 114 ? 50 : 114][0][4 * ((t - 50) % 64)]);
   };
-  const int last_mask = big ? 177 : 49;
-  for (int t = 0; t <= last_mask; ++t) {
-    std::uint32_t expected = t == 0 || t > md->NUMTR ? 0 : full;
-    if (t == 17) expected &= ~((*md->VTOCMASKS)[0] | (*md->VTOCMASKS)[1]);
-    if (t == 50 || t == 114) expected &= ~(*md->VTOCMASKS)[0];
-    EXPECT_EQ(mask(t), expected) << "track " << t;
+  for (int t = 0; t <= (big ? 177 : 49); ++t) {
+    std::uint32_t want = t == 0 || t > md->NUMTR ? 0 : big ? 0xF8FFFF : 0xFFFF;
+    if (t == 17) want = big ? 0xE0FFFF : 0xFCFF;        // sectors 0 and 1 taken
+    if (big && (t == 50 || t == 114)) want = 0xF0FFFF;  // sector 0 taken
+    EXPECT_EQ(mask(t), want) << "track " << t;
   }
-  EXPECT_TRUE(std::all_of(md->MASS[17][1].begin(), md->MASS[17][1].end(),
-                          [](std::uint8_t b) { return b == 0; }));
-  for (int t = 0; t <= md->NUMTR; ++t) {
-    for (int s = 0; s <= md->NUMSC; ++s) {
-      const bool structure = (t == 17 && s <= 1) || (s == 0 && big && (t == 50 || t == 114));
-      EXPECT_EQ(all_bd(md->MASS[t][s]), !structure) << t << "/" << s;
-    }
-  }
+  for (int t = 0; t <= md->NUMTR; ++t)
+    for (int s = 0; s <= md->NUMSC; ++s)  // the VTOC, its extensions and the catalog
+      EXPECT_EQ(md->MASS[t][s] != testing::kUnread,
+                (t == 17 && s <= 1) || (big && s == 0 && (t == 50 || t == 114)))
+          << t << "/" << s;
 }
 
 INSTANTIATE_TEST_SUITE_P(CreatableForms, NewImageTest,
                          ::testing::Values(ITI140, ITN140, ITI800, ITN800),
                          testing::ImageTypeName());
 
-TEST_F(CoreTest, NewImageRefusesOtherFormsAndExistingNames) {
+// A name that is taken, by a file or a directory, is refused, and the file keeps its bytes.
+TEST_F(CoreTest, NewImageRefusesExistingNames) {
   TempDir dir;
-  for (TIMAGET type : {IT4I140, IT128I140, IT4I800, IT128I800, ITA800}) {
-    auto md = testing::image_medium(dir.host_path(), "x.img", type);
-    FC_INITMEDIA(*md);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("x.img")));
-    EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
-  }
   testing::write_bytes(dir.file("taken.dsk"), {1, 2, 3});
   std::filesystem::create_directory(dir.file("folder.dsk"));
   for (const char* name : {"taken.dsk", "folder.dsk"}) {
-    auto md = testing::image_medium(dir.host_path(), name, ITI140);
-    FC_INITMEDIA(*md);
-    EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-              "Запись образа: такой файл уже существует\r\n");
+    FC_INITMEDIA(*testing::image_medium(dir.host_path(), name, ITI140));
+    EXPECT_EQ(testing::take_critical_text(), "Запись образа: такой файл уже существует\r\n");
   }
   EXPECT_EQ(testing::read_bytes(dir.file("taken.dsk")), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
-TEST_F(CoreTest, NewMediaIsTheCurrentDirectory) {
-  auto md = testing::new_medium();
-  md->MEDIAT = MDIMAGE;
-  FC_NEWMEDIA(*md);
-  EXPECT_EQ(md->MEDIAT, MDHOSTFS);
-  EXPECT_EQ(md->HOSTPATH, std::filesystem::current_path().string() + "/");
-}
-
-// Cleaning works on a catalog built here by hand: sectors taken in the VTOC, entries
-// written into them, links set.
-class CleanTest : public CoreTest {
+class VtocTest : public CoreTest {
  protected:
   TempDir dir;
-  std::unique_ptr<TMEDIA> md = testing::create_image(dir.host_path(), "c.dsk", ITI140);
+  std::unique_ptr<TMEDIA> md140 = testing::create_image(dir.host_path(), "a.dsk", ITI140);
+  std::unique_ptr<TMEDIA> md800 = testing::create_image(dir.host_path(), "b.dsk", ITI800);
+  static TVTOCSECTOR& vtoc(TMEDIA& md) { return as<TVTOCSECTOR>(md.MASS[17][0]); }
+};
 
-  TCATSECTOR& cat(int t, int s) { return as<TCATSECTOR>(md->MASS[t][s]); }
-  void make_catalog(std::initializer_list<std::pair<int, int>> chain) {
-    auto prev = std::make_pair(17, 1);
-    for (auto [t, s] : chain) {
-      ASSERT_TRUE(GETSECT(*md, static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(s)));
-      md->MASS[t][s].fill(0);
-      cat(prev.first, prev.second).TE = static_cast<std::uint8_t>(t);
-      cat(prev.first, prev.second).SE = static_cast<std::uint8_t>(s);
-      prev = {t, s};
+// A sector of $BD or the copiers' label is unreadable; DSKAREATEST names the place of a
+// reference off the medium or of an unreadable sector after the caller's prefix. A T/S
+// list has byte 0 zero, its link and every pair on the medium, and only zero pairs after
+// the first zero pair.
+TEST_F(VtocTest, SectorChecks) {
+  TSECTOR s = testing::kUnread;
+  EXPECT_FALSE(FC_IS_SECOK(s));
+  s[200] = 0;
+  EXPECT_TRUE(FC_IS_SECOK(s));
+  EXPECT_FALSE(FC_IS_SECOK(BADLABEL));
+
+  std::string buf;
+  EXPECT_EQ(DSKAREATEST("Чтение каталога среды: каталог"_w, buf, 35, 0, *md140), 1);
+  EXPECT_EQ(DSKAREATEST("X", buf, 3, 16, *md140), 1);
+  EXPECT_EQ(DSKAREATEST("Загрузка файла: данные"_w, buf, 3, 4, *md140), 2);  // never written
+  EXPECT_EQ(DSKAREATEST("X", buf, 17, 1, *md140), 0);
+  EXPECT_EQ(DSKAREATEST("X", buf, 159, 20, *md800), 2);
+  EXPECT_EQ(cp1251_to_utf8(buf),
+            "Чтение каталога среды: каталог: указатель на сектор\r\n"
+            "выходит за пределы среды: 35/0\r\n"
+            "X: указатель на сектор\r\nвыходит за пределы среды: 3/16\r\n"
+            "Загрузка файла: данные: сектор 3/4 не читается\r\n"
+            "X: сектор 159/20 не читается\r\n");
+
+  const auto tsl = [&](std::uint8_t r, std::uint8_t te, std::uint8_t se,
+                       std::initializer_list<std::uint8_t> pairs) {
+    TSECTOR& list = md140->MASS[5][0];
+    list.fill(0);
+    list[0] = r, list[1] = te, list[2] = se;
+    std::copy(pairs.begin(), pairs.end(), list.begin() + 12);
+    return FC_IS_TSL(*md140, 5, 0);
+  };
+  EXPECT_TRUE(tsl(0, 0, 0, {5, 3, 5, 2}));
+  EXPECT_TRUE(tsl(0, 34, 15, {}));
+  EXPECT_FALSE(tsl(0, 0, 0, {5, 3, 0, 0, 5, 2}));
+  EXPECT_FALSE(tsl(0, 0, 0, {5, 3, 0, 0, 0, 2}));
+  EXPECT_FALSE(tsl(0, 0, 0, {5, 3, 35, 2}));
+  EXPECT_FALSE(tsl(0, 34, 16, {}));
+  EXPECT_FALSE(tsl(1, 0, 0, {}));
+  EXPECT_FALSE(FC_IS_TSL(*md140, 200, 0));  // off the medium: not a list, and no read
+}
+
+// Sectors beyond the geometry are never free. An unreadable extension sector leaves its
+// 64 tracks without free sectors and is never written into; the other map sectors count.
+TEST_F(VtocTest, FreeMaps) {
+  for (int sc = 16; sc < 40; ++sc)
+    EXPECT_FALSE(FC_IS_SECFREE(*md140, 5, static_cast<std::uint8_t>(sc)));
+  EXPECT_FALSE(FC_IS_SECFREE(*md140, 35, 0));
+  md800->MASS[50][0].fill(0xBD);
+  EXPECT_FALSE(FC_IS_SECFREE(*md800, 113, 3));
+  EXPECT_FALSE(GETSECT(*md800, 60, 3));
+  FREESECT(*md800, 60, 3);
+  EXPECT_FALSE(FC_IS_SECOK(md800->MASS[50][0]));
+  EXPECT_EQ(free_sector_count(*md800), 3335u - 64u * 21u + 1u);  // 50/0 itself was taken
+}
+
+// A new image gives track 17 first (highest sector first), then the tracks down to 1,
+// then up from 18. When nothing is left, both directions have been tried and the
+// direction is back where it was. A search state off the disk or with a direction other
+// than +1/-1 is repaired to track 17 upwards, with a warning. An unreadable VTOC has no
+// state to repair: refused, and nothing is written into it.
+TEST_F(VtocTest, NewSect) {
+  std::vector<std::pair<int, int>> got;
+  std::uint8_t tr, sc;
+  while (NEWSECT(*md140, tr, sc)) got.emplace_back(tr, sc);
+  ASSERT_EQ(got.size(), 542u);
+  EXPECT_EQ(
+      std::vector({got[0], got[13], got[14], got[269], got[270], got[541]}),
+      (std::vector<std::pair<int, int>>{{17, 15}, {17, 2}, {16, 15}, {1, 0}, {18, 15}, {34, 0}}));
+  EXPECT_EQ(vtoc(*md140).DIRECTTOTR, 0x01);  // upwards, as after the last sector taken
+  EXPECT_EQ(testing::take_critical_text(),
+            "Выделение сектора: закончилось свободное пространство среды.\r\n");
+  EXPECT_EQ(FC_WARNINGBUFFER, "");
+
+  for (auto [track, direction] : {std::pair{0, 1}, {160, 1}, {5, 3}}) {
+    vtoc(*md800).NEXTAVAILTR = static_cast<std::uint8_t>(track);
+    vtoc(*md800).DIRECTTOTR = static_cast<std::uint8_t>(direction);
+    ASSERT_TRUE(NEWSECT(*md800, tr, sc));
+    EXPECT_EQ(tr, 17);
+    EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER),
+              "Выделение сектора: неверны направление или трек выделения. Исправлено.\r\n");
+    FC_WARNINGBUFFER.clear();
+  }
+  do ASSERT_TRUE(NEWSECT(*md800, tr, sc));
+  while (tr == 17);
+  EXPECT_EQ(tr, 18);
+  md800->MASS[17][0].fill(0xBD);
+  EXPECT_FALSE(NEWSECT(*md800, tr, sc));
+  EXPECT_NE(testing::take_critical_text(), "");
+  EXPECT_FALSE(FC_IS_SECOK(md800->MASS[17][0]));
+}
+
+// Cleaning works on a catalog of three sectors built here by hand, 17/1 -> 17/14 ->
+// 17/13, all three taken in the map.
+class CleanTest : public testing::ImageTest {
+ protected:
+  void SetUp() override {
+    ImageTest::SetUp();
+    make();
+    for (auto [from, to] : {std::pair{1, 14}, {14, 13}}) {
+      ASSERT_TRUE(GETSECT(*md, 17, static_cast<std::uint8_t>(to)));
+      md->MASS[17][to].fill(0);
+      cat(from).TE = 17;
+      cat(from).SE = static_cast<std::uint8_t>(to);
     }
   }
-  void put_entry(int t, int s, int o, std::uint8_t tf, std::uint8_t sf, char letter) {
-    TCATREC33& e = cat(t, s).CR[o];
-    e.TF = tf;
-    e.SF = sf;
-    e.E = 0x04;
+  TCATSECTOR& cat(int s) { return as<TCATSECTOR>(md->MASS[17][s]); }
+  void put_entry(int s, int o, std::uint8_t tf, std::uint8_t sf, char letter) {
+    TCATREC33& e = cat(s).CR[o];
+    e = {tf, sf, 0x04, {}, 2, 0};
     std::fill(std::begin(e.N), std::end(e.N), 0xA0);
     e.N[0] = static_cast<std::uint8_t>(letter | 0x80);
-    e.L = 2;
-  }
-  void save() {
-    FC_SAVEMEDIA(*md, false);
-    ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
-  }
-  std::unique_ptr<TMEDIA> reload() {
-    auto m = testing::image_medium(dir.host_path(), "c.dsk", ITI140);
-    FC_LOADMEDIA(*m);
-    return m;
   }
 };
 
+// The chain is cut after its last sector with a live entry, and what follows is freed;
+// a deleted entry stays listed as deleted ($FF) with all else zero; free sectors are
+// wiped, used ones kept. The VTOC and the catalog that stays are in use whatever the map
+// says.
 TEST_F(CleanTest, ShortensTheCatalogAndWipesFreeSectors) {
-  make_catalog({{17, 14}, {17, 13}});
+  FREESECT(*md, 17, 0);
+  FREESECT(*md, 17, 1);
   ASSERT_TRUE(GETSECT(*md, 3, 3));
-  md->MASS[3][3].fill(0x11);           // a live file's T/S list
-  md->MASS[4][4].fill(0x22);           // a deleted file's leftovers, free in the map
-  put_entry(17, 1, 0, 3, 3, 'A');      // live
-  put_entry(17, 1, 1, 0xFF, 4, 'D');   // deleted
-  put_entry(17, 14, 0, 0xFF, 5, 'E');  // deleted only
-  save();
+  md->MASS[3][3].fill(0x11);       // a live file's T/S list
+  md->MASS[4][4].fill(0x22);       // a deleted file's leftovers, free in the map
+  put_entry(1, 0, 3, 3, 'A');      // live
+  put_entry(1, 1, 0xFF, 4, 'D');   // deleted
+  put_entry(14, 0, 0xFF, 5, 'E');  // deleted only
+  store();
 
   FC_CLEANMEDIA(*md);
   ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
-  auto m = reload();
-  const TCATSECTOR& first = as<TCATSECTOR>(m->MASS[17][1]);
+  reload();
+  const TCATSECTOR& first = as<TCATSECTOR>(md->MASS[17][1]);
   EXPECT_EQ(first.TE, 0);
-  EXPECT_EQ(first.SE, 0);
   EXPECT_EQ(first.CR[0].N[0], 'A' | 0x80);
-  EXPECT_EQ(first.CR[1].TF, 0xFF);  // still listed as deleted, its name all zero
-  EXPECT_TRUE(std::all_of(std::begin(first.CR[1].N), std::end(first.CR[1].N),
-                          [](std::uint8_t b) { return b == 0; }));
-  EXPECT_EQ(first.CR[1].SF, 0);
-  EXPECT_TRUE(FC_IS_SECFREE(*m, 17, 14));
-  EXPECT_TRUE(FC_IS_SECFREE(*m, 17, 13));
-  EXPECT_TRUE(all_bd(m->MASS[17][14]));
-  EXPECT_TRUE(all_bd(m->MASS[4][4]));
-  EXPECT_EQ(m->MASS[3][3][0], 0x11);
-  EXPECT_EQ(free_sector_count(*m), 542u - 1u);
+  EXPECT_EQ(first.CR[1].TF, 0xFF);
+  const auto* deleted = reinterpret_cast<const std::uint8_t*>(&first.CR[1]);
+  EXPECT_TRUE(std::all_of(deleted + 1, deleted + 35, [](std::uint8_t b) { return b == 0; }));
+  EXPECT_TRUE(FC_IS_SECFREE(*md, 17, 14));
+  EXPECT_TRUE(FC_IS_SECFREE(*md, 17, 13));
+  EXPECT_EQ(md->MASS[17][14], testing::kUnread);
+  EXPECT_EQ(md->MASS[4][4], testing::kUnread);
+  EXPECT_EQ(md->MASS[3][3][0], 0x11);
+  EXPECT_EQ(as<TVTOCSECTOR>(md->MASS[17][0]).VOLNUM, 254);
+  EXPECT_EQ(free_sector_count(*md), 542u - 1u + 2u);
 }
 
+// The whole chain is walked first: a loop, a link off the disk or an unreadable sector
+// stops the cleaning with a message before anything changes. Host media and images with
+// an unreadable VTOC are not cleaned at all.
 TEST_F(CleanTest, DamagedChainsStopBeforeAnythingIsWritten) {
-  make_catalog({{17, 14}, {17, 13}});
-  put_entry(17, 1, 1, 0xFF, 4, 'D');
-  cat(17, 13).TE = 17;  // back to 17/14: a loop
-  cat(17, 13).SE = 14;
-  save();
-  const auto before = testing::read_bytes(dir.file("c.dsk"));
-
-  FC_CLEANMEDIA(*md);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Очистка среды: каталог: цепочка секторов замкнута в кольцо на секторе 17/14\r\n");
-  EXPECT_EQ(testing::read_bytes(dir.file("c.dsk")), before);
-
-  md = reload();
-  as<TCATSECTOR>(md->MASS[17][13]).TE = 40;  // off the disk
-  FC_CLEANMEDIA(*md);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Очистка среды: каталог: указатель на сектор\r\nвыходит за пределы среды: 40/14\r\n");
-  md = reload();
-  md->MASS[17][13].fill(0xBD);  // unreadable
-  FC_CLEANMEDIA(*md);
-  EXPECT_EQ(cp1251_to_utf8(testing::take_critical()),
-            "Очистка среды: каталог: сектор 17/13 не читается\r\n");
-  EXPECT_EQ(testing::read_bytes(dir.file("c.dsk")), before);
-}
-
-TEST_F(CleanTest, NeverWipesTheVtocOrTheCatalogEvenWhenTheMapSaysFree) {
-  put_entry(17, 1, 0, 3, 3, 'A');
-  FREESECT(*md, 17, 0);
-  FREESECT(*md, 17, 1);
-  save();
-  FC_CLEANMEDIA(*md);
-  auto m = reload();
-  EXPECT_EQ(as<TVTOCSECTOR>(m->MASS[17][0]).VOLNUM, 254);
-  EXPECT_EQ(as<TCATSECTOR>(m->MASS[17][1]).CR[0].N[0], 'A' | 0x80);
-}
-
-TEST_F(CoreTest, CleaningIgnoresHostMediaAndInvalidVtocs) {
-  TempDir dir;
-  auto md = testing::create_image(dir.host_path(), "c.dsk", ITI140);
-  const auto before = testing::read_bytes(dir.file("c.dsk"));
+  put_entry(1, 1, 0xFF, 4, 'D');
+  store();
+  const auto before = image_bytes();
+  const char* const messages[] = {
+      "Очистка среды: каталог: цепочка секторов замкнута в кольцо на секторе 17/14\r\n",
+      "Очистка среды: каталог: указатель на сектор\r\nвыходит за пределы среды: 40/14\r\n",
+      "Очистка среды: каталог: сектор 17/13 не читается\r\n"};
+  for (int damage = 0; damage < 3; ++damage) {
+    reload();
+    if (damage == 2) {
+      md->MASS[17][13].fill(0xBD);
+    } else {
+      cat(13).TE = damage == 0 ? 17 : 40;  // back to 17/14, or off the disk
+      cat(13).SE = 14;
+    }
+    FC_CLEANMEDIA(*md);
+    EXPECT_EQ(testing::take_critical_text(), messages[damage]);
+  }
   md->VTOCINVALID = true;
-  md->MASS[5][5].fill(0);
   FC_CLEANMEDIA(*md);
   md->VTOCINVALID = false;
   md->MEDIAT = MDHOSTFS;
   FC_CLEANMEDIA(*md);
-  EXPECT_EQ(testing::read_bytes(dir.file("c.dsk")), before);
   EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
+  EXPECT_EQ(image_bytes(), before);
 }
 
 }  // namespace

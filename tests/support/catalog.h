@@ -68,9 +68,6 @@ class DiskAudit {
     walk_catalog(vt.TE, vt.SE);
   }
 
-  const std::set<std::pair<int, int>>& used() const { return used_; }
-  const std::vector<std::string>& problems() const { return problems_; }
-
   // Every sector of tracks 1..NUMTR is free in the VTOC exactly when nothing uses it.
   void expect_vtoc_matches() const {
     EXPECT_TRUE(problems_.empty()) << problems_.front();

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <random>
 #include <string>
 
+#include "core/cp1251.h"
 #include "core/file_control.h"
 
 namespace agat::testing {
@@ -22,6 +24,23 @@ struct ImageTypeName {
     return image_type_name(info.param);
   }
 };
+
+// A sector of 256 equal bytes; kUnread is the sector the codecs give for one not read.
+inline TSECTOR filled(std::uint8_t b) {
+  TSECTOR s;
+  s.fill(b);
+  return s;
+}
+inline const TSECTOR kUnread = filled(UNREAD_FILL);
+
+// 21 sectors of random bytes, the same for the same seed.
+inline TTRACK random_track(unsigned seed) {
+  std::mt19937 rng(seed);
+  TTRACK t;
+  for (auto& s : t)
+    for (auto& b : s) b = static_cast<std::uint8_t>(rng());
+  return t;
+}
 
 inline std::unique_ptr<TMEDIA> new_medium() {
   return std::make_unique<TMEDIA>();
@@ -53,6 +72,11 @@ inline std::string take_critical() {
   FC_CRITICALERRORBUFFER.clear();
   FC_WARNINGBUFFER.clear();
   return text;
+}
+
+// The same as UTF-8 text, for comparing with literals.
+inline std::string take_critical_text() {
+  return cp1251_to_utf8(take_critical());
 }
 
 // Every test starts and ends with empty message buffers.
