@@ -13,15 +13,13 @@
 namespace agat::testing {
 
 // Installs itself as the viewer for its lifetime and keeps a copy of everything shown.
-class ViewRecorder {
- public:
+struct ViewRecorder {
   ViewRecorder() {
     set_text_view_hook(
-        [this](const char* text, std::uint32_t length) { shown.emplace_back(text, length); });
+        [this](const char* text, std::uint32_t size) { shown.emplace_back(text, size); });
   }
   ~ViewRecorder() { set_text_view_hook(nullptr); }
-  ViewRecorder(const ViewRecorder&) = delete;
-  ViewRecorder& operator=(const ViewRecorder&) = delete;
+  ViewRecorder(const ViewRecorder&) = delete;  // the hook holds its address
 
   std::vector<std::string> shown;
 };

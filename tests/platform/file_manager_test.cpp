@@ -1,3 +1,5 @@
+// Starting the host file manager: which program is found on a PATH, and a fake "mc"
+// started for real with the terminal handed over around it.
 #include "platform/file_manager.h"
 
 #include <gtest/gtest.h>
@@ -6,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -21,159 +22,73 @@ void write_program(const std::string& path, const std::string& text, bool execut
   ::chmod(path.c_str(), executable ? 0755 : 0644);
 }
 
-std::string read_text(const std::string& path) {
-  std::ifstream in(path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-TEST(FindProgram, TakesTheFirstDirectoryThatHoldsAnExecutableFile) {
-  TempDir a, b, c;
+TEST(FileManager, FoundInTheFirstDirectoryOfThePathThatHoldsAnExecutableFile) {
+  TempDir a, b;
   write_program(a.file("mc"), "not executable", false);
-  std::filesystem::create_directory(b.path() / "mc");  // a directory is not a program
-  write_program(c.file("mc"), "#!/bin/sh\n");
-  TempDir d;
-  write_program(d.file("mc"), "#!/bin/sh\n");
-
-  const std::string list = a.path().string() + ":" + b.path().string() + ":" + c.path().string() +
-                           ":" + d.path().string();
-  EXPECT_EQ(find_program("mc", list), c.file("mc"));
-  EXPECT_EQ(find_program("mc", c.host_path()), c.file("mc"));  // a trailing "/" is fine
-  EXPECT_EQ(find_program("mc", a.path().string()), "");
-  EXPECT_EQ(find_program("xdg-open", list), "");
-  EXPECT_EQ(find_program("mc", ""), "");
-}
-
-TEST(FindProgram, AnEmptyEntryIsTheCurrentDirectory) {
-  TempDir dir;
-  write_program(dir.file("mc"), "#!/bin/sh\n");
+  std::filesystem::create_directory(a.path() / "xdg-open");  // a directory is no program
+  write_program(b.file("mc"), "#!/bin/sh\n");
+  write_program(b.file("xdg-open"), "#!/bin/sh\n");
+  const std::string list = a.path().string() + ":" + b.host_path();  // a final "/" is fine
+  EXPECT_EQ(find_program("mc", list), b.file("mc"));
+  EXPECT_EQ(find_program("mc", ""), "");  // an empty list names no directory...
   const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  const std::string found = find_program("mc", "/nonexistent::/also-nonexistent");
+  std::filesystem::current_path(b.path());
+  EXPECT_EQ(find_program("mc", "/nonexistent::/none"), "./mc");  // ...an empty entry does
   std::filesystem::current_path(previous);
-  EXPECT_EQ(found, "./mc");
+
+  // The desktop opener only on a desktop; "mc", in the terminal, otherwise.
+  EXPECT_EQ(find_file_manager(list, true).path, b.file("xdg-open"));
+  EXPECT_FALSE(find_file_manager(list, true).uses_terminal);
+  EXPECT_EQ(find_file_manager(list, false).path, b.file("mc"));
+  EXPECT_TRUE(find_file_manager(list, false).uses_terminal);
+  EXPECT_EQ(find_file_manager(a.path().string(), true).path, "");
 }
 
-TEST(FindFileManager, PrefersTheDesktopOpenerOnlyOnADesktop) {
+TEST(FileManager, TheTerminalProgramGetsTheDirectoryAndTheTerminalTheOpenerOnlyTheDirectory) {
+  // PATH holds the fake alone, so it uses shell built-ins only; "${0%/*}" is its own
+  // directory. It writes down its arguments and whether the screen had been handed over
+  // (the hook that leaves the screen writes "left" into "state").
   TempDir bin;
-  write_program(bin.file("xdg-open"), "#!/bin/sh\n");
-  write_program(bin.file("mc"), "#!/bin/sh\n");
-  const std::string list = bin.path().string();
-
-  const FileManagerProgram desktop = find_file_manager(list, true);
-  EXPECT_EQ(desktop.path, bin.file("xdg-open"));
-  EXPECT_FALSE(desktop.uses_terminal);
-
-  const FileManagerProgram console = find_file_manager(list, false);
-  EXPECT_EQ(console.path, bin.file("mc"));
-  EXPECT_TRUE(console.uses_terminal);
-
-  TempDir only_mc;
-  write_program(only_mc.file("mc"), "#!/bin/sh\n");
-  EXPECT_EQ(find_file_manager(only_mc.path().string(), true).path, only_mc.file("mc"));
-  EXPECT_EQ(find_file_manager("", true).path, "");
-}
-
-// Sets environment variables for one test and puts the old values back afterwards.
-class EnvironmentGuard {
- public:
-  void set(const char* name, const std::optional<std::string>& value) {
-    const char* old = std::getenv(name);
-    saved_.push_back({name, old != nullptr ? std::optional<std::string>(old) : std::nullopt});
-    if (value) {
-      ::setenv(name, value->c_str(), 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~EnvironmentGuard() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->second) {
-        ::setenv(it->first.c_str(), it->second->c_str(), 1);
-      } else {
-        ::unsetenv(it->first.c_str());
-      }
-    }
-  }
-
- private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
-// The fakes below use shell built-ins only, as PATH holds nothing but them;
-// "${0%/*}" is a fake's own directory.
-class FileManagerRun : public ::testing::Test {
- protected:
-  void TearDown() override { set_terminal_handover({}, {}); }
-  TempDir bin;
-  EnvironmentGuard env;
-  std::vector<std::string> events;
-};
-
-TEST_F(FileManagerRun, ATerminalProgramGetsTheDirectoryAndTheTerminal) {
-  // The fake writes down its arguments and whether the screen had been handed over.
   write_program(bin.file("mc"), R"(#!/bin/sh
-printf '%s|' "$@" > "${0%/*}/args"
 read -r state < "${0%/*}/state"
-printf '%s' "$state" > "${0%/*}/state-seen"
+printf '%s|' "$@" "$state" > "${0%/*}/seen"
 )");
-  env.set("PATH", bin.path().string());
-  env.set("DISPLAY", std::nullopt);
-  env.set("WAYLAND_DISPLAY", std::nullopt);
+  std::vector<std::pair<std::string, std::string>> saved;
+  for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY"}) {
+    if (const char* old = std::getenv(name)) saved.emplace_back(name, old);
+    ::unsetenv(name);
+  }
+  ::setenv("PATH", bin.path().c_str(), 1);
+  std::string events;
   set_terminal_handover(
       [&] {
-        events.push_back("leave");
+        events += "leave ";
         std::ofstream(bin.file("state")) << "left";
       },
-      [&] { events.push_back("restore"); });
+      [&] { events += "restore "; });
 
   const std::string target = "/tmp/a dir with 'quotes' and $dollars/";
   FILE_MANAGER(target);
-
-  EXPECT_EQ(read_text(bin.file("args")), target + "|");
-  EXPECT_EQ(read_text(bin.file("state-seen")), "left");
-  EXPECT_EQ(events, (std::vector<std::string>{"leave", "restore"}));
-}
-
-TEST_F(FileManagerRun, ADesktopOpenerLeavesTheScreenAlone) {
-  write_program(bin.file("xdg-open"), R"(#!/bin/sh
-printf '%s' "$1" > "${0%/*}/args"
-echo chatter
-echo more >&2
-)");
-  write_program(bin.file("mc"), R"(#!/bin/sh
-: > "${0%/*}/mc-ran"
-)");
-  env.set("PATH", bin.path().string());
-  env.set("DISPLAY", std::nullopt);
-  env.set("WAYLAND_DISPLAY", "wayland-0");
-  set_terminal_handover([&] { events.push_back("leave"); }, [&] { events.push_back("restore"); });
-
-  // Its output would land on the text screen: it must go nowhere.
+  const std::vector<std::uint8_t> seen = testing::read_bytes(bin.file("seen"));
+  // A program the system cannot start: the screen comes back all the same.
+  write_program(bin.file("mc"), "\177ELF, but not really");
+  FILE_MANAGER(target);
+  // A desktop opener: its chatter goes nowhere, and the screen is not handed over.
+  write_program(bin.file("xdg-open"),
+                "#!/bin/sh\necho chatter\nprintf '%s' \"$1\" > \"${0%/*}/seen\"\n");
+  ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
   ::testing::internal::CaptureStdout();
   FILE_MANAGER("/home/user/");
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+  const std::string chatter = ::testing::internal::GetCapturedStdout();
+  const std::vector<std::uint8_t> opened = testing::read_bytes(bin.file("seen"));
 
-  EXPECT_EQ(read_text(bin.file("args")), "/home/user/");
-  EXPECT_FALSE(std::filesystem::exists(bin.file("mc-ran")));
-  EXPECT_TRUE(events.empty());
-}
-
-TEST_F(FileManagerRun, NothingFoundOrAFailedStartIsSilent) {
-  env.set("PATH", bin.path().string());
-  env.set("DISPLAY", std::nullopt);
-  env.set("WAYLAND_DISPLAY", std::nullopt);
-  set_terminal_handover([&] { events.push_back("leave"); }, [&] { events.push_back("restore"); });
-  FILE_MANAGER("/tmp/");
-  EXPECT_TRUE(events.empty());
-
-  // An executable file that the system cannot start: the screen still comes back.
-  write_program(bin.file("mc"), std::string(1, '\x7F') + "ELF, but not really");
-  FILE_MANAGER("/tmp/");
-  EXPECT_EQ(events, (std::vector<std::string>{"leave", "restore"}));
-
-  // Without hooks nothing is called at all.
   set_terminal_handover({}, {});
-  FILE_MANAGER("/tmp/");
+  for (const char* name : {"PATH", "WAYLAND_DISPLAY"}) ::unsetenv(name);
+  for (const auto& [name, value] : saved) ::setenv(name.c_str(), value.c_str(), 1);
+  EXPECT_EQ(std::string(seen.begin(), seen.end()), target + "|left|");
+  EXPECT_EQ(events, "leave restore leave restore ");
+  EXPECT_EQ(chatter, "");
+  EXPECT_EQ(std::string(opened.begin(), opened.end()), "/home/user/");
 }
 
 }  // namespace

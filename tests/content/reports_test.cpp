@@ -1,0 +1,205 @@
+// The reports shown in the text viewer: the viewer buffer's encoding (colour pairs and
+// line ends, the number forms, the "?" for a zero byte, the overflow note exactly at the
+// buffer's end), and the image comparison report with the refusals that leave a
+// critical message instead.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "content/media_compare.h"
+#include "content/text_viewer.h"
+#include "content/viewer_recorder.h"
+#include "core/cp1251.h"
+#include "core/cp1251_literal.h"
+#include "core/vtoc.h"
+#include "support/media.h"
+#include "support/temp_dir.h"
+#include "support/testdata.h"
+
+namespace agat {
+namespace {
+
+using testing::readable;
+
+// What the buffer holds so far.
+std::string contents() {
+  return std::string(BUF.data(), CURSOR);
+}
+
+TEST(TextViewerBuffer, ColourPairsLineEndsAndNumberForms) {
+  VV_INIT();
+  VV_ADD_COLOR(14);
+  VV_ADD_STRING_EOL("AB");
+  // The same colour again adds nothing; a new one adds its pair, and every line end
+  // repeats whatever is current. Strings keep every byte but zero, which becomes "?".
+  VV_ADD_COLOR(14);
+  VV_ADD_COLOR(2);
+  VV_ADD_STRING(std::string_view("a\0b", 3));
+  VV_ADD_STRING("Я\r"_w);
+  VV_ADD_EOL();
+  VV_ADD_EOL();
+  EXPECT_EQ(readable(contents()), "{0E}AB\n{0E}{02}a?bЯ\r\n{02}\n{02}");
+
+  // A new report forgets the colour too, so that it writes its own first pair.
+  VV_INIT();
+  VV_ADD_COLOR(2);
+  VV_ADD_STRING("new");
+  EXPECT_EQ(readable(contents()), "{02}new");
+
+  VV_INIT();
+  // Decimal: right-aligned in the field, never cut.
+  for (auto [value, width] : {std::pair{7, 3}, {-12, 5}, {12345, 3}, {5, -4}, {INT32_MIN, 12}}) {
+    VV_ADD_LONGINT(value, width);
+    VV_ADD_CHAR('|');
+  }
+  EXPECT_EQ(contents(), "  7|  -12|12345|5| -2147483648|");
+  // Hexadecimal: exactly the digits asked for; those beyond the value's 32 bits are zeros.
+  VV_INIT();
+  for (auto [value, digits] :
+       {std::pair{255, 4}, {4660, 2}, {0xABCDEF, 6}, {123, 0}, {INT32_MIN, 8}, {-1, 10}}) {
+    VV_ADD_HEX(value, static_cast<std::uint8_t>(digits));
+    VV_ADD_CHAR('|');
+  }
+  EXPECT_EQ(contents(), "00FF|34|ABCDEF||80000000|00FFFFFFFF|");
+}
+
+TEST(TextViewerBuffer, AnOverflowingReportEndsWithTheNote) {
+  VV_INIT();
+  EXPECT_EQ(VV_BUFSIZE, 2048000u);
+  // One byte short of the note's threshold: nothing happens yet.
+  for (std::uint32_t i = 0; i < VV_BUFSIZE - 29; ++i) VV_ADD_CHAR('x');
+  EXPECT_EQ(CURSOR, VV_BUFSIZE - 29);
+  // The next byte leaves exactly 28 free: the note fills them.
+  VV_ADD_CHAR('y');
+  EXPECT_EQ(CURSOR, VV_BUFSIZE);
+  EXPECT_EQ(BUF[VV_BUFSIZE - 29], 'y');
+  EXPECT_EQ(std::string_view(BUF.data() + VV_BUFSIZE - 28, 28), NO_SPACE);
+  // Everything later is dropped, colour changes and line ends included.
+  VV_ADD_STRING("lost");
+  VV_ADD_COLOR(5);
+  VV_ADD_EOL();
+  EXPECT_EQ(CURSOR, VV_BUFSIZE);
+}
+
+using testing::image_medium;
+using Bytes = std::vector<std::uint8_t>;
+
+// A plain image of random sectors, 140 KB or 800 KB.
+Bytes random_plain(TIMAGET geometry) {
+  Bytes image((IMAGEDESC[geometry].NTR + 1) * (IMAGEDESC[geometry].NSC + 1) * 256);
+  std::mt19937 rng(1);
+  for (auto& b : image) b = static_cast<std::uint8_t>(rng());
+  return image;
+}
+
+// Sector T/S of a plain 140 KB image.
+std::uint8_t* sector(Bytes& image, int t, int s) {
+  return image.data() + (t * 16 + s) * 256;
+}
+
+class MediaCompare : public testing::CoreTest {
+ protected:
+  testing::TempDir dir;
+  testing::ViewRecorder viewer;
+
+  std::unique_ptr<TMEDIA> medium(const std::string& name, TIMAGET type) const {
+    return image_medium(dir.host_path(), name, type);
+  }
+  // The report on the two images, or "" when none was shown.
+  std::string compare(TMEDIA& a, TMEDIA& b) {
+    viewer.shown.clear();
+    FC_CMPMEDIA(a, b);
+    EXPECT_LE(viewer.shown.size(), 1u);
+    return viewer.shown.empty() ? "" : readable(viewer.shown.back());
+  }
+  std::string compare(const std::string& a, const std::string& b, TIMAGET type_b = ITI140) {
+    return compare(*medium(a, ITI140), *medium(b, type_b));
+  }
+  // The two title lines of a report on images `a` and `b`.
+  std::string titles(const std::string& a, const std::string& b) const {
+    return "{0F}Сравнение образа " + dir.file(a) + "\n{0F}с образом        " + dir.file(b) +
+           ":\n{0F}";
+  }
+};
+
+TEST_F(MediaCompare, EqualImagesAndEachDifferingSectorWithItsOffsets) {
+  // Russian names: the report shows them in its own code page.
+  Bytes a = random_plain(ITI140), b = a;
+  testing::write_bytes(dir.file("диск а.dsk"), a);
+  testing::write_bytes(dir.file("диск б.dsk"), b);
+  // Both images are read again from their files: changes never saved do not count.
+  auto changed = medium("диск а.dsk", ITI140);
+  changed->MASS[3][3].fill(1);
+  EXPECT_EQ(compare(*changed, *medium("диск б.dsk", ITI140)),
+            titles("диск а.dsk", "диск б.dsk") + "Отличий между образами не найдено");
+
+  sector(b, 0, 0)[0] ^= 1;  // the first sector of the disk...
+  for (int o = 0; o < 256; ++o) sector(b, 3, 7)[o] ^= 0x5A;
+  sector(b, 17, 1)[1] ^= 0x80;
+  sector(b, 17, 1)[0x5F] ^= 0xFF;
+  sector(b, 34, 15)[0xFF] ^= 2;  // ...and the last
+  testing::write_bytes(dir.file("диск б.dsk"), b);
+  std::string all;  // a sector differing in every byte is still one line
+  for (int o = 0; o < 256; ++o)
+    all += {' ', "0123456789ABCDEF"[o / 16], "0123456789ABCDEF"[o % 16]};
+  EXPECT_EQ(compare("диск а.dsk", "диск б.dsk"),
+            titles("диск а.dsk", "диск б.dsk") + "{02}  0/ 0- {06} 00\n{06}{02}  3/ 7- {06}" + all +
+                "\n{06}{02} 17/ 1- {06} 01 5F\n{06}{02} 34/15- {06} FF\n{06}");
+}
+
+TEST_F(MediaCompare, NibbleTwinsCompareByContentAndUnreadableSectorsNameTheirImage) {
+  Bytes plain = random_plain(ITI140);
+  std::fill_n(sector(plain, 9, 9), 256, UNREAD_FILL);  // unreadable in both: no line
+  // The nibble twin: the same sectors, but 5/3 could not be read.
+  auto twin = medium("twin.nib", ITN140);
+  for (int t = 0; t < 35; ++t)
+    for (int s = 0; s < 16; ++s) std::copy_n(sector(plain, t, s), 256, twin->MASS[t][s].data());
+  twin->MASS[5][3].fill(UNREAD_FILL);
+  FC_SAVEMEDIA(*twin, true);
+  ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
+  // The plain image lost 20/2, and 11/4 holds the label some copiers write instead.
+  std::fill_n(sector(plain, 20, 2), 256, UNREAD_FILL);
+  std::copy(BADLABEL.begin(), BADLABEL.end(), sector(plain, 11, 4));
+  testing::write_bytes(dir.file("plain.dsk"), plain);
+
+  EXPECT_EQ(compare("plain.dsk", "twin.nib", ITN140),
+            titles("plain.dsk", "twin.nib") +
+                "{01}  5/ 3- ошибка чтения образа twin.nib\n{01}"
+                " 11/ 4- ошибка чтения образа plain.dsk\n{01}"
+                " 20/ 2- ошибка чтения образа plain.dsk\n{01}"
+                "Отличий между образами не найдено");
+
+  // The images of the same files made by independent tools compare equal too.
+  AGAT_REQUIRE_TESTDATA();
+  auto md1 = image_medium(testing::testdata("dos33/"), "files.dsk", ITI140);
+  auto md2 = image_medium(testing::testdata("nib/"), "files.nib", ITN140);
+  const std::string report = compare(*md1, *md2);
+  EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
+  EXPECT_TRUE(report.ends_with("\n{0F}Отличий между образами не найдено")) << report;
+}
+
+TEST_F(MediaCompare, WhatCannotBeComparedLeavesACriticalMessageAndNoReport) {
+  testing::write_bytes(dir.file("small.dsk"), random_plain(ITI140));
+  testing::write_bytes(dir.file("large.dsk"), random_plain(ITI800));
+  auto host = testing::new_medium();
+  host->MEDIAT = MDHOSTFS;
+  host->HOSTPATH = dir.host_path();
+  const auto refused = [&](TMEDIA& a, TMEDIA& b) {
+    EXPECT_EQ(compare(a, b), "");
+    return cp1251_to_utf8(testing::take_critical());
+  };
+  EXPECT_EQ(refused(*medium("small.dsk", ITI140), *medium("large.dsk", ITI800)),
+            "Сравнение образов: невозможно сравнить диски с разной геометрией\r\n");
+  EXPECT_EQ(refused(*host, *medium("small.dsk", ITI140)),
+            "Сравнение образов: это не образ диска\r\n");
+  EXPECT_EQ(refused(*medium("small.dsk", ITI140), *medium("missing.dsk", ITI140)),
+            "Чтение образа: ошибка открытия файла\r\n");
+  // A message left by an earlier step stops the comparison before it starts.
+  FC_CRITICALERRORBUFFER = "earlier\r\n";
+  EXPECT_EQ(refused(*medium("small.dsk", ITI140), *medium("small.dsk", ITI140)), "earlier\r\n");
+}
+
+}  // namespace
+}  // namespace agat
