@@ -1,18 +1,18 @@
 // A Service Control Manager in memory for the installer's tests. It keeps service entries,
-// hands out handles and checks that each call comes with a live handle holding the right it
-// needs (refusing with "access denied" otherwise, as Windows does). Failures, the states a
-// service reports and the stop control's exit code are scripted by the test; waits are only
-// recorded.
+// hands out handles and refuses a call whose handle is closed, of the wrong kind or without
+// the right the call needs (with "access denied", as Windows does); when it goes, it checks
+// that every handle was closed and none misused. Failures, the states a service reports and
+// the stop control's exit code are scripted by the test; waits are only recorded.
 #pragma once
 
-#include <cstddef>
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <deque>
 #include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "iodriver_setup/service_control.h"
@@ -21,69 +21,49 @@ namespace agat::iodriver::testing {
 
 class FakeServiceControl : public ServiceControl {
  public:
-  // The strings have initializers so that tests may name only the fields they care about.
   struct Entry {
-    std::string display_name{};
-    std::string binary_path{};
-    std::string description{};
-    std::uint32_t service_type = 0;
-    std::uint32_t start_type = 0;
-    std::uint32_t error_control = 0;
+    std::string display_name, binary_path, description;
+    std::uint32_t service_type = 0, start_type = 0, error_control = 0;
   };
 
   // In the state script: this status query fails.
   static constexpr std::uint32_t kQueryFails = 0xFFFFFFFF;
-  // More waits than any correct polling makes: the code under test is looping for ever.
-  static constexpr std::size_t kRunawaySleeps = 1000;
 
-  // The service entries, by name.
+  ~FakeServiceControl() override {
+    EXPECT_TRUE(handles_.empty()) << handles_.size() << " handles left open";
+    EXPECT_EQ(bad_handle_uses_, 0) << "calls with closed or wrong handles";
+  }
+
   std::map<std::string, Entry> services;
-
   // Scripted failures: when set, the call fails with that system error code.
-  std::optional<std::uint32_t> open_manager_error;
-  std::optional<std::uint32_t> create_error;
-  std::optional<std::uint32_t> describe_error;
-  std::optional<std::uint32_t> start_error;
-  std::optional<std::uint32_t> control_error;
-  std::optional<std::uint32_t> delete_error;
-
-  // The state each status query reports, in turn; the last one repeats. An empty script
-  // makes every query fail.
+  std::optional<std::uint32_t> open_manager_error, create_error, describe_error, start_error,
+      control_error;
+  // The state each status query reports, in turn; the last one repeats.
   std::deque<std::uint32_t> states;
-  // The service's exit code in the status that the stop control returns.
-  std::uint32_t stop_exit_code = 0;
+  std::uint32_t stop_exit_code = 0;  // in the status the stop control returns
 
   // What happened.
-  int queries = 0;
-  int start_requests = 0;
-  int stop_requests = 0;
+  int start_requests = 0, stop_requests = 0;
   std::vector<std::uint32_t> sleeps;
-  int bad_handle_uses = 0;
-
-  std::size_t OpenHandleCount() const { return handles_.size(); }
 
   ScHandle OpenSCManagerA(std::uint32_t dwDesiredAccess) override {
     if (open_manager_error) return Fail(*open_manager_error, ScHandle::Null);
     return NewHandle({true, dwDesiredAccess, {}});
   }
-
   ScHandle OpenServiceA(ScHandle hSCManager, const char* lpServiceName,
                         std::uint32_t dwDesiredAccess) override {
     if (!Manager(hSCManager, 0)) return ScHandle::Null;
     if (!services.contains(lpServiceName)) return Fail(kErrorServiceDoesNotExist, ScHandle::Null);
     return NewHandle({false, dwDesiredAccess, lpServiceName});
   }
-
-  ScHandle CreateServiceA(ScHandle hSCManager, const ServiceCreateParams& params) override {
+  ScHandle CreateServiceA(ScHandle hSCManager, const ServiceCreateParams& p) override {
     if (!Manager(hSCManager, kScManagerCreateService)) return ScHandle::Null;
     if (create_error) return Fail(*create_error, ScHandle::Null);
-    if (services.contains(params.lpServiceName)) return Fail(kErrorServiceExists, ScHandle::Null);
-    services[params.lpServiceName] = {
-        params.lpDisplayName, params.lpBinaryPathName, "",
-        params.dwServiceType, params.dwStartType,      params.dwErrorControl};
-    return NewHandle({false, params.dwDesiredAccess, params.lpServiceName});
+    if (services.contains(p.lpServiceName)) return Fail(kErrorServiceExists, ScHandle::Null);
+    services[p.lpServiceName] = {p.lpDisplayName, p.lpBinaryPathName, "",
+                                 p.dwServiceType, p.dwStartType,      p.dwErrorControl};
+    return NewHandle({false, p.dwDesiredAccess, p.lpServiceName});
   }
-
   bool ChangeServiceConfig2A(ScHandle hService, const char* lpDescription) override {
     Entry* entry = Service(hService, kServiceChangeConfig);
     if (entry == nullptr) return false;
@@ -91,56 +71,40 @@ class FakeServiceControl : public ServiceControl {
     entry->description = lpDescription;
     return true;
   }
-
   bool StartServiceA(ScHandle hService) override {
     if (Service(hService, kServiceStart) == nullptr) return false;
     ++start_requests;
-    if (start_error) return Fail(*start_error, false);
-    return true;
+    return start_error ? Fail(*start_error, false) : true;
   }
-
-  bool ControlService(ScHandle hService, std::uint32_t dwControl,
-                      ServiceStatus& lpServiceStatus) override {
+  bool ControlService(ScHandle hService, std::uint32_t dwControl, ServiceStatus& status) override {
     if (dwControl != kServiceControlStop) return Fail(1, false);  // invalid function
     if (Service(hService, kServiceStop) == nullptr) return false;
     ++stop_requests;
     if (control_error) return Fail(*control_error, false);
-    lpServiceStatus = {};
-    lpServiceStatus.dwCurrentState = kServiceStopPending;
-    lpServiceStatus.dwWin32ExitCode = stop_exit_code;
+    status = {.dwCurrentState = kServiceStopPending, .dwWin32ExitCode = stop_exit_code};
     return true;
   }
-
-  bool QueryServiceStatus(ScHandle hService, ServiceStatus& lpServiceStatus) override {
+  bool QueryServiceStatus(ScHandle hService, ServiceStatus& status) override {
     if (Service(hService, kServiceQueryStatus) == nullptr) return false;
-    ++queries;
-    if (states.empty()) return Fail(kErrorAccessDenied, false);
-    const std::uint32_t state = states.front();
+    const std::uint32_t state = states.empty() ? kQueryFails : states.front();
     if (states.size() > 1) states.pop_front();
     if (state == kQueryFails) return Fail(kErrorAccessDenied, false);
-    lpServiceStatus = {};
-    lpServiceStatus.dwServiceType = kServiceKernelDriver;
-    lpServiceStatus.dwCurrentState = state;
+    status = {.dwServiceType = kServiceKernelDriver, .dwCurrentState = state};
     return true;
   }
-
   bool DeleteService(ScHandle hService) override {
     if (Service(hService, kDelete) == nullptr) return false;
-    if (delete_error) return Fail(*delete_error, false);
     services.erase(handles_.at(hService).service);
     return true;
   }
-
   bool CloseServiceHandle(ScHandle hSCObject) override {
-    if (handles_.erase(hSCObject) == 0) return BadHandle();
-    return true;
+    return handles_.erase(hSCObject) != 0 || BadHandle();
   }
-
   void Sleep(std::uint32_t dwMilliseconds) override {
     sleeps.push_back(dwMilliseconds);
-    if (sleeps.size() > kRunawaySleeps) throw std::runtime_error("the polling never ends");
+    // Far more waits than any correct polling makes: the procedure would loop for ever.
+    if (sleeps.size() > 1000) throw std::runtime_error("the polling never ends");
   }
-
   std::uint32_t GetLastError() override { return last_error_; }
 
  private:
@@ -155,26 +119,20 @@ class FakeServiceControl : public ServiceControl {
     last_error_ = error;
     return result;
   }
-
   bool BadHandle() {
-    ++bad_handle_uses;
+    ++bad_handle_uses_;
     return Fail(6, false);  // invalid handle
   }
-
   ScHandle NewHandle(Handle handle) {
-    const auto id = static_cast<ScHandle>(next_handle_++);
-    handles_.emplace(id, std::move(handle));
-    return id;
+    handles_[static_cast<ScHandle>(next_handle_)] = std::move(handle);
+    return static_cast<ScHandle>(next_handle_++);
   }
-
   // Checks a manager handle and the right a call needs on it.
   bool Manager(ScHandle h, std::uint32_t right) {
     const auto it = handles_.find(h);
     if (it == handles_.end() || !it->second.manager) return BadHandle();
-    if ((it->second.access & right) != right) return Fail(kErrorAccessDenied, false);
-    return true;
+    return (it->second.access & right) == right || Fail(kErrorAccessDenied, false);
   }
-
   // The entry behind a service handle, when the handle holds the right a call needs.
   Entry* Service(ScHandle h, std::uint32_t right) {
     const auto it = handles_.find(h);
@@ -191,6 +149,7 @@ class FakeServiceControl : public ServiceControl {
   std::map<ScHandle, Handle> handles_;
   std::uintptr_t next_handle_ = 0x100;
   std::uint32_t last_error_ = 0;
+  int bad_handle_uses_ = 0;
 };
 
 }  // namespace agat::iodriver::testing

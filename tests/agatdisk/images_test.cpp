@@ -1,0 +1,173 @@
+// Whole images through agatdisk: files of every type into every form an image can be made in
+// and out again, conversions between forms, and the images that independent DOS 3.3 tools
+// made (../shared/testdata), whose files must come out as the sources their README names.
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "harness.h"
+#include "support/testdata.h"
+
+namespace agat::testing {
+namespace {
+
+class AgatdiskImages : public CoreTest {
+ protected:
+  TempDir dir;
+  Outcome run(const std::vector<std::string>& args) {
+    return run_agatdisk(args, dir.path().string());
+  }
+};
+
+// Every way of writing a type, each on files of sizes around the sector and T/S-list bounds,
+// into each form: the listing shows the type byte, its letter and the lock, and get gives back
+// the data.
+TEST_F(AgatdiskImages, EveryTypeInEveryForm) {
+  const struct {
+    std::string given;   // the --type value; "" for none
+    int ext;             // the type byte it gives
+    std::string letter;  // the letter the listing shows
+  } types[] = {
+      {"", 0x04, "B"},  {"T", 0x00, "T"},    {"I", 0x01, "I"},   {"A", 0x02, "A"},
+      {"B", 0x04, "B"}, {"S", 0x08, "S"},    {"П", 0x10, "П"},   {"К", 0x20, "К"},
+      {"Д", 0x40, "Д"}, {"p", 0x10, "П"},    {"k", 0x20, "К"},   {"d", 0x40, "Д"},
+      {"д", 0x40, "Д"}, {"т", 0x00, "T"},    {"а", 0x02, "A"},   {"в", 0x04, "B"},
+      {"s", 0x08, "S"}, {"0x84", 0x84, "B"}, {"$41", 0x41, "Д"}, {"0X0", 0x00, "T"},
+  };
+  const std::size_t sizes[] = {0, 1, 255, 256, 257, 1000, 4097, 123 * 256 - 5};
+  for (const char* form : {"dsk140", "nib140", "dsk800", "nib800"}) {
+    SCOPED_TRACE(form);
+    const std::string image = std::string("disk.") + form;
+    ASSERT_EQ(run({"new", image, "--form", form}).status, 0);
+    const auto data = [&](std::size_t i) {
+      return pattern(sizes[i % std::size(sizes)], static_cast<std::uint32_t>(i));
+    };
+    for (std::size_t i = 0; i < std::size(types); ++i) {
+      SCOPED_TRACE("type " + types[i].given);
+      const std::string name = "f" + std::to_string(i);
+      write_bytes(dir.file(name), data(i));
+      std::vector<std::string> args = {"put", image, name};
+      if (!types[i].given.empty()) args.insert(args.end(), {"--type", types[i].given});
+      ASSERT_EQ(run(args).status, 0);
+      EXPECT_EQ(run({"get", image, name}).out, loaded(data(i)));
+    }
+    const std::string list = run({"list", image, "--json"}).out;
+    for (std::size_t i = 0; i < std::size(types); ++i) {
+      EXPECT_NE(list.find(json_head("f" + std::to_string(i), types[i].letter, types[i].ext, false,
+                                    sectors_of(data(i).size()))),
+                std::string::npos)
+          << "type " << types[i].given << " in " << list;
+    }
+    // And out through a file named with -o.
+    ASSERT_EQ(run({"get", image, "f6", "-o", image + ".out"}).status, 0);
+    EXPECT_EQ(text_of(file_bytes(dir.file(image + ".out"))), loaded(file_bytes(dir.file("f6"))));
+    expect_sound(dir.file(image));
+  }
+}
+
+// Conversions write every sector as it is, whatever the file system holds, between the forms
+// an image can be made in, each at its size.
+TEST_F(AgatdiskImages, ConversionsKeepEverySector) {
+  for (const bool big : {false, true}) {
+    const std::string g = big ? "800" : "140";
+    SCOPED_TRACE(g);
+    const Bytes plain = pattern(big ? 860160 : 143360, big ? 8 : 1);
+    write_bytes(dir.file("a" + g), plain);
+    // Plain to nibble, nibble to nibble, nibble to plain, plain to plain.
+    const char* const chain[] = {"a", "b", "c", "d", "e"};
+    for (int i = 0; i < 4; ++i) {
+      const std::string form = (i == 0 || i == 1 ? "nib" : "dsk") + g;
+      const std::string to = chain[i + 1] + g;
+      ASSERT_EQ(run({"convert", chain[i] + g, to, "--form", form}).status, 0) << form;
+      EXPECT_EQ(std::filesystem::file_size(dir.file(to)), form == "nib140"   ? 232960u
+                                                          : form == "nib800" ? 947520u
+                                                                             : plain.size());
+    }
+    EXPECT_TRUE(file_bytes(dir.file("d" + g)) == plain);
+    EXPECT_TRUE(file_bytes(dir.file("e" + g)) == plain);
+  }
+}
+
+struct Stored {
+  std::string name;
+  std::string type;
+  int ext;
+  bool deleted;
+  Bytes bytes;  // as stored, before the padding to whole sectors
+};
+
+Bytes source(const std::string& file, Bytes head = {}) {
+  const Bytes body = file_bytes(testdata("src/" + file));
+  head.insert(head.end(), body.begin(), body.end());
+  return head;
+}
+
+// The files of dos33/files.dsk in catalog order, from the README of the folder; binary files
+// are stored with a head of load address and length.
+std::vector<Stored> files_dsk() {
+  std::vector<Stored> list = {
+      {"HELLO", "A", 0x02, false, source("hello.tok")},
+      {"README", "T", 0x00, false, source("readme.apple")},
+      {"RANDOM.BIN", "B", 0x04, false, source("random1000.bin", {0x00, 0x60, 0xE8, 0x03})},
+      {"LOCKED.BIN", "B", 0x84, false, source("locked300.bin", {0x00, 0x03, 0x2C, 0x01})},
+      {"BIG.BIN", "B", 0x04, false, source("big35000.bin", {0x00, 0x08, 0xB8, 0x88})},
+      {"TEXT122", "T", 0x00, false, source("text122sec.apple")},
+      {"TEXT123", "T", 0x00, false, source("text123sec.apple")},
+  };
+  for (int i = 1; i <= 24; ++i) {
+    char name[16], file[32];
+    std::snprintf(name, sizeof name, "FILE.%02d", i);
+    std::snprintf(file, sizeof file, "file%02d.apple", i);
+    list.push_back({name, "T", 0x00, false, source(file)});
+  }
+  list.push_back({"MY FILE. 1", "T", 0x00, false, source("odd.apple")});
+  list.push_back(
+      {"DELETED.BIN", "B", 0x04, true, source("deleted500.bin", {0x00, 0x40, 0xF4, 0x01})});
+  return list;
+}
+
+// The listing names every file in catalog order with its type, lock and size, the deleted one
+// marked; and every file, the deleted one too, comes out byte for byte. A .FIL file holds a
+// 40-byte head (the name, bytes 3..11 of the first T/S list, the type byte) and the data; put
+// into an image of another form and taken out again, it is the same file.
+TEST_F(AgatdiskImages, IndependentToolsImages) {
+  AGAT_REQUIRE_TESTDATA();
+  ASSERT_EQ(run({"new", "copy.nib", "--form", "nib800"}).status, 0);
+  const auto expected = files_dsk();
+  for (const char* image : {"dos33/files.dsk", "nib/files.nib"}) {
+    SCOPED_TRACE(image);
+    const std::string list = run({"list", testdata(image), "--json"}).out;
+    EXPECT_TRUE(list.starts_with("{\n  \"volume\": \"\",\n  \"free\": 43,\n  \"entries\": [\n"));
+    const std::regex entry("\\{\"name\"");
+    EXPECT_EQ(std::distance(std::sregex_iterator(list.begin(), list.end(), entry), {}), 33);
+    std::size_t at = 0;
+    for (const Stored& want : expected) {
+      SCOPED_TRACE(want.name);
+      at = list.find(
+          json_head(want.name, want.type, want.ext, want.deleted, sectors_of(want.bytes.size())),
+          at);
+      EXPECT_NE(at, std::string::npos) << list;
+      const Outcome r = run({"get", testdata(image), want.name});
+      EXPECT_EQ(r.status, 0) << r.err;
+      EXPECT_EQ(r.err, "");
+      EXPECT_TRUE(r.out == loaded(want.bytes)) << r.out.size() << " bytes";
+
+      ASSERT_EQ(run({"get", testdata(image), want.name, "--fil", "-o", "in.fil", "-f"}).status, 0);
+      const Bytes fil = file_bytes(dir.file("in.fil"));
+      // A deleted file's name loses the track number that deletion put in its last character.
+      const TAGATNAME name = agat_name(want.name);
+      EXPECT_TRUE(std::equal(name.begin(), name.end(), fil.begin()));
+      EXPECT_EQ(fil[39], want.ext);
+      EXPECT_EQ(text_of(Bytes(fil.begin() + 40, fil.end())), loaded(want.bytes));
+      if (want.deleted || std::string(image).ends_with(".nib")) continue;
+      ASSERT_EQ(run({"put", "copy.nib", "in.fil", "--fil"}).status, 0);
+      ASSERT_EQ(run({"get", "copy.nib", want.name, "--fil", "-o", "out.fil", "-f"}).status, 0);
+      EXPECT_TRUE(file_bytes(dir.file("out.fil")) == fil);
+    }
+  }
+  expect_sound(dir.file("copy.nib"));
+}
+
+}  // namespace
+}  // namespace agat::testing
