@@ -205,59 +205,79 @@ void FC_SAVE(TCATREC& CR, TFILEBUF& BUF, TMEDIA& MD, bool UNIQNAME) {
   add_context("Записывался файл "_w, CR.AGATNAME);
 }
 
-bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& O, bool EXTENABLE) {
-  if (MD.MEDIAT != MDIMAGE || MD.VTOCINVALID) return false;
-  const std::string_view prefix = "Поиск свободных входов в каталоге: каталог"_w;
-  const TVTOCSECTOR& vt = as<TVTOCSECTOR>(MD.MASS[17][0]);
+namespace {
+
+enum class Walk { next, found, missing, ended, failed };
+
+// Walks the chain of the current catalog from the VTOC, checking every sector. `visit`
+// answers for each sector: go on (next), or stop with the entry found (found) or for good
+// (missing). A bad or repeated sector is reported with `prefix` and answers failed; the
+// end of the chain answers ended, with `last` on the final sector.
+template <class Visit>
+Walk walk_current_catalog(TMEDIA& md, std::string_view prefix, Visit visit,
+                          TCATSECTOR** last = nullptr) {
+  const TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
   std::uint8_t t = vt.TE, s = vt.SE;
   ChainGuard guard;
   while (true) {
-    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, t, s, MD) != 0) return false;
-    if (!guard.visit(t, s, prefix, FC_CRITICALERRORBUFFER)) return false;
-    TCATSECTOR& cs = as<TCATSECTOR>(MD.MASS[t][s]);
-    for (std::int32_t o = 0; o < 7; ++o) {
-      if (cs.CR[o].TF == 0 || cs.CR[o].TF == 0xFF) {
-        T = t, S = s, O = o;
-        return true;
-      }
-    }
+    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, t, s, md) != 0) return Walk::failed;
+    if (!guard.visit(t, s, prefix, FC_CRITICALERRORBUFFER)) return Walk::failed;
+    TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[t][s]);
+    const Walk answer = visit(t, s, cs);
+    if (answer != Walk::next) return answer;
     if (cs.TE == 0) {
-      if (!EXTENABLE) return false;
-      std::uint8_t tn, sn;
-      if (!NEWSECT(MD, tn, sn)) return false;
-      cs.TE = tn;
-      cs.SE = sn;
-      MD.MASS[tn][sn].fill(0);
-      T = tn, S = sn, O = 0;
-      return true;
+      if (last != nullptr) *last = &cs;
+      return Walk::ended;
     }
     t = cs.TE;
     s = cs.SE;
   }
 }
 
+}  // namespace
+
+bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& O, bool EXTENABLE) {
+  if (MD.MEDIAT != MDIMAGE || MD.VTOCINVALID) return false;
+  TCATSECTOR* last = nullptr;
+  const Walk walk = walk_current_catalog(
+      MD, "Поиск свободных входов в каталоге: каталог"_w,
+      [&](std::uint8_t t, std::uint8_t s, TCATSECTOR& cs) {
+        for (std::int32_t o = 0; o < 7; ++o) {
+          if (cs.CR[o].TF == 0 || cs.CR[o].TF == 0xFF) {
+            T = t, S = s, O = o;
+            return Walk::found;
+          }
+        }
+        return Walk::next;
+      },
+      &last);
+  if (walk == Walk::found) return true;
+  if (walk != Walk::ended || !EXTENABLE) return false;
+  // No reusable entry: the catalog grows by one sector.
+  std::uint8_t tn, sn;
+  if (!NEWSECT(MD, tn, sn)) return false;
+  last->TE = tn;
+  last->SE = sn;
+  MD.MASS[tn][sn].fill(0);
+  T = tn, S = sn, O = 0;
+  return true;
+}
+
 bool FINDTHISCAT(TMEDIA& MD, const TAGATNAME& NM, std::uint8_t& T, std::uint8_t& S, std::int32_t& O,
                  bool FINDDEL) {
-  const std::string_view prefix = "Поиск заданных входов в каталоге: каталог"_w;
-  const TVTOCSECTOR& vt = as<TVTOCSECTOR>(MD.MASS[17][0]);
-  std::uint8_t t = vt.TE, s = vt.SE;
-  ChainGuard guard;
-  while (true) {
-    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, t, s, MD) != 0) return false;
-    if (!guard.visit(t, s, prefix, FC_CRITICALERRORBUFFER)) return false;
-    const TCATSECTOR& cs = as<TCATSECTOR>(MD.MASS[t][s]);
-    for (std::int32_t o = 0; o < 7; ++o) {
-      const TCATREC33& e = cs.CR[o];
-      if (e.TF == 0) return false;
-      if ((e.TF == 0xFF) == FINDDEL && std::equal(NM.begin(), NM.end(), e.N)) {
-        T = t, S = s, O = o;
-        return true;
-      }
-    }
-    if (cs.TE == 0) return false;
-    t = cs.TE;
-    s = cs.SE;
-  }
+  return walk_current_catalog(
+             MD, "Поиск заданных входов в каталоге: каталог"_w,
+             [&](std::uint8_t t, std::uint8_t s, TCATSECTOR& cs) {
+               for (std::int32_t o = 0; o < 7; ++o) {
+                 const TCATREC33& e = cs.CR[o];
+                 if (e.TF == 0) return Walk::missing;  // the end of the catalog
+                 if ((e.TF == 0xFF) == FINDDEL && std::equal(NM.begin(), NM.end(), e.N)) {
+                   T = t, S = s, O = o;
+                   return Walk::found;
+                 }
+               }
+               return Walk::next;
+             }) == Walk::found;
 }
 
 bool FINDUNIQNAME(const std::string& PT, std::string& FN) {
