@@ -183,7 +183,7 @@ TEST(DriverService, Commands) {
 // Runs the program as `program` from directory `dir` with the arguments `args` (shell words);
 // returns its standard output and exit code.
 std::pair<std::string, int> RunProgram(const std::string& args,
-                                       const std::string& program = "'" IODRIVER_SETUP_PATH "'",
+                                       const std::string& program = "'" IODRIVER_SETUP_BINARY "'",
                                        const std::string& dir = ".") {
   std::FILE* pipe = popen(("cd '" + dir + "' && exec " + program + " " + args).c_str(), "r");
   std::string output;
@@ -196,9 +196,9 @@ std::pair<std::string, int> RunProgram(const std::string& args,
 
 // Without an argument the program names itself as it was called, so the hint can be typed back.
 TEST(IodriverSetupProcess, UsageNamesTheProgramAsCalled) {
-  EXPECT_EQ(RunProgram(""), std::pair(std::string("use ") + IODRIVER_SETUP_PATH + " /i | /u\n", 1));
+  EXPECT_EQ(RunProgram(""), std::pair(std::string("use ") + IODRIVER_SETUP_BINARY + " /i | /u\n", 1));
   agat::testing::TempDir dir;
-  std::filesystem::create_symlink(IODRIVER_SETUP_PATH, dir.file("setup tool"));
+  std::filesystem::create_symlink(IODRIVER_SETUP_BINARY, dir.file("setup tool"));
   EXPECT_EQ(RunProgram("", "'./setup tool'", dir.path()),
             std::pair(std::string("use ./setup tool /i | /u\n"), 1));
 }
