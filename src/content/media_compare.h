@@ -1,9 +1,15 @@
 // Sector-by-sector comparison of two disk images, shown as a report in the text viewer.
 #pragma once
 
+#include "content/text_viewer.h"
 #include "core/world_formats.h"
 
 namespace agat {
+
+// Builds the comparison report of FC_CMPMEDIA in R without showing it; EQU tells whether
+// no sector differs. False, with a message in the critical buffer, when no comparison
+// could be made.
+bool compare_media(TMEDIA& MD1, TMEDIA& MD2, TextReport& R, bool& EQU);
 
 // Reloads both images from their files and compares their decoded sectors, so images of
 // different forms but equal geometry compare by content. The report lists, per sector

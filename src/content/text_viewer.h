@@ -1,18 +1,20 @@
 // The text-viewer buffer: every scrolling report (errors, comparisons, listings, dumps,
-// disassembly...) is built here and then handed to the viewer screen.
+// disassembly...) is built in a TextReport and then handed to the viewer screen, or
+// printed by a command-line program through the report reader (content/report_reader.h).
 //
-// The buffer holds Windows-1251 text with colour carried in-band:
+// A report holds Windows-1251 text with colour carried in-band:
 //   - a byte 0 is never text: the byte after it is a text attribute (see COL) that
 //     applies from there on; the pair takes no screen column;
 //   - a byte 10 ends a line, and VV_ADD_EOL always follows it with a colour pair that
 //     repeats the current attribute, so any line can be drawn without the ones before;
 //   - every other byte is a character.
-// A report that outgrows the buffer ends with NO_SPACE; what comes after is dropped.
+// Only the VV_ operations write this format and only the report reader reads it.
+// A report that outgrows VV_BUFSIZE ends with NO_SPACE; what comes after is dropped.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace agat {
@@ -25,32 +27,45 @@ inline constexpr std::uint32_t VV_BUFSIZE = 2048000;
 inline constexpr char NO_SPACE_BYTES[] = "\n\n\0\x0C>> No space in buffer <<";
 inline constexpr std::string_view NO_SPACE{NO_SPACE_BYTES, sizeof NO_SPACE_BYTES - 1};
 
-extern std::array<char, VV_BUFSIZE> BUF;
-extern std::uint32_t CURSOR;    // bytes written; the next one goes to BUF[CURSOR]
-extern std::uint8_t PREVCOLOR;  // the attribute of the last colour pair written
+// One report being built. Its bytes grow as they are written, up to VV_BUFSIZE.
+class TextReport {
+ public:
+  // The bytes written so far, colour pairs included.
+  std::string_view text() const { return bytes_; }
+  std::uint32_t size() const { return static_cast<std::uint32_t>(bytes_.size()); }
 
-// Empties the buffer. The colour is forgotten too, so that every report writes its own
+ private:
+  friend void VV_INIT(TextReport& R);
+  friend void VV_ADD_CHAR(TextReport& R, char C);
+  friend void VV_ADD_COLOR(TextReport& R, std::uint8_t B);
+  friend void VV_ADD_EOL(TextReport& R);
+
+  std::string bytes_;
+  std::uint8_t colour_ = 0;  // the attribute of the last colour pair written
+};
+
+// Empties the report. The colour is forgotten too, so that every report writes its own
 // first colour pair.
-void VV_INIT();
+void VV_INIT(TextReport& R);
 // Appends one byte as it is (a 0 here starts a colour pair).
-void VV_ADD_CHAR(char C);
+void VV_ADD_CHAR(TextReport& R, char C);
 // Appends the characters of S; a byte 0 in S becomes "?".
-void VV_ADD_STRING(std::string_view S);
+void VV_ADD_STRING(TextReport& R, std::string_view S);
 // Appends a colour pair, unless B is already the current colour.
-void VV_ADD_COLOR(std::uint8_t B);
+void VV_ADD_COLOR(TextReport& R, std::uint8_t B);
 // Appends a line end and a colour pair that repeats the current colour.
-void VV_ADD_EOL();
-void VV_ADD_STRING_EOL(std::string_view S);
+void VV_ADD_EOL(TextReport& R);
+void VV_ADD_STRING_EOL(TextReport& R, std::string_view S);
 // V in decimal, right-aligned in a field of F characters (a longer number is not cut).
-void VV_ADD_LONGINT(std::int32_t V, std::int32_t F);
+void VV_ADD_LONGINT(TextReport& R, std::int32_t V, std::int32_t F);
 // Exactly N upper-case hexadecimal digits: the low 4 x N bits of V, zero-filled.
-void VV_ADD_HEX(std::int32_t V, std::uint8_t N);
-// Shows the buffer through the installed viewer; returns when the user leaves it.
-void VV_VIEW();
+void VV_ADD_HEX(TextReport& R, std::int32_t V, std::uint8_t N);
+// Shows the report through the installed viewer; returns when the user leaves it.
+void VV_VIEW(const TextReport& R);
 
-// The viewer screen that VV_VIEW calls with the start of BUF and CURSOR. The program
-// installs it at start; without one VV_VIEW does nothing.
-using TextViewHook = std::function<void(const char* text, std::uint32_t length)>;
+// The viewer screen that VV_VIEW calls with the bytes of a report. The program installs
+// it at start; without one VV_VIEW does nothing.
+using TextViewHook = std::function<void(std::string_view text)>;
 void set_text_view_hook(TextViewHook hook);
 
 }  // namespace agat

@@ -20,17 +20,22 @@ namespace crt_viewer {
 
 bool WRAPMODE = true;
 std::string SEARCHSTRING;
-std::vector<const char*> LINES_PTR;
+std::vector<ReportLine> LINES;
 std::int32_t ENDLINE = 0;
 std::int32_t TOPX = 0;
 std::int32_t TOPY = 0;
 
 namespace {
 
-// The start of line N, or null when the text has no such line.
-const char* line_start(std::int32_t n) {
-  if (n < 0 || n >= static_cast<std::int32_t>(LINES_PTR.size())) return nullptr;
-  return LINES_PTR[static_cast<std::size_t>(n)];
+// The attribute the text's first line starts in: the one current when the viewer opened.
+std::uint8_t first_attribute = 0;
+// The text last given to FINDLINES.
+std::string_view whole_text;
+
+// Line N, or null when the text has no such line.
+const ReportLine* line_at(std::int32_t n) {
+  if (n < 0 || n >= static_cast<std::int32_t>(LINES.size())) return nullptr;
+  return &LINES[static_cast<std::size_t>(n)];
 }
 
 bool is_printable(std::uint8_t c) {
@@ -40,63 +45,51 @@ bool is_printable(std::uint8_t c) {
 // The characters of the text as a host text file: colour pairs and carriage returns
 // dropped, line feeds kept, Windows-1251 turned into UTF-8.
 std::string host_text(const char* p, std::uint32_t size) {
-  std::string text;
-  text.reserve(size);
-  for (std::uint32_t i = 0; i < size; ++i) {
-    if (p[i] == '\0')
-      ++i;  // and its attribute byte
-    else if (p[i] != '\r')
-      text.push_back(p[i]);
-  }
+  std::string text = plain_text(std::string_view(p, size));
+  std::erase(text, '\r');
   return cp1251_to_utf8(text);
 }
 
 }  // namespace
 
-void FINDLINES(const char* BUF, std::uint32_t SIZE) {
-  const std::int32_t sw = SCREEN_WIDTH() - 1;
-  LINES_PTR.clear();
-  LINES_PTR.push_back(BUF);
-  std::int32_t lw = 0;
-  for (std::uint32_t i = 0; i < SIZE; ++i) {
-    const char c = BUF[i];
-    if (c == '\0') {
-      ++i;  // the attribute byte takes no width either
-    } else if (c == '\n') {
-      LINES_PTR.push_back(BUF + i + 1);
-      lw = 0;
-    } else if (++lw > sw && WRAPMODE) {
-      LINES_PTR.push_back(BUF + i);
-      lw = 1;
+void FINDLINES(const char* TEXT, std::uint32_t SIZE) {
+  const auto sw = static_cast<std::size_t>(std::max(SCREEN_WIDTH() - 1, 0));
+  LINES.clear();
+  whole_text = std::string_view(TEXT, SIZE);
+  for (const ReportLine& line : report_lines(whole_text, first_attribute)) {
+    if (!WRAPMODE) {
+      LINES.push_back(line);
+      continue;
     }
+    for (const ReportLine& piece : wrap_line(line, sw)) LINES.push_back(piece);
   }
-  ENDLINE = static_cast<std::int32_t>(LINES_PTR.size()) - 1;
+  ENDLINE = static_cast<std::int32_t>(LINES.size()) - 1;
 }
 
-void DRAW(const char* FIN) {
+void DRAW() {
   const std::int32_t sw = SCREEN_WIDTH() - 1;
   const std::int32_t height = SCREEN_HEIGHT();
   for (std::int32_t y = 1; y <= height; ++y) {
-    const char* p = line_start(TOPY + y - 1);
+    const ReportLine* line = line_at(TOPY + y - 1);
     GOTOXY(1, y);
-    if (p == nullptr) {
+    if (line == nullptr) {
       TEXTATTR = COL[EMPTY];
       CRT_CLREOL();
       continue;
     }
     // Colour pairs are obeyed in the part scrolled off to the left too, so the visible
-    // part starts in the right colour. A line that starts by wrapping has no pair of its
-    // own and goes on in the colour the row above ended with.
-    for (std::int32_t x = 1; x <= sw + TOPX && p < FIN && *p != '\n';) {
-      if (*p == '\0') {
-        MFLUSH();
-        if (++p < FIN) TEXTATTR = static_cast<std::uint8_t>(*p++);
-        continue;
+    // part starts in the right colour; a line that starts by wrapping goes on in the
+    // colour the row above ended with.
+    std::int32_t x = 1;
+    for_each_run(*line, [&](std::uint8_t attribute, std::string_view text) {
+      MFLUSH();
+      TEXTATTR = attribute;
+      for (const char c : text) {
+        if (x > sw + TOPX) return;
+        if (x > TOPX) MWRITE(is_printable(static_cast<std::uint8_t>(c)) ? c : '?');
+        ++x;
       }
-      if (x > TOPX) MWRITE(is_printable(static_cast<std::uint8_t>(*p)) ? *p : '?');
-      ++x;
-      ++p;
-    }
+    });
     MFLUSH();
     CRT_CLREOL();
   }
@@ -123,26 +116,30 @@ void SAVE_TEXT(const char* P, std::uint32_t LEAVE) {
   SW_MESSAGE(COL[WARN_RAMKA], COL[WARN_HEADER], COL[WARN_BODY], " Ошибка "_w, message);
 }
 
-void NEW_SEARCH(const char* FIN) {
+void NEW_SEARCH() {
   // The dialog edits a copy: Escape keeps the old search text.
   std::string text = SEARCHSTRING;
   if (!DL_ENTERHOSTFILENAME(" Введите искомую строку "_w, text)) return;
   SEARCHSTRING = text;
-  NEXT_SEARCH(FIN);
+  NEXT_SEARCH();
 }
 
-void NEXT_SEARCH(const char* FIN) {
+void NEXT_SEARCH() {
   // An empty search text matches nothing.
   if (!SEARCHSTRING.empty()) {
+    // Bytes are compared as stored, colour pairs included. The first byte of the next
+    // line is taken in too (the line feed between them, or the first character of a
+    // wrapped piece).
+    const char* const fin = whole_text.data() + whole_text.size();
     for (std::int32_t n = TOPY + 1; n <= ENDLINE; ++n) {
-      const char* from = line_start(n);
-      const char* next = line_start(n + 1);
-      // The first byte of the next line is taken in too (a text may end in a line feed,
-      // and then the next line starts at the end).
-      const char* to = next != nullptr && next < FIN ? next + 1 : FIN;
-      if (from == nullptr || from >= to) continue;
-      const std::string_view line(from, static_cast<std::size_t>(to - from));
-      if (line.find(SEARCHSTRING) != std::string_view::npos) {
+      const ReportLine* line = line_at(n);
+      const ReportLine* next = line_at(n + 1);
+      if (line == nullptr) continue;
+      const char* from = line->bytes.data();
+      const char* to = next != nullptr ? std::min(next->bytes.data() + 1, fin) : fin;
+      if (from >= to) continue;
+      const std::string_view bytes(from, static_cast<std::size_t>(to - from));
+      if (bytes.find(SEARCHSTRING) != std::string_view::npos) {
         TOPY = n;
         return;
       }
@@ -167,13 +164,13 @@ void HELP() {
 
 void TEXTVIEW(const char* P, std::uint32_t S) {
   using namespace crt_viewer;
-  const char* const fin = P + S;
+  first_attribute = TEXTATTR;
   TOPX = 0;
   TOPY = 0;
   FINDLINES(P, S);
   while (true) {
     if (WRAPMODE) TOPX = 0;
-    DRAW(fin);
+    DRAW();
     CURSOR_OFF();
 
     // Ordinary characters other than Enter and Escape do nothing; extended keys carry
@@ -199,13 +196,13 @@ void TEXTVIEW(const char* P, std::uint32_t S) {
         FINDLINES(P, S);
         break;
       case HKEY_F7:
-        NEW_SEARCH(fin);
+        NEW_SEARCH();
         break;
       case HKEY_F8:
         if (SEARCHSTRING.empty())
-          NEW_SEARCH(fin);
+          NEW_SEARCH();
         else
-          NEXT_SEARCH(fin);
+          NEXT_SEARCH();
         break;
       case HKEY_HOME:
         TOPY = 0;
@@ -244,7 +241,9 @@ void TEXTVIEW(const char* P, std::uint32_t S) {
 }
 
 void install_text_viewer() {
-  set_text_view_hook([](const char* text, std::uint32_t length) { TEXTVIEW(text, length); });
+  set_text_view_hook([](std::string_view text) {
+    TEXTVIEW(text.data(), static_cast<std::uint32_t>(text.size()));
+  });
 }
 
 }  // namespace agat

@@ -9,7 +9,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "content/report_reader.h"
 
 namespace agat {
 
@@ -26,27 +29,28 @@ namespace crt_viewer {
 extern bool WRAPMODE;
 extern std::string SEARCHSTRING;  // Windows-1251
 
-// The start of every screen line of the text last given to FINDLINES, ENDLINE the index
-// of the last one. The table grows with the text, so no line is ever cut off; an index
-// beyond it is no line at all.
-extern std::vector<const char*> LINES_PTR;
+// Every screen line of the text last given to FINDLINES, ENDLINE the index of the last
+// one. The table grows with the text, so no line is ever cut off; an index beyond it is
+// no line at all.
+extern std::vector<ReportLine> LINES;
 extern std::int32_t ENDLINE;
 extern std::int32_t TOPX;  // text columns scrolled off to the left
 extern std::int32_t TOPY;  // the line on the top row
 
 // Splits the text into screen lines: at every line feed, and with WRAPMODE also after
-// every screen width - 1 characters (colour pairs take no width).
-void FINDLINES(const char* BUF, std::uint32_t SIZE);
-// Draws every row from TOPY and TOPX; FIN points just past the text.
-void DRAW(const char* FIN);
+// every screen width - 1 characters (colour pairs take no width). The first line starts
+// in the attribute that was current when the viewer opened.
+void FINDLINES(const char* TEXT, std::uint32_t SIZE);
+// Draws every row from TOPY and TOPX.
+void DRAW();
 // Asks for a file name and writes the text there as a host text file: the characters
 // only, without colour pairs and carriage returns.
 void SAVE_TEXT(const char* P, std::uint32_t LEAVE);
 // Asks for a new search text; on Enter, searches for it.
-void NEW_SEARCH(const char* FIN);
+void NEW_SEARCH();
 // Makes the first line below the top one that holds SEARCHSTRING the top line, or says
 // that there is none.
-void NEXT_SEARCH(const char* FIN);
+void NEXT_SEARCH();
 // The key help.
 void HELP();
 

@@ -18,7 +18,7 @@ bool PREP1(std::string& BUF) {
   return !BUF.empty();
 }
 
-void PREP2(const std::string& BUF, std::int32_t& MAXW, std::int32_t& L) {
+void PREP2(TextReport& R, const std::string& BUF, std::int32_t& MAXW, std::int32_t& L) {
   L = 1;
   MAXW = 0;
   std::int32_t w = 0;
@@ -27,9 +27,9 @@ void PREP2(const std::string& BUF, std::int32_t& MAXW, std::int32_t& L) {
       MAXW = std::max(MAXW, w);
       w = 0;
       ++L;
-      VV_ADD_EOL();
+      VV_ADD_EOL(R);
     } else {
-      VV_ADD_CHAR(c);
+      VV_ADD_CHAR(R, c);
       ++w;
     }
   }
@@ -38,16 +38,16 @@ void PREP2(const std::string& BUF, std::int32_t& MAXW, std::int32_t& L) {
 
 bool ERROR_OCCURED() {
   bool result = false;
-  VV_INIT();
+  TextReport R;
   std::int32_t lines = 0, width = 0;
   std::int32_t maxw = 0, l = 0;
 
   const bool critical = PREP1(FC_CRITICALERRORBUFFER);
   if (critical) {
-    VV_ADD_COLOR(COL[ATT_HEADER]);
-    VV_ADD_STRING_EOL("              Критические ошибки:"_w);
-    VV_ADD_COLOR(COL[ATT_BODY]);
-    PREP2(FC_CRITICALERRORBUFFER, maxw, l);
+    VV_ADD_COLOR(R, COL[ATT_HEADER]);
+    VV_ADD_STRING_EOL(R, "              Критические ошибки:"_w);
+    VV_ADD_COLOR(R, COL[ATT_BODY]);
+    PREP2(R, FC_CRITICALERRORBUFFER, maxw, l);
     result = true;
     width = maxw;
     lines = l;
@@ -55,13 +55,13 @@ bool ERROR_OCCURED() {
   const bool warnings = PREP1(FC_WARNINGBUFFER);
   if (warnings) {
     if (critical) {
-      VV_ADD_EOL();
-      VV_ADD_EOL();
+      VV_ADD_EOL(R);
+      VV_ADD_EOL(R);
     }
-    VV_ADD_COLOR(COL[WARN_HEADER]);
-    VV_ADD_STRING_EOL("              Предупреждения:"_w);
-    VV_ADD_COLOR(COL[WARN_BODY]);
-    PREP2(FC_WARNINGBUFFER, maxw, l);
+    VV_ADD_COLOR(R, COL[WARN_HEADER]);
+    VV_ADD_STRING_EOL(R, "              Предупреждения:"_w);
+    VV_ADD_COLOR(R, COL[WARN_BODY]);
+    PREP2(R, FC_WARNINGBUFFER, maxw, l);
     width = std::max(width, maxw);
     lines += l;
   }
@@ -70,7 +70,7 @@ bool ERROR_OCCURED() {
     // Only the messages count: the headings and the blank line between the parts, and
     // the separator line of the box, are not measured.
     if (lines > SCREEN_HEIGHT() - 4 || width > SCREEN_WIDTH() - 4) {
-      VV_VIEW();
+      VV_VIEW(R);
     } else {
       std::string title, body;
       if (critical) title += " Критические ошибки "_w;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "content/text_viewer.h"
+
 namespace agat {
 
 // Shows the report, if there is anything to report, and empties both buffers. True
@@ -16,8 +18,8 @@ bool ERROR_OCCURED();
 // True when text remains.
 bool PREP1(std::string& BUF);
 
-// Appends BUF to the viewer buffer, its line feeds as viewer line ends, and measures it:
-// L lines, the widest MAXW characters.
-void PREP2(const std::string& BUF, std::int32_t& MAXW, std::int32_t& L);
+// Appends BUF to the report R, its line feeds as report line ends, and measures it: L
+// lines, the widest MAXW characters.
+void PREP2(TextReport& R, const std::string& BUF, std::int32_t& MAXW, std::int32_t& L);
 
 }  // namespace agat

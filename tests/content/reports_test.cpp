@@ -23,64 +23,92 @@ namespace {
 
 using testing::readable;
 
-// What the buffer holds so far.
-std::string contents() {
-  return std::string(BUF.data(), CURSOR);
-}
-
 TEST(TextViewerBuffer, ColourPairsLineEndsAndNumberForms) {
-  VV_INIT();
-  VV_ADD_COLOR(14);
-  VV_ADD_STRING_EOL("AB");
+  TextReport R;
+  VV_ADD_COLOR(R, 14);
+  VV_ADD_STRING_EOL(R, "AB");
   // The same colour again adds nothing; a new one adds its pair, and every line end
   // repeats whatever is current. Strings keep every byte but zero, which becomes "?".
-  VV_ADD_COLOR(14);
-  VV_ADD_COLOR(2);
-  VV_ADD_STRING(std::string_view("a\0b", 3));
-  VV_ADD_STRING("Я\r"_w);
-  VV_ADD_EOL();
-  VV_ADD_EOL();
-  EXPECT_EQ(readable(contents()), "{0E}AB\n{0E}{02}a?bЯ\r\n{02}\n{02}");
+  VV_ADD_COLOR(R, 14);
+  VV_ADD_COLOR(R, 2);
+  VV_ADD_STRING(R, std::string_view("a\0b", 3));
+  VV_ADD_STRING(R, "Я\r"_w);
+  VV_ADD_EOL(R);
+  VV_ADD_EOL(R);
+  EXPECT_EQ(readable(std::string(R.text())), "{0E}AB\n{0E}{02}a?bЯ\r\n{02}\n{02}");
 
   // A new report forgets the colour too, so that it writes its own first pair.
-  VV_INIT();
-  VV_ADD_COLOR(2);
-  VV_ADD_STRING("new");
-  EXPECT_EQ(readable(contents()), "{02}new");
+  VV_INIT(R);
+  VV_ADD_COLOR(R, 2);
+  VV_ADD_STRING(R, "new");
+  EXPECT_EQ(readable(std::string(R.text())), "{02}new");
 
-  VV_INIT();
+  VV_INIT(R);
   // Decimal: right-aligned in the field, never cut.
   for (auto [value, width] : {std::pair{7, 3}, {-12, 5}, {12345, 3}, {5, -4}, {INT32_MIN, 12}}) {
-    VV_ADD_LONGINT(value, width);
-    VV_ADD_CHAR('|');
+    VV_ADD_LONGINT(R, value, width);
+    VV_ADD_CHAR(R, '|');
   }
-  EXPECT_EQ(contents(), "  7|  -12|12345|5| -2147483648|");
+  EXPECT_EQ(std::string(R.text()), "  7|  -12|12345|5| -2147483648|");
   // Hexadecimal: exactly the digits asked for; those beyond the value's 32 bits are zeros.
-  VV_INIT();
+  VV_INIT(R);
   for (auto [value, digits] :
        {std::pair{255, 4}, {4660, 2}, {0xABCDEF, 6}, {123, 0}, {INT32_MIN, 8}, {-1, 10}}) {
-    VV_ADD_HEX(value, static_cast<std::uint8_t>(digits));
-    VV_ADD_CHAR('|');
+    VV_ADD_HEX(R, value, static_cast<std::uint8_t>(digits));
+    VV_ADD_CHAR(R, '|');
   }
-  EXPECT_EQ(contents(), "00FF|34|ABCDEF||80000000|00FFFFFFFF|");
+  EXPECT_EQ(std::string(R.text()), "00FF|34|ABCDEF||80000000|00FFFFFFFF|");
 }
 
 TEST(TextViewerBuffer, AnOverflowingReportEndsWithTheNote) {
-  VV_INIT();
+  TextReport R;
   EXPECT_EQ(VV_BUFSIZE, 2048000u);
   // One byte short of the note's threshold: nothing happens yet.
-  for (std::uint32_t i = 0; i < VV_BUFSIZE - 29; ++i) VV_ADD_CHAR('x');
-  EXPECT_EQ(CURSOR, VV_BUFSIZE - 29);
+  for (std::uint32_t i = 0; i < VV_BUFSIZE - 29; ++i) VV_ADD_CHAR(R, 'x');
+  EXPECT_EQ(R.size(), VV_BUFSIZE - 29);
   // The next byte leaves exactly 28 free: the note fills them.
-  VV_ADD_CHAR('y');
-  EXPECT_EQ(CURSOR, VV_BUFSIZE);
-  EXPECT_EQ(BUF[VV_BUFSIZE - 29], 'y');
-  EXPECT_EQ(std::string_view(BUF.data() + VV_BUFSIZE - 28, 28), NO_SPACE);
+  VV_ADD_CHAR(R, 'y');
+  EXPECT_EQ(R.size(), VV_BUFSIZE);
+  EXPECT_EQ(R.text()[VV_BUFSIZE - 29], 'y');
+  EXPECT_EQ(R.text().substr(VV_BUFSIZE - 28), NO_SPACE);
   // Everything later is dropped, colour changes and line ends included.
-  VV_ADD_STRING("lost");
-  VV_ADD_COLOR(5);
-  VV_ADD_EOL();
-  EXPECT_EQ(CURSOR, VV_BUFSIZE);
+  VV_ADD_STRING(R, "lost");
+  VV_ADD_COLOR(R, 5);
+  VV_ADD_EOL(R);
+  EXPECT_EQ(R.size(), VV_BUFSIZE);
+}
+
+TEST(ReportReader, ReadsBackLinesColoursAndTextAsWritten) {
+  TextReport R;
+  VV_ADD_STRING(R, "pre");  // before any colour: the line starts in the initial one
+  VV_ADD_COLOR(R, 0x0E);
+  VV_ADD_STRING_EOL(R, "head");
+  VV_ADD_COLOR(R, 0x0A);  // 10, the code of a line feed, as an attribute
+  VV_ADD_STRING(R, "ab");
+  VV_ADD_COLOR(R, 0x02);
+  VV_ADD_STRING(R, "cdefg");
+  VV_ADD_EOL(R);
+
+  const std::vector<ReportLine> lines = report_lines(R.text(), 0x07);
+  ASSERT_EQ(lines.size(), 3u);  // the text ends with a line end: an empty last line
+  std::vector<std::pair<int, std::string>> runs;
+  for (const ReportLine& line : lines) {
+    for_each_run(line, [&](std::uint8_t a, std::string_view t) { runs.emplace_back(a, t); });
+    runs.emplace_back(-1, "|");
+  }
+  const std::vector<std::pair<int, std::string>> expected = {
+      {7, "pre"},   {14, "head"}, {-1, "|"}, {14, ""}, {14, ""}, {10, "ab"},
+      {2, "cdefg"}, {-1, "|"},    {2, ""},   {2, ""},  {-1, "|"}};
+  EXPECT_EQ(runs, expected);
+  EXPECT_EQ(plain_text(R.text()), "prehead\nabcdefg\n");
+  EXPECT_EQ(line_width(lines[1]), 7u);
+
+  // Cut into pieces of 3 characters, each starting in the colour in force there.
+  std::vector<std::pair<int, std::string>> pieces;
+  for (const ReportLine& p : wrap_line(lines[1], 3))
+    pieces.emplace_back(p.attribute, plain_text(p));
+  const std::vector<std::pair<int, std::string>> cut = {{14, "abc"}, {2, "def"}, {2, "g"}};
+  EXPECT_EQ(pieces, cut);
 }
 
 using testing::image_medium;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "content/media_compare.h"
+#include "content/report_reader.h"
 #include "content/text_viewer.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
@@ -415,32 +416,17 @@ int run_convert(const ParsedArgs& args) {
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
 }
 
-// The viewer text without its colour pairs (a byte 0 and an attribute byte).
-std::string without_colours(const char* text, std::uint32_t length) {
-  std::string plain;
-  for (std::uint32_t i = 0; i < length; ++i) {
-    if (text[i] == '\0') {
-      ++i;
-    } else {
-      plain += text[i];
-    }
-  }
-  return plain;
-}
-
 int run_cmp(const ParsedArgs& args) {
   TIMAGET type1, type2;
   if (!image_form_of_file(args.operands[0], type1) || !image_form_of_file(args.operands[1], type2))
     return EXIT_FAILED;
   auto md1 = image_medium(args.operands[0], type1);
   auto md2 = image_medium(args.operands[1], type2);
-  std::string report;
-  set_text_view_hook([&report](const char* text, std::uint32_t length) {
-    report = without_colours(text, length);
-  });
-  FC_CMPMEDIA(*md1, *md2);
-  set_text_view_hook(nullptr);
-  if (core_failed()) return EXIT_FAILED;
+  TextReport built;
+  bool equal = true;
+  const bool compared = compare_media(*md1, *md2, built, equal);
+  if (core_failed() || !compared) return EXIT_FAILED;
+  std::string report = plain_text(built.text());
   // Two title lines, then a line for each sector that differs or that one image cannot
   // read; a report without such lines ends in a sentence without a line end.
   const auto lines = std::count(report.begin(), report.end(), '\n');
