@@ -10,8 +10,8 @@
 
 #include "core/file_control.h"
 #include "core/host_names.h"
-#include "ui/crt_keys.h"
-#include "ui/memory_console.h"
+#include "platform/crt_keys.h"
+#include "platform/memory_console.h"
 #include "ui/mywrite.h"
 #include "ui/sorbel.h"
 

@@ -9,7 +9,7 @@
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/host_file_io.h"
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 #include "ui/dialogs.h"
 #include "ui/mywrite.h"
 #include "ui/subwindows.h"

@@ -4,7 +4,7 @@
 
 #include "content/colours.h"
 #include "core/char_sets.h"
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 #include "ui/mywrite.h"
 #include "ui/subwindows.h"
 

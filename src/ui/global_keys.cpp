@@ -5,7 +5,7 @@
 #include "ui/actions_content.h"
 #include "ui/actions_files.h"
 #include "ui/actions_navigation.h"
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 
 namespace agat {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "content/colours.h"
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 #include "ui/global_keys.h"
 #include "ui/mywrite.h"
 #include "ui/subwindows.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 #include "ui/mywrite.h"
 #include "ui/subwindows.h"
 

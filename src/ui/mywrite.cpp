@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "ui/console.h"
+#include "platform/console.h"
 
 namespace agat {
 
@@ -11,15 +11,7 @@ bool CONSOLEENCODINGENABLE = true;
 
 namespace {
 std::string cache;
-Console* active = nullptr;
 }  // namespace
-
-Console& console() {
-  return *active;
-}
-void set_console(Console* c) {
-  active = c;
-}
 
 void MWRITE(std::int32_t N) {
   cache += std::to_string(N);

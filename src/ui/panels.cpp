@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "content/colours.h"
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 #include "ui/mywrite.h"
 #include "ui/panel.h"
 

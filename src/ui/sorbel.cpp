@@ -8,7 +8,7 @@
 #include "core/file_control_messages.h"
 #include "core/media_lifecycle.h"
 #include "ui/actions_navigation.h"
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 #include "ui/errors.h"
 #include "ui/global_keys.h"
 #include "ui/main_menu.h"

@@ -6,7 +6,7 @@
 #include "platform/file_manager.h"
 #include "ui/crt_viewer.h"
 #include "ui/mywrite.h"
-#include "ui/ncurses_console.h"
+#include "platform/ncurses_console.h"
 #include "ui/sorbel.h"
 
 int main(int argc, char** argv) {

@@ -15,9 +15,9 @@
 #include "support/catalog.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 #include "ui/crt_viewer.h"
-#include "ui/memory_console.h"
+#include "platform/memory_console.h"
 #include "ui/mywrite.h"
 #include "ui/sorbel.h"
 

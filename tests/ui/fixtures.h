@@ -14,7 +14,7 @@
 
 #include "core/cp1251.h"
 #include "support/session.h"
-#include "ui/memory_console.h"
+#include "platform/memory_console.h"
 #include "ui/mywrite.h"
 
 namespace agat::testing {

@@ -11,7 +11,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "support/temp_dir.h"
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 #include "ui/crt_viewer.h"
 #include "ui/errors.h"
 #include "ui/fixtures.h"

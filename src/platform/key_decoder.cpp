@@ -1,9 +1,9 @@
-#include "ui/key_decoder.h"
+#include "platform/key_decoder.h"
 
 #include <string>
 
 #include "core/cp1251.h"
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 
 namespace agat {
 

@@ -1,12 +1,12 @@
 // The key decoder as a pure function: terminal bytes in, the program's key codes out.
-#include "ui/key_decoder.h"
+#include "platform/key_decoder.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "ui/crt_keys.h"
+#include "platform/crt_keys.h"
 
 namespace agat {
 namespace {

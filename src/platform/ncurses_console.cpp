@@ -1,10 +1,10 @@
 // crt_keys.h first: curses.h defines macros named like its KEY_ constants.
-#include "ui/ncurses_console.h"
+#include "platform/ncurses_console.h"
 
 #include "core/cp1251.h"
-#include "ui/crt_keys.h"
-#include "ui/key_decoder.h"
-#include "ui/oem_frames.h"
+#include "platform/crt_keys.h"
+#include "platform/key_decoder.h"
+#include "platform/oem_frames.h"
 
 #include <fcntl.h>
 #include <langinfo.h>

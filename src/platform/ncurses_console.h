@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "ui/console.h"
+#include "platform/console.h"
 
 namespace agat {
 

@@ -1,8 +1,8 @@
-#include "ui/memory_console.h"
+#include "platform/memory_console.h"
 
 #include "core/cp1251.h"
-#include "ui/crt_keys.h"
-#include "ui/oem_frames.h"
+#include "platform/crt_keys.h"
+#include "platform/oem_frames.h"
 
 namespace agat {
 

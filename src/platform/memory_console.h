@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/console.h"
+#include "platform/console.h"
 
 namespace agat {
 
