@@ -35,6 +35,11 @@ struct Command {
   int (*run)(const ParsedArgs& args);
 };
 
+// Every command, in the order of the list of commands.
 std::span<const Command> command_table();
+
+// The parts of the table, one per topic, each in its own file.
+std::vector<Command> catalog_commands();  // list, get, put, rm, undelete, lock, unlock, mkdir, cd
+std::vector<Command> image_commands();    // new, convert, cmp
 
 }  // namespace agat

@@ -1,0 +1,125 @@
+#include "command_support.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/cp1251.h"
+#include "core/cp1251_literal.h"
+#include "image_access.h"
+#include "terminal.h"
+
+namespace agat {
+
+namespace {
+
+struct Form {
+  std::string_view name;
+  TIMAGET type;
+};
+
+constexpr Form kCreatableForms[] = {
+    {"dsk140", ITI140}, {"nib140", ITN140}, {"dsk800", ITI800}, {"nib800", ITN800}};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Operands and option values
+
+TAGATNAME typed_name(const std::string& utf8) {
+  TAGATNAME name;
+  std::string error;
+  if (!typed_agat_name(utf8, name, error)) throw UsageError{error};
+  return name;
+}
+
+TIMAGET creatable_form(const ParsedArgs& args) {
+  if (!args.has("--form")) throw UsageError{std::string("нужен ключ --form ФОРМА"_w)};
+  const std::string& given = args.value("--form", "");
+  for (const Form& f : kCreatableForms)
+    if (given == f.name) return f.type;
+  throw UsageError{std::string("неизвестная форма "_w) + quoted_host(given) +
+                   std::string(": новый образ может быть dsk140, nib140, dsk800 или nib800"_w)};
+}
+
+std::uint8_t type_byte(const std::string& utf8) {
+  auto refuse = [&] {
+    throw UsageError{
+        std::string("неизвестный тип "_w) + quoted_host(utf8) +
+        std::string(": нужна буква T, I, A, B, S, П (P), К (K), Д (D) или байт вида 0x84"_w)};
+  };
+  std::string_view hex = utf8;
+  if (hex.starts_with("0x") || hex.starts_with("0X")) {
+    hex.remove_prefix(2);
+  } else if (hex.starts_with("$")) {
+    hex.remove_prefix(1);
+  } else {
+    hex = {};
+  }
+  if (!hex.empty()) {
+    unsigned value = 0;
+    if (hex.size() > 2) refuse();
+    for (char c : hex) {
+      if (!std::isxdigit(static_cast<unsigned char>(c))) refuse();
+      value = value * 16 + static_cast<unsigned>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+    }
+    if (value == 0xFF) refuse();  // the mark of a BTK sub-catalog, not a file type
+    return static_cast<std::uint8_t>(value);
+  }
+  std::string letter;
+  if (!utf8_to_cp1251(utf8, letter) || letter.size() != 1) refuse();
+  auto c = static_cast<std::uint8_t>(letter[0]);
+  if (c >= 'a' && c <= 'z') c = static_cast<std::uint8_t>(c - 'a' + 'A');
+  if (c >= 0xE0) c = static_cast<std::uint8_t>(c - 0x20);  // Cyrillic lower case
+  // The letters of FC_FTYPE, then the Latin stand-ins for П, К, Д and the Cyrillic
+  // letters that look like T, A, B.
+  static constexpr std::string_view kLetters = "TIABSПКДPKDТАВ"_w;
+  static constexpr std::uint8_t kBytes[] = {0x00, 0x01, 0x02, 0x04, 0x08, 0x10, 0x20,
+                                            0x40, 0x10, 0x20, 0x40, 0x00, 0x02, 0x04};
+  const auto at = kLetters.find(static_cast<char>(c));
+  if (at == std::string_view::npos) refuse();
+  return kBytes[at];
+}
+
+// ---------------------------------------------------------------------------
+// Host files
+
+bool host_object_exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool refuse_existing(const std::string& path, const ParsedArgs& args) {
+  if (args.has("--force") || !host_object_exists(path)) return false;
+  print_error(std::string("файл "_w) + quoted_host(path) +
+              std::string(" уже есть; --force заменит его"_w));
+  return true;
+}
+
+std::unique_ptr<TMEDIA> host_medium_for(const std::string& path, std::string& name) {
+  auto host = std::make_unique<TMEDIA>();
+  host->MEDIAT = MDHOSTFS;
+  split_host_path(path, host->HOSTPATH, name);
+  return host;
+}
+
+// ---------------------------------------------------------------------------
+// Listing
+
+std::string visible(std::string text) {
+  for (char& c : text)
+    if (static_cast<std::uint8_t>(c) < 0x20 || c == 0x7F) c = '?';
+  return text;
+}
+
+std::string entry_name(const TCATREC& e) {
+  return agat_name_text(e.AGATNAME, is_deleted(e) ? 29 : 30);
+}
+
+std::string volume_name(const TMEDIA& md) {
+  const auto end = std::find(md.VOLUMEID.begin(), md.VOLUMEID.end(), std::uint8_t{0x8D});
+  return agat_name_text(md.VOLUMEID.data(), static_cast<std::size_t>(end - md.VOLUMEID.begin()));
+}
+
+}  // namespace agat

@@ -1,0 +1,47 @@
+// What the commands of agatdisk share: operands and option values turned into what the
+// core takes, host files that must not be overwritten, and names as they are shown.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "command_line.h"
+#include "commands.h"
+#include "core/world_formats.h"
+
+namespace agat {
+
+// The option that lets a command replace an existing host file.
+inline constexpr Option kForce{"--force", "-f", {}};
+
+// The Agat name of a name typed on the command line; a UsageError when it cannot be one.
+TAGATNAME typed_name(const std::string& utf8);
+
+// The form given with --form, one of those a new image file can have (the core writes no
+// trailer and no AIM track); a UsageError for a missing or unknown form.
+TIMAGET creatable_form(const ParsedArgs& args);
+
+// The type byte of a --type value: a type letter (Latin or Cyrillic, either case), or
+// any type byte but $FF in hexadecimal ("0x84", "$84"), lock bit included.
+std::uint8_t type_byte(const std::string& utf8);
+
+// Whether anything (a file, a directory, a dangling link) has this name.
+bool host_object_exists(const std::string& path);
+
+// True, after a message, when `path` exists and --force was not given.
+bool refuse_existing(const std::string& path, const ParsedArgs& args);
+
+// A host-directory medium on the directory of `path`; `name` gets the rest of the path.
+std::unique_ptr<TMEDIA> host_medium_for(const std::string& path, std::string& name);
+
+// Control codes of a name (Agat $80..$9F) would act on the terminal; they show as "?".
+std::string visible(std::string text);
+
+// The shown name of an entry: a deleted entry's last character is a track number.
+std::string entry_name(const TCATREC& e);
+
+// The volume name up to the Agat line end ($8D) that ends it on a new disk.
+std::string volume_name(const TMEDIA& md);
+
+}  // namespace agat

@@ -1,0 +1,389 @@
+// The commands on the catalog of an image: list, get, put, rm, undelete, lock, unlock,
+// mkdir and cd.
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "command_support.h"
+#include "commands.h"
+#include "core/cp1251.h"
+#include "core/cp1251_literal.h"
+#include "core/file_control.h"
+#include "core/host_file_io.h"
+#include "core/host_names.h"
+#include "image_access.h"
+#include "terminal.h"
+
+namespace agat {
+
+namespace {
+
+bool is_listed(const TCATREC& e) {
+  return e.CATRECT == CRTAGATFILE || e.CATRECT == CRTBTKDIR;
+}
+
+std::string text_listing(const TMEDIA& md) {
+  const std::string volume = visible(volume_name(md));
+  std::string text = std::string("Том:"_w) + (volume.empty() ? "" : " " + volume) + "\n";
+  for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
+    const TCATREC& e = md.CAT.CATREC[i];
+    if (!is_listed(e)) continue;
+    const bool btk = e.CATRECT == CRTBTKDIR;
+    char head[16];
+    std::snprintf(head, sizeof head, "%c%c %3d ", !btk && (e.EXT & 0x80) ? '*' : ' ',
+                  btk ? ' ' : FC_FTYPE(e.EXT), static_cast<int>(e.SIZECAT));
+    text += head + visible(entry_name(e));
+    if (btk) text += " [каталог]"_w;
+    if (is_deleted(e)) text += " [удалён]"_w;
+    if (e.HID & 0x80) text += " [скрыт]"_w;
+    text += "\n";
+  }
+  return text + std::string("Свободных секторов: "_w) + std::to_string(md.FREESPACE) + "\n";
+}
+
+std::string json_listing(const TMEDIA& md) {
+  auto flag = [](bool b) { return std::string(b ? "true" : "false"); };
+  std::string text = "{\n  \"volume\": " + json_string(volume_name(md)) +
+                     ",\n  \"free\": " + std::to_string(md.FREESPACE) + ",\n  \"entries\": [";
+  bool first = true;
+  for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
+    const TCATREC& e = md.CAT.CATREC[i];
+    if (!is_listed(e)) continue;
+    const bool btk = e.CATRECT == CRTBTKDIR;
+    const bool deleted = is_deleted(e);
+    // A deleted entry's chain starts at the track that deletion kept in its last name byte.
+    const int ts_track = deleted ? e.AGATNAME[29] : e.TTSL;
+    text += first ? "\n" : ",\n";
+    first = false;
+    const std::string type = btk ? "null" : json_string(std::string(1, FC_FTYPE(e.EXT)));
+    text += "    {\"name\": " + json_string(entry_name(e));
+    text += ", \"type\": " + type;
+    text += ", \"ext\": " + std::to_string(e.EXT);
+    text += ", \"locked\": " + flag(!btk && (e.EXT & 0x80));
+    text += ", \"deleted\": " + flag(deleted);
+    text += ", \"hidden\": " + flag(e.HID & 0x80);
+    text += ", \"sectors\": " + std::to_string(e.SIZECAT);
+    text += ", \"kind\": " + std::string(btk ? "\"btk\"" : "\"file\"");
+    text += ", \"ts\": [" + std::to_string(ts_track) + ", " + std::to_string(e.STSL) + "]";
+    text += ", \"catalog\": [" + std::to_string(e.TCAT) + ", " + std::to_string(e.SCAT) + ", " +
+            std::to_string(e.OCAT) + "]}";
+  }
+  return text + (first ? "]\n}\n" : "\n  ]\n}\n");
+}
+
+// ---------------------------------------------------------------------------
+// The commands
+
+int run_list(const ParsedArgs& args) {
+  const std::string& path = args.operands[0];
+  TIMAGET type;
+  if (!image_form_of_file(path, type)) return EXIT_FAILED;
+  auto md = image_medium(path, type);
+  FC_READCAT(*md);
+  // A catalog that the core could read only in part is shown as far as it was read.
+  if (!md->VTOCINVALID) print(args.has("--json") ? json_listing(*md) : text_listing(*md));
+  return core_failed() ? EXIT_FAILED : EXIT_DONE;
+}
+
+int run_get(const ParsedArgs& args) {
+  const TAGATNAME name = typed_name(args.operands[1]);
+  auto md = open_image(args.operands[0]);
+  if (md == nullptr) return EXIT_FAILED;
+  // A live file first; a deleted one can still be read while its sectors are not reused.
+  TCATREC* e = find_live(*md, name, EntryKind::file);
+  if (e == nullptr) e = find_deleted(*md, name);
+  if (e == nullptr) {
+    print_error(std::string("в каталоге нет файла "_w) + quoted_host(args.operands[1]));
+    return EXIT_FAILED;
+  }
+  auto buf = std::make_unique<TFILEBUF>();
+  FC_LOAD(*e, *buf);
+  if (core_failed()) return EXIT_FAILED;
+
+  if (args.has("--fil")) {
+    if (is_deleted(*e)) e->AGATNAME[29] = AGAT_SPACE;  // the track number is no part of the name
+    const std::string out =
+        args.value("--output", AGAT2HOSTFNAME(e->AGATNAME) + std::string(FC_FIL_EXT));
+    if (refuse_existing(out, args)) return EXIT_FAILED;
+    auto host = host_medium_for(out, e->HOSTNAME);
+    FC_SAVE(*e, *buf, *host, false);
+    return core_failed() ? EXIT_FAILED : EXIT_DONE;
+  }
+  if (!args.has("--output")) {
+    const auto size = static_cast<std::size_t>(e->SIZE);
+    if (std::fwrite(buf->data(), 1, size, stdout) != size || std::fflush(stdout) != 0) {
+      print_error("ошибка записи в стандартный вывод"_w);
+      return EXIT_FAILED;
+    }
+    return EXIT_DONE;
+  }
+  const std::string& out = args.value("--output", "");
+  if (refuse_existing(out, args)) return EXIT_FAILED;
+  // A file that exists is replaced only by a complete new copy.
+  FileIoResult result = create_file(out, buf->data(), static_cast<std::size_t>(e->SIZE));
+  if (result == FileIoResult::exists)
+    result = replace_file(out, buf->data(), static_cast<std::size_t>(e->SIZE));
+  if (result != FileIoResult::ok) {
+    print_error(std::string("не удалось записать файл "_w) + quoted_host(out));
+    return EXIT_FAILED;
+  }
+  return EXIT_DONE;
+}
+
+int run_put(const ParsedArgs& args) {
+  const std::string& source = args.operands[1];
+  TAGATNAME name{};
+  if (args.has("--name")) name = typed_name(args.value("--name", ""));
+  const std::uint8_t ext = args.has("--type") ? type_byte(args.value("--type", "")) : 0x04;
+  auto md = open_image(args.operands[0]);
+  if (md == nullptr) return EXIT_FAILED;
+
+  auto buf = std::make_unique<TFILEBUF>();  // zeros: they fill the last sector
+  TCATREC cr;
+  cr.CATRECT = CRTAGATFILE;
+  std::unique_ptr<TMEDIA> host;
+  if (args.has("--fil")) {
+    // The header gives name, type and T/S data; until it is read, a message names the
+    // file by its host name.
+    host = host_medium_for(source, cr.HOSTNAME);
+    cr.PMEDIA = host.get();
+    cr.AGATNAME = HOST2AGATFNAME(cr.HOSTNAME);
+    FC_LOAD(cr, *buf);
+    if (core_failed()) return EXIT_FAILED;
+  } else {
+    std::vector<std::uint8_t> data;
+    if (read_file(source, data) != FileIoResult::ok) {
+      print_error(std::string("не удалось прочитать файл "_w) + quoted_host(source));
+      return EXIT_FAILED;
+    }
+    if (data.size() > static_cast<std::size_t>(MAXFILESIZE)) {
+      print_error(std::string("файл "_w) + quoted_host(source) + std::string(" слишком велик: "_w) +
+                  std::to_string(data.size()) + std::string(" байт, а файл Агата не больше "_w) +
+                  std::to_string(MAXFILESIZE));
+      return EXIT_FAILED;
+    }
+    std::copy(data.begin(), data.end(), buf->begin());
+    std::string directory, base;
+    split_host_path(source, directory, base);
+    cr.AGATNAME = HOST2AGATFNAME(base);
+    cr.EXT = ext;
+    cr.SIZE = static_cast<std::int32_t>(data.size());
+  }
+  if (args.has("--name")) cr.AGATNAME = name;
+  if (args.has("--type")) cr.EXT = ext;
+  FC_SAVE(cr, *buf, *md, false);
+  return core_failed() ? EXIT_FAILED : EXIT_DONE;
+}
+
+int run_rm(const ParsedArgs& args) {
+  const TAGATNAME name = typed_name(args.operands[1]);
+  auto md = open_image(args.operands[0]);
+  if (md == nullptr) return EXIT_FAILED;
+  TCATREC* e = find_live(*md, name, EntryKind::any);
+  if (e == nullptr) {
+    print_error(std::string("в каталоге нет файла или BTK-каталога "_w) +
+                quoted_host(args.operands[1]));
+    return EXIT_FAILED;
+  }
+  FC_DELETE(*e);
+  return core_failed() ? EXIT_FAILED : EXIT_DONE;
+}
+
+int run_undelete(const ParsedArgs& args) {
+  const TAGATNAME name = typed_name(args.operands[1]);
+  auto md = open_image(args.operands[0]);
+  if (md == nullptr) return EXIT_FAILED;
+  TCATREC* e = find_deleted(*md, name);
+  if (e == nullptr) {
+    print_error(std::string("в каталоге нет удалённого файла "_w) + quoted_host(args.operands[1]));
+    return EXIT_FAILED;
+  }
+  const TCATREC place = *e;
+  FC_UNDELETE(*e);
+  if (core_failed()) return EXIT_FAILED;
+  // The core restores nothing, and says nothing, when the track kept in the entry leads
+  // to no T/S list: the catalog read again tells.
+  FC_READCAT(*md);
+  if (core_failed()) return EXIT_FAILED;
+  TCATREC* restored = nullptr;
+  for (std::int32_t i = 0; i < md->CAT.CATNUM; ++i) {
+    TCATREC& now = md->CAT.CATREC[i];
+    if (now.CATRECT == CRTAGATFILE && now.TCAT == place.TCAT && now.SCAT == place.SCAT &&
+        now.OCAT == place.OCAT)
+      restored = &now;
+  }
+  if (restored == nullptr || is_deleted(*restored)) {
+    print_error(
+        std::string("файл "_w) + quoted_host(args.operands[1]) +
+        std::string(" не восстановлен: сохранённая в записи дорожка не ведёт к его T/S-списку"_w));
+    return EXIT_FAILED;
+  }
+  // The core puts a stand-in into the name character that deletion overwrote; the file
+  // takes back the whole name it was asked for by.
+  if (restored->AGATNAME != name) {
+    TCATREC renamed = *restored;
+    renamed.AGATNAME = name;
+    FC_RENAME(*restored, renamed);
+    if (core_failed()) return EXIT_FAILED;
+  }
+  return EXIT_DONE;
+}
+
+int relock(const ParsedArgs& args, std::int8_t mode) {
+  const TAGATNAME name = typed_name(args.operands[1]);
+  auto md = open_image(args.operands[0]);
+  if (md == nullptr) return EXIT_FAILED;
+  TCATREC* e = find_live(*md, name, EntryKind::file);
+  if (e == nullptr) {
+    print_error(std::string("в каталоге нет файла "_w) + quoted_host(args.operands[1]));
+    return EXIT_FAILED;
+  }
+  FC_RELOCK(*e, mode);
+  return core_failed() ? EXIT_FAILED : EXIT_DONE;
+}
+
+int run_lock(const ParsedArgs& args) {
+  return relock(args, 1);
+}
+int run_unlock(const ParsedArgs& args) {
+  return relock(args, -1);
+}
+
+int run_mkdir(const ParsedArgs& args) {
+  const TAGATNAME name = typed_name(args.operands[1]);
+  auto md = open_image(args.operands[0]);
+  if (md == nullptr) return EXIT_FAILED;
+  FC_MAKEDIR(*md, name);
+  return core_failed() ? EXIT_FAILED : EXIT_DONE;
+}
+
+int run_cd(const ParsedArgs& args) {
+  const TAGATNAME name = typed_name(args.operands[1]);
+  auto md = open_image(args.operands[0]);
+  if (md == nullptr) return EXIT_FAILED;
+  TCATREC* e = find_live(*md, name, EntryKind::btk);
+  if (e == nullptr) {
+    print_error(std::string("в каталоге нет BTK-каталога "_w) + quoted_host(args.operands[1]));
+    return EXIT_FAILED;
+  }
+  FC_CHDIR(*e);
+  return core_failed() ? EXIT_FAILED : EXIT_DONE;
+}
+
+}  // namespace
+
+std::vector<Command> catalog_commands() {
+  return {
+      {"list",
+       "list ОБРАЗ [--json]"_w,
+       "текущий каталог образа"_w,
+       {"Показывает текущий каталог образа (корневой или BTK-каталог, в который вошли "
+        "командой cd) в порядке каталога: замок (*), букву типа, размер в секторах по "
+        "каталогу и имя; BTK-каталоги помечены [каталог], удалённые файлы [удалён], "
+        "скрытые [скрыт]. Первая строка — имя тома, последняя — число свободных секторов."_w,
+        "С ключом --json печатает один объект JSON: volume (имя тома), free (свободные "
+        "секторы) и entries — записи каталога, у каждой name, type (буква типа; null у "
+        "BTK-каталога), ext (байт типа), locked, deleted, hidden, sectors, kind (\"file\" "
+        "или \"btk\"), ts ([дорожка, сектор] первого T/S-списка или первого сектора "
+        "BTK-каталога; у удалённого файла — дорожка, сохранённая в последнем байте имени) "
+        "и catalog ([дорожка, сектор, номер] места записи в каталоге)."_w,
+        "У удалённого файла показаны 29 знаков имени: в тридцатом удаление сохранило "
+        "номер дорожки. Если каталог прочитан не целиком, показано прочитанное, а выход — 1."_w},
+       {{"--json", {}, {}}},
+       1,
+       1,
+       run_list},
+      {"get",
+       "get ОБРАЗ ИМЯ [-o ФАЙЛ] [--fil] [--force]"_w,
+       "файл из образа"_w,
+       {"Читает файл ИМЯ из текущего каталога образа так, как его читает ядро: целыми "
+        "секторами, по цепочке T/S-списков. Без -o данные идут в стандартный вывод как "
+        "есть, с -o ФАЙЛ — в этот файл. Если живого файла с таким именем нет, читается "
+        "удалённый (имя сравнивается по 29 знакам), пока его секторы не заняты другими."_w,
+        "С ключом --fil пишется FIL-файл: 40 байт заголовка (имя, данные T/S-списка, байт "
+        "типа) и данные. Без -o он называется по имени файла Агата с расширением .FIL и "
+        "ложится в текущий каталог."_w,
+        "Существующий файл не заменяется без ключа --force (-f); заменённый файл "
+        "пишется целиком заново, а потом подменяет старый."_w},
+       {{"--output", "-o", "ФАЙЛ"_w}, {"--fil", {}, {}}, kForce},
+       2,
+       2,
+       run_get},
+      {"put",
+       "put ОБРАЗ ФАЙЛ [--name ИМЯ] [--type ТИП] [--fil]"_w,
+       "файл с диска компьютера в образ"_w,
+       {"Записывает файл в текущий каталог образа, как ядро: файл с тем же именем "
+        "заменяется (даже запертый), место занимают целые секторы, остаток последнего "
+        "заполняется нулями. Имя Агата по умолчанию — имя файла без каталога (первые 30 "
+        "знаков), тип по умолчанию — B."_w,
+        "ТИП — буква T, I, A, B, S, П, К, Д (латинские P, K, D означают П, К, Д; "
+        "кириллические Т, А, В — T, A, B; регистр не важен) или байт типа "
+        "шестнадцатеричным числом, например 0x84 — запертый B. Байт FF не тип, а знак "
+        "BTK-каталога."_w,
+        "С ключом --fil ФАЙЛ — FIL-файл: имя, тип и данные T/S-списка берутся из его "
+        "заголовка; --name и --type, если даны, заменяют имя и байт типа."_w},
+       {{"--name", {}, "ИМЯ"_w}, {"--type", {}, "ТИП"_w}, {"--fil", {}, {}}},
+       2,
+       2,
+       run_put},
+      {"rm",
+       "rm ОБРАЗ ИМЯ"_w,
+       "удалить файл или пустой BTK-каталог"_w,
+       {"Удаляет файл (или BTK-каталог, в котором нет живых записей) из текущего каталога "
+        "образа: запись помечается удалённой, секторы освобождаются, данные остаются на "
+        "месте, так что файл можно восстановить командой undelete. Замок не мешает."_w},
+       {},
+       2,
+       2,
+       run_rm},
+      {"undelete",
+       "undelete ОБРАЗ ИМЯ"_w,
+       "восстановить удалённый файл"_w,
+       {"Восстанавливает удалённый файл текущего каталога. Имя сравнивается по первым 29 "
+        "знакам, и файл получает имя ИМЯ (тридцатый знак, затёртый удалением, берётся из "
+        "него). Секторы файла снова занимаются; "
+        "если какой-то из них уже отдан другому файлу, об этом будет предупреждение. Из "
+        "нескольких удалённых файлов с одним именем берётся первый по каталогу."_w},
+       {},
+       2,
+       2,
+       run_undelete},
+      {"lock",
+       "lock ОБРАЗ ИМЯ"_w,
+       "запереть файл"_w,
+       {"Ставит замок на файл текущего каталога (бит 7 байта типа)."_w},
+       {},
+       2,
+       2,
+       run_lock},
+      {"unlock",
+       "unlock ОБРАЗ ИМЯ"_w,
+       "отпереть файл"_w,
+       {"Снимает замок с файла текущего каталога."_w},
+       {},
+       2,
+       2,
+       run_unlock},
+      {"mkdir",
+       "mkdir ОБРАЗ ИМЯ"_w,
+       "создать BTK-каталог"_w,
+       {"Создаёт в текущем каталоге образа BTK-каталог из двух секторов. Имя не должно "
+        "совпадать с именем живой записи этого каталога."_w},
+       {},
+       2,
+       2,
+       run_mkdir},
+      {"cd",
+       "cd ОБРАЗ ИМЯ"_w,
+       "войти в BTK-каталог или вернуться из него"_w,
+       {"Делает BTK-каталог ИМЯ текущим каталогом образа; это записывается в образ, и "
+        "следующие команды работают в нём. Внутри BTK-каталога его первая запись носит "
+        "его же имя и ведёт обратно: cd ОБРАЗ ИМЯ ещё раз возвращает в родительский каталог."_w},
+       {},
+       2,
+       2,
+       run_cd},
+  };
+}
+
+}  // namespace agat
