@@ -13,8 +13,8 @@ namespace agat {
 // bytes at BUF then hold the change). Without an installed editor: false, nothing shown.
 bool HEXDUMP(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READONLY);
 
-using HexDumpHook = std::function<bool(std::uint8_t* buf, std::int32_t size, std::int32_t offs,
-                                       bool read_only)>;
+using HexDumpHook =
+    std::function<bool(std::uint8_t* buf, std::int32_t size, std::int32_t offs, bool read_only)>;
 void set_hexdump_hook(HexDumpHook hook);
 
 }  // namespace agat

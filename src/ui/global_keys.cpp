@@ -2,10 +2,10 @@
 
 #include <array>
 
+#include "platform/crt_keys.h"
 #include "ui/actions_content.h"
 #include "ui/actions_files.h"
 #include "ui/actions_navigation.h"
-#include "platform/crt_keys.h"
 
 namespace agat {
 

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "platform/file_manager.h"
+#include "platform/ncurses_console.h"
 #include "ui/crt_viewer.h"
 #include "ui/mywrite.h"
-#include "platform/ncurses_console.h"
 #include "ui/sorbel.h"
 
 int main(int argc, char** argv) {

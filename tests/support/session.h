@@ -12,12 +12,12 @@
 
 #include "core/file_control.h"
 #include "core/host_names.h"
+#include "platform/crt_keys.h"
+#include "platform/memory_console.h"
 #include "support/catalog.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
-#include "platform/crt_keys.h"
 #include "ui/crt_viewer.h"
-#include "platform/memory_console.h"
 #include "ui/mywrite.h"
 #include "ui/sorbel.h"
 

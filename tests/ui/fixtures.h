@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/cp1251.h"
-#include "support/session.h"
 #include "platform/memory_console.h"
+#include "support/session.h"
 #include "ui/mywrite.h"
 
 namespace agat::testing {

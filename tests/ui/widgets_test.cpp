@@ -8,8 +8,8 @@
 
 #include "content/colours.h"
 #include "core/cp1251_literal.h"
-#include "support/catalog.h"
 #include "platform/crt_keys.h"
+#include "support/catalog.h"
 #include "ui/dialogs.h"
 #include "ui/fixtures.h"
 #include "ui/mini_menu.h"
