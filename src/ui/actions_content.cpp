@@ -1,12 +1,73 @@
 #include "ui/actions_content.h"
 
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "content/file_compare.h"
 #include "content/media_compare.h"
+#include "core/file_transfer.h"
+#include "ui/errors.h"
 
 namespace agat {
+
+namespace {
+
+TCATREC* agat_file_under_cursor(TPANEL& pn) {
+  TCAT& cat = pn.MD.CAT;
+  if (pn.CURSOR < 0 || pn.CURSOR >= cat.CATNUM) return nullptr;
+  TCATREC& cr = cat.CATREC[pn.CURSOR];
+  return cr.CATRECT == CRTAGATFILE ? &cr : nullptr;
+}
+
+// An Agat file that is not deleted: its first T/S list lies on a track of the disk.
+bool is_live_file(const TCATREC& cr) {
+  return cr.CATRECT == CRTAGATFILE && cr.TTSL <= MAXTRACK;
+}
+
+// Whether two entries hold the same file: equal sizes and bytes. Each is loaded from a
+// copy of its entry, and a load that fails (reported at once) makes them unequal.
+bool IS_EQU(const TCATREC& A, const TCATREC& B) {
+  static const auto buffers = std::make_unique<std::array<TFILEBUF, 2>>();
+  TCATREC a = A, b = B;
+  FC_LOAD(a, (*buffers)[0]);
+  if (ERROR_OCCURED()) return false;
+  FC_LOAD(b, (*buffers)[1]);
+  if (ERROR_OCCURED()) return false;
+  return a.SIZE == b.SIZE &&
+         std::equal((*buffers)[0].begin(), (*buffers)[0].begin() + a.SIZE, (*buffers)[1].begin());
+}
+
+}  // namespace
+
+void AC_COMPARE_F(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG) {
+  TCATREC* cr1 = agat_file_under_cursor(*PAN_CUR);
+  TCATREC* cr2 = agat_file_under_cursor(*PAN_OTH);
+  if (cr1 == nullptr || cr2 == nullptr) return;
+  CC_COMPARE(*cr1, *cr2, static_cast<TFILEFORMAT>(ARG));
+}
 
 void AC_COMPARE_MS(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t) {
   if (PAN_CUR->MD.MEDIAT != MDIMAGE || PAN_OTH->MD.MEDIAT != MDIMAGE) return;
   FC_CMPMEDIA(PAN_CUR->MD, PAN_OTH->MD);
+}
+
+void AC_COMPARE_MF(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t) {
+  TCAT& cur = PAN_CUR->MD.CAT;
+  TCAT& oth = PAN_OTH->MD.CAT;
+  for (TCAT* cat : {&cur, &oth})
+    for (std::int32_t i = 0; i < cat->CATNUM; ++i)
+      cat->CATREC[i].SELECT = is_live_file(cat->CATREC[i]);
+  // Every pair of namesakes is tried, so a file with an identical twin among several
+  // namesakes is unmarked, and so is the twin.
+  for (std::int32_t i = 0; i < cur.CATNUM; ++i) {
+    TCATREC& a = cur.CATREC[i];
+    if (!is_live_file(a)) continue;
+    for (std::int32_t j = 0; j < oth.CATNUM; ++j) {
+      TCATREC& b = oth.CATREC[j];
+      if (is_live_file(b) && a.AGATNAME == b.AGATNAME && IS_EQU(a, b)) a.SELECT = b.SELECT = false;
+    }
+  }
 }
 
 }  // namespace agat

@@ -5,7 +5,17 @@
 
 namespace agat {
 
+// Compares the Agat files under the cursors of both panels, the current panel's first, in
+// the format ARG (a TFILEFORMAT; FFAUTO detects it) and shows the report. Anything but two
+// Agat files is left alone.
+void AC_COMPARE_F(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
+
 // Compares the images of both panels sector by sector and shows the report.
 void AC_COMPARE_MS(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
+
+// Marks, in both catalogs, exactly the live Agat files that have no identical namesake (all
+// 30 name characters, size and bytes equal) in the other catalog; everything else is
+// unmarked.
+void AC_COMPARE_MF(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 
 }  // namespace agat

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "content/format_defines.h"
 #include "platform/crt_keys.h"
 #include "ui/actions_content.h"
 #include "ui/actions_files.h"
@@ -14,7 +15,9 @@ namespace {
 // Letter keys are case-sensitive Latin letters: they act in the Latin keyboard layout.
 // clang-format off
 constexpr TACTORKEY kActors[] = {
+    {'C',           AC_COMPARE_F,  FFAUTO},
     {'c',           AC_COMPARE_MS, 0},
+    {ctrl_key('C'), AC_COMPARE_MF, 0},
     {HKEY_F5,       AC_COPYMOVE,   0},
     {HKEY_F6,       AC_COPYMOVE,   1},
     {'r',           AC_RENAME,     0},

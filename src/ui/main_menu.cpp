@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "content/format_defines.h"
 #include "core/cp1251_literal.h"
 #include "ui/actions_content.h"
 #include "ui/actions_files.h"
@@ -40,7 +41,11 @@ TMENUITEM submenu(std::string_view label, PMENUITEM first) {
 
 PMENUITEM main_menu() {
   static std::vector<TMENUITEM> compare = {
+      call("Сравнение двух файлов (автотип)"_w, "C", AC_COMPARE_F, FFAUTO),
+      call("Сравнение двух файлов (побайтно)"_w, "", AC_COMPARE_F, FFASIS),
+      call("Сравнение двух файлов (построчно)"_w, "", AC_COMPARE_F, FFTEXT),
       call("Посекторное сравнение двух образов"_w, "c", AC_COMPARE_MS),
+      call("Пофайловое сравнение двух сред"_w, "^c", AC_COMPARE_MF),
   };
   static std::vector<TMENUITEM> files = {
       call("Скопировать файл"_w, "F5", AC_COPYMOVE, 0),
