@@ -66,6 +66,17 @@ class AgatdiskCommands : public CoreTest {
     // OLD is the fifth entry of 17/1; the track that deletion kept in the last byte of its
     // name becomes 0, which leads to no T/S list.
     damaged("lost.dsk", (17 * 16 + 1) * 256 + 11 + 35 * 4 + 32, 1, 0);
+    // Two texts that differ in their last line, unterminated, and two binaries whose common
+    // part is equal.
+    auto texts = image_medium(dir.host_path(), "texts.dsk", ITI140);
+    FC_INITMEDIA(*texts);
+    const auto text = [](std::string s) { return s = L2A(s), Bytes(s.begin(), s.end()); };
+    save(*texts, "T1", 0x00, text("one\rtwo\rthree"));  // Windows-1251 CR is the Agat $8D
+    save(*texts, "T2", 0x00, text("one\rtwo\rfour"));
+    Bytes longer = pattern(256, 10);
+    save(*texts, "B1", 0x04, longer);
+    longer.resize(512, 1);
+    save(*texts, "B2", 0x04, longer);
     write_bytes(dir.file("small.txt"), pattern(100, 9));
     write_bytes(dir.file("notimage.bin"), Bytes(1000, 0));
     write_bytes(dir.file("short.fil"), Bytes(10, 0));
@@ -103,6 +114,12 @@ struct Case {
   std::string changed = "";  // the files that may change or appear; images must stay sound
 };
 
+// The two title lines of the report on files `a` and `b` (names of two characters).
+std::string diff_head(const std::string& a, const std::string& b) {
+  const std::string pad(28, ' ');
+  return "Сравнение файла " + a + pad + "\nс файлом        " + b + pad + "\n";
+}
+
 std::vector<Case> cases() {
   const std::string hello = loaded(pattern(300, 1));
   return {
@@ -127,8 +144,8 @@ std::vector<Case> cases() {
 
       // Help, which wins over errors.
       {"agatdisk --help", 0,
-       "regex:agatdisk — [\\s\\S]*\n  cmp ОБРАЗ1 ОБРАЗ2 +посекторное[\\s\\S]*3 — cmp нашла "
-       "различия.\n"},
+       "regex:agatdisk — [\\s\\S]*\n  cmp ОБРАЗ1 ОБРАЗ2 +посекторное[\\s\\S]*3 — cmp или diff "
+       "нашли различия.\n"},
       {"agatdisk put --help --type Q", 0, "regex:agatdisk put ОБРАЗ ФАЙЛ [\\s\\S]*0x84[\\s\\S]*",
        ""},
 
@@ -238,6 +255,21 @@ std::vector<Case> cases() {
       {"agatdisk cmp broken.dsk disk.dsk", 3,
        "Сравнение образа ./broken.dsk\nс образом        ./disk.dsk:\n"
        " 17/ 1- ошибка чтения образа broken.dsk\nОтличий между образами не найдено\n"},
+      // The file comparison: exit 3 when the files differ, in their last lines or only in size.
+      {"agatdisk diff texts.dsk T1 texts.dsk T1", 0,
+       diff_head("T1", "T1") + "(построчное сравнение)\nОтличий не найдено.\n"},
+      {"agatdisk diff texts.dsk T1 texts.dsk T2", 3,
+       diff_head("T1", "T2") +
+           "(построчное сравнение)\ntwo\nСинхронизовать не удалось\n<< three\n>> four\n"},
+      {"agatdisk diff texts.dsk T1 texts.dsk T2 --format asis", 3,
+       diff_head("T1", "T2") + "(побайтное сравнение)\n000008 000009 00000A 00000B 00000C \n"},
+      {"agatdisk diff texts.dsk B2 texts.dsk B1", 3,
+       diff_head("B2", "B1") + "Файл под курсором ($000200) больше противоположного "
+                               "($000100).\n(побайтное сравнение)\n"},
+      {"agatdisk diff texts.dsk NOPE disk.dsk HELLO", 1, "",
+       "agatdisk: в каталоге образа \"texts.dsk\" нет файла \"NOPE\"\n"},
+      {"agatdisk diff texts.dsk T1 texts.dsk T2 --format tekst", 2, "",
+       "неизвестный формат \"tekst\""},
       {"agatdisk convert disk.dsk copy.dsk --form dsk140 && agatdisk lock copy.dsk HELLO && "
        "agatdisk unlock copy.dsk LOCKED && agatdisk cmp disk.dsk copy.dsk",
        3, "Сравнение образа ./disk.dsk\nс образом        ./copy.dsk:\n 17/ 1-  0D 53\n", "",
@@ -278,7 +310,7 @@ TEST_F(AgatdiskCommands, TableOfCommandLines) {
 TEST_F(AgatdiskCommands, EveryCommandHasHelp) {
   const std::string overview = run_agatdisk({"--help"}, dir.path().string()).out;
   for (const char* name : {"list", "get", "put", "rm", "undelete", "lock", "unlock", "mkdir", "cd",
-                           "new", "convert", "cmp"}) {
+                           "new", "convert", "cmp", "diff"}) {
     SCOPED_TRACE(name);
     EXPECT_NE(overview.find(std::string("\n  ") + name + " "), std::string::npos);
     const Outcome r = run_agatdisk({name, "-h"}, dir.path().string());

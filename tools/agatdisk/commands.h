@@ -15,7 +15,7 @@ enum ExitStatus : int {
   EXIT_DONE = 0,
   EXIT_FAILED = 1,     // the operation failed; the messages are on standard error
   EXIT_USAGE = 2,      // the command line does not fit the command
-  EXIT_DIFFERENT = 3,  // cmp: the images differ
+  EXIT_DIFFERENT = 3,  // cmp, diff: the images or the files differ
 };
 
 // Thrown by a command that finds an operand or an option value it cannot take; the
@@ -41,5 +41,6 @@ std::span<const Command> command_table();
 // The parts of the table, one per topic, each in its own file.
 std::vector<Command> catalog_commands();  // list, get, put, rm, undelete, lock, unlock, mkdir, cd
 std::vector<Command> image_commands();    // new, convert, cmp
+std::vector<Command> compare_commands();  // diff
 
 }  // namespace agat
