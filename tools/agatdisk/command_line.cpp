@@ -5,7 +5,7 @@
 
 namespace agat {
 
-const std::string& ParsedArgs::value(std::string_view option, const std::string& fallback) const {
+std::string ParsedArgs::value(std::string_view option, const std::string& fallback) const {
   const auto it = options.find(option);
   return it == options.end() ? fallback : it->second;
 }

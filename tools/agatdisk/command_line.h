@@ -22,8 +22,9 @@ struct ParsedArgs {
   bool help = false;
 
   bool has(std::string_view option) const { return options.count(option) != 0; }
-  // The value of an option, or `fallback` when it was not given.
-  const std::string& value(std::string_view option, const std::string& fallback) const;
+  // The value of an option, or `fallback` when it was not given. A copy, so that a
+  // temporary fallback never leaves a dangling reference behind.
+  std::string value(std::string_view option, const std::string& fallback) const;
 };
 
 // Sorts `args` (the words after the command) into operands and options. "-h" and "--help"
