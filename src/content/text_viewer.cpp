@@ -1,5 +1,7 @@
 #include "content/text_viewer.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <utility>
 
 namespace agat {
@@ -30,6 +32,16 @@ void VV_ADD_CHAR(TextReport& R, char C) {
 }
 
 void VV_ADD_STRING(TextReport& R, std::string_view S) {
+  std::string& bytes = R.bytes_;
+  // A string that leaves room for the note goes in at once (long texts are shown
+  // through here); one that reaches the note goes byte by byte, so that the note lands
+  // exactly where VV_ADD_CHAR puts it.
+  if (bytes.size() + S.size() + NO_SPACE.size() <= VV_BUFSIZE - 1) {
+    const std::size_t from = bytes.size();
+    bytes.append(S);
+    std::replace(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), '\0', '?');
+    return;
+  }
   for (char c : S) VV_ADD_CHAR(R, c == '\0' ? '?' : c);
 }
 

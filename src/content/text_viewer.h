@@ -37,6 +37,7 @@ class TextReport {
  private:
   friend void VV_INIT(TextReport& R);
   friend void VV_ADD_CHAR(TextReport& R, char C);
+  friend void VV_ADD_STRING(TextReport& R, std::string_view S);
   friend void VV_ADD_COLOR(TextReport& R, std::uint8_t B);
   friend void VV_ADD_EOL(TextReport& R);
 

@@ -1,0 +1,123 @@
+#include "content/host_transfer.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "core/catalog_entry.h"
+#include "core/cp1251.h"
+#include "core/cp1251_literal.h"
+#include "core/file_control_messages.h"
+#include "core/host_file_io.h"
+
+namespace agat {
+
+namespace {
+
+// Why a host call failed, in the words of the program; the system's own text for the
+// rarer causes.
+std::string reason(int err) {
+  switch (err) {
+    case 0:
+      return std::string("это не обычный файл"_w);
+    case EACCES:
+    case EPERM:
+      return std::string("нет доступа"_w);
+    case ENOENT:
+      return std::string("нет такого файла или каталога"_w);
+    case ENOTDIR:
+      return std::string("часть пути не каталог"_w);
+    case EISDIR:
+      return std::string("это каталог"_w);
+    case ENOSPC:
+      return std::string("нет места на диске"_w);
+    case EROFS:
+      return std::string("файловая система только для чтения"_w);
+    case ENAMETOOLONG:
+      return std::string("слишком длинное имя"_w);
+    default:
+      return host_to_cp1251(std::strerror(err));
+  }
+}
+
+void report_failure(std::string_view operation, std::string_view what, const std::string& path,
+                    int err) {
+  report_critical(std::string(operation) + std::string(": ошибка "_w) + std::string(what) +
+                  std::string(" файла "_w) + quoted_host_path(path) + " (" + reason(err) + ")");
+}
+
+// An existing object that is no regular file (a directory, a device) cannot be written
+// over or read as a file; errno would not tell so.
+bool is_other_than_file(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+bool write_host_file(const std::string& NM, std::string_view DATA, std::string_view OPERATION) {
+  if (is_other_than_file(NM)) {
+    report_failure(OPERATION, "создания"_w, NM, 0);
+    return false;
+  }
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(DATA.data());
+  errno = 0;
+  FileIoResult result = create_file(NM, bytes, DATA.size());
+  if (result == FileIoResult::exists) {
+    errno = 0;
+    result = replace_file(NM, bytes, DATA.size());
+  }
+  if (result == FileIoResult::ok) return true;
+  const int err = errno;
+  report_failure(OPERATION, result == FileIoResult::write_failed ? "записи"_w : "создания"_w, NM,
+                 err);
+  return false;
+}
+
+bool read_host_file(const std::string& NM, std::uint64_t LIMIT, std::string& DATA,
+                    std::string_view OPERATION) {
+  struct stat st {};
+  if (::stat(NM.c_str(), &st) != 0) {
+    report_failure(OPERATION, "открытия"_w, NM, errno);
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    report_failure(OPERATION, "открытия"_w, NM, 0);
+    return false;
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > LIMIT) {
+    report_critical(std::string(OPERATION) + std::string(": файл "_w) + quoted_host_path(NM) +
+                    std::string(" слишком велик: "_w) + std::to_string(st.st_size) +
+                    std::string(" байт"_w));
+    return false;
+  }
+  std::vector<std::uint8_t> bytes;
+  errno = 0;
+  const FileIoResult result = read_file(NM, bytes);
+  if (result != FileIoResult::ok) {
+    report_failure(OPERATION, result == FileIoResult::read_failed ? "чтения"_w : "открытия"_w, NM,
+                   errno);
+    return false;
+  }
+  DATA.assign(bytes.begin(), bytes.end());
+  return true;
+}
+
+std::string host_text(std::string_view cp1251) {
+#ifdef _WIN32
+  return std::string(cp1251);
+#else
+  return cp1251_to_host(cp1251);
+#endif
+}
+
+std::string text_from_host(std::string_view host) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  if (host.substr(0, kByteOrderMark.size()) == kByteOrderMark && is_valid_utf8(host))
+    host.remove_prefix(kByteOrderMark.size());
+  return host_to_cp1251(host);
+}
+
+}  // namespace agat
