@@ -1,0 +1,191 @@
+// The BASIC lister on crafted programs: statements, strings and remarks, long names,
+// keywords of both vocabularies and caret escapes in the viewer and in exported text;
+// every damage message; and a program cut short, read no further than the file.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "content/basic_proc.h"
+#include "content/viewer_recorder.h"
+#include "core/char_sets.h"
+#include "core/cp1251.h"
+#include "core/cp1251_literal.h"
+
+namespace agat {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Program characters: the Agat code of each character with bit 7 cleared.
+Bytes chars(const std::string& utf8) {
+  std::string cp;
+  utf8_to_cp1251(utf8, cp);
+  Bytes out;
+  for (char c : L2A(cp)) out.push_back(static_cast<std::uint8_t>(c) ^ 0x80);
+  return out;
+}
+
+Bytes operator+(Bytes a, const Bytes& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The size word, the lines (link, number, codes, 0), the end link, the long names
+// (bit 7 on the last code of each), a zero and the names' length word.
+Bytes program(const std::vector<std::pair<int, Bytes>>& lines,
+              const std::vector<std::string>& names = {}) {
+  Bytes b = {0, 0};
+  for (const auto& [number, codes] : lines)
+    b = b + Bytes{0x01, 0x08, static_cast<std::uint8_t>(number), 0} + codes + Bytes{0};
+  Bytes table;
+  for (const std::string& name : names)
+    for (std::size_t i = 0; i < name.size(); ++i)
+      table.push_back(static_cast<std::uint8_t>(name[i] | (i + 1 == name.size() ? 0x80 : 0)));
+  b = b + Bytes{0, 0} + table +
+      Bytes{0, static_cast<std::uint8_t>(table.size()),
+            static_cast<std::uint8_t>(table.size() >> 8)};
+  b[0] = static_cast<std::uint8_t>(b.size());
+  b[1] = static_cast<std::uint8_t>(b.size() >> 8);
+  return b;
+}
+
+struct Loaded {
+  std::unique_ptr<TFILEBUF> buf = std::make_unique<TFILEBUF>();
+  TCATREC cr;
+  explicit Loaded(const Bytes& bytes, std::int32_t size = -1, std::uint8_t fill = 0) {
+    cr.SIZE = size < 0 ? static_cast<std::int32_t>(bytes.size()) : size;
+    buf->fill(fill);
+    std::copy_n(bytes.begin(), std::min<std::size_t>(bytes.size(), cr.SIZE), buf->begin());
+  }
+  std::string view() const {
+    TextReport R;
+    basic_listing(R, cr, *buf);
+    return cp1251_to_utf8(plain_text(R.text()));
+  }
+  std::string exported(bool gw) const { return cp1251_to_utf8(basic_export_text(cr, *buf, gw)); }
+};
+
+const Bytes kSample =
+    program({{10, Bytes{0xB2} + chars("\"A:B\"")},
+             {20, Bytes{0xBA} + chars("\"X:Y\":") + Bytes{0x97}},
+             {30, Bytes{1, 1, 0xD0} + chars("5:") + Bytes{1, 2, 0xD0, 1, 1, 0xC8, 2, 1}},
+             {40, {1}},  // a pair cut by the line's zero
+             {50, {4}},
+             {60, Bytes{0x8E} + chars("X")},
+             {70, Bytes{0xBA} + chars("\"ПРИВЕТ") + Bytes{0x07, 0x22}},
+             {80, Bytes{0xA3} + chars("16384")}},
+            {"COUNT", "TOTAL", "LONGNAMEISHERE"});
+
+TEST(BasicLister, ViewBreaksStatementsAndListsTheLongNames) {
+  Loaded p(kSample);
+  EXPECT_EQ(p.view(),
+            "   10  REM \"A:B\"\n"
+            "   20  PRINT \"X:Y\":\n"
+            "       HOME \n"
+            "   30 COUNT = 5:\n"
+            "      TOTAL = COUNT + ?257?\n"
+            "   40 ?zErO?\n"
+            "   50  ??4?? \n"
+            "   60 \n"
+            "       ! X\n"
+            "   70  PRINT \"ПРИВЕТ\x07\"\n"
+            "   80  HIMEM: 16384\n"
+            "Первый свободный байт по смещению $005B\n"
+            "Неизвестная область с размером $0002\n"
+            "Таблица длинных переменных (начало: $005D, длина: $0018):\n"
+            "257  имя не определено !\n"
+            "  1 COUNT\n"
+            "  3 LONGNAMEIS не используется\n"
+            "  2 TOTAL\n");
+  // Colours: line number, keyword, quoted text, long name, unknown reference.
+  TextReport R;
+  basic_listing(R, p.cr, *p.buf);
+  const std::string colours = testing::readable(R.text());
+  for (const char* run : {"{06}   70 {02} PRINT {0E}\"{0F}ПРИВЕТ", "{03}TOTAL{02} = {03}COUNT",
+                          "{02} + {04}?257?", "{07}257 {03} имя не определено !"})
+    EXPECT_NE(colours.find(run), std::string::npos) << run;
+}
+
+TEST(BasicLister, ExportKeepsOneLineEachInEitherVocabulary) {
+  Loaded p(kSample);
+  const std::string lines =
+      "   10  REM \"A:B\"\n"
+      "   20  PRINT \"X:Y\": HOME \n"
+      "   30 COUNT = 5:TOTAL = COUNT + ?257?\n"
+      "   40 ?zErO?\n"
+      "   50  ??4?? \n"
+      "   60  ! X\n"
+      "   70  PRINT \"ПРИВЕТ^G\"\n"
+      "   80  HIMEM: 16384\n"
+      "257  имя не определено !\n"
+      "  1 COUNT\n"
+      "  3 LONGNAMEIS не используется\n"
+      "  2 TOTAL\n";
+  EXPECT_EQ(p.exported(false), lines);
+  std::string gw = lines;
+  gw.replace(gw.find(" HOME "), 6, " CLS ");
+  gw.replace(gw.find(" HIMEM: "), 8, " rem HIMEM: ");
+  EXPECT_EQ(p.exported(true), gw);
+  // Both vocabularies, spot by spot: the words that differ, the last keyword, and the
+  // error names after it (the first begins with a zero byte, written as "?").
+  const std::vector<std::tuple<std::uint8_t, const char*, const char*>> words = {
+      {0x88, "GR=", "SCREEN 1, "},
+      {0x8F, "&", "&1"},
+      {0x96, "HTAB", "LOCATE ,"},
+      {0xB6, "LOAD", "LOAD \"CON:"},
+      {0xBE, "GET", "INPUT$(1)"},
+      {0xD7, "SCRN(", "POINT("},
+      {0xEA, "MID$", "MID$"},
+      {0xEB, "?NO FOR", "?NO FOR"},
+      {0xFF, "DOUBLE DEF NAME", "DOUBLE DEF NAME"}};
+  for (const auto& [code, agat, gwbasic] : words) {
+    Loaded one(program({{1, {code}}}));
+    EXPECT_EQ(one.exported(false), std::string("    1  ") + agat + " \n") << int(code);
+    EXPECT_EQ(one.exported(true), std::string("    1  ") + gwbasic + " \n") << int(code);
+  }
+}
+
+TEST(BasicLister, DamageIsToldInsideTheListing) {
+  const Bytes good = program({{10, chars("A")}, {20, chars("B")}});  // 19 bytes, no names
+  auto with = [](Bytes b, std::size_t at, std::vector<std::uint8_t> v) {
+    std::copy(v.begin(), v.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+    return b;
+  };
+  const struct {
+    Bytes bytes;
+    std::int32_t size;
+    std::vector<const char*> told;
+  } cases[] = {
+      {good, -1, {"   20 B\n", "$0010\nНеизвестная область с размером $0002\n"}},
+      {with(good, 0, {40}), -1, {"превышает фактический", "   20 B\n"}},
+      {with(good, 0, {1, 0}),
+       -1,
+       {"меньше двух байт.  Выход за заявленный размер BASIC-программы.\n   10 A\n"}},
+      {good + Bytes(300, 0), -1, {"значительно меньше фактического"}},
+      {with(good, 0, {12}), -1, {"до декларированного конца программы.\n", "   20 B\n"}},
+      {with(good, 17, {0xFF, 0xFF}), -1, {"указывает за пределы файла."}},
+      {with(good, 14, {'B', 'C', 'D', 'E', 'F'}),
+       -1,
+       {"до DOS-конца файла.", "  Выход за фактические"}},
+      {good,
+       13,
+       {"превышает", "до DOS-конца файла.", "   20 B\n  Выход за заявленный",
+        "  Выход за фактические пределы файла.\n"}},
+      {program({{10, chars("A")}}, std::vector<std::string>(1100, "X")),
+       -1,
+       {"Число длиных имен слишком велико.", "1023 X не используется\n"}},
+  };
+  for (const auto& c : cases) {
+    Loaded p(c.bytes, c.size);
+    const std::string view = p.view();
+    for (const char* text : c.told)
+      EXPECT_NE(view.find(text), std::string::npos) << text << "\n" << view;
+    // Whatever follows the loaded file in the buffer is never read.
+    EXPECT_EQ(Loaded(c.bytes, c.size, 0xC1).view(), view);
+  }
+}
+
+}  // namespace
+}  // namespace agat
