@@ -1,0 +1,175 @@
+#include "content/text_proc.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "content/colours.h"
+#include "content/host_transfer.h"
+#include "content/key_comments.h"
+#include "core/catalog_entry.h"
+#include "core/char_sets.h"
+#include "core/cp1251_literal.h"
+#include "core/file_control_messages.h"
+
+namespace agat {
+
+namespace {
+
+// What a stored byte of a text means.
+enum class Code : std::uint8_t { character, line_end, colour, end };
+
+struct Action {
+  Code code = Code::character;
+  std::uint8_t value = 0;  // the Windows-1251 character, or the attribute of a colour
+};
+
+// A text format: where its data starts and the meaning of every stored byte.
+struct TextLayout {
+  std::int32_t start = 0;
+  std::array<Action, 256> actions{};
+};
+
+// "Агат-Автор" moves the groups of 32 codes: 40-5F to 60-7F, 60-7F to E0-FF, E0-FF to
+// 40-5F, by an XOR per group.
+constexpr std::array<std::uint8_t, 8> A2T = {0x00, 0x00, 0x20, 0x80, 0x00, 0x00, 0x00, 0xA0};
+
+TextLayout make_layout(TFILEFORMAT fmt) {
+  TextLayout layout;
+  layout.start = fmt == FFAGAWT ? 5 : fmt == FFAUTOGRAF ? 4 : 0;
+  for (int stored = 0; stored < 256; ++stored) {
+    Action& a = layout.actions[stored];
+    // The end marker is the stored byte, before any adjustment.
+    if ((fmt == FFAGAWT && stored == 0x80) ||
+        (fmt != FFAGAWT && fmt != FFAUTOGRAF && stored == 0)) {
+      a.code = Code::end;
+      continue;
+    }
+    std::uint8_t code = static_cast<std::uint8_t>(stored);
+    if (fmt == FFAGAWT) code ^= A2T[code >> 5];
+    if (fmt == FFAUTOGRAF) code ^= 0x80;
+    if (code == (fmt == FFAUTOGRAF ? 0x80 : 0x8D)) {
+      a.code = Code::line_end;
+    } else if (fmt == FFAUTOGRAF && code >= 0x81 && code <= 0x87) {
+      a.code = Code::colour;  // console colours 8..14
+      a.value = static_cast<std::uint8_t>(code - 0x81 + 8);
+    } else {
+      a.value = A2L(code);
+    }
+  }
+  return layout;
+}
+
+const TextLayout& layout_of(TFILEFORMAT fmt) {
+  static const TextLayout plain = make_layout(FFTEXT);
+  static const TextLayout agawt = make_layout(FFAGAWT);
+  static const TextLayout autograf = make_layout(FFAUTOGRAF);
+  return fmt == FFAGAWT ? agawt : fmt == FFAUTOGRAF ? autograf : plain;
+}
+
+// Reads the text up to its end marker or the file's size; hands the characters on in
+// runs, between the line ends and colour changes.
+template <class Sink>
+void walk_text(const TCATREC& cr, const TFILEBUF& buf, TFILEFORMAT fmt, Sink& sink) {
+  const TextLayout& layout = layout_of(fmt);
+  const std::int32_t size = std::clamp(cr.SIZE, 0, MAXFILESIZE + 1);
+  std::string run;
+  for (std::int32_t pos = layout.start; pos < size; ++pos) {
+    const Action a = layout.actions[buf[pos]];
+    if (a.code == Code::character) {
+      run.push_back(static_cast<char>(a.value));
+      continue;
+    }
+    sink.characters(run);
+    run.clear();
+    if (a.code == Code::end) return;
+    if (a.code == Code::line_end) {
+      sink.line_end();
+    } else {
+      sink.colour(a.value);
+    }
+  }
+  sink.characters(run);
+}
+
+struct ViewSink {
+  TextReport& r;
+  void characters(std::string_view s) { VV_ADD_STRING(r, s); }  // a code 0 shows as "?"
+  void line_end() { VV_ADD_EOL(r); }
+  void colour(std::uint8_t attribute) { VV_ADD_COLOR(r, attribute); }
+};
+
+struct FileSink {
+  std::string& text;
+  void characters(std::string_view s) { text.append(s); }
+  void line_end() { text.append(SCCRLF); }
+  void colour(std::uint8_t) {}
+};
+
+}  // namespace
+
+void text_report(TextReport& R, const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT) {
+  VV_INIT(R);
+  VV_ADD_COLOR(R, COL[CR_TEXT]);
+  ViewSink sink{R};
+  walk_text(CR, BUF, FMT, sink);
+  VV_ADD_EOL(R);
+  VV_ADD_COLOR(R, COL[EMPTY]);
+  VV_ADD_STRING(R, "== EOF ==");
+}
+
+void TP_VIEW(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT) {
+  TextReport R;
+  text_report(R, CR, BUF, FMT);
+  VV_VIEW(R);
+}
+
+std::string text_export_text(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT) {
+  std::string text;
+  FileSink sink{text};
+  walk_text(CR, BUF, FMT, sink);
+  return text;
+}
+
+bool TP_EXPORT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM) {
+  return write_host_file(NM, host_text(text_export_text(CR, BUF, FMT)), "Экспорт текста"_w);
+}
+
+bool TP_IMPORT(TCATREC& CR, TFILEBUF& BUF, const std::string& NM) {
+  constexpr std::string_view kOperation = "Импорт текста"_w;
+  // Every stored code takes at least one host byte in four (the longest UTF-8
+  // sequence), so a longer file cannot fit and is not even read.
+  std::string host;
+  if (!read_host_file(NM, 4 * static_cast<std::uint64_t>(MAXFILESIZE), host, kOperation))
+    return false;
+  const std::string text = text_from_host(host);
+  std::string agat;
+  agat.reserve(text.size() + 2);
+  std::string_view rest = text;
+  while (!rest.empty()) {
+    const std::size_t eol = rest.find('\n');
+    std::string_view line = rest.substr(0, eol);
+    rest.remove_prefix(eol == std::string_view::npos ? rest.size() : eol + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    for (char c : line) {
+      const char code = L2A(c);
+      agat.push_back(code == 0 ? '\x5F' : code);  // a zero would end the text
+    }
+    agat.push_back('\x8D');
+  }
+  agat.push_back('\0');
+  if (agat.size() > static_cast<std::size_t>(MAXFILESIZE)) {
+    report_critical(std::string(kOperation) + std::string(": текст файла "_w) +
+                    quoted_host_path(NM) + std::string(" длиннее файла Агата ("_w) +
+                    std::to_string(MAXFILESIZE) + std::string(" байт)"_w));
+    return false;
+  }
+  std::copy(agat.begin(), agat.end(), BUF.begin());
+  CR.SIZE = static_cast<std::int32_t>(agat.size());
+  CR.EXT = 0x00;
+  CR.TSDATA.fill(0);
+  return true;
+}
+
+}  // namespace agat
