@@ -24,50 +24,73 @@ constexpr std::string_view kIndent = "      ";  // a statement continued on a ne
 
 // Where a listing goes: the viewer report, with colours, one statement per screen line
 // and the damage messages; or the text of an exported file, which takes only the
-// program lines and the table of long names.
+// program lines and the table of long names. Text for the viewer is gathered into runs
+// of one colour, which enter the report at once.
 class ListingOutput {
  public:
   explicit ListingOutput(TextReport& view) : view_(&view) {}
   explicit ListingOutput(std::string& file) : file_(&file) {}
+  ~ListingOutput() { flush(); }
+  ListingOutput(const ListingOutput&) = delete;
+  ListingOutput& operator=(const ListingOutput&) = delete;
 
   bool viewer() const { return view_ != nullptr; }
   void colour(COL_ELEMENTS element) {
-    if (view_ != nullptr) VV_ADD_COLOR(*view_, COL[element]);
+    if (view_ == nullptr || COL[element] == colour_) return;
+    flush();
+    colour_ = COL[element];
+    VV_ADD_COLOR(*view_, colour_);
   }
   void text(std::string_view s) {
-    if (view_ != nullptr) return VV_ADD_STRING(*view_, s);
+    if (view_ != nullptr) {
+      run_.append(s);
+      return;
+    }
     for (char c : s) file_->push_back(c == '\0' ? '?' : c);
   }
   void number(std::int32_t value, std::int32_t width) {
-    if (view_ != nullptr) return VV_ADD_LONGINT(*view_, value, width);
     const std::string digits = std::to_string(value);
     if (static_cast<std::int32_t>(digits.size()) < width)
-      file_->append(static_cast<std::size_t>(width) - digits.size(), ' ');
-    file_->append(digits);
+      text(std::string(static_cast<std::size_t>(width) - digits.size(), ' '));
+    text(digits);
   }
   void line_end() {
-    if (view_ != nullptr) return VV_ADD_EOL(*view_);
-    file_->append(SCCRLF);
+    if (view_ == nullptr) {
+      file_->append(SCCRLF);
+      return;
+    }
+    flush();
+    VV_ADD_EOL(*view_);
   }
   // The viewer only: a statement that goes on on a new screen line.
   void screen_break() {
     if (view_ == nullptr) return;
-    VV_ADD_EOL(*view_);
-    VV_ADD_STRING(*view_, kIndent);
+    line_end();
+    text(kIndent);
   }
   // The viewer only: a message, with or without its line end; a number in hex.
   void note(std::string_view s, bool eol = true) {
     if (view_ == nullptr) return;
-    VV_ADD_STRING(*view_, s);
-    if (eol) VV_ADD_EOL(*view_);
+    text(s);
+    if (eol) line_end();
   }
   void hex(std::int32_t value) {
-    if (view_ != nullptr) VV_ADD_HEX(*view_, value, 4);
+    if (view_ == nullptr) return;
+    flush();
+    VV_ADD_HEX(*view_, value, 4);
   }
 
  private:
+  void flush() {
+    if (view_ == nullptr || run_.empty()) return;
+    VV_ADD_STRING(*view_, run_);
+    run_.clear();
+  }
+
   TextReport* view_ = nullptr;
   std::string* file_ = nullptr;
+  std::string run_;          // viewer text not yet in the report
+  std::uint8_t colour_ = 0;  // the report's colour: a new report has none set
 };
 
 struct LongVar {

@@ -17,18 +17,15 @@ namespace agat {
 
 namespace {
 
-// What a stored byte of a text means.
-enum class Code : std::uint8_t { character, line_end, colour, end };
-
-struct Action {
-  Code code = Code::character;
-  std::uint8_t value = 0;  // the Windows-1251 character, or the attribute of a colour
-};
-
-// A text format: where its data starts and the meaning of every stored byte.
+// A text format: where its data starts and what each stored byte stands for. A byte is
+// a character (line ends become line feeds), the end of the text, or, in "Автограф"
+// texts, a colour.
 struct TextLayout {
+  static constexpr std::uint16_t kEnd = 0x100;
+  static constexpr std::uint16_t kColour = 0x200;
   std::int32_t start = 0;
-  std::array<Action, 256> actions{};
+  // The Windows-1251 character in the low byte; for a colour its attribute.
+  std::array<std::uint16_t, 256> meaning{};
 };
 
 // "Агат-Автор" moves the groups of 32 codes: 40-5F to 60-7F, 60-7F to E0-FF, E0-FF to
@@ -39,23 +36,22 @@ TextLayout make_layout(TFILEFORMAT fmt) {
   TextLayout layout;
   layout.start = fmt == FFAGAWT ? 5 : fmt == FFAUTOGRAF ? 4 : 0;
   for (int stored = 0; stored < 256; ++stored) {
-    Action& a = layout.actions[stored];
+    std::uint16_t& m = layout.meaning[stored];
     // The end marker is the stored byte, before any adjustment.
     if ((fmt == FFAGAWT && stored == 0x80) ||
         (fmt != FFAGAWT && fmt != FFAUTOGRAF && stored == 0)) {
-      a.code = Code::end;
+      m = TextLayout::kEnd;
       continue;
     }
     std::uint8_t code = static_cast<std::uint8_t>(stored);
     if (fmt == FFAGAWT) code ^= A2T[code >> 5];
     if (fmt == FFAUTOGRAF) code ^= 0x80;
     if (code == (fmt == FFAUTOGRAF ? 0x80 : 0x8D)) {
-      a.code = Code::line_end;
+      m = '\n';
     } else if (fmt == FFAUTOGRAF && code >= 0x81 && code <= 0x87) {
-      a.code = Code::colour;  // console colours 8..14
-      a.value = static_cast<std::uint8_t>(code - 0x81 + 8);
+      m = TextLayout::kColour | (code - 0x81 + 8);  // console colours 8..14
     } else {
-      a.value = A2L(code);
+      m = A2L(code);
     }
   }
   return layout;
@@ -68,42 +64,54 @@ const TextLayout& layout_of(TFILEFORMAT fmt) {
   return fmt == FFAGAWT ? agawt : fmt == FFAUTOGRAF ? autograf : plain;
 }
 
-// Reads the text up to its end marker or the file's size; hands the characters on in
-// runs, between the line ends and colour changes.
+// Reads the text up to its end marker or the file's size and hands it on in runs of
+// lines, between the colour changes. The codes go eight at a time while none of them
+// ends the text or changes the colour: texts of a megabyte are shown at once.
 template <class Sink>
 void walk_text(const TCATREC& cr, const TFILEBUF& buf, TFILEFORMAT fmt, Sink& sink) {
-  const TextLayout& layout = layout_of(fmt);
+  constexpr std::uint16_t kSpecial = TextLayout::kEnd | TextLayout::kColour;
+  const auto& meaning = layout_of(fmt).meaning;
+  const std::uint8_t* data = buf.data();
   const std::int32_t size = std::clamp(cr.SIZE, 0, MAXFILESIZE + 1);
-  std::string run;
-  for (std::int32_t pos = layout.start; pos < size; ++pos) {
-    const Action a = layout.actions[buf[pos]];
-    if (a.code == Code::character) {
-      run.push_back(static_cast<char>(a.value));
-      continue;
+  std::array<char, 4096> run;
+  std::int32_t pos = layout_of(fmt).start;
+  while (pos < size) {
+    const std::int32_t stop = std::min(size, pos + static_cast<std::int32_t>(run.size()));
+    std::size_t n = 0;
+    while (pos + 8 <= stop) {
+      std::uint16_t any = 0;
+      for (int k = 0; k < 8; ++k) {
+        const std::uint16_t m = meaning[data[pos + k]];
+        run[n + static_cast<std::size_t>(k)] = static_cast<char>(m);
+        any |= m;
+      }
+      if (any & kSpecial) break;
+      pos += 8;
+      n += 8;
     }
-    sink.characters(run);
-    run.clear();
-    if (a.code == Code::end) return;
-    if (a.code == Code::line_end) {
-      sink.line_end();
-    } else {
-      sink.colour(a.value);
-    }
+    for (; pos < stop && !(meaning[data[pos]] & kSpecial); ++pos)
+      run[n++] = static_cast<char>(meaning[data[pos]]);
+    sink.text(std::string_view(run.data(), n));
+    if (pos == stop) continue;
+    const std::uint16_t m = meaning[data[pos++]];
+    if (m & TextLayout::kEnd) return;
+    sink.colour(static_cast<std::uint8_t>(m));
   }
-  sink.characters(run);
 }
 
 struct ViewSink {
   TextReport& r;
-  void characters(std::string_view s) { VV_ADD_STRING(r, s); }  // a code 0 shows as "?"
-  void line_end() { VV_ADD_EOL(r); }
+  void text(std::string_view s) { VV_ADD_TEXT(r, s); }  // a code 0 shows as "?"
   void colour(std::uint8_t attribute) { VV_ADD_COLOR(r, attribute); }
 };
 
 struct FileSink {
-  std::string& text;
-  void characters(std::string_view s) { text.append(s); }
-  void line_end() { text.append(SCCRLF); }
+  std::string& text_;
+  void text(std::string_view s) {
+    for (std::size_t eol; (eol = s.find('\n')) != std::string_view::npos; s.remove_prefix(eol + 1))
+      text_.append(s.substr(0, eol)).append(SCCRLF);
+    text_.append(s);
+  }
   void colour(std::uint8_t) {}
 };
 

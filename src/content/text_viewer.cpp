@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <utility>
 
 namespace agat {
@@ -39,10 +40,31 @@ void VV_ADD_STRING(TextReport& R, std::string_view S) {
   if (bytes.size() + S.size() + NO_SPACE.size() <= VV_BUFSIZE - 1) {
     const std::size_t from = bytes.size();
     bytes.append(S);
-    std::replace(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), '\0', '?');
+    if (std::memchr(S.data(), '\0', S.size()) != nullptr)
+      std::replace(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), '\0', '?');
     return;
   }
   for (char c : S) VV_ADD_CHAR(R, c == '\0' ? '?' : c);
+}
+
+void VV_ADD_TEXT(TextReport& R, std::string_view S) {
+  std::string& bytes = R.bytes_;
+  // Text that surely leaves room for the note (a line end takes three bytes) and holds
+  // no zero goes in a line at a time; otherwise through VV_ADD_STRING and VV_ADD_EOL,
+  // which replace the zeros and place the note exactly.
+  if (bytes.size() + 3 * S.size() + NO_SPACE.size() <= VV_BUFSIZE - 1 &&
+      std::memchr(S.data(), '\0', S.size()) == nullptr) {
+    const char line_end[] = {'\n', '\0', static_cast<char>(R.colour_)};
+    for (std::size_t eol; (eol = S.find('\n')) != std::string_view::npos; S.remove_prefix(eol + 1))
+      bytes.append(S.data(), eol).append(line_end, sizeof line_end);
+    bytes.append(S);
+    return;
+  }
+  for (std::size_t eol; (eol = S.find('\n')) != std::string_view::npos; S.remove_prefix(eol + 1)) {
+    VV_ADD_STRING(R, S.substr(0, eol));
+    VV_ADD_EOL(R);
+  }
+  VV_ADD_STRING(R, S);
 }
 
 void VV_ADD_COLOR(TextReport& R, std::uint8_t B) {

@@ -60,6 +60,28 @@ TEST(TextViewerBuffer, ColourPairsLineEndsAndNumberForms) {
   EXPECT_EQ(std::string(R.text()), "00FF|34|ABCDEF||80000000|00FFFFFFFF|");
 }
 
+TEST(TextViewerBuffer, TextOfManyLinesIsItsStringsAndLineEnds) {
+  // Whether it lands at the start, near the note or across it, with or without a zero.
+  for (std::uint32_t start : {0u, VV_BUFSIZE - 200, VV_BUFSIZE - 40, VV_BUFSIZE - 29}) {
+    for (std::string_view text :
+         {std::string_view("ab\ncd\n\nefgh"), std::string_view("a\0\nb\n", 5)}) {
+      TextReport bulk, step;
+      for (TextReport* r : {&bulk, &step}) {
+        VV_ADD_STRING(*r, std::string(start, 'x'));
+        VV_ADD_COLOR(*r, 3);
+      }
+      VV_ADD_TEXT(bulk, text);
+      for (std::size_t eol; (eol = text.find('\n')) != std::string_view::npos;
+           text.remove_prefix(eol + 1)) {
+        VV_ADD_STRING(step, text.substr(0, eol));
+        VV_ADD_EOL(step);
+      }
+      VV_ADD_STRING(step, text);
+      EXPECT_EQ(bulk.text(), step.text()) << start;
+    }
+  }
+}
+
 TEST(TextViewerBuffer, AnOverflowingReportEndsWithTheNote) {
   TextReport R;
   EXPECT_EQ(VV_BUFSIZE, 2048000u);
