@@ -1,8 +1,11 @@
 // make_samples DIR: fills DIR with sample disk images and ".FIL" files made by the disk
 // core, to show a newcomer what the file manager can do: a 140 KB image and its nibble
-// twin, an 800 KB plain and an 800 KB nibble image, files of every type (texts, a BASIC
-// program, B and K binaries, a picture), a locked and a deleted file, a BTK sub-catalog
-// with files inside, and a few ".FIL" files.
+// twin, an 800 KB plain and an 800 KB nibble image, files of every type (texts, one of
+// them an "Агат-Автор" text, BASIC programs, one with long variable names, B and K
+// binaries, a picture), a locked and a deleted file, a BTK sub-catalog with files
+// inside, and a few ".FIL" files.
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -37,70 +40,138 @@ TAGATNAME agat_name(const std::string& utf8) {
   return HOST2AGATFNAME(utf8);
 }
 
-// A text in Agat code: lines end with $8D.
+// A text in Agat code: lines end with $8D, the text with $00.
 Bytes agat_text(const std::vector<std::string>& lines) {
   Bytes out;
   for (const std::string& line : lines) {
     for (char c : L2A(cp(line))) out.push_back(static_cast<std::uint8_t>(c));
     out.push_back(0x8D);
   }
+  out.push_back(0x00);
   return out;
 }
 
-// A tokenised Agat BASIC program: length word, then lines of link, number, codes, 0.
-// Characters are stored as their Agat code with bit 7 cleared, keywords as tokens.
-Bytes basic_program() {
-  constexpr std::uint8_t HOME = 0x97, PRINT = 0xBA, FOR = 0x81, TO = 0xC1, NEXT = 0x82, END = 0x80,
-                         REM = 0xB2, INVERSE = 0x9E, NORMAL = 0x9D, VTAB = 0xA2;
-  struct Line {
-    std::uint16_t number;
-    std::vector<std::uint8_t> codes;
-  };
-  auto text = [](const std::string& utf8) {
-    std::vector<std::uint8_t> codes;
-    for (char c : L2A(cp(utf8))) codes.push_back(static_cast<std::uint8_t>(c) ^ 0x80);
-    return codes;
-  };
-  auto join = [](std::initializer_list<std::vector<std::uint8_t>> parts) {
-    std::vector<std::uint8_t> all;
-    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-  };
-  const std::vector<Line> lines = {
-      {10, join({{REM}, text(" ПРИМЕР ПРОГРАММЫ НА БЕЙСИКЕ")})},
-      {20, join({{HOME}})},
-      {30, join({{VTAB},
-                 text("5:"),
-                 {INVERSE},
-                 text(":"),
-                 {PRINT},
-                 text("\"ПРИВЕТ, АГАТ!\":"),
-                 {NORMAL}})},
-      {40, join({{FOR}, text("I"), {0xD0}, text("1"), {TO}, text("10")})},
-      {50, join({{PRINT}, text("I,I*I")})},
-      {60, join({{NEXT}, text("I")})},
-      {70, join({{END}})},
-  };
+// Tokens of Agat BASIC.
+constexpr std::uint8_t HOME = 0x97, PRINT = 0xBA, FOR = 0x81, TO = 0xC1, NEXT = 0x82, END = 0x80,
+                       REM = 0xB2, INVERSE = 0x9E, NORMAL = 0x9D, VTAB = 0xA2, EQUALS = 0xD0,
+                       TIMES = 0xCA;
+
+// Program characters: the Agat code of each character with bit 7 cleared.
+Bytes basic_text(const std::string& utf8) {
+  Bytes codes;
+  for (char c : L2A(cp(utf8))) codes.push_back(static_cast<std::uint8_t>(c) ^ 0x80);
+  return codes;
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+// A reference to long variable N (1..511 but 256): the codes N / 256 + 1 and N % 256.
+Bytes long_var(int n) {
+  return {static_cast<std::uint8_t>(n / 256 + 1), static_cast<std::uint8_t>(n % 256)};
+}
+
+// A tokenised Agat BASIC program: the length word of the whole file, lines of link,
+// number, codes and 0, a link with high byte 0 that ends the program, then the table of
+// long variable names (their codes one after another, bit 7 on the last code of each
+// name), a 0 and the table's length word.
+Bytes basic_program(const std::vector<std::pair<std::uint16_t, Bytes>>& lines,
+                    const std::vector<std::string>& long_names = {}) {
   Bytes out = {0, 0};
   std::uint16_t address = 0x0801;
-  for (const Line& line : lines) {
-    const std::uint16_t next = static_cast<std::uint16_t>(address + 4 + line.codes.size() + 1);
-    out.push_back(next & 0xFF);
-    out.push_back(next >> 8);
-    out.push_back(line.number & 0xFF);
-    out.push_back(line.number >> 8);
-    out.insert(out.end(), line.codes.begin(), line.codes.end());
+  for (const auto& [number, codes] : lines) {
+    const std::uint16_t next = static_cast<std::uint16_t>(address + 4 + codes.size() + 1);
+    out.insert(out.end(),
+               {static_cast<std::uint8_t>(next & 0xFF), static_cast<std::uint8_t>(next >> 8),
+                static_cast<std::uint8_t>(number & 0xFF), static_cast<std::uint8_t>(number >> 8)});
+    out.insert(out.end(), codes.begin(), codes.end());
     out.push_back(0);
     address = next;
   }
-  out.push_back(0);  // a link with high byte 0 ends the program
-  out.push_back(0);
-  out.push_back(0xFF);  // no table of long variable names
-  out.push_back(0xFF);
+  out.insert(out.end(), {0, 0});
+  Bytes table;
+  for (const std::string& name : long_names) {
+    for (char c : L2A(cp(name))) table.push_back(static_cast<std::uint8_t>(c) & 0x7F);
+    table.back() |= 0x80;
+  }
+  out.insert(out.end(), table.begin(), table.end());
+  out.insert(out.end(), {0, static_cast<std::uint8_t>(table.size() & 0xFF),
+                         static_cast<std::uint8_t>(table.size() >> 8)});
   const std::uint16_t length = static_cast<std::uint16_t>(out.size());
   out[0] = length & 0xFF;
   out[1] = length >> 8;
   return out;
+}
+
+Bytes hello_program() {
+  return basic_program({
+      {10, join({{REM}, basic_text(" ПРИМЕР ПРОГРАММЫ НА БЕЙСИКЕ")})},
+      {20, {HOME}},
+      {30, join({{VTAB},
+                 basic_text("5:"),
+                 {INVERSE},
+                 basic_text(":"),
+                 {PRINT},
+                 basic_text("\"ПРИВЕТ, АГАТ!\":"),
+                 {NORMAL}})},
+      {40, join({{FOR}, basic_text("I"), {EQUALS}, basic_text("1"), {TO}, basic_text("10")})},
+      {50, join({{PRINT}, basic_text("I,I*I")})},
+      {60, join({{NEXT}, basic_text("I")})},
+      {70, {END}},
+  });
+}
+
+// A multiplication table with Russian messages and three long variable names; a fourth
+// name is declared but never used, as the listing points out.
+Bytes table_program() {
+  const Bytes row = long_var(1), column = long_var(2), product = long_var(3);
+  return basic_program(
+      {
+          {10, join({{REM}, basic_text(" ТАБЛИЦА УМНОЖЕНИЯ: ДЛИННЫЕ ИМЕНА ПЕРЕМЕННЫХ")})},
+          {20, join({{HOME}, basic_text(":"), {PRINT}, basic_text("\"ТАБЛИЦА УМНОЖЕНИЯ\"")})},
+          {30, join({{FOR}, row, {EQUALS}, basic_text("1"), {TO}, basic_text("9")})},
+          {40, join({{FOR}, column, {EQUALS}, basic_text("1"), {TO}, basic_text("9")})},
+          {50, join({product, {EQUALS}, row, {TIMES}, column})},
+          {60, join({{PRINT}, product, basic_text(";\" \";")})},
+          {70, join({{NEXT}, column, basic_text(":"), {PRINT}})},
+          {80, join({{NEXT}, row})},
+          {90, join({{PRINT}, basic_text("\"ГОТОВО: 81 КЛЕТКА\"")})},
+          {100, {END}},
+      },
+      {"ROWNUMBER", "COLUMN", "PRODUCT", "UNUSED"});
+}
+
+// The data of an "Агат-Автор" text (a B file after its head): a byte of its own, then
+// the codes with the groups of 32 moved as that system stores them (60-7F as 40-5F,
+// E0-FF as 60-7F, 40-5F as E0-FF), lines ended by $8D and the text by $80. Its
+// letters keep their case: lower-case Cyrillic is Agat 60-7F.
+Bytes agawt_text(const std::vector<std::string>& lines) {
+  std::array<std::uint8_t, 256> agat{};  // A2L is one-to-one: its inverse
+  for (int code = 0; code < 256; ++code)
+    agat[A2L(static_cast<std::uint8_t>(code))] = static_cast<std::uint8_t>(code);
+  constexpr std::array<std::uint8_t, 8> kMove = {0x00, 0x00, 0xA0, 0x20, 0x00, 0x00, 0x00, 0x80};
+  Bytes out = {0};
+  for (const std::string& line : lines) {
+    for (char c : cp(line)) {
+      const std::uint8_t code = agat[static_cast<std::uint8_t>(c)];
+      out.push_back(code ^ kMove[code >> 5]);
+    }
+    out.push_back(0x8D);
+  }
+  out.push_back(0x80);
+  return out;
+}
+
+// The name of an "Агат-Автор" text: the Agat codes that read "тekst." and a name.
+TAGATNAME agawt_name(const std::string& utf8) {
+  TAGATNAME name = agat_name(utf8);
+  std::copy_backward(name.begin(), name.end() - 6, name.end());
+  const std::uint8_t tekst[] = {0x74, 0x45, 0x4B, 0x53, 0x54, 0xAE};
+  std::copy(std::begin(tekst), std::end(tekst), name.begin());
+  return name;
 }
 
 // A B file: load address, length, then the data.
@@ -157,14 +228,19 @@ struct Sample {
   }
   void save(const std::string& name, std::uint8_t type, const Bytes& data,
             std::uint16_t k_length = 0) {
+    save(agat_name(name), type, data, k_length);
+  }
+  void save(const TAGATNAME& name, std::uint8_t type, const Bytes& data,
+            std::uint16_t k_length = 0) {
     TCATREC cr;
-    cr.AGATNAME = agat_name(name);
+    cr.AGATNAME = name;
     cr.EXT = type;
     cr.SIZE = static_cast<std::int32_t>(data.size());
     if (k_length != 0) {  // a K file keeps its length in T/S-list bytes 8..9
       cr.TSDATA[5] = k_length & 0xFF;
       cr.TSDATA[6] = k_length >> 8;
     }
+    buf->fill(0);  // the rest of the last sector
     std::copy(data.begin(), data.end(), buf->begin());
     FC_SAVE(cr, *buf, *md, false);
     FC_READCAT(*md);
@@ -191,7 +267,13 @@ void fill_140(Sample& s) {
          agat_text({"ЭТО ДИСК С ПРИМЕРАМИ ДЛЯ ФАЙЛОВОГО МЕНЕДЖЕРА.", "",
                     "F3 - ПОСМОТРЕТЬ ФАЙЛ, F5 - СКОПИРОВАТЬ,", "F6 - ПЕРЕМЕСТИТЬ, F8 - УДАЛИТЬ,",
                     "F4 - ВОССТАНОВИТЬ УДАЛЕННЫЙ ФАЙЛ,", "F9 - ГЛАВНОЕ МЕНЮ, F10 - ВЫХОД."}));
-  s.save("ПРИВЕТ", 0x02, basic_program());
+  s.save("ПРИВЕТ", 0x02, hello_program());
+  s.save("ТАБЛИЦА", 0x02, table_program());
+  s.save(agawt_name("ПИСЬМО"), 0x04,
+         b_file(0x0800, agawt_text({"Этот текст записан системой \"Агат-Автор\".",
+                                    "В нем есть строчные и ПРОПИСНЫЕ буквы,",
+                                    "цифры 0123456789 и знаки: (+-*/=).", "",
+                                    "F3 показывает его как текст."})));
   s.save("ОЧИСТКА ЭКРАНА", 0x04, b_file(0x0C00, machine_code()));
   s.save("ПОДПРОГРАММА", 0x20, machine_code(), static_cast<std::uint16_t>(machine_code().size()));
   s.save("КАРТИНКА", 0x04, b_file(0x6000, picture()));
@@ -203,7 +285,7 @@ void fill_140(Sample& s) {
   FC_READCAT(*s.md);
   s.enter("ИГРЫ");
   s.save("ОПИСАНИЕ", 0x00, agat_text({"ПОДКАТАЛОГ: ENTER - ВОЙТИ, ВТОРАЯ СТРОКА - ВЫЙТИ."}));
-  s.save("ЗМЕЙКА", 0x02, basic_program());
+  s.save("ЗМЕЙКА", 0x02, hello_program());
   s.leave();
   // Deleted last, so that nothing reuses its catalog entry: it stays to be undeleted.
   s.save("УДАЛЕННЫЙ", 0x00, agat_text({"МЕНЯ УДАЛИЛИ, НО F4 ВЕРНЕТ МЕНЯ НА МЕСТО."}));
@@ -225,7 +307,7 @@ void fill_800(Sample& s) {
   FC_MAKEDIR(*s.md, agat_name("АРХИВ"));
   FC_READCAT(*s.md);
   s.enter("АРХИВ");
-  s.save("ПРОГРАММА", 0x02, basic_program());
+  s.save("ПРОГРАММА", 0x02, hello_program());
   s.leave();
 }
 
@@ -285,7 +367,7 @@ int main(int argc, char** argv) {
   save_fil(
       dir, buf, "README", 0x00,
       agat_text({"ФАЙЛЫ .FIL ХРАНЯТ ПО ОДНОМУ ФАЙЛУ АГАТА.", "КОПИРУЙТЕ ИХ В ОБРАЗ КЛАВИШЕЙ F5."}));
-  save_fil(dir, buf, "HELLO", 0x02, basic_program());
+  save_fil(dir, buf, "HELLO", 0x02, hello_program());
   save_fil(dir, buf, "PICTURE", 0x04, b_file(0x6000, picture()));
   if (failed()) return 1;
   std::printf("make_samples: sample images are in %s\n", dir.c_str());
