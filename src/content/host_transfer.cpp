@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/catalog_entry.h"
@@ -17,29 +18,22 @@ namespace agat {
 namespace {
 
 // Why a host call failed, in the words of the program; the system's own text for the
-// rarer causes.
+// rarer causes. No error number means the object is there but is no regular file.
 std::string reason(int err) {
-  switch (err) {
-    case 0:
-      return std::string("это не обычный файл"_w);
-    case EACCES:
-    case EPERM:
-      return std::string("нет доступа"_w);
-    case ENOENT:
-      return std::string("нет такого файла или каталога"_w);
-    case ENOTDIR:
-      return std::string("часть пути не каталог"_w);
-    case EISDIR:
-      return std::string("это каталог"_w);
-    case ENOSPC:
-      return std::string("нет места на диске"_w);
-    case EROFS:
-      return std::string("файловая система только для чтения"_w);
-    case ENAMETOOLONG:
-      return std::string("слишком длинное имя"_w);
-    default:
-      return host_to_cp1251(std::strerror(err));
-  }
+  static constexpr std::pair<int, std::string_view> kReasons[] = {
+      {0, "это не обычный файл"_w},
+      {EACCES, "нет доступа"_w},
+      {EPERM, "нет доступа"_w},
+      {ENOENT, "нет такого файла или каталога"_w},
+      {ENOTDIR, "часть пути не каталог"_w},
+      {EISDIR, "это каталог"_w},
+      {ENOSPC, "нет места на диске"_w},
+      {EROFS, "файловая система только для чтения"_w},
+      {ENAMETOOLONG, "слишком длинное имя"_w},
+  };
+  for (const auto& [number, text] : kReasons)
+    if (number == err) return std::string(text);
+  return host_to_cp1251(std::strerror(err));
 }
 
 void report_failure(std::string_view operation, std::string_view what, const std::string& path,
