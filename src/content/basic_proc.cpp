@@ -322,10 +322,12 @@ void Lister::list() {
   out_.note("Первый свободный байт по смещению $"_w, false);
   out_.hex(pos + 2);
   out_.note("");
+  // The bytes between the first free byte (after the end link) and the long-name table,
+  // or the declared end, belong to nothing; the end link itself is no unknown area.
   const std::int32_t limit = lv_len_ >= 0 ? lv_start_ : declared_ + 2;
-  if (pos < limit) {
+  if (pos + 2 < limit) {
     out_.note("Неизвестная область с размером $"_w, false);
-    out_.hex(limit - pos);
+    out_.hex(limit - (pos + 2));
     out_.note("");
   }
   if (lv_len_ <= 0) return;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <utility>
 
 namespace agat {
@@ -40,7 +39,7 @@ void VV_ADD_STRING(TextReport& R, std::string_view S) {
   if (bytes.size() + S.size() + NO_SPACE.size() <= VV_BUFSIZE - 1) {
     const std::size_t from = bytes.size();
     bytes.append(S);
-    if (std::memchr(S.data(), '\0', S.size()) != nullptr)
+    if (S.find('\0') != std::string_view::npos)
       std::replace(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), '\0', '?');
     return;
   }
@@ -53,7 +52,7 @@ void VV_ADD_TEXT(TextReport& R, std::string_view S) {
   // no zero goes in a line at a time; otherwise through VV_ADD_STRING and VV_ADD_EOL,
   // which replace the zeros and place the note exactly.
   if (bytes.size() + 3 * S.size() + NO_SPACE.size() <= VV_BUFSIZE - 1 &&
-      std::memchr(S.data(), '\0', S.size()) == nullptr) {
+      S.find('\0') == std::string_view::npos) {
     const char line_end[] = {'\n', '\0', static_cast<char>(R.colour_)};
     for (std::size_t eol; (eol = S.find('\n')) != std::string_view::npos; S.remove_prefix(eol + 1))
       bytes.append(S.data(), eol).append(line_end, sizeof line_end);

@@ -93,7 +93,6 @@ TEST(BasicLister, ViewBreaksStatementsAndListsTheLongNames) {
             "   70  PRINT \"ПРИВЕТ\x07\"\n"
             "   80  HIMEM: 16384\n"
             "Первый свободный байт по смещению $005B\n"
-            "Неизвестная область с размером $0002\n"
             "Таблица длинных переменных (начало: $005D, длина: $0018):\n"
             "257  имя не определено !\n"
             "  1 COUNT\n"
@@ -144,12 +143,17 @@ TEST(BasicLister, DamageIsToldInsideTheListing) {
     std::copy(v.begin(), v.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
     return b;
   };
+  // Three bytes of nothing between the end link (at 14) and the names table.
+  Bytes gap = good;
+  gap.insert(gap.begin() + 16, {7, 7, 7});
+  gap[0] = static_cast<std::uint8_t>(gap.size());
   const struct {
     Bytes bytes;
     std::int32_t size;
     std::vector<const char*> told;
   } cases[] = {
-      {good, -1, {"   20 B\n", "$0010\nНеизвестная область с размером $0002\n"}},
+      {good, -1, {"   20 B\nПервый свободный байт по смещению $0010\n"}},
+      {gap, -1, {"$0010\nНеизвестная область с размером $0003\n"}},
       {with(good, 0, {40}), -1, {"превышает фактический", "   20 B\n"}},
       {with(good, 0, {1, 0}),
        -1,
