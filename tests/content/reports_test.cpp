@@ -1,13 +1,14 @@
 // The reports shown in the text viewer: the viewer buffer's encoding (colour pairs and
 // line ends, the number forms, the "?" for a zero byte, the overflow note exactly at the
-// buffer's end), and the image comparison report with the refusals that leave a
-// critical message instead.
+// buffer's end), the VTOC report of the image map, and the image comparison report with the
+// refusals that leave a critical message instead.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
 #include <string>
 
+#include "content/immap_report.h"
 #include "content/media_compare.h"
 #include "content/text_viewer.h"
 #include "content/viewer_recorder.h"
@@ -98,6 +99,24 @@ TEST(TextViewerBuffer, AnOverflowingReportEndsWithTheNote) {
   VV_ADD_COLOR(R, 5);
   VV_ADD_EOL(R);
   EXPECT_EQ(R.size(), VV_BUFSIZE);
+}
+
+// A volume number 0 and a wrong sector count, in that order, then a track mask with bits
+// that no sector has.
+TEST(VtocReport, OneLinePerFaultUnderTheHeading) {
+  auto md = testing::new_medium();
+  set_geometry(*md, ITI140);
+  TVTOCSECTOR& vt = as<TVTOCSECTOR>(md->MASS[17][0]);
+  vt.TSPAIRNUM = 0x7A, vt.DIRECTTOTR = 1, vt.TRNUM = 35, vt.SCNUM = 13, vt.BTNUM[1] = 1;
+  vt.VOLNAME[3] = 0x8D;
+  put_le32(vt.MAP[7], 0x10000);
+  TVTOCFAULTS faults;
+  VTOCANALYSE(*md, faults);
+  TextReport R;
+  vtoc_report(faults, R);
+  EXPECT_EQ(readable(std::string(R.text())),
+            "{07}Анализ VTOC:\n{07}06: Номер тома == $00.\n{07}35: Неверно число секторов на "
+            "треке.\n{07}Битовое поле для трека   7 имеет лишние единичные биты.\n{07}");
 }
 
 TEST(ReportReader, ReadsBackLinesColoursAndTextAsWritten) {

@@ -1,0 +1,229 @@
+// The image map: references and roles on sound images, the VTOC check, damage of every
+// kind, walks that must end, lost T/S lists, and the catalog entry made for one.
+#include "core/immap.h"
+
+#include <gtest/gtest.h>
+
+#include "core/immap_summary.h"
+#include "support/image_test.h"
+
+namespace agat {
+namespace {
+
+using testing::agat_name;
+using testing::name_text;
+
+class ImmapTest : public testing::ImageTest {
+ protected:
+  TVTOCFAULTS faults;
+  TIMMSUMMARY scan() {
+    SCANMAP(*md, faults);
+    return summarise_map(*md, faults);
+  }
+  TSECTOR& sector(int t, int s) { return md->MASS[t][s]; }
+  TTSLSECTOR& list(const TCATREC& e) { return as<TTSLSECTOR>(sector(e.TTSL, e.STSL)); }
+  static const T_IMMSECTORDESC& at(int t, int s) { return SCMP[t][s]; }
+};
+
+// A sound image of either size: every sector used in the VTOC has references and every
+// free one none; the roles and names are those of the files; a BTK sub-catalog is a
+// catalog referred to from the sector that holds its entry; nothing is damage.
+TEST_F(ImmapTest, SoundImagesOfBothSizes) {
+  for (const TIMAGET type : {ITI140, ITI800}) {
+    make(type);
+    const TCATREC big = save("BIG", 130 * 256);  // two T/S lists
+    FC_MAKEDIR(*md, agat_name("SUB"));
+    reload();
+    const TCATREC sub = entry("SUB");
+    const TIMMSUMMARY sum = scan();
+    EXPECT_TRUE(faults.empty());
+    EXPECT_FALSE(sum.DAMAGED);
+    EXPECT_EQ(sum.BYROLE, (std::array<std::int32_t, 4>{type == ITI800 ? 3 : 1, 3, 2, 130}));
+    for (int t : {17, 50, 114}) {
+      if (t > md->NUMTR) continue;
+      EXPECT_EQ(at(t, 0).LINKSCNT, 1) << t;
+      EXPECT_EQ(at(t, 0).LINKSFROM[0].LF_FORMAT, IMMVTOC) << t;
+    }
+    for (int t = 1; t <= md->NUMTR; ++t)
+      for (int s = 0; s <= md->NUMSC; ++s)
+        ASSERT_EQ(at(t, s).LINKSCNT == 0, at(t, s).ISFREE) << t << "/" << s;
+    const TIMMLINK& to_sub = at(sub.TTSL, sub.STSL).LINKSFROM[0];
+    EXPECT_EQ(std::tuple(to_sub.LF_FORMAT, to_sub.LF_T, to_sub.LF_S), std::tuple(IMMCAT, 17, 1));
+    const T_IMMSECTORDESC& head = at(big.TTSL, big.STSL);
+    EXPECT_EQ(std::tuple(head.LINKSFROM[0].LF_FORMAT, name_text(head.LINKSFROM[0].LF_FNAME)),
+              std::tuple(IMMTSLIST, std::string("BIG")));
+    EXPECT_EQ(std::tuple(head.EXTTOTR, head.EXTTOSC), std::tuple(list(big).TE, list(big).SE));
+    const TIMMLINK& data = at(list(big).TSL[0][0], list(big).TSL[0][1]).LINKSFROM[0];
+    EXPECT_EQ(std::tuple(data.LF_FORMAT, data.LF_T, data.LF_S),
+              std::tuple(IMMDATA, big.TTSL, big.STSL));
+  }
+}
+
+// Every field check in its order, and free-sector masks with bits that no sector has,
+// charged to the map sector that holds them.
+TEST_F(ImmapTest, VtocFaults) {
+  make(ITI800);
+  TVTOCSECTOR& vt = as<TVTOCSECTOR>(sector(17, 0));
+  vt.VOLNUM = 0;
+  vt.SCNUM = 16;
+  scan();
+  ASSERT_EQ(faults.size(), 2u);
+  EXPECT_EQ(std::tuple(faults[0].OFFS, faults[1].OFFS), std::tuple(0x06, 0x35));
+  EXPECT_EQ(std::tuple(at(17, 0).ERRSELF, at(17, 0).INTBUGOFFS), std::tuple(true, 0x35));
+
+  std::fill(vt.VOLNAME, vt.VOLNAME + 31, 0x8D);
+  vt.TSPAIRNUM = 0x7B;
+  vt.NEXTAVAILTR = 160;
+  vt.DIRECTTOTR = 2;
+  vt.TRNUM = 35;
+  vt.BTNUM[1] = 2;
+  vt.MAP[5][2] |= 0x04;               // sector bits of track 5 beyond sector 20
+  sector(50, 0)[4 * 10 + 3] = 0x01;   // track 60
+  sector(114, 0)[4 * 45 + 2] = 0x01;  // track 159
+  scan();
+  std::vector<int> seen;
+  for (const TVTOCFAULT& f : faults)
+    seen.push_back(f.KIND == TVTOCFAULT::FIELD ? f.OFFS : 1000 + f.TRACK);
+  EXPECT_EQ(seen,
+            (std::vector<int>{0x06, 0x08, 0x27, 0x30, 0x31, 0x34, 0x35, 0x36, 1005, 1060, 1159}));
+  EXPECT_EQ(std::tuple(at(17, 0).INTBUGOFFS, at(50, 0).INTBUGOFFS, at(114, 0).INTBUGOFFS),
+            std::tuple(56 + 20, 40, 180));
+}
+
+// Damage: a catalog chain that comes back to its start, an entry off the disk (its file
+// is lost), a sector used while free in the VTOC, an unreadable data sector in use.
+TEST_F(ImmapTest, DamageIsFlagged) {
+  make();
+  const TCATREC a = save("A", 256), b = save("B", 2 * 256), d = save("D", 256);
+  std::uint8_t t, s;
+  ASSERT_TRUE(NEWSECT(*md, t, s));
+  sector(t, s).fill(0);
+  TCATSECTOR& first = as<TCATSECTOR>(sector(17, 1));
+  TCATSECTOR& second = as<TCATSECTOR>(sector(t, s));
+  first.TE = t, first.SE = s, second.TE = 17, second.SE = 1;
+  for (auto& e : second.CR) e = first.CR[0];  // seven more entries for A's list
+  first.CR[1].SF = 16;
+  FREESECT(*md, list(a).TSL[0][0], list(a).TSL[0][1]);
+  sector(list(d).TSL[0][0], list(d).TSL[0][1]).fill(UNREAD_FILL);
+  const TIMMSUMMARY sum = scan();
+  EXPECT_EQ(std::tuple(at(17, 1).LINKSCNT, at(t, s).EXTTOTR, at(t, s).EXTTOSC),
+            std::tuple(1, 17, 1));
+  EXPECT_EQ(std::tuple(at(17, 1).ERRSELF, at(17, 1).INTBUGOFFS), std::tuple(true, 11 + 35));
+  EXPECT_EQ(at(a.TTSL, a.STSL).LINKSCNT, 8);
+  ASSERT_EQ(sum.ORPHANS.size(), 1u);
+  EXPECT_EQ(std::tuple(sum.ORPHANS[0].AT.T, sum.ORPHANS[0].AT.S, sum.ORPHANS[0].DATA.size()),
+            std::tuple(b.TTSL, b.STSL, 2u));
+  EXPECT_EQ(sum.USED_BUT_FREE.size(), 1u);
+  EXPECT_EQ(sum.UNREADABLE.size(), 1u);
+  EXPECT_EQ(sum.SHARED.size(), 2u);  // A's list and its data sector
+  EXPECT_TRUE(sum.DAMAGED);
+}
+
+// Two files sharing a data sector give it a reference with each name, and only the first
+// 16 references are kept. A T/S list whose first pair is 0/0 ends its file, link or not.
+TEST_F(ImmapTest, SharedSectorsAndEmptyLists) {
+  make();
+  const TCATREC a = save("A", 256), b = save("B", 256), c = save("C", 256);
+  for (int j = 0; j < 20; ++j) std::copy(list(a).TSL[0], list(a).TSL[0] + 2, list(b).TSL[j]);
+  list(c).TSL[0][0] = list(c).TSL[0][1] = 0;
+  list(c).TE = b.TTSL, list(c).SE = b.STSL;
+  scan();
+  const T_IMMSECTORDESC& shared = at(list(a).TSL[0][0], list(a).TSL[0][1]);
+  EXPECT_EQ(shared.LINKSCNT, 16);
+  EXPECT_EQ(
+      std::tuple(name_text(shared.LINKSFROM[0].LF_FNAME), name_text(shared.LINKSFROM[1].LF_FNAME),
+                 name_text(shared.LINKSFROM[15].LF_FNAME)),
+      std::tuple("A", "B", "B"));
+  EXPECT_EQ(std::tuple(at(b.TTSL, b.STSL).LINKSCNT, at(c.TTSL, c.STSL).ISFREETSLIST),
+            std::tuple(1, true));
+}
+
+// Walks end on any image: a catalog chain whose sectors hold 16 references of other roles
+// before the chain reaches them, a T/S list that names itself, images of random bytes,
+// an image that cannot be read at all.
+TEST_F(ImmapTest, EveryWalkEnds) {
+  make();
+  const TCATREC a = save("A", 256);
+  for (auto& pair : list(a).TSL) pair[0] = 17, pair[1] = 2;  // 122 data references to 17/2
+  list(a).TE = a.TTSL, list(a).SE = a.STSL;
+  as<TCATSECTOR>(sector(17, 1)).TE = 17, as<TCATSECTOR>(sector(17, 1)).SE = 2;
+  sector(17, 2).fill(0);
+  as<TCATSECTOR>(sector(17, 2)).TE = 17, as<TCATSECTOR>(sector(17, 2)).SE = 2;
+  scan();
+  EXPECT_EQ(std::tuple(at(17, 2).LINKSCNT, at(17, 2).LINKSFROM[15].LF_FORMAT),
+            std::tuple(16, IMMDATA));
+  EXPECT_EQ(at(a.TTSL, a.STSL).LINKSCNT, 16);
+
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    for (auto& track : md->MASS)
+      track = testing::random_track(seed * 1000 + (&track - md->MASS.data()));
+    if (seed % 2 == 0) sector(17, 0)[1] = 17, sector(17, 0)[2] = 1;  // reach the random catalog
+    scan();
+  }
+  for (auto& track : md->MASS) track.fill(testing::kUnread);
+  const TIMMSUMMARY sum = scan();
+  EXPECT_EQ(faults.size(), 7u);
+  EXPECT_EQ(std::tuple(sum.UNREADABLE.size(), sum.UNREADABLE_UNUSED), std::tuple(1u, 0));
+  EXPECT_TRUE(sum.DAMAGED);
+}
+
+// A deleted file's T/S chain, moved to 18/15, is one lost file with its second list and
+// its data; the entry made for it is named after the place and takes its sectors, even
+// under a VTOC full of faults. A full catalog, a sector that is no T/S list and a list
+// that has a reference are refused with nothing changed.
+TEST_F(ImmapTest, BuildFileFromALostList) {
+  make();
+  for (int i = 0; i < 130 * 256; ++i) buf[i] = static_cast<std::uint8_t>(i * 7);
+  const TCATREC f = save("F", 130 * 256);
+  const auto data = std::vector<std::uint8_t>(buf.begin(), buf.begin() + 130 * 256);
+  FC_DELETE(entry("F"));
+  reload();
+  sector(18, 15) = sector(f.TTSL, f.STSL);
+  sector(f.TTSL, f.STSL).fill(UNREAD_FILL);
+  TVTOCSECTOR& vt = as<TVTOCSECTOR>(sector(17, 0));
+  vt.VOLNUM = 0, vt.TRNUM = 99, vt.NEXTAVAILTR = 200, vt.MAP[3][3] = 1;
+  store();
+  const std::uint32_t free_before = md->FREESPACE;
+  TIMMSUMMARY sum = scan();
+  ASSERT_EQ(sum.ORPHANS.size(), 1u);
+  EXPECT_EQ(std::tuple(sum.ORPHANS[0].AT.T, sum.ORPHANS[0].AT.S, sum.ORPHANS[0].LISTS.size(),
+                       sum.ORPHANS[0].DATA.size()),
+            std::tuple(18, 15, 1u, 130u));
+  FLASHSEARCH(*md, 18, 15);
+  int flashed = 0;
+  for (auto& track : SCMP)
+    for (auto& d : track) flashed += d.ISFLASH;
+  EXPECT_EQ(flashed, 132);
+
+  TCATSECTOR& cat = as<TCATSECTOR>(sector(17, 1));
+  const TCATSECTOR old = cat;
+  for (auto& e : cat.CR) e.TF = 5;
+  const auto image = image_bytes();
+  const std::uint8_t d0 = sector(18, 15)[12], d1 = sector(18, 15)[13];
+  for (const auto& [t, s, why] :
+       {std::tuple(18, 15, std::string("в каталоге нет свободной записи")),
+        std::tuple(int{d0}, int{d1},
+                   "сектор " + std::to_string(d0) + "/" + std::to_string(d1) + " не T/S-список")}) {
+    EXPECT_FALSE(BUILDFILE(*md, static_cast<std::uint8_t>(t), static_cast<std::uint8_t>(s)));
+    EXPECT_NE(testing::take_critical_text().find(why), std::string::npos) << why;
+  }
+  EXPECT_EQ(image_bytes(), image);
+  cat = old;
+
+  EXPECT_TRUE(BUILDFILE(*md, 18, 15));
+  EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
+  reload();
+  const TCATREC& e = entry("  18   15");
+  EXPECT_EQ(std::tuple(e.AGATNAME, e.EXT, e.SIZECAT, md->FREESPACE),
+            std::tuple(agat_name("  18   15"), 0, 0, free_before - 132));
+  FC_LOAD(md->CAT.CATREC[&e - md->CAT.CATREC.data()], buf);
+  EXPECT_EQ(std::vector<std::uint8_t>(buf.begin(), buf.begin() + e.SIZE), data);
+  sum = scan();
+  EXPECT_TRUE(sum.ORPHANS.empty() && sum.USED_BUT_FREE.empty());
+  EXPECT_FALSE(BUILDFILE(*md, 18, 15));
+  EXPECT_NE(testing::take_critical_text().find("на T/S-список 18/15 уже есть ссылка"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace agat
