@@ -8,6 +8,7 @@
 #include "content/media_compare.h"
 #include "core/file_transfer.h"
 #include "ui/errors.h"
+#include "ui/immap_editor.h"
 
 namespace agat {
 
@@ -68,6 +69,11 @@ void AC_COMPARE_MF(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t) {
       if (is_live_file(b) && a.AGATNAME == b.AGATNAME && IS_EQU(a, b)) a.SELECT = b.SELECT = false;
     }
   }
+}
+
+void AC_IMMAP(PPANEL PAN_CUR, PPANEL, std::int32_t) {
+  IMM_EDITOR(PAN_CUR->MD);
+  NEEDRELOAD = true;
 }
 
 }  // namespace agat

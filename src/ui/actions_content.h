@@ -18,4 +18,7 @@ void AC_COMPARE_MS(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 // unmarked.
 void AC_COMPARE_MF(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 
+// Opens the sector map of the current panel's image; the panels are re-read afterwards.
+void AC_IMMAP(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
+
 }  // namespace agat

@@ -25,6 +25,7 @@ constexpr TACTORKEY kActors[] = {
     {HKEY_F8,       AC_DELETE,     0},
     {HKEY_F4,       AC_UNDELETE,   0},
     {HKEY_F11,      AC_CLEANMEDIA, 0},
+    {HKEY_F12,      AC_IMMAP,      0},
     {ctrl_key('U'), AC_PAN_CHANGE, 0},
     {'a',           AC_SOME_PATH,  0},
     {ctrl_key('R'), AC_RELOAD,     0},

@@ -60,6 +60,7 @@ PMENUITEM main_menu() {
   };
   static std::vector<TMENUITEM> media = {
       call("Очистить неиспользуемые области образа"_w, "F11", AC_CLEANMEDIA),
+      call("Карта образа"_w, "F12", AC_IMMAP),
       call("Создать образ DSK 140 k"_w, "", AC_CREATEMEDIA, ITI140),
       call("Создать образ NIB 140 k"_w, "", AC_CREATEMEDIA, ITN140),
       call("Создать образ DSK 800 k"_w, "", AC_CREATEMEDIA, ITI800),

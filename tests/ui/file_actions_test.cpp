@@ -226,15 +226,15 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   screen->keys({KEYCODE_ENTER, HKEY_F11});
   shows({"Очистка образа небезопасна в случае ошибок в файловой системе. Выполнить ?"});
   screen->key(KEYCODE_ENTER);
-  menu(3, 6);  // "Изменить имя тома"
+  menu(3, 7);  // "Изменить имя тома"
   answer(" Введите новое имя тома ", "МОЙ ДИСК");
   check([&](MemoryConsole&) { EXPECT_EQ(left(1), "?МОЙ ДИСК"); });
   screen->key(KEYCODE_BACKSPACE);
-  for (int item = 2; item <= 5; ++item) {
+  for (int item = 3; item <= 6; ++item) {
     menu(3, item);
     shows({" Введите имя нового образа "});
     screen->key(HKEY_HOME);  // typing at once would replace the proposed extension too
-    screen->text("new" + std::to_string(item));
+    screen->text("new" + std::to_string(item - 1));
     screen->key(KEYCODE_ENTER);
   }
   quit({"a.dsk"});

@@ -1,0 +1,208 @@
+// The sector map end to end: F12 in the file manager, the grid at both cell widths, the
+// keys that move the cursor, the panel of the sector under it, the search for a lost T/S
+// list and the file made of it, and the sector editor through a stand-in hex editor.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "content/colours.h"
+#include "content/hexdump.h"
+#include "core/char_sets.h"
+#include "support/testdata.h"
+#include "ui/crt_immap_viewer.h"
+#include "ui/fixtures.h"
+#include "ui/immap_editor.h"
+
+namespace agat {
+namespace {
+
+class ImmapScreen : public testing::SorbelTest {
+ protected:
+  void SetUp() override {
+    SorbelTest::SetUp();
+    CURSTR = 17, CURSSC = 0;
+    crt_immap_viewer::TOPTRY = 0;
+    crt_immap_viewer::VIEWMODE = crt_immap_viewer::VMLINKS;
+    crt_immap_viewer::TOPTRY = 0;
+  }
+  void TearDown() override {
+    set_hexdump_hook(nullptr);
+    SorbelTest::TearDown();
+  }
+  // The panel's line of row Y, from the panel's first column.
+  std::string panel(int y) const {
+    const std::string r = screen->row_trimmed(y);
+    return r.substr(std::min(r.size(), byte_of(r, crt_immap_viewer::NOTESX - 1)));
+  }
+  static std::size_t byte_of(const std::string& utf8, int column) {
+    std::size_t pos = 0;
+    for (int c = 0; c < column && pos < utf8.size(); ++c) utf8_decode(utf8, pos);
+    return pos;
+  }
+  void panel_shows(int y, const std::string& text) {
+    check([this, y, text](MemoryConsole& s) { EXPECT_EQ(panel(y), text) << s.screen_text(); });
+  }
+};
+
+// At 80 columns: two-column cells and even sector numbers; the cursor wraps on every
+// edge and pages by the rows on the screen; the panel lists every reference, the second
+// on in the error colour, names with control codes shown as "?"; the three modes; the
+// last fault is pointed at; legend and help.
+TEST_F(ImmapScreen, GridKeysAndPanel) {
+  auto md = image("disk.dsk");
+  save(*md, "A", 0x04, 256);  // its list at 17/15, its data at 17/14
+  TCATSECTOR& cat = as<TCATSECTOR>(md->MASS[17][1]);
+  cat.CR[1] = cat.CR[2] = cat.CR[0];
+  std::uint8_t control = 0;
+  while (A2L(control) >= 0x20) ++control;
+  cat.CR[2].N[1] = control;
+  cat.CR[3] = cat.CR[0];
+  cat.CR[3].SF = 16;  // off the disk: an error in the catalog sector
+  FC_SAVEMEDIA(*md, false);
+
+  screen->keys({KEYCODE_ENTER, HKEY_F12});
+  check([&](MemoryConsole& s) {
+    EXPECT_EQ(s.row_trimmed(1), "    Режим просмотра ссылок из других секторов на заданный");
+    EXPECT_EQ(s.row_trimmed(2), "     0   2   4   6   8  10  12  14");
+    EXPECT_EQ(s.row(20).substr(0, 36), " 17 VVCC------------------------_3_3");
+    EXPECT_EQ(s.attribute_at(1, 20), COL[IMM_NUMBERS]);
+    EXPECT_EQ(s.attribute_at(5, 3),
+              (COL[IMM_BADSEC] << 4) | (COL[IMM_BADSEC] >> 4));  // "_-", unreadable
+    EXPECT_EQ(panel(3), "Ближайший глюк в 17 / 15 !!!");
+  });
+  panel_shows(5, "Сектор 17 / 0 (далее в 17 / 1)");
+  screen->key(HKEY_LEFT);  // round to the last sector: A's list
+  panel_shows(5, "Сектор 17 / 15");
+  panel_shows(9, "Ссылки на сектор: 3");
+  check([&](MemoryConsole& s) {
+    EXPECT_EQ(panel(10), "  Ссылка из 17 / 1 (каталог)");
+    EXPECT_EQ(panel(11), "  подразумевает здесь TS-список");
+    EXPECT_EQ(panel(12), "  файла \"A\"");
+    EXPECT_EQ(panel(18), "  файла \"A?\"");
+    const int x = crt_immap_viewer::NOTESX + 2;
+    EXPECT_EQ(std::tuple(s.attribute_at(x, 12), s.attribute_at(x, 13)),
+              std::tuple(COL[IMM_REMARK], COL[IMM_ERREMARK]));
+  });
+  // Up from track 0 to the last, Down from it to track 0; pages by TRONSCR = 22 rows.
+  const std::vector<std::pair<std::uint16_t, std::string>> moves = {
+      {HKEY_RIGHT, "17 / 0 (далее в 17 / 1)"},
+      {HKEY_PPAGE, "34 / 0"},
+      {HKEY_NPAGE, "0 / 0"},
+      {HKEY_UP, "34 / 0"},
+      {HKEY_DOWN, "0 / 0"},
+      {HKEY_NPAGE, "22 / 0"},
+      {HKEY_PPAGE, "0 / 0"},
+      {HKEY_LEFT, "0 / 15"},
+      {HKEY_RIGHT, "0 / 0"}};
+  for (const auto& [key, where] : moves) {
+    screen->key(key);
+    panel_shows(5, "Сектор " + where);
+  }
+  check([](MemoryConsole& s) { EXPECT_EQ(s.row(3).substr(0, 4), "  0 "); });
+  screen->keys({HKEY_UP});  // the last track scrolls in at the bottom
+  check([](MemoryConsole& s) { EXPECT_EQ(s.row(3).substr(0, 4), " 12 "); });
+
+  // The other modes, with the cursor on A's list, which highlights its file.
+  screen->keys({HKEY_NPAGE, HKEY_DOWN, HKEY_DOWN, HKEY_DOWN, HKEY_DOWN, HKEY_DOWN, HKEY_LEFT, ' '});
+  check([&](MemoryConsole& s) {
+    EXPECT_EQ(s.row_trimmed(1), "    Режим восстановления диска поиском T/S списков");
+    EXPECT_EQ(s.row(20).substr(0, 36), " 17  V C?-?-?-?-?-?-?-?-?-?-?-?- *T>");
+    EXPECT_EQ(s.attribute_at(35, 20), COL[IMM_BASE] | 0x10);
+  });
+  screen->key(' ');
+  check([&](MemoryConsole& s) {
+    EXPECT_EQ(s.row(20).substr(0, 8), " 17 VV!C");
+    EXPECT_EQ(s.attribute_at(7, 20), COL[IMM_BASE] << 4);
+  });
+  screen->keys({'l'});
+  shows({" Справка ", "Легенда карты диска (просмотр содержания данного сектора):"});
+  screen->keys({'x', HKEY_F1});
+  shows({"Управление просмотрщиком карты диска:", "Стрелки и PgUp/PgDn - листание."});
+  screen->keys({'x', ' ', HKEY_F3});
+  quit({"disk.dsk"});
+}
+
+// The images of an independent tool with lost files, at 80 x 25 and at 132 x 43: TAB
+// finds the first lost T/S list, "r" makes a file of it, and after leaving the panel
+// lists the file, which loads with the data its list names.
+TEST_F(ImmapScreen, RecoversLostFilesOfIndependentImages) {
+  AGAT_REQUIRE_TESTDATA();
+  const std::string deleted500 = testing::testdata("src/deleted500.bin");
+  for (const auto& [source, t, s, w, h] :
+       {std::tuple("dos33/files.dsk", 32, 5, 80, 25),
+        std::tuple("other/stale-deleted.dsk", 18, 13, 132, 43)}) {
+    std::filesystem::copy_file(testing::testdata(source), dir.file("disk.dsk"),
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::permissions(dir.file("disk.dsk"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    const auto original = read_image("disk.dsk");
+    use_screen(w, h);
+    CURSTR = 17, CURSSC = 0;
+    crt_immap_viewer::TOPTRY = 0;
+    const std::string name =
+        (t < 10 ? "   " : "  ") + std::to_string(t) + (s < 10 ? "    " : "   ") + std::to_string(s);
+    screen->keys({KEYCODE_ENTER, HKEY_F12});
+    shows({"Анализ VTOC:", "08: Не найден ограничитель имени тома ($8D, $00)."});
+    screen->keys({KEYCODE_ESCAPE, KEYCODE_TAB});
+    panel_shows(5, "Сектор " + std::to_string(t) + " / " + std::to_string(s));
+    panel_shows(7, "Содержимое: T/S список");
+    panel_shows(9, "Ссылки на сектор: нет");
+    if (w > 105) {
+      check([](MemoryConsole& sc) {
+        EXPECT_EQ(sc.row(2).substr(0, 14), "     0  1  2  ");
+        EXPECT_EQ(sc.row(20).substr(0, 13), " 17 VV -- -- ");
+      });
+    }
+    screen->keys({'r', KEYCODE_ESCAPE});
+    panel_shows(9, "Ссылки на сектор: одна");
+    screen->keys({KEYCODE_TAB, HKEY_F12, HKEY_END});
+    check([&](MemoryConsole&) { EXPECT_NE(panel_row(name), 0); });
+    quit({"disk.dsk"});
+
+    auto md = read_image("disk.dsk");
+    const std::vector<std::uint8_t> data = load(*md, name);
+    std::vector<std::uint8_t> named;
+    const TTSLSECTOR& list = as<TTSLSECTOR>(original->MASS[t][s]);
+    for (int j = 0; j < 122 && list.TSL[j][0] != 0; ++j) {
+      const TSECTOR& d = original->MASS[list.TSL[j][0]][list.TSL[j][1]];
+      named.insert(named.end(), d.begin(), d.end());
+    }
+    EXPECT_EQ(data, named) << source;
+    if (t == 32) {
+      const auto expected = testing::read_bytes(deleted500);
+      EXPECT_TRUE(std::equal(expected.begin(), expected.end(), data.begin() + 4));
+    }
+  }
+}
+
+// Enter edits the sector under the cursor in the hex editor: a change it does not confirm
+// is dropped, a confirmed one is saved at once, even where the VTOC cannot be read at
+// all, which is how such an image is repaired.
+TEST_F(ImmapScreen, SectorEditorRepairsAnUnreadableVtoc) {
+  auto md = image("disk.dsk");
+  save(*md, "A", 0x04, 256);
+  const TSECTOR good = md->MASS[17][0];
+  md->MASS[17][0].fill(UNREAD_FILL);
+  FC_SAVEMEDIA(*md, false);
+  const auto broken = testing::read_bytes(dir.file("disk.dsk"));
+  int calls = 0;
+  set_hexdump_hook([&](std::uint8_t* buf, std::int32_t size, std::int32_t offs, bool ro) {
+    EXPECT_EQ(std::tuple(size, offs, ro), std::tuple(256, 0, false));
+    std::copy(good.begin(), good.end(), buf);
+    return ++calls == 2;  // the first change is not confirmed
+  });
+  screen->keys({KEYCODE_ENTER, 'x', HKEY_F12});
+  shows({"Анализ VTOC:", "27: Неверно максимальное число t/s пар в t/s списке ($7A)."});
+  screen->keys({KEYCODE_ESCAPE, KEYCODE_ENTER});
+  check([&](MemoryConsole&) { EXPECT_EQ(testing::read_bytes(dir.file("disk.dsk")), broken); });
+  panel_shows(6, "Ошибки: чтения, расширения, содержимого (см");  // cut at the edge
+  screen->key(KEYCODE_ENTER);
+  panel_shows(6, "Ошибки: нет");
+  screen->key(KEYCODE_ESCAPE);
+  left_rows(3, {"   B  002  A"});
+  quit({"disk.dsk"});
+  EXPECT_EQ(calls, 2);
+}
+
+}  // namespace
+}  // namespace agat
