@@ -145,7 +145,7 @@ std::vector<Case> cases() {
       // Help, which wins over errors.
       {"agatdisk --help", 0,
        "regex:agatdisk — [\\s\\S]*\n  cmp ОБРАЗ1 ОБРАЗ2 +посекторное[\\s\\S]*3 — cmp или diff "
-       "нашли различия.\n"},
+       "нашли различия, check — повреждения.\n"},
       {"agatdisk put --help --type Q", 0, "regex:agatdisk put ОБРАЗ ФАЙЛ [\\s\\S]*0x84[\\s\\S]*",
        ""},
 

@@ -16,6 +16,7 @@ enum ExitStatus : int {
   EXIT_FAILED = 1,     // the operation failed; the messages are on standard error
   EXIT_USAGE = 2,      // the command line does not fit the command
   EXIT_DIFFERENT = 3,  // cmp, diff: the images or the files differ
+  EXIT_DAMAGED = 3,    // check: the image is damaged (3 as cmp uses it for "different")
 };
 
 // Thrown by a command that finds an operand or an option value it cannot take; the
@@ -42,5 +43,6 @@ std::span<const Command> command_table();
 std::vector<Command> catalog_commands();  // list, get, put, rm, undelete, lock, unlock, mkdir, cd
 std::vector<Command> image_commands();    // new, convert, cmp
 std::vector<Command> compare_commands();  // diff
+std::vector<Command> check_commands();    // check, recover
 
 }  // namespace agat
