@@ -98,7 +98,7 @@ bool rename_no_replace(const std::string& from, const std::string& to) {
 template <class Change>
 void edit_fil_header(TCATREC& cr, Change change) {
   const std::string path = cr.PMEDIA->HOSTPATH + cr.HOSTNAME;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);  // never waits for a pipe
   if (fd < 0) {
     report_critical(std::string("Изменение FIL-файла: ошибка открытия файла "_w) +
                     quoted_host_path(path));

@@ -61,9 +61,13 @@ bool FIL_PROC(TMEDIA& md, TCATREC& e, const std::string& name, std::int64_t size
   e.HID = 0;
   TFILHEADER header;
   bool ok = false;
-  const int fd = ::open((md.HOSTPATH + name).c_str(), O_RDONLY | O_CLOEXEC);
+  // The name was a regular file when it was listed; should something else have taken its
+  // place since, the open must still not wait for it (a named pipe without a writer).
+  const int fd = ::open((md.HOSTPATH + name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd >= 0) {
-    ok = ::read(fd, &header, sizeof header) == static_cast<ssize_t>(sizeof header);
+    struct stat st {};
+    ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+         ::read(fd, &header, sizeof header) == static_cast<ssize_t>(sizeof header);
     ::close(fd);
   }
   if (!ok) {
@@ -87,11 +91,21 @@ void READ_CAT_HOSTFS(TMEDIA& md) {
 
   DIR* dir = ::opendir(md.HOSTPATH.c_str());
   if (dir == nullptr) return;
-  // The root plays the part of a drive root: it has no parent entry.
-  const bool at_root = md.HOSTPATH == "/";
+  // ".." comes first, as the host the listing was made for returns it, so that it stays
+  // on top in every sort order and Backspace finds it; the file system gives the other
+  // names in no particular order. The root plays the part of a drive root: it has no
+  // parent entry.
+  if (md.HOSTPATH != "/") {
+    TCATREC& parent = md.CAT.CATREC[md.CAT.CATNUM];
+    parent.CATRECT = CRTHOSTFSDIR;
+    parent.AGATNAME = NOT_SET_AGATNAME;
+    parent.HOSTNAME = "..";
+    parent.PMEDIA = &md;
+    INCCATNUM(md);
+  }
   while (const dirent* d = ::readdir(dir)) {
     const std::string name = d->d_name;
-    if (name == "." || (at_root && name == "..")) continue;
+    if (name == "." || name == "..") continue;
     TCATREC& e = md.CAT.CATREC[md.CAT.CATNUM];
     e.AGATNAME = NOT_SET_AGATNAME;
     e.HOSTNAME = name;
@@ -103,7 +117,7 @@ void READ_CAT_HOSTFS(TMEDIA& md) {
     if (S_ISDIR(st.st_mode)) {
       e.CATRECT = CRTHOSTFSDIR;
       listed = true;
-    } else if (ends_with_fil(name)) {
+    } else if (ends_with_fil(name) && S_ISREG(st.st_mode)) {
       listed = FIL_PROC(md, e, name, st.st_size);
     } else if (S_ISREG(st.st_mode) &&
                image_type_of_size(static_cast<std::uint64_t>(st.st_size), e.IMAGET)) {

@@ -68,7 +68,8 @@ void LOAD_FROM_IMAGE(TCATREC& cr, TFILEBUF& buf) {
 void LOAD_FROM_HOSTFS(TCATREC& cr, TFILEBUF& buf) {
   const std::string path = cr.PMEDIA->HOSTPATH + cr.HOSTNAME;
   cr.SIZE = 0;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Never waits for a named pipe that took the place of the file listed.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     report_critical(std::string("Загрузка FIL-файла: ошибка открытия файла "_w) +
                     quoted_host_path(path));

@@ -81,7 +81,7 @@ FileIoResult overwrite_in_place(const std::string& path, const std::uint8_t* dat
 }  // namespace
 
 FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return FileIoResult::open_failed;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return FileIoResult::open_failed;
@@ -94,7 +94,7 @@ FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data)
 
 FileIoResult read_file_prefix(const std::string& path, std::size_t size,
                               std::vector<std::uint8_t>& data) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return FileIoResult::open_failed;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return FileIoResult::open_failed;

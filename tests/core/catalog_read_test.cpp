@@ -1,6 +1,11 @@
 #include "core/catalog_read.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <future>
 
 #include "core/cp1251_literal.h"
 #include "support/image_test.h"
@@ -264,10 +269,12 @@ TEST_F(ImageCatalogTest, Sorting) {
   EXPECT_EQ(letters, "TIBBПКД"_w);
 }
 
-// A host directory lists sub-directories, files of the size of one of the nine image
-// forms, and ".FIL" files (the extension in any case) by their header; other files and
-// a ".FIL" file too short for its header (with a warning) are left out. Sorted, the
-// kinds come in order, and images by type or by name. The root has no "..".
+// A host directory lists "..", whatever order the file system gives, then
+// sub-directories, files of the size of one of the nine image forms, and ".FIL" files
+// (the extension in any case) by their header; other files, a ".FIL" file too short for
+// its header (with a warning) and one that is no regular file (a named pipe, which must
+// not hold the listing up) are left out. Sorted, the kinds come in order, and images by
+// type or by name. The root has no "..".
 TEST_F(CoreTest, HostDirectoryListing) {
   TempDir dir;
   std::filesystem::create_directory(dir.file("sub"));
@@ -278,6 +285,8 @@ TEST_F(CoreTest, HostDirectoryListing) {
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t)
     file(std::string("img") + testing::image_type_name(TIMAGET(t)), IMAGEDESC[t].FULLSIZE);
   file("odd.dsk", 143365);  // one byte too long
+  for (int i = 0; i < 40; ++i) file("other" + std::to_string(i), 1);
+  ASSERT_EQ(::mkfifo(dir.file("pipe.FIL").c_str(), 0600), 0);
   for (auto [name, size, ext] :
        {std::tuple{"a.fil", 0, 0x02}, {"B.FIL", 257, 0x84}, {".FIL", 10, 0}}) {
     std::vector<std::uint8_t> bytes(40 + size, 0x11);
@@ -290,7 +299,14 @@ TEST_F(CoreTest, HostDirectoryListing) {
 
   auto md = testing::new_medium();
   md->HOSTPATH = dir.host_path();
-  FC_READCAT(*md);
+  auto listing = std::async(std::launch::async, [&] { FC_READCAT(*md); });
+  if (listing.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+    ADD_FAILURE() << "the listing waits for a writer of the pipe";
+    ::close(::open(dir.file("pipe.FIL").c_str(), O_WRONLY));  // lets it go on
+  }
+  listing.get();
+  EXPECT_EQ(md->CAT.CATREC[0].HOSTNAME, "..");
+  EXPECT_EQ(find_entry(*md, "."), nullptr);
   EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER),
             "ReadCat: не удалось обратится к файлу short.FiL\r\n");
   EXPECT_EQ(testing::take_critical(), "");

@@ -59,8 +59,20 @@ TEST_F(Sorbel, StartsWithAndWithoutParametersOnAnyScreenAndEndsWithFin) {
   });
   quit();
 
-  // Backspace does nothing where the first entry is not the parent.
+  // ".." heads every host listing, however many names the file system gives before it:
+  // Backspace and Left go up from any directory. At the root there is no "..", and they
+  // do nothing.
   use_screen(80, 25);
+  std::filesystem::create_directory(dir.file("many"));
+  for (int i = 0; i < 40; ++i)
+    std::filesystem::create_directory(dir.file("many/d" + std::to_string(i)));
+  for (const std::uint16_t up : {KEYCODE_BACKSPACE, HKEY_LEFT}) {
+    screen->key(KEYCODE_ENTER);
+    left_rows(24, {dir.host_path() + "many/"});
+    screen->key(up);
+    left_rows(24, {dir.host_path()});
+  }
+  quit({"many"});
   std::filesystem::current_path("/");
   screen->keys({KEYCODE_BACKSPACE, HKEY_LEFT});
   left_rows(24, {"/"});
