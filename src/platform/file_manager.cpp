@@ -114,13 +114,14 @@ FileManagerProgram find_file_manager(std::string_view search_path, bool desktop)
   return {};
 }
 
-void FILE_MANAGER(const std::string& PATH) {
+bool FILE_MANAGER(const std::string& PATH) {
   const FileManagerProgram program = find_file_manager(environment("PATH"), desktop_available());
-  if (program.path.empty()) return;
+  if (program.path.empty()) return false;
   TerminalHandover& hooks = handover();
   if (program.uses_terminal && hooks.leave) hooks.leave();
   run_and_wait(program.path, PATH, !program.uses_terminal);
   if (program.uses_terminal && hooks.restore) hooks.restore();
+  return true;
 }
 
 }  // namespace agat

@@ -13,9 +13,9 @@
 namespace agat {
 
 // Starts the host file manager on directory PATH (host bytes) and waits until it ends.
-// When none is found on the "PATH" environment variable, or it cannot be started,
-// nothing happens and nothing is reported.
-void FILE_MANAGER(const std::string& PATH);
+// False when none is found on the "PATH" environment variable: the caller tells the user.
+// A program that is found but cannot be started is not reported.
+bool FILE_MANAGER(const std::string& PATH);
 
 // `leave` runs before a program that uses the terminal starts, `restore` after it ends.
 // Either may be empty.

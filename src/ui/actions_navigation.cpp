@@ -1,7 +1,10 @@
 #include "ui/actions_navigation.h"
 
+#include "content/colours.h"
 #include "core/change_dir.h"
+#include "core/cp1251_literal.h"
 #include "platform/file_manager.h"
+#include "ui/subwindows.h"
 
 namespace agat {
 
@@ -60,7 +63,11 @@ void AC_SOME_PATH(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t) {
 }
 
 void AC_FILE_MAN(PPANEL PAN_CUR, PPANEL, std::int32_t) {
-  FILE_MANAGER(PAN_CUR->MD.HOSTPATH);
+  // A key that seems to do nothing would leave the user guessing: say what is missing.
+  if (!FILE_MANAGER(PAN_CUR->MD.HOSTPATH))
+    SW_MESSAGE(COL[WARN_RAMKA], COL[WARN_HEADER], COL[WARN_BODY], " Файловый менеджер "_w,
+               "Файловый менеджер не найден: нет ни xdg-open, ни mc.\n"
+               "Установите mc (например, apt-get install mc)."_w);
   NEEDRELOAD = true;
 }
 

@@ -168,6 +168,12 @@ TEST_F(Sorbel, SortOrdersPanelSwitchAndSwap) {
 }
 
 TEST_F(Sorbel, HelpAndTheMainMenu) {
+  // "m" where no file manager is found on the search path says so, and what to install.
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+  ::setenv("PATH", "", 1);
+  screen->key('m');
+  shows({" Файловый менеджер ", "не найден", "mc"});
+  screen->key(KEYCODE_ESCAPE);
   screen->key(HKEY_F1);
   shows({" Справка ", "dos33 Sorbel v2.0", "F10 - выход из программы - это тоже вариант."});
   screen->keys({'x', HKEY_F9});
@@ -190,6 +196,7 @@ TEST_F(Sorbel, HelpAndTheMainMenu) {
   check([&](MemoryConsole& s) { EXPECT_FALSE(s.contains(" Главное меню ")); });
   screen->keys({HKEY_F9, HKEY_UP, KEYCODE_ENTER});  // "Выход из программы"
   run();
+  ::setenv("PATH", path.c_str(), 1);
   EXPECT_EQ(screen->row_trimmed(25), "FIN");
 }
 
