@@ -7,6 +7,8 @@
 #include <sys/sysmacros.h>  // major(), minor() on Linux; <sys/types.h> has them elsewhere
 #endif
 
+#include <climits>
+#include <cstdlib>
 #include <fstream>
 #include <limits>
 #include <sstream>
@@ -18,6 +20,7 @@ namespace {
 
 constexpr const char* kByLabelDir = "/dev/disk/by-label";
 constexpr const char* kNoLabel = "<fault>";
+constexpr const char* kMountInfo = "/proc/self/mountinfo";
 
 int hex_digit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -50,7 +53,7 @@ std::string decode_mountinfo_field(std::string_view field) {
 // (btrfs and some others give each file system an anonymous device number).
 std::vector<dev_t> candidate_devices(const struct stat& st) {
   std::vector<dev_t> devices{st.st_dev};
-  std::ifstream mountinfo("/proc/self/mountinfo");
+  std::ifstream mountinfo(kMountInfo);
   const std::string wanted =
       std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
   std::string line;
@@ -74,6 +77,13 @@ std::vector<dev_t> candidate_devices(const struct stat& st) {
   return devices;
 }
 
+// True when `mount_point` is `path` or one of the directories above it.
+bool holds(std::string_view mount_point, std::string_view path) {
+  if (mount_point == "/") return !path.empty() && path.front() == '/';
+  return path.starts_with(mount_point) &&
+         (path.size() == mount_point.size() || path[mount_point.size()] == '/');
+}
+
 std::string volume_label(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return kNoLabel;
@@ -81,7 +91,10 @@ std::string volume_label(const std::string& path) {
     std::string label = find_device_label(device, kByLabelDir);
     if (!label.empty()) return label;
   }
-  return kNoLabel;
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) return kNoLabel;
+  std::string mount_point = find_mount_point(resolved, st.st_dev, kMountInfo);
+  return mount_point.empty() ? kNoLabel : mount_point;
 }
 
 }  // namespace
@@ -120,6 +133,27 @@ std::string find_device_label(std::uint64_t device, const std::string& by_label_
   }
   ::closedir(dir);
   return label;
+}
+
+std::string find_mount_point(const std::string& path, std::uint64_t device,
+                             const std::string& mountinfo) {
+  std::ifstream table(mountinfo);
+  const std::string wanted = std::to_string(major(static_cast<dev_t>(device))) + ":" +
+                             std::to_string(minor(static_cast<dev_t>(device)));
+  std::string own, any;  // the best of the device's own mounts, and of all
+  std::string line;
+  while (std::getline(table, line)) {
+    // "id parent major:minor root mount-point options ..."; later mounts hide earlier
+    // ones at the same point, so of two equally long points the later wins.
+    std::istringstream fields(line);
+    std::string id, parent, numbers, root, point;
+    fields >> id >> parent >> numbers >> root >> point;
+    point = decode_mountinfo_field(point);
+    if (point.empty() || !holds(point, path)) continue;
+    if (point.size() >= any.size()) any = point;
+    if (numbers == wanted && point.size() >= own.size()) own = point;
+  }
+  return own.empty() ? any : own;
 }
 
 std::string GETVOLNAME() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 
 #include <filesystem>
 
@@ -26,6 +27,7 @@ TEST(HostVolume, FreeSpaceAndLabels) {
   EXPECT_EQ(GETFREESPACE(""), 0u);
 
   EXPECT_EQ(GETHOSTVOLUMEID(dir.file("missing/")), "<fault>");
+  EXPECT_NE(GETHOSTVOLUMEID(dir.host_path()), "<fault>");  // a label or a mount point
   EXPECT_EQ(GETVOLNAME(), GETHOSTVOLUMEID(std::filesystem::current_path().string() + "/"));
   EXPECT_EQ(decode_udev_name("My\\x20Disk"), "My Disk");
   EXPECT_EQ(decode_udev_name("a\\x2fb\\x2Fc"), "a/b/c");
@@ -54,6 +56,32 @@ TEST(HostVolume, TheLabelIsTheLinkThatLeadsToTheDevice) {
   EXPECT_EQ(find_device_label(st.st_rdev, labels.path().string()), "My Disk");
   EXPECT_EQ(find_device_label(st.st_rdev + 1, labels.path().string()), "");
   EXPECT_EQ(find_device_label(st.st_rdev, labels.file("missing")), "");
+}
+
+// Without a label, the mount point of the file system that holds the path: the longest
+// mount point above it (whole names only) among the mounts of its device, of any
+// device when none is its own (btrfs gives sub-volumes devices of their own); "" when
+// the table cannot be read.
+TEST(HostVolume, TheMountPointStandsInForAMissingLabel) {
+  testing::TempDir dir;
+  testing::write_bytes(dir.file("mountinfo"), [] {
+    const std::string t =
+        "27 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+        "30 27 0:27 / /home rw shared:1 - ext4 /dev/vdb rw\n"
+        "31 30 0:28 / /home/user\\040x rw - tmpfs tmpfs rw\n"
+        "32 27 254:0 /srv /mnt/bind rw - ext4 /dev/vda rw\n";
+    return std::vector<std::uint8_t>(t.begin(), t.end());
+  }());
+  const auto at = [&](const char* path, unsigned major, unsigned minor) {
+    return find_mount_point(path, makedev(major, minor), dir.file("mountinfo"));
+  };
+  EXPECT_EQ(at("/home/user x/docs", 0, 28), "/home/user x");
+  EXPECT_EQ(at("/home/user x", 0, 28), "/home/user x");
+  EXPECT_EQ(at("/homework", 254, 0), "/");
+  EXPECT_EQ(at("/home/a", 0, 27), "/home");
+  EXPECT_EQ(at("/mnt/bind/a", 254, 0), "/mnt/bind");
+  EXPECT_EQ(at("/home/a", 9, 9), "/home");
+  EXPECT_EQ(find_mount_point("/", 0, dir.file("missing")), "");
 }
 
 }  // namespace
