@@ -13,6 +13,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
+#include "core/host_name_edit.h"
 #include "core/host_names.h"
 #include "core/image_file.h"
 #include "core/media_lifecycle.h"
@@ -84,10 +85,7 @@ bool COPYMOVE(TCATREC& cr, TPANEL& target, bool move) {
   return false;  // into a host directory the batch never stops
 }
 
-// A host name to edit (Windows-1251) and back.
-std::string editable(const std::string& host_name) {
-  return host_to_cp1251(host_name);
-}
+// A host name from text typed in Windows-1251.
 std::string host_name_of(const std::string& edited) {
   return cp1251_to_host(edited);
 }
@@ -151,13 +149,21 @@ void AC_RENAME(PPANEL PAN_CUR, PPANEL, std::int32_t) {
   switch (cr->CATRECT) {
     case CRTHOSTFSDIR:
     case CRTDISKIMAGE: {
-      std::string name = editable(new_cr.HOSTNAME);
+      // The name is edited as Windows-1251 text; the characters left alone keep their host
+      // bytes, so a name without a Windows-1251 form is not changed behind the user's back.
+      const EditableHostName proposed = editable_host_name(cr->HOSTNAME);
+      std::string name = proposed.text;
+      std::vector<std::int32_t> origin;
       const std::string_view title = cr->CATRECT == CRTHOSTFSDIR
                                          ? " Введите новое имя Host-каталога "_w
                                          : " Введите новое имя образа "_w;
-      const bool entered = DL_ENTERHOSTFILENAME(title, name);
-      new_cr.HOSTNAME = host_name_of(name);
-      if (entered) FC_RENAME(*cr, new_cr);
+      if (!DL_ENTERHOSTFILENAME(title, name, &origin)) break;
+      if (!host_name_of_edit(proposed, name, origin, new_cr.HOSTNAME)) {
+        report_critical(std::string("Переименование: \""_w) + name +
+                        std::string("\" не может быть именем файла или каталога"_w));
+        break;
+      }
+      FC_RENAME(*cr, new_cr);
       PAN_CUR->CURSHNAME = new_cr.HOSTNAME;
       break;
     }

@@ -21,9 +21,24 @@ constexpr std::uint8_t kAgatSpace = 0xA0;
 
 }  // namespace
 
-bool ENTERSTRING(std::string_view HD, std::string& BUFFER, std::int32_t MAXLEN) {
+bool ENTERSTRING(std::string_view HD, std::string& BUFFER, std::int32_t MAXLEN,
+                 std::vector<std::int32_t>* ORIGIN) {
   // Positions count characters before the cursor: 0 is in front of the first one.
   std::size_t cursor = std::min(BUFFER.find('.'), BUFFER.size());
+  // Where each character came from is kept in step with every change of the text.
+  std::vector<std::int32_t> scratch;
+  std::vector<std::int32_t>& origin = ORIGIN != nullptr ? *ORIGIN : scratch;
+  origin.resize(BUFFER.size());
+  for (std::size_t i = 0; i < origin.size(); ++i) origin[i] = static_cast<std::int32_t>(i);
+  const auto erase = [&](std::size_t at) {
+    BUFFER.erase(at, 1);
+    origin.erase(origin.begin() + static_cast<std::ptrdiff_t>(at));
+  };
+  const auto clear = [&] {
+    BUFFER.clear();
+    origin.clear();
+    cursor = 0;
+  };
   std::int32_t x1 = 0, y1 = 0;
   SW_MAKECWIN(MAXLEN + 2, 2, COL[ENTERSTR_RAMKA], COL[ENTERSTR_HEADER], HD, x1, y1);
   CURSOR_ON();
@@ -45,17 +60,15 @@ bool ENTERSTRING(std::string_view HD, std::string& BUFFER, std::int32_t MAXLEN) 
     const std::uint16_t key = MREADKEY();
     if (key == KEYCODE_BACKSPACE) {
       if (all_selected) {
-        BUFFER.clear();
-        cursor = 0;
+        clear();
       } else if (cursor > 0) {
-        BUFFER.erase(--cursor, 1);
+        erase(--cursor);
       }
     } else if (key == HKEY_DC) {
       if (all_selected) {
-        BUFFER.clear();
-        cursor = 0;
+        clear();
       } else if (cursor < BUFFER.size()) {
-        BUFFER.erase(cursor, 1);
+        erase(cursor);
       }
     } else if (key == HKEY_HOME) {
       cursor = 0;
@@ -67,10 +80,9 @@ bool ENTERSTRING(std::string_view HD, std::string& BUFFER, std::int32_t MAXLEN) 
       if (cursor < BUFFER.size()) ++cursor;
     } else if (key >= 32 && key <= 255) {
       const char c = static_cast<char>(key);
-      if (all_selected) {
-        BUFFER.assign(1, c);
-        cursor = 1;
-      } else if (BUFFER.size() < field) {
+      if (all_selected) clear();
+      if (BUFFER.size() < field || BUFFER.empty()) {
+        origin.insert(origin.begin() + static_cast<std::ptrdiff_t>(cursor), -1);
         BUFFER.insert(cursor++, 1, c);
       }
     }
@@ -80,8 +92,8 @@ bool ENTERSTRING(std::string_view HD, std::string& BUFFER, std::int32_t MAXLEN) 
   }
 }
 
-bool DL_ENTERHOSTFILENAME(std::string_view HD, std::string& FN) {
-  return ENTERSTRING(HD, FN, 70);
+bool DL_ENTERHOSTFILENAME(std::string_view HD, std::string& FN, std::vector<std::int32_t>* ORIGIN) {
+  return ENTERSTRING(HD, FN, 70, ORIGIN);
 }
 
 bool DL_ENTERAGATFILENAME(std::string_view HD, TAGATNAME& FN) {

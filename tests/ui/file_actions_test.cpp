@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "content/colours.h"
 #include "ui/fixtures.h"
@@ -163,6 +164,32 @@ TEST_F(FileActions, MakeAndRenameCatalogsInTheImageAndOnTheHostThenRenameTheImag
   // The slave entry inside carries the new name too.
   const TCATREC33& slave = as<TCATSECTOR>(b->MASS[sub->TTSL][sub->STSL]).CR[0];
   EXPECT_TRUE(std::equal(std::begin(slave.N), std::end(slave.N), agat_name("NEW").begin()));
+}
+
+// A host name is edited as Windows-1251 text, but every character the user leaves alone
+// keeps its bytes: a name outside the code page (shown with "?") or not UTF-8 at all is
+// not changed by Enter, and keeps its other characters when edited. A name that cannot be
+// one host name is refused with a message, and nothing is renamed.
+TEST_F(FileActions, RenamingAHostNameKeepsTheBytesThatWereNotEdited) {
+  const std::string cafe = "café.dsk", raw = "\xFF\xFE.dsk";
+  for (const std::string& name : {cafe, raw})
+    testing::write_bytes(dir.file(name), std::vector<std::uint8_t>(143360));
+  screen->keys({'r', KEYCODE_ENTER, 'r', HKEY_END});
+  screen->text("/x");
+  screen->key(KEYCODE_ENTER);
+  shows({" Критические ошибки ", "Переименование: "});
+  screen->key(KEYCODE_ESCAPE);
+  quit({raw});
+  screen->keys({'r', KEYCODE_ENTER});
+  screen->keys({'r', HKEY_HOME, 'x', KEYCODE_ENTER});
+  screen->keys({'r', HKEY_END, KEYCODE_BACKSPACE, KEYCODE_BACKSPACE, KEYCODE_BACKSPACE});
+  screen->text("nib");
+  screen->key(KEYCODE_ENTER);
+  quit({cafe});
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    names.insert(e.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"xcafé.nib", raw}));
 }
 
 TEST_F(FileActions, LockUnlockAndToggleFromTheMenu) {
