@@ -14,6 +14,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
+#include "core/host_errors.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
 
@@ -101,7 +102,7 @@ void edit_fil_header(TCATREC& cr, Change change) {
   const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);  // never waits for a pipe
   if (fd < 0) {
     report_critical(std::string("Изменение FIL-файла: ошибка открытия файла "_w) +
-                    quoted_host_path(path));
+                    quoted_host_path(path) + host_error_suffix(errno));
     return;
   }
   TFILHEADER header;

@@ -15,6 +15,7 @@
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
+#include "core/host_errors.h"
 #include "core/host_file_io.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
@@ -72,18 +73,22 @@ void LOAD_FROM_HOSTFS(TCATREC& cr, TFILEBUF& buf) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     report_critical(std::string("Загрузка FIL-файла: ошибка открытия файла "_w) +
-                    quoted_host_path(path));
+                    quoted_host_path(path) + host_error_suffix(errno));
     return;
   }
   TFILHEADER header;
   std::size_t got = 0;
   bool ok = true;
+  int error = 0;  // of a failed read; a file too short for its header has none
   auto read_into = [&](std::uint8_t* dst, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
       const ssize_t n = ::read(fd, dst + done, size - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) ok = false;
+      if (n < 0) {
+        ok = false;
+        error = errno;
+      }
       if (n <= 0) break;
       done += static_cast<std::size_t>(n);
     }
@@ -94,7 +99,7 @@ void LOAD_FROM_HOSTFS(TCATREC& cr, TFILEBUF& buf) {
   ::close(fd);
   if (!ok || head != sizeof header) {
     report_critical(std::string("Загрузка FIL-файла: ошибка чтения файла "_w) +
-                    quoted_host_path(path));
+                    quoted_host_path(path) + host_error_suffix(error));
     return;
   }
   std::copy(std::begin(header.AGATNAME), std::end(header.AGATNAME), cr.AGATNAME.begin());
@@ -168,15 +173,16 @@ void SAVE_TO_HOSTFS(TCATREC& cr, TFILEBUF& buf, TMEDIA& md, bool uniqname) {
 
   // A new file is removed again when it cannot be written whole; an existing one is
   // replaced only by a complete new copy.
-  FileIoResult result = create_file(path, data.data(), data.size());
-  if (result == FileIoResult::exists) result = replace_file(path, data.data(), data.size());
+  int error = 0;
+  FileIoResult result = create_file(path, data.data(), data.size(), &error);
+  if (result == FileIoResult::exists) result = replace_file(path, data.data(), data.size(), &error);
   if (result == FileIoResult::ok) return;
-  if (result == FileIoResult::write_failed) {
-    report_critical(std::string("Запись FIL-файла: ошибка записи файла "_w) +
-                    quoted_host_path(path));
-  } else {
-    report_critical("Запись FIL-файла: ошибка открытия файла"_w);
-  }
+  const std::string_view what = result == FileIoResult::write_failed
+                                    ? "Запись FIL-файла: ошибка записи файла "_w
+                                : result == FileIoResult::folder_read_only
+                                    ? "Запись FIL-файла: каталог закрыт для записи, файл "_w
+                                    : "Запись FIL-файла: ошибка открытия файла "_w;
+  report_critical(std::string(what) + quoted_host_path(path) + host_error_suffix(error));
 }
 
 }  // namespace

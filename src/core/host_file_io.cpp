@@ -1,12 +1,16 @@
 #include "core/host_file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 namespace agat {
 
@@ -48,10 +52,17 @@ bool write_all(int fd, const std::uint8_t* data, std::size_t size) {
   while (done < size) {
     const ssize_t n = ::write(fd, data + done, size - done);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = EIO;
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
   return true;
+}
+
+// Keeps the errno value of a failure for the caller, and answers the result.
+FileIoResult failed(FileIoResult result, int* error, int value = errno) {
+  if (error != nullptr) *error = value;
+  return result;
 }
 
 std::string directory_of(const std::string& path) {
@@ -69,82 +80,132 @@ std::string resolved(const std::string& path) {
   return path;
 }
 
-FileIoResult overwrite_in_place(const std::string& path, const std::uint8_t* data,
-                                std::size_t size) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-  if (fd.get() < 0) return FileIoResult::write_failed;
-  if (!write_all(fd.get(), data, size) || ::fsync(fd.get()) != 0 || !fd.close())
-    return FileIoResult::write_failed;
-  return FileIoResult::ok;
+// The start of the names of the copies made while `target` is replaced: tied to the
+// file's name, so that a later save of the same file finds the copies of earlier ones.
+std::string copy_stem(const std::string& target) {
+  const std::string name = target.substr(target.rfind('/') + 1);
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  for (const char c : name) hash = (hash ^ static_cast<std::uint8_t>(c)) * 1099511628211ull;
+  char hex[17];
+  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+  return std::string(".agat-save-") + hex + "-";
+}
+
+// Removes the copies of `stem` in `dir` that no save holds locked: their saves were killed
+// before they could rename or remove them. A copy is removed only while this process
+// holds its lock and the name still leads to the file locked.
+void remove_stale_copies(const std::string& dir, const std::string& stem) {
+  DIR* listing = ::opendir(dir.c_str());
+  if (listing == nullptr) return;
+  const int dir_fd = ::dirfd(listing);
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view name = entry->d_name;
+    if (!name.starts_with(stem)) continue;
+    Fd fd(::openat(dir_fd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat locked {
+    }, named{};
+    if (fd.get() < 0 || ::fstat(fd.get(), &locked) != 0 || !S_ISREG(locked.st_mode) ||
+        ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+      continue;
+    if (::fstatat(dir_fd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == locked.st_dev && named.st_ino == locked.st_ino)
+      ::unlinkat(dir_fd, entry->d_name, 0);
+  }
+  ::closedir(listing);
+}
+
+// A new, locked copy file beside `target`; -1 (errno set) when none can be made. A copy
+// that a concurrent clean-up removed between its creation and its lock is made again.
+int make_locked_copy(const std::string& target, std::string& name) {
+  const std::string stem = directory_of(target) + "/" + copy_stem(target);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    name = stem + "XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
+    ::close(fd);
+  }
+  errno = EAGAIN;
+  return -1;
 }
 
 }  // namespace
 
-FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data) {
+FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data, int* error) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (fd.get() < 0) return FileIoResult::open_failed;
+  if (fd.get() < 0) return failed(FileIoResult::open_failed, error);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return FileIoResult::open_failed;
+  if (::fstat(fd.get(), &st) != 0) return failed(FileIoResult::open_failed, error);
+  if (!S_ISREG(st.st_mode))
+    return failed(FileIoResult::open_failed, error, S_ISDIR(st.st_mode) ? EISDIR : ENXIO);
   data.resize(static_cast<std::size_t>(st.st_size));
   std::size_t got = 0;
-  if (!read_all(fd.get(), data.data(), data.size(), got)) return FileIoResult::read_failed;
+  if (!read_all(fd.get(), data.data(), data.size(), got))
+    return failed(FileIoResult::read_failed, error);
   data.resize(got);  // a file that shrank meanwhile is read as it is now
   return FileIoResult::ok;
 }
 
 FileIoResult read_file_prefix(const std::string& path, std::size_t size,
-                              std::vector<std::uint8_t>& data) {
+                              std::vector<std::uint8_t>& data, int* error) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (fd.get() < 0) return FileIoResult::open_failed;
+  if (fd.get() < 0) return failed(FileIoResult::open_failed, error);
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return FileIoResult::open_failed;
+  if (::fstat(fd.get(), &st) != 0) return failed(FileIoResult::open_failed, error);
+  if (S_ISDIR(st.st_mode)) return failed(FileIoResult::open_failed, error, EISDIR);
   data.resize(size);
   std::size_t got = 0;
-  if (!read_all(fd.get(), data.data(), size, got) || got != size) return FileIoResult::read_failed;
+  if (!read_all(fd.get(), data.data(), size, got)) return failed(FileIoResult::read_failed, error);
+  if (got != size) return failed(FileIoResult::read_failed, error, 0);
   return FileIoResult::ok;
 }
 
-FileIoResult create_file(const std::string& path, const std::uint8_t* data, std::size_t size) {
+FileIoResult create_file(const std::string& path, const std::uint8_t* data, std::size_t size,
+                         int* error) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0) return FileIoResult::exists;
+  if (::lstat(path.c_str(), &st) == 0) return failed(FileIoResult::exists, error, EEXIST);
   Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (fd.get() < 0) return errno == EEXIST ? FileIoResult::exists : FileIoResult::open_failed;
+  if (fd.get() < 0)
+    return failed(errno == EEXIST ? FileIoResult::exists : FileIoResult::open_failed, error);
   if (!write_all(fd.get(), data, size) || ::fsync(fd.get()) != 0 || !fd.close()) {
+    const int reason = errno;
     ::unlink(path.c_str());
-    return FileIoResult::write_failed;
+    return failed(FileIoResult::write_failed, error, reason);
   }
   return FileIoResult::ok;
 }
 
-FileIoResult replace_file(const std::string& path, const std::uint8_t* data, std::size_t size) {
+FileIoResult replace_file(const std::string& path, const std::uint8_t* data, std::size_t size,
+                          int* error) {
   const std::string target = resolved(path);
   struct stat st {};
-  if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return FileIoResult::open_failed;
-  if (::access(target.c_str(), W_OK) != 0) return FileIoResult::open_failed;
+  if (::stat(target.c_str(), &st) != 0) return failed(FileIoResult::open_failed, error);
+  if (!S_ISREG(st.st_mode))
+    return failed(FileIoResult::open_failed, error, S_ISDIR(st.st_mode) ? EISDIR : ENXIO);
+  if (::access(target.c_str(), W_OK) != 0) return failed(FileIoResult::open_failed, error);
 
-  // Where no replacement can be made beside the file with the same mode (a directory
-  // that does not allow new files, a file system without modes), the same-length
-  // contents are written over the old ones instead.
-  const bool same_length = static_cast<std::uint64_t>(st.st_size) == size;
-  std::string temp = directory_of(target) + "/.agat-save-XXXXXX";
-  Fd fd(::mkstemp(temp.data()));
-  if (fd.get() < 0)
-    return same_length ? overwrite_in_place(target, data, size) : FileIoResult::write_failed;
+  remove_stale_copies(directory_of(target), copy_stem(target));
+  std::string temp;
+  Fd fd(make_locked_copy(target, temp));
+  if (fd.get() < 0) {
+    const bool read_only = errno == EACCES || errno == EPERM || errno == EROFS;
+    return failed(read_only ? FileIoResult::folder_read_only : FileIoResult::write_failed, error);
+  }
   if (::fchmod(fd.get(), st.st_mode & 07777) != 0) {
-    fd.close();
-    ::unlink(temp.c_str());
-    return same_length ? overwrite_in_place(target, data, size) : FileIoResult::write_failed;
+    // A file system without modes may refuse them; the copy is written all the same.
   }
   if (::fchown(fd.get(), st.st_uid, st.st_gid) != 0) {
     // Only a user allowed to give files away can keep another owner; the mode holds.
   }
-  bool ok = write_all(fd.get(), data, size) && ::fsync(fd.get()) == 0;
-  ok = fd.close() && ok;
-  ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) {
+  // The copy is renamed while still locked, so that no clean-up takes it for a stale one.
+  if (!write_all(fd.get(), data, size) || ::fsync(fd.get()) != 0 ||
+      ::rename(temp.c_str(), target.c_str()) != 0) {
+    const int reason = errno;
     ::unlink(temp.c_str());
-    return FileIoResult::write_failed;
+    return failed(FileIoResult::write_failed, error, reason);
   }
+  fd.close();  // the data are synced and in place: nothing can be lost any more
   return FileIoResult::ok;
 }
 

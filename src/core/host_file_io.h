@@ -1,6 +1,6 @@
 // Whole-file reads and writes on the host, done so that a failure never leaves a file
 // half-written: a replacement is written completely beside the old file and renamed
-// over it, keeping the old file's permissions.
+// over it, keeping the old file's permissions. No open waits for a named pipe.
 #pragma once
 
 #include <cstdint>
@@ -11,29 +11,37 @@ namespace agat {
 
 enum class FileIoResult {
   ok,
-  open_failed,   // missing, no permission, a directory...
-  read_failed,   // an error while reading after the open
-  exists,        // create_file: the name is taken
-  write_failed,  // an error while writing or renaming; nothing was changed
+  open_failed,       // missing, no permission, a directory...
+  read_failed,       // an error while reading after the open
+  exists,            // create_file: the name is taken
+  write_failed,      // an error while writing or renaming; nothing was changed
+  folder_read_only,  // replace_file: the folder lets no new file in; nothing was changed
 };
 
-// Reads the whole file into `data` (resized to the file's length).
-FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data);
+// Every function sets *error, where given, to the errno value of a failure, or to 0 when
+// the failure has none (a file shorter than asked for).
+
+// Reads the whole regular file into `data` (resized to the file's length).
+FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data,
+                       int* error = nullptr);
 
 // Reads exactly `size` bytes from the start of the file; a shorter file is read_failed.
 FileIoResult read_file_prefix(const std::string& path, std::size_t size,
-                              std::vector<std::uint8_t>& data);
+                              std::vector<std::uint8_t>& data, int* error = nullptr);
 
 // Creates a new file holding `data`. Any existing object of that name (a file, a
 // directory, a dangling link) answers `exists`. On a write failure the new file is
 // removed again.
-FileIoResult create_file(const std::string& path, const std::uint8_t* data, std::size_t size);
+FileIoResult create_file(const std::string& path, const std::uint8_t* data, std::size_t size,
+                         int* error = nullptr);
 
 // Replaces the contents of an existing file with `data`: the new contents are written
-// to a temporary file in the same directory (of the link's target, for a symbolic
-// link), synced and renamed over the old file, which keeps its mode. Where the
-// directory does not allow a new file but the file itself is writable and the length
-// does not change, the file is overwritten in place instead.
-FileIoResult replace_file(const std::string& path, const std::uint8_t* data, std::size_t size);
+// to a copy in the same directory (of the link's target, for a symbolic link), synced
+// and renamed over the old file, which keeps its mode. The file is never overwritten in
+// place, where a crash would tear it: a folder that lets no new file in answers
+// folder_read_only. The copy is locked while it is written; copies of the same file left
+// by saves that were killed (no lock held) are removed first.
+FileIoResult replace_file(const std::string& path, const std::uint8_t* data, std::size_t size,
+                          int* error = nullptr);
 
 }  // namespace agat

@@ -7,6 +7,7 @@
 #include "core/aim_800.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
+#include "core/host_errors.h"
 #include "core/host_file_io.h"
 #include "core/nibble_140.h"
 #include "core/nibble_800.h"
@@ -112,14 +113,18 @@ void FC_LOADMEDIA(TMEDIA& MD) {
   }
   auto& data = file_buffer();
   const std::size_t record = track_record_size(MD.IMAGET);
-  switch (read_file_prefix(image_path(MD), image_data_size(MD.IMAGET), data)) {
+  int error = 0;
+  switch (read_file_prefix(image_path(MD), image_data_size(MD.IMAGET), data, &error)) {
     case FileIoResult::ok:
       break;
     case FileIoResult::open_failed:
-      report_critical("Чтение образа: ошибка открытия файла"_w);
+      report_critical(std::string("Чтение образа: ошибка открытия файла"_w) +
+                      host_error_suffix(error));
       return;
     default:
-      report_critical("Чтение образа: ошибка чтения файла (файл короче образа)"_w);
+      report_critical(
+          std::string("Чтение образа: ошибка чтения файла"_w) +
+          (error == 0 ? std::string(" (файл короче образа)"_w) : host_error_suffix(error)));
       return;
   }
   for (int t = 0; t <= MD.NUMTR; ++t) {
@@ -139,6 +144,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   const std::size_t record = track_record_size(MD.IMAGET);
   const std::size_t data_size = image_data_size(MD.IMAGET);
   auto& data = file_buffer();
+  int error = 0;
 
   if (CREATEENABLE) {
     // An AIM track is updated inside the record already on disk; there is none here.
@@ -148,14 +154,16 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     }
     data.assign(data_size, 0);
   } else {
-    switch (read_file(path, data)) {
+    switch (read_file(path, data, &error)) {
       case FileIoResult::ok:
         break;
       case FileIoResult::open_failed:
-        report_critical("Запись образа: ошибка открытия файла"_w);
+        report_critical(std::string("Запись образа: ошибка открытия файла"_w) +
+                        host_error_suffix(error));
         return;
       default:
-        report_critical("Запись образа: ошибка чтения файла"_w);
+        report_critical(std::string("Запись образа: ошибка чтения файла"_w) +
+                        host_error_suffix(error));
         return;
     }
     if (data.size() < data_size) {
@@ -174,8 +182,10 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     report_progress(t, MD.NUMTR);
   }
 
-  const FileIoResult result = CREATEENABLE ? create_file(path, data.data(), data.size())
-                                           : replace_file(path, data.data(), data.size());
+  const FileIoResult result = CREATEENABLE ? create_file(path, data.data(), data.size(), &error)
+                                           : replace_file(path, data.data(), data.size(), &error);
+  const std::string reason = host_error_suffix(error);
+  const std::string unchanged = CREATEENABLE ? "" : std::string(", файл образа не изменён"_w);
   switch (result) {
     case FileIoResult::ok:
       break;
@@ -183,12 +193,14 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
       report_critical("Запись образа: такой файл уже существует"_w);
       break;
     case FileIoResult::open_failed:
-      report_critical("Запись образа: ошибка открытия файла"_w);
+      report_critical(std::string("Запись образа: ошибка открытия файла"_w) + reason);
+      break;
+    case FileIoResult::folder_read_only:
+      report_critical(std::string("Запись образа: папка с образом закрыта для записи"_w) + reason +
+                      unchanged);
       break;
     default:
-      report_critical(CREATEENABLE
-                          ? "Запись образа: ошибка записи файла"_w
-                          : "Запись образа: ошибка записи файла, файл образа не изменён"_w);
+      report_critical(std::string("Запись образа: ошибка записи файла"_w) + reason + unchanged);
       break;
   }
 }

@@ -8,6 +8,7 @@
 #include "content/text_viewer.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/host_errors.h"
 #include "core/host_file_io.h"
 #include "platform/crt_keys.h"
 #include "ui/dialogs.h"
@@ -106,13 +107,16 @@ void SAVE_TEXT(const char* P, std::uint32_t LEAVE) {
   // new one that cannot be written completely is removed again.
   std::error_code ec;
   const bool exists = std::filesystem::exists(std::filesystem::symlink_status(path, ec));
-  const FileIoResult result =
-      exists ? replace_file(path, data, contents.size()) : create_file(path, data, contents.size());
+  int error = 0;
+  const FileIoResult result = exists ? replace_file(path, data, contents.size(), &error)
+                                     : create_file(path, data, contents.size(), &error);
   if (result == FileIoResult::ok) return;
+  const std::string reason = "\n" + host_error_text(error);
   const std::string message =
-      result == FileIoResult::write_failed
-          ? std::string("Ошибка записи в файл\n"_w) + name + std::string("\nТекст не сохранён."_w)
-          : std::string("Не удалось создать файл\n"_w) + name;
+      result == FileIoResult::write_failed || result == FileIoResult::folder_read_only
+          ? std::string("Ошибка записи в файл\n"_w) + name + reason +
+                std::string("\nТекст не сохранён."_w)
+          : std::string("Не удалось создать файл\n"_w) + name + reason;
   SW_MESSAGE(COL[WARN_RAMKA], COL[WARN_HEADER], COL[WARN_BODY], " Ошибка "_w, message);
 }
 

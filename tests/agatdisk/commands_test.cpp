@@ -179,7 +179,10 @@ std::vector<Case> cases() {
        "файл \"small.txt\" уже есть; --force заменит его"},
       {"agatdisk get disk.dsk LOCKED --fil && agatdisk get disk.dsk LOCKED --fil", 1, "",
        "\"LOCKED.FIL\" уже есть", "LOCKED.FIL"},
-      {"agatdisk put disk.dsk nothere.txt", 1, "", "не удалось прочитать файл \"nothere.txt\""},
+      {"agatdisk put disk.dsk nothere.txt", 1, "",
+       "не удалось прочитать файл \"nothere.txt\": нет такого файла или каталога"},
+      {"agatdisk get disk.dsk HELLO -o nodir/x", 1, "",
+       "не удалось записать файл \"nodir/x\": нет такого файла или каталога"},
       {"agatdisk put disk.dsk short.fil --fil", 1, "",
        "Загрузка FIL-файла: ошибка чтения файла \"./short.fil\""},
 

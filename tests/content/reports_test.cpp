@@ -264,7 +264,7 @@ TEST_F(MediaCompare, WhatCannotBeComparedLeavesACriticalMessageAndNoReport) {
   EXPECT_EQ(refused(*host, *medium("small.dsk", ITI140)),
             "Сравнение образов: это не образ диска\r\n");
   EXPECT_EQ(refused(*medium("small.dsk", ITI140), *medium("missing.dsk", ITI140)),
-            "Чтение образа: ошибка открытия файла\r\n");
+            "Чтение образа: ошибка открытия файла (нет такого файла или каталога)\r\n");
   // A message left by an earlier step stops the comparison before it starts.
   FC_CRITICALERRORBUFFER = "earlier\r\n";
   EXPECT_EQ(refused(*medium("small.dsk", ITI140), *medium("small.dsk", ITI140)), "earlier\r\n");

@@ -1,11 +1,17 @@
 #include "core/image_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <csignal>
+#include <functional>
 #include <random>
+#include <set>
 
 #include "support/aim_track.h"
 #include "support/media.h"
@@ -93,9 +99,10 @@ TEST_F(CoreTest, FailedLoadsAndSavesChangeNothing) {
   auto md = testing::image_medium(dir.host_path(), "", ITI140);
   md->MASS[3][3].fill(0x42);
   for (auto [name, message] :
-       {std::pair{"missing.dsk", "Чтение образа: ошибка открытия файла\r\n"},
+       {std::pair{"missing.dsk",
+                  "Чтение образа: ошибка открытия файла (нет такого файла или каталога)\r\n"},
         {"short.dsk", "Чтение образа: ошибка чтения файла (файл короче образа)\r\n"},
-        {"dir.dsk", "Чтение образа: ошибка открытия файла\r\n"}}) {
+        {"dir.dsk", "Чтение образа: ошибка открытия файла (это каталог)\r\n"}}) {
     md->IMAGENAME = name;
     FC_LOADMEDIA(*md);
     EXPECT_EQ(testing::take_critical_text(), message);
@@ -103,7 +110,8 @@ TEST_F(CoreTest, FailedLoadsAndSavesChangeNothing) {
   }
   md->IMAGENAME = "gone.dsk";
   FC_SAVEMEDIA(*md, false);
-  EXPECT_EQ(testing::take_critical_text(), "Запись образа: ошибка открытия файла\r\n");
+  EXPECT_EQ(testing::take_critical_text(),
+            "Запись образа: ошибка открытия файла (нет такого файла или каталога)\r\n");
   EXPECT_FALSE(std::filesystem::exists(dir.file("gone.dsk")));
 }
 
@@ -143,14 +151,109 @@ TEST_F(CoreTest, SavesKeepTheFile) {
     const auto original = make_image_file(dir.file("full.img"), type);
     md = load(dir, "full.img", type);
     md->MASS[1][1].fill(0);
-    EXPECT_EQ(limited([&] { FC_SAVEMEDIA(*md, false); }),
-              "Запись образа: ошибка записи файла, файл образа не изменён\r\n");
+    EXPECT_EQ(
+        limited([&] { FC_SAVEMEDIA(*md, false); }),
+        "Запись образа: ошибка записи файла (файл слишком велик), файл образа не изменён\r\n");
     EXPECT_EQ(testing::read_bytes(dir.file("full.img")), original);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
   }
   md = testing::image_medium(dir.host_path(), "new.dsk", ITI140);
-  EXPECT_EQ(limited([&] { FC_INITMEDIA(*md); }), "Запись образа: ошибка записи файла\r\n");
+  EXPECT_EQ(limited([&] { FC_INITMEDIA(*md); }),
+            "Запись образа: ошибка записи файла (файл слишком велик)\r\n");
   EXPECT_FALSE(std::filesystem::exists(dir.file("new.dsk")));
+}
+
+// Runs BODY in a child process, as an unprivileged user where the test runs as root
+// (root ignores file modes), and answers the text it returns.
+std::string as_unprivileged(const std::function<std::string()>& body) {
+  int pipe_fds[2];
+  if (::pipe(pipe_fds) != 0) return "no pipe";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(pipe_fds[0]);
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    const std::string text = body();
+    const bool written = ::write(pipe_fds[1], text.data(), text.size()) == ssize_t(text.size());
+    ::_exit(written ? 0 : 3);
+  }
+  ::close(pipe_fds[1]);
+  std::string text;
+  char chunk[512];
+  for (ssize_t n; (n = ::read(pipe_fds[0], chunk, sizeof chunk)) > 0;) text.append(chunk, n);
+  ::close(pipe_fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  return text;
+}
+
+// A save never overwrites the image in place, where a crash would tear it: in a folder
+// that lets no new file in, it is refused, saying so, and the image stays as it was. A
+// message names the reason of a failure.
+TEST_F(CoreTest, ASaveInAReadOnlyFolderIsRefused) {
+  TempDir dir;
+  std::filesystem::permissions(dir.path(), std::filesystem::perms(0755));
+  const std::string folder = dir.file("ro");
+  std::filesystem::create_directory(folder);
+  const auto original = make_image_file(folder + "/disk.dsk", ITI140);
+  auto md = testing::image_medium(folder + "/", "disk.dsk", ITI140);
+  FC_LOADMEDIA(*md);
+  md->MASS[1][1].fill(0x11);
+  const auto save = [&](int folder_mode, int file_mode) {
+    ::chmod(folder.c_str(), folder_mode);
+    ::chmod((folder + "/disk.dsk").c_str(), file_mode);
+    return as_unprivileged([&] {
+      FC_SAVEMEDIA(*md, false);
+      return testing::take_critical_text();
+    });
+  };
+  EXPECT_EQ(save(0555, 0666),
+            "Запись образа: папка с образом закрыта для записи (нет доступа), файл образа не "
+            "изменён\r\n");
+  EXPECT_EQ(save(0755, 0644), "Запись образа: ошибка открытия файла (нет доступа)\r\n");
+  ::chmod(folder.c_str(), 0755);
+  EXPECT_EQ(testing::read_bytes(folder + "/disk.dsk"), original);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+}
+
+// A save killed half-way leaves its copy of the image beside it. The next save of the
+// same image removes such copies, but not one whose save is still going on (its writer
+// holds a lock on it).
+TEST_F(CoreTest, TheNextSaveRemovesCopiesLeftByKilledSaves) {
+  TempDir dir;
+  const auto original = make_image_file(dir.file("disk.dsk"), ITI140);
+  auto md = load(dir, "disk.dsk", ITI140);
+  md->MASS[5][5].fill(0x55);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const rlimit size{50000, 50000}, core{0, 0};
+    ::setrlimit(RLIMIT_CORE, &core);
+    ::setrlimit(RLIMIT_FSIZE, &size);
+    std::signal(SIGXFSZ, SIG_DFL);  // killed by the write past the limit
+    FC_SAVEMEDIA(*md, false);
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFSIGNALED(status));
+  const auto others = [&] {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      if (e.path().filename() != "disk.dsk") names.insert(e.path().filename());
+    return names;
+  };
+  ASSERT_EQ(others().size(), 1u);
+  EXPECT_EQ(testing::read_bytes(dir.file("disk.dsk")), original);
+  const std::string left = *others().begin();
+  const std::string busy = left.substr(0, left.size() - 6) + "busy00";
+  testing::write_bytes(dir.file(busy), {1});
+  const int fd = ::open(dir.file(busy).c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  FC_SAVEMEDIA(*md, false);
+  ::close(fd);
+  EXPECT_EQ(testing::take_critical_text(), "");
+  EXPECT_EQ(others(), std::set<std::string>{busy});
+  EXPECT_EQ(load(dir, "disk.dsk", ITI140)->MASS[5][5][0], 0x55);
 }
 
 std::vector<int> progress;

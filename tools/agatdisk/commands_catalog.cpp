@@ -9,6 +9,7 @@
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
+#include "core/host_errors.h"
 #include "core/host_file_io.h"
 #include "core/host_names.h"
 #include "image_access.h"
@@ -120,11 +121,13 @@ int run_get(const ParsedArgs& args) {
   const std::string& out = args.value("--output", "");
   if (refuse_existing(out, args)) return EXIT_FAILED;
   // A file that exists is replaced only by a complete new copy.
-  FileIoResult result = create_file(out, buf->data(), static_cast<std::size_t>(e->SIZE));
+  int error = 0;
+  FileIoResult result = create_file(out, buf->data(), static_cast<std::size_t>(e->SIZE), &error);
   if (result == FileIoResult::exists)
-    result = replace_file(out, buf->data(), static_cast<std::size_t>(e->SIZE));
+    result = replace_file(out, buf->data(), static_cast<std::size_t>(e->SIZE), &error);
   if (result != FileIoResult::ok) {
-    print_error(std::string("не удалось записать файл "_w) + quoted_host(out));
+    print_error(std::string("не удалось записать файл "_w) + quoted_host(out) + ": " +
+                host_error_text(error));
     return EXIT_FAILED;
   }
   return EXIT_DONE;
@@ -152,8 +155,10 @@ int run_put(const ParsedArgs& args) {
     if (core_failed()) return EXIT_FAILED;
   } else {
     std::vector<std::uint8_t> data;
-    if (read_file(source, data) != FileIoResult::ok) {
-      print_error(std::string("не удалось прочитать файл "_w) + quoted_host(source));
+    int error = 0;
+    if (read_file(source, data, &error) != FileIoResult::ok) {
+      print_error(std::string("не удалось прочитать файл "_w) + quoted_host(source) + ": " +
+                  host_error_text(error));
       return EXIT_FAILED;
     }
     if (data.size() > static_cast<std::size_t>(MAXFILESIZE)) {
