@@ -26,7 +26,11 @@ constexpr std::int32_t DATA_SEARCH = 256;      // start positions tried for a da
 // over the stream that starts at cell 0.
 class AimTrack {
  public:
-  explicit AimTrack(const std::uint8_t* AIMTRACK) : AIMTRACK_(AIMTRACK) { FIND_AF(); }
+  // Without `scan` the track only serves to move along its stream.
+  explicit AimTrack(const std::uint8_t* AIMTRACK, bool scan = true) : AIMTRACK_(AIMTRACK) {
+    DF_.fill(-1);
+    if (scan) FIND_AF();
+  }
 
   std::uint16_t cell(std::int32_t O) const { return get_le16(AIMTRACK_ + 2 * O); }
 
@@ -106,12 +110,29 @@ class AimTrack {
   bool FIN_ = false;
 };
 
+// Writes sector D into the data, checksum and closing cells of the field whose first data
+// cell is SK. The stream is followed as the scan found it: every advance from a stream
+// cell stops on a stream cell (below $200), so cells of $200 or more, the end-of-track cell
+// among them, are never written; as only bytes are stored, every advance stays the same.
+// The advance from a cell reads it before it is rewritten, which gives the same next cell
+// (neither value is the end cell) and keeps the store apart from the next load.
+void write_sector(AimTrack& track, std::uint8_t* record, std::int32_t SK, const TSECTOR& D) {
+  const auto put_and_advance = [&](std::int32_t& O, std::uint8_t v) {
+    const std::int32_t at = O;
+    track.NEXTOFS(O);
+    put_le16(record + 2 * at, v);
+  };
+  for (const std::uint8_t b : D) put_and_advance(SK, b);
+  put_and_advance(SK, CALCCRC(D));
+  put_le16(record + 2 * SK, CLOSING);
+}
+
 }  // namespace
 
 // A sector is taken only from 256 plain data cells followed by its checksum and $5A; a
 // data field that starts at cell 0 counts as not found.
-void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8_t /*T*/,
-                       TTRACK& B) {
+void aim800_read_fields(std::span<const std::uint8_t, ATRSIZE> record, TTRACK& B,
+                        TrackFields& fields) {
   AimTrack track(record.data());
   for (int S = 0; S < SECTORS; ++S) {
     std::int32_t POS = track.DF()[S];
@@ -128,31 +149,29 @@ void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8
       bad = track.cell(POS) != CLOSING;
     }
     if (bad) B[S].fill(UNREAD_FILL);
+    fields[S] = bad ? NO_FIELD : track.DF()[S];
   }
 }
 
-// Only the data, checksum and closing cells of the sectors that can be located change. A
-// located sector was reached from cell 0 by the scan, so every advance stops on a stream
-// cell (below $200): cells of $200 or more, the end-of-track cell among them, are never
-// written, and as only bytes are stored the stream, and with it every advance, stays as
-// the scan found it.
+void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8_t /*T*/,
+                       TTRACK& B) {
+  TrackFields fields;
+  aim800_read_fields(record, B, fields);
+}
+
+void aim800_write_fields(std::span<std::uint8_t, ATRSIZE> record, const TrackFields& fields,
+                         const TTRACK& B) {
+  AimTrack track(record.data(), false);
+  for (int S = 0; S < SECTORS; ++S)
+    if (fields[S] > 0 && fields[S] < CELLS) write_sector(track, record.data(), fields[S], B[S]);
+}
+
+// Every sector that can be located is written, whether it decoded or not.
 void AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE> record, std::uint8_t /*T*/,
                         const TTRACK& B) {
   AimTrack track(record.data());
-  // The advance from a cell reads it before it is rewritten, which gives the same next cell
-  // (neither value is the end cell) and keeps the store apart from the next load.
-  const auto put_and_advance = [&](std::int32_t& O, std::uint8_t v) {
-    const std::int32_t at = O;
-    track.NEXTOFS(O);
-    put_le16(record.data() + 2 * at, v);
-  };
-  for (int S = 0; S < SECTORS; ++S) {
-    std::int32_t SK = track.DF()[S];
-    if (SK <= 0) continue;
-    for (const std::uint8_t b : B[S]) put_and_advance(SK, b);
-    put_and_advance(SK, CALCCRC(B[S]));
-    put_le16(record.data() + 2 * SK, CLOSING);
-  }
+  for (int S = 0; S < SECTORS; ++S)
+    if (track.DF()[S] > 0) write_sector(track, record.data(), track.DF()[S], B[S]);
 }
 
 }  // namespace agat

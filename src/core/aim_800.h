@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "core/track_fields.h"
 #include "core/world_formats.h"
 
 namespace agat {
@@ -16,6 +17,18 @@ inline constexpr std::size_t ATRSIZE = AIM_TRACK_CELLS * 2;  // 12928 bytes
 // Decodes the 21 sectors of one track record into B; a sector that cannot be
 // located or fails its checks is 256 bytes $BD. T is not used.
 void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8_t T, TTRACK& B);
+
+// AIM_READ_TRACK800, also giving for each sector that decoded the cell of its first data
+// byte.
+void aim800_read_fields(std::span<const std::uint8_t, ATRSIZE> record, TTRACK& B,
+                        TrackFields& fields);
+
+// Rewrites in place the data, checksum and closing cells of every sector S with a field,
+// from cell FIELDS[S] on along the stream; nothing else changes. Only fields whose whole
+// stream the reader decoded are safe to write: elsewhere the stream may run round into
+// another sector's cells.
+void aim800_write_fields(std::span<std::uint8_t, ATRSIZE> record, const TrackFields& fields,
+                         const TTRACK& B);
 
 // Updates an existing track record in place: the data, checksum and closing cells of
 // every sector that can be located are rewritten from B; nothing else changes.

@@ -11,6 +11,7 @@
 #include "core/host_file_io.h"
 #include "core/nibble_140.h"
 #include "core/nibble_800.h"
+#include "core/track_update.h"
 
 namespace agat {
 
@@ -73,6 +74,8 @@ void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, 
   }
 }
 
+// A whole track of a plain form, or a new track of a nibble form. (AIM tracks are only
+// ever updated in place.)
 void encode_track(TIMAGET type, std::uint8_t* record, std::uint8_t track, const TTRACK& in,
                   int sectors) {
   switch (type) {
@@ -84,13 +87,14 @@ void encode_track(TIMAGET type, std::uint8_t* record, std::uint8_t track, const 
       NIB_WRITE_TRACK800(std::span<std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE),
                          track, in);
       break;
-    case ITA800:
-      AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE>(record, ATRSIZE), track, in);
-      break;
     default:
       std::memcpy(record, in.data(), sectors * sizeof(TSECTOR));
       break;
   }
+}
+
+bool is_track_form(TIMAGET type) {
+  return type == ITN140 || type == ITN800 || type == ITA800;
 }
 
 // Geometry and type must agree, or the track loops below would leave the arrays.
@@ -144,6 +148,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   const std::size_t record = track_record_size(MD.IMAGET);
   const std::size_t data_size = image_data_size(MD.IMAGET);
   auto& data = file_buffer();
+  std::size_t old_size = 0;  // of the file as it is now
   int error = 0;
 
   if (CREATEENABLE) {
@@ -166,6 +171,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
                         host_error_suffix(error));
         return;
     }
+    old_size = data.size();
     if (data.size() < data_size) {
       // Plain and nibble tracks are written whole; AIM tracks need the old record.
       if (MD.IMAGET == ITA800) {
@@ -177,8 +183,25 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   }
 
   for (int t = 0; t <= MD.NUMTR; ++t) {
-    encode_track(MD.IMAGET, data.data() + t * record, static_cast<std::uint8_t>(t), MD.MASS[t],
-                 MD.NUMSC + 1);
+    std::uint8_t* at = data.data() + t * record;
+    const auto number = static_cast<std::uint8_t>(t);
+    // A track the file holds already is updated as the track codecs allow: unchanged
+    // sectors, and those the reader could not decode, keep their bytes.
+    TrackUpdateFailure failure;
+    if (CREATEENABLE || !is_track_form(MD.IMAGET) || (t + 1) * record > old_size) {
+      encode_track(MD.IMAGET, at, number, MD.MASS[t], MD.NUMSC + 1);
+    } else if (!update_track_record(MD.IMAGET, std::span<std::uint8_t>(at, record), number,
+                                    MD.MASS[t], MD.NUMSC + 1, failure)) {
+      report_critical(
+          failure.sector >= 0
+              ? std::string("Запись образа: сектор "_w) + std::to_string(t) + "/" +
+                    std::to_string(failure.sector) +
+                    std::string(" не читается в файле образа, его нельзя записать; файл образа "
+                                "не изменён"_w)
+              : std::string("Запись образа: дорожку "_w) + std::to_string(t) +
+                    std::string(" нельзя обновить, не испортив её; файл образа не изменён"_w));
+      return;
+    }
     report_progress(t, MD.NUMTR);
   }
 

@@ -136,7 +136,7 @@ std::int32_t distance(std::int32_t from, std::int32_t to) {
 // on) and could scan a record with a lone field across its end for ever.
 class TrackReader {
  public:
-  TrackReader(TRAW rec, TTRACK& B) : rec_(rec), B_(B) {}
+  TrackReader(TRAW rec, TTRACK& B, TrackFields* fields) : rec_(rec), B_(B), fields_(fields) {}
 
   void run() {
     std::int32_t DA = 0;
@@ -209,6 +209,7 @@ class TrackReader {
   // Undoes the chaining of the 342 values, checks the checksum byte and the epilogue, and
   // stores the sector only when all of them are right.
   bool DATA_FIELD() {
+    const std::int32_t body = DISKANGLE_;
     std::uint16_t R = 0;
     std::uint16_t invalid = 0;  // NO_VALUE once a byte below $96 was read
     constexpr std::int32_t kBody = BUF2_SIZE + 256;
@@ -246,11 +247,13 @@ class TrackReader {
     if (e1 != 0xDE || e2 != 0xAA) return false;
     DECODER(n_, B_SEC_);
     B_[CURSEC_] = B_SEC_;
+    if (fields_ != nullptr) (*fields_)[CURSEC_] = body;
     return true;
   }
 
   TRAW rec_;
   TTRACK& B_;
+  TrackFields* fields_;
   std::int32_t pos_ = 0;        // current position, counted without wrapping
   std::int32_t DISKANGLE_ = 0;  // the same position on the record
   std::uint8_t CURSEC_ = 0xFF;
@@ -258,12 +261,45 @@ class TrackReader {
   TSECTOR B_SEC_{};
 };
 
+// Writes the 342 chained values of sector B_SEC and its checksum byte from position `pos`
+// on, round the record; answers the position after them. Each value goes out xor-ed with
+// the one before it; the checksum byte is the last value.
+std::int32_t put_data_body(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::int32_t pos,
+                           const TSECTOR& B_SEC) {
+  Nibbles n;
+  CODER(B_SEC, n);
+  std::uint8_t previous = 0;
+  const auto put_value = [&](std::uint8_t v) {
+    record[pos] = TABLW[v ^ previous];
+    NEXTOFS(pos);
+    previous = v;
+  };
+  for (int i = BUF2_SIZE - 1; i >= 0; --i) put_value(n.BUF2[i]);
+  for (const std::uint8_t v : n.BUF1) put_value(v);
+  record[pos] = TABLW[previous];
+  NEXTOFS(pos);
+  return pos;
+}
+
 }  // namespace
 
 void NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE> record, std::uint8_t /*T*/,
                        TTRACK& B) {
   for (int s = 0; s < SECTORS; ++s) B[s].fill(UNREAD_FILL);
-  TrackReader(record, B).run();
+  TrackReader(record, B, nullptr).run();
+}
+
+void nib140_read_fields(std::span<const std::uint8_t, NIB140_TRACK_SIZE> record, TTRACK& B,
+                        TrackFields& fields) {
+  for (int s = 0; s < SECTORS; ++s) B[s].fill(UNREAD_FILL);
+  fields.fill(NO_FIELD);
+  TrackReader(record, B, &fields).run();
+}
+
+void nib140_write_fields(std::span<std::uint8_t, NIB140_TRACK_SIZE> record,
+                         const TrackFields& fields, const TTRACK& B) {
+  for (int s = 0; s < SECTORS; ++s)
+    if (fields[s] >= 0 && fields[s] < TRACK_SIZE) put_data_body(record, fields[s], B[s]);
 }
 
 void NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::uint8_t T,
@@ -286,19 +322,9 @@ void NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::
     PUTFMBYTE(static_cast<std::uint8_t>(VOLUME ^ T ^ sector));
     for (const std::uint8_t b : {0xDE, 0xAA, 0xEB}) PUTBYTE(b);
   };
-  // Each value goes out xor-ed with the one before it; the checksum byte is the last value.
   const auto DATA_FIELD = [&](const TSECTOR& B_SEC) {
-    Nibbles n;
-    CODER(B_SEC, n);
     for (const std::uint8_t b : {0xD5, 0xAA, 0xAD}) PUTBYTE(b);
-    std::uint8_t previous = 0;
-    const auto put_value = [&](std::uint8_t v) {
-      PUTBYTE(TABLW[v ^ previous]);
-      previous = v;
-    };
-    for (int i = BUF2_SIZE - 1; i >= 0; --i) put_value(n.BUF2[i]);
-    for (const std::uint8_t v : n.BUF1) put_value(v);
-    PUTBYTE(TABLW[previous]);
+    pos = put_data_body(record, pos, B_SEC);
     for (const std::uint8_t b : {0xDE, 0xAA, 0xEB}) PUTBYTE(b);
   };
   // Sectors go along the track in logical order 15, 14, ..., 0.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "core/track_fields.h"
 #include "core/world_formats.h"
 
 namespace agat {
@@ -16,6 +17,17 @@ inline constexpr std::size_t NIB140_TRACK_SIZE = 6656;
 // A sector that is not found or does not decode is 256 bytes $BD. T is not used.
 void NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE> record, std::uint8_t T,
                        TTRACK& B);
+
+// NIB_READ_TRACK140, also giving for each sector that decoded the position of the first
+// byte after its data prologue (of the last field that decoded, which is the one read).
+void nib140_read_fields(std::span<const std::uint8_t, NIB140_TRACK_SIZE> record, TTRACK& B,
+                        TrackFields& fields);
+
+// Rewrites in place the data field of every sector S with FIELDS[S] other than NO_FIELD:
+// its 342 values and its checksum byte, from that position on; prologue, epilogue and
+// everything else in the record stay.
+void nib140_write_fields(std::span<std::uint8_t, NIB140_TRACK_SIZE> record,
+                         const TrackFields& fields, const TTRACK& B);
 
 // Encodes B[0..15] into a complete track record, with T in every address field.
 void NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::uint8_t T,

@@ -44,15 +44,35 @@ constexpr TMSECN SECNIDEAL = {
 
 // Records are placed by their sector field, whatever their order; of two good records of
 // the same sector the later one wins. Gaps, volume and track are not examined.
-void NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t /*T*/,
-                       TTRACK& B) {
+void nib800_read_fields(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, TTRACK& B,
+                        TrackFields& fields) {
   for (auto& sector : B) sector.fill(UNREAD_FILL);
+  fields.fill(NO_FIELD);
   TSECTOR data;
   for (std::size_t r = 0; r < SECTORS; ++r) {
     TMSECN SECN;
     std::memcpy(&SECN, record.data() + r * NIB800_SECTOR_RECORD, sizeof SECN);
     std::memcpy(data.data(), SECN.DATA, data.size());
-    if (SECN.SECTOR <= MAXSECTOR && CALCCRC(data) == SECN.CRC) B[SECN.SECTOR] = data;
+    if (SECN.SECTOR <= MAXSECTOR && CALCCRC(data) == SECN.CRC) {
+      B[SECN.SECTOR] = data;
+      fields[SECN.SECTOR] = static_cast<std::int32_t>(r);
+    }
+  }
+}
+
+void NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t /*T*/,
+                       TTRACK& B) {
+  TrackFields fields;
+  nib800_read_fields(record, B, fields);
+}
+
+void nib800_write_fields(std::span<std::uint8_t, NIB800_TRACK_SIZE> record,
+                         const TrackFields& fields, const TTRACK& B) {
+  for (std::size_t s = 0; s < SECTORS; ++s) {
+    if (fields[s] < 0 || fields[s] >= static_cast<std::int32_t>(SECTORS)) continue;
+    std::uint8_t* at = record.data() + static_cast<std::size_t>(fields[s]) * NIB800_SECTOR_RECORD;
+    std::memcpy(at + offsetof(TMSECN, DATA), B[s].data(), sizeof(TMSECN::DATA));
+    at[offsetof(TMSECN, CRC)] = CALCCRC(B[s]);
   }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "core/track_fields.h"
 #include "core/world_formats.h"
 
 namespace agat {
@@ -16,6 +17,16 @@ inline constexpr std::size_t NIB800_TRACK_SIZE = 21 * NIB800_SECTOR_RECORD;  // 
 // sectors no good record supplies are 256 bytes $BD.
 void NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t T,
                        TTRACK& B);
+
+// NIB_READ_TRACK800, also giving for each sector that decoded the index 0..20 of the
+// sector record it was read from (the last good one of its number).
+void nib800_read_fields(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, TTRACK& B,
+                        TrackFields& fields);
+
+// Rewrites the data and checksum of sector record FIELDS[S] from sector S of B, for every
+// S with a field; headers and gaps stay.
+void nib800_write_fields(std::span<std::uint8_t, NIB800_TRACK_SIZE> record,
+                         const TrackFields& fields, const TTRACK& B);
 
 // Writes the 21 sectors of B as a complete track record with T in every header.
 void NIB_WRITE_TRACK800(std::span<std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t T,

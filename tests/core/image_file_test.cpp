@@ -90,6 +90,79 @@ INSTANTIATE_TEST_SUITE_P(AllNineForms, ImageFormTest,
                                            IT128I800, ITN800, ITA800),
                          testing::ImageTypeName());
 
+class TrackFormTest : public CoreTest, public ::testing::WithParamInterface<TIMAGET> {};
+
+// A save writes the tracks it did not change back byte for byte, and in a changed track
+// with a sector that did not decode only the data fields of the changed sectors: what a
+// better reader might still recover stays. A changed sector that did not decode cannot
+// be written: the save is refused and the file stays as it was. An AIM writer does not
+// follow an end cell that lies inside a data field round into the track's first sectors.
+TEST_P(TrackFormTest, ASaveKeepsWhatTheReaderCouldNotDecode) {
+  TempDir dir;
+  const TIMAGET type = GetParam();
+  const std::string path = dir.file("disk.img");
+  const auto good = make_image_file(path, type);
+  const std::size_t rec = image_data_size(type) / (IMAGEDESC[type].NTR + 1);
+  // A byte (the high byte of a cell) inside the data of sector 3 on track 5.
+  const std::size_t at = 5 * rec + (type == ITN140   ? 128 + 408 * 12 + 22 + 100
+                                    : type == ITN800 ? 3 * 282 + 24 + 100
+                                                     : 2 * (288 * 3 + 30 + 17) + 1);
+  auto damaged = good;
+  damaged[at] = type == ITN140 ? (good[at] == 0x96 ? 0x97 : 0x96) : good[at] ^ 1;
+  const std::size_t end_cell = 6 * rec + 2 * (288 * 20 + 30 + 100);  // AIM: track 6
+  if (type == ITA800) {
+    damaged[end_cell] = 0;
+    damaged[end_cell + 1] = 2;
+  }
+  testing::write_bytes(path, damaged);
+  auto md = load(dir, "disk.img", type);
+  ASSERT_EQ(md->MASS[5][3], testing::kUnread);
+  const auto save = [&](int t, int s, std::uint8_t v) {
+    md->MASS[t][s].fill(v);
+    FC_SAVEMEDIA(*md, false);
+    return testing::take_critical_text();
+  };
+  const auto changed_tracks = [&](const std::vector<std::uint8_t>& before) {
+    const auto now = testing::read_bytes(path);
+    std::set<std::size_t> tracks;
+    for (std::size_t i = 0; i < now.size(); ++i)
+      if (now[i] != before[i]) tracks.insert(i / rec);
+    return tracks;
+  };
+
+  EXPECT_EQ(save(9, 0, 0x99), "");
+  EXPECT_EQ(changed_tracks(damaged), std::set<std::size_t>{9});
+  EXPECT_EQ(save(5, 7, 0x77), "");
+  auto before = testing::read_bytes(path);
+  EXPECT_EQ(save(5, 3, 0x33),
+            "Запись образа: сектор 5/3 не читается в файле образа, его нельзя "
+            "записать; файл образа не изменён\r\n");
+  EXPECT_TRUE(changed_tracks(before).empty());
+  md->MASS[5][3] = testing::kUnread;
+  if (type == ITA800) {
+    EXPECT_EQ(save(6, 5, 0x66), "");
+    EXPECT_EQ(save(6, 20, 0x20),
+              "Запись образа: сектор 6/20 не читается в файле образа, его "
+              "нельзя записать; файл образа не изменён\r\n");
+  }
+  before = testing::read_bytes(path);
+  before[at] = good[at];  // mended, the damaged sector reads as it was written
+  testing::write_bytes(path, before);
+  auto again = load(dir, "disk.img", type);
+  TTRACK five = testing::random_track(5), six = testing::random_track(6);
+  five[7] = testing::filled(0x77);
+  six[5] = testing::filled(0x66);
+  six[20] = testing::kUnread;
+  for (int s = 0; s <= md->NUMSC; ++s) {
+    EXPECT_EQ(again->MASS[5][s], five[s]) << s;
+    EXPECT_TRUE(type != ITA800 || again->MASS[6][s] == six[s]) << s;
+  }
+  EXPECT_EQ(again->MASS[9][0], testing::filled(0x99));
+}
+
+INSTANTIATE_TEST_SUITE_P(TrackForms, TrackFormTest, ::testing::Values(ITN140, ITN800, ITA800),
+                         testing::ImageTypeName());
+
 // A load that fails leaves the sectors in memory as they were, also for a file that got
 // shorter since it was listed; a save over a file that is gone creates nothing.
 TEST_F(CoreTest, FailedLoadsAndSavesChangeNothing) {
