@@ -15,6 +15,8 @@
 
 #include "core/file_control.h"
 #include "core/host_names.h"
+#include "core/nibble_140.h"
+#include "core/nibble_800.h"
 #include "support/aim_track.h"
 
 namespace agat::bench {
@@ -51,16 +53,29 @@ inline std::unique_ptr<TMEDIA> medium(const std::string& name, TIMAGET type) {
   return md;
 }
 
-// An existing file of the image's form (AIM records built from cells, the others all
-// zero), ready to be saved over.
+// An existing file of the image's form whose sectors all read as zeros (track records
+// encoded from zero sectors, the plain forms all zero), ready to be saved over: a save
+// never writes a sector that the file holds unreadable.
 inline void make_blank_file(const std::string& name, TIMAGET type) {
   std::vector<std::uint8_t> file;
+  const TTRACK track{};
   if (type == ITA800) {
-    TTRACK track{};
     for (int t = 0; t <= MAXTRACK; ++t) {
       const auto record =
           testing::aim_record(testing::aim_cells(track, static_cast<std::uint8_t>(t)));
       file.insert(file.end(), record.begin(), record.end());
+    }
+  } else if (type == ITN140 || type == ITN800) {
+    const std::size_t size = type == ITN140 ? NIB140_TRACK_SIZE : NIB800_TRACK_SIZE;
+    file.resize(size * (IMAGEDESC[type].NTR + 1u));
+    for (std::size_t t = 0; t <= IMAGEDESC[type].NTR; ++t) {
+      const auto number = static_cast<std::uint8_t>(t);
+      if (type == ITN140)
+        NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE>(&file[t * size], size),
+                           number, track);
+      else
+        NIB_WRITE_TRACK800(std::span<std::uint8_t, NIB800_TRACK_SIZE>(&file[t * size], size),
+                           number, track);
     }
   } else {
     file.assign(static_cast<std::size_t>(IMAGEDESC[type].FULLSIZE), 0);
