@@ -25,6 +25,7 @@ TEST_F(Sorbel, StartsWithAndWithoutParametersOnAnyScreenAndEndsWithFin) {
       EXPECT_NE(panel_row("DSK 140: a.dsk", left_half), 0);
     }
     EXPECT_EQ(left(24), dir.host_path().substr(0, 39));
+    EXPECT_EQ(s.row(1).find("<fault>"), std::string::npos);  // a label, or the mount point
     EXPECT_EQ(left(25), "Без сортировки");
     EXPECT_EQ(left(23).rfind("Свободно ", 0), 0u);
     // The current panel's cursor row is highlighted; the other one shows "+".
@@ -246,7 +247,7 @@ TEST_F(Sorbel, ReloadShowsChangesAndFallsBackOutwardFromWhatIsGone) {
   screen->key(KEYCODE_ENTER);  // into the image, which then goes
   screen->then([&](MemoryConsole&) { std::filesystem::remove(dir.file("disk.dsk")); });
   screen->key(ctrl_key('R'));  // its directory is shown instead
-  shows({"Чтение образа: ошибка открытия файла"});
+  shows({"Чтение образа: ошибка открытия файла (нет такого файла или каталога)"});
   screen->key(KEYCODE_ESCAPE);
   screen->then([&](MemoryConsole&) {
     EXPECT_EQ(left(24), dir.host_path());
