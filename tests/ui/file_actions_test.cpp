@@ -166,10 +166,9 @@ TEST_F(FileActions, MakeAndRenameCatalogsInTheImageAndOnTheHostThenRenameTheImag
   EXPECT_TRUE(std::equal(std::begin(slave.N), std::end(slave.N), agat_name("NEW").begin()));
 }
 
-// A host name is edited as Windows-1251 text, but every character the user leaves alone
-// keeps its bytes: a name outside the code page (shown with "?") or not UTF-8 at all is
-// not changed by Enter, and keeps its other characters when edited. A name that cannot be
-// one host name is refused with a message, and nothing is renamed.
+// Every character of a host name the user leaves alone keeps its bytes: a name outside
+// Windows-1251 (shown with "?") or not UTF-8 is not changed by Enter, and keeps them when
+// edited. A name that cannot be one host name is refused with a message.
 TEST_F(FileActions, RenamingAHostNameKeepsTheBytesThatWereNotEdited) {
   const std::string cafe = "café.dsk", raw = "\xFF\xFE.dsk";
   for (const std::string& name : {cafe, raw})
