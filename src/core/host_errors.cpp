@@ -1,54 +1,49 @@
 #include "core/host_errors.h"
 
 #include <cerrno>
+#include <string_view>
 
 #include "core/cp1251_literal.h"
 
 namespace agat {
 
+namespace {
+
+struct Reason {
+  int error;
+  std::string_view text;
+};
+
+constexpr Reason REASONS[] = {
+    {ENOSPC, "на диске нет места"_w},
+    {EDQUOT, "превышена дисковая квота"_w},
+    {EACCES, "нет доступа"_w},
+    {EPERM, "операция не разрешена"_w},
+    {EROFS, "файловая система доступна только для чтения"_w},
+    {ENOENT, "нет такого файла или каталога"_w},
+    {ENOTDIR, "часть пути не является каталогом"_w},
+    {EISDIR, "это каталог"_w},
+    {ENAMETOOLONG, "слишком длинное имя"_w},
+    {EFBIG, "файл слишком велик"_w},
+    {EIO, "ошибка ввода-вывода"_w},
+    {EMFILE, "открыто слишком много файлов"_w},
+    {ENFILE, "открыто слишком много файлов"_w},
+    {EEXIST, "файл уже существует"_w},
+    {ELOOP, "слишком много символических ссылок"_w},
+    {EBUSY, "файл занят"_w},
+    {ETXTBSY, "файл занят"_w},
+    {ENOMEM, "недостаточно памяти"_w},
+    {ENXIO, "устройство недоступно"_w},
+    {ENODEV, "устройство недоступно"_w},
+};
+
+}  // namespace
+
 std::string host_error_text(int error) {
-  switch (error) {
-    case ENOSPC:
-      return std::string("на диске нет места"_w);
-    case EDQUOT:
-      return std::string("превышена дисковая квота"_w);
-    case EACCES:
-      return std::string("нет доступа"_w);
-    case EPERM:
-      return std::string("операция не разрешена"_w);
-    case EROFS:
-      return std::string("файловая система доступна только для чтения"_w);
-    case ENOENT:
-      return std::string("нет такого файла или каталога"_w);
-    case ENOTDIR:
-      return std::string("часть пути не является каталогом"_w);
-    case EISDIR:
-      return std::string("это каталог"_w);
-    case ENAMETOOLONG:
-      return std::string("слишком длинное имя"_w);
-    case EFBIG:
-      return std::string("файл слишком велик"_w);
-    case EIO:
-      return std::string("ошибка ввода-вывода"_w);
-    case EMFILE:
-    case ENFILE:
-      return std::string("открыто слишком много файлов"_w);
-    case EEXIST:
-      return std::string("файл уже существует"_w);
-    case ELOOP:
-      return std::string("слишком много символических ссылок"_w);
-    case EBUSY:
-    case ETXTBSY:
-      return std::string("файл занят"_w);
-    case ENOMEM:
-      return std::string("недостаточно памяти"_w);
-    case ENXIO:
-    case ENODEV:
-      return std::string("устройство недоступно"_w);
-    default:
-      // The system's own text may be in the user's locale and encoding: the number only.
-      return std::string("системная ошибка "_w) + std::to_string(error);
-  }
+  for (const Reason& r : REASONS)
+    if (r.error == error) return std::string(r.text);
+  // The system's own text may be in the user's locale and encoding: the number only.
+  return std::string("системная ошибка "_w) + std::to_string(error);
 }
 
 std::string host_error_suffix(int error) {

@@ -115,15 +115,17 @@ void remove_stale_copies(const std::string& dir, const std::string& stem) {
 }
 
 // A new, locked copy file beside `target`; -1 (errno set) when none can be made. A copy
-// that a concurrent clean-up removed between its creation and its lock is made again.
+// that a concurrent clean-up removed between its creation and its lock is made again; on
+// a file system without locks the copy goes unlocked.
 int make_locked_copy(const std::string& target, std::string& name) {
   const std::string stem = directory_of(target) + "/" + copy_stem(target);
   for (int attempt = 0; attempt < 8; ++attempt) {
     name = stem + "XXXXXX";
     const int fd = ::mkstemp(name.data());
     if (fd < 0) return -1;
+    ::flock(fd, LOCK_EX);
     struct stat st {};
-    if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
+    if (::fstat(fd, &st) == 0 && st.st_nlink > 0) return fd;
     ::close(fd);
   }
   errno = EAGAIN;
