@@ -3,37 +3,23 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <cstring>
-#include <utility>
 #include <vector>
 
 #include "core/catalog_entry.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
+#include "core/host_errors.h"
 #include "core/host_file_io.h"
 
 namespace agat {
 
 namespace {
 
-// Why a host call failed, in the words of the program; the system's own text for the
-// rarer causes. No error number means the object is there but is no regular file.
+// Why a host call failed: the reason of the error number, or, for 0, that the object is
+// there but is no regular file.
 std::string reason(int err) {
-  static constexpr std::pair<int, std::string_view> kReasons[] = {
-      {0, "это не обычный файл"_w},
-      {EACCES, "нет доступа"_w},
-      {EPERM, "нет доступа"_w},
-      {ENOENT, "нет такого файла или каталога"_w},
-      {ENOTDIR, "часть пути не каталог"_w},
-      {EISDIR, "это каталог"_w},
-      {ENOSPC, "нет места на диске"_w},
-      {EROFS, "файловая система только для чтения"_w},
-      {ENAMETOOLONG, "слишком длинное имя"_w},
-  };
-  for (const auto& [number, text] : kReasons)
-    if (number == err) return std::string(text);
-  return host_to_cp1251(std::strerror(err));
+  return err == 0 ? std::string("это не обычный файл"_w) : host_error_text(err);
 }
 
 void report_failure(std::string_view operation, std::string_view what, const std::string& path,
@@ -57,14 +43,10 @@ bool write_host_file(const std::string& NM, std::string_view DATA, std::string_v
     return false;
   }
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(DATA.data());
-  errno = 0;
-  FileIoResult result = create_file(NM, bytes, DATA.size());
-  if (result == FileIoResult::exists) {
-    errno = 0;
-    result = replace_file(NM, bytes, DATA.size());
-  }
+  int err = 0;
+  FileIoResult result = create_file(NM, bytes, DATA.size(), &err);
+  if (result == FileIoResult::exists) result = replace_file(NM, bytes, DATA.size(), &err);
   if (result == FileIoResult::ok) return true;
-  const int err = errno;
   report_failure(OPERATION, result == FileIoResult::write_failed ? "записи"_w : "создания"_w, NM,
                  err);
   return false;
@@ -88,11 +70,11 @@ bool read_host_file(const std::string& NM, std::uint64_t LIMIT, std::string& DAT
     return false;
   }
   std::vector<std::uint8_t> bytes;
-  errno = 0;
-  const FileIoResult result = read_file(NM, bytes);
+  int err = 0;
+  const FileIoResult result = read_file(NM, bytes, &err);
   if (result != FileIoResult::ok) {
     report_failure(OPERATION, result == FileIoResult::read_failed ? "чтения"_w : "открытия"_w, NM,
-                   errno);
+                   err);
     return false;
   }
   DATA.assign(bytes.begin(), bytes.end());
