@@ -1,0 +1,471 @@
+#include "content/dizasm.h"
+
+#include <algorithm>
+
+#include "content/colours.h"
+#include "core/char_sets.h"
+
+namespace agat {
+
+namespace {
+
+constexpr TCMDDESC U{AMUNKNOWN, "???"};
+constexpr TCMDDESC imp(std::string_view m) {
+  return {AMIMPL, m};
+}
+constexpr TCMDDESC acc(std::string_view m) {
+  return {AMACC, m};
+}
+constexpr TCMDDESC imm(std::string_view m) {
+  return {AMIMM, m};
+}
+constexpr TCMDDESC abso(std::string_view m) {
+  return {AMABS, m};
+}
+constexpr TCMDDESC zp(std::string_view m) {
+  return {AMZP, m};
+}
+constexpr TCMDDESC zpx(std::string_view m) {
+  return {AMZPX, m};
+}
+constexpr TCMDDESC zpy(std::string_view m) {
+  return {AMZPY, m};
+}
+constexpr TCMDDESC abx(std::string_view m) {
+  return {AMABSX, m};
+}
+constexpr TCMDDESC aby(std::string_view m) {
+  return {AMABSY, m};
+}
+constexpr TCMDDESC rel(std::string_view m) {
+  return {AMREL, m};
+}
+constexpr TCMDDESC inx(std::string_view m) {
+  return {AMINDX, m};
+}
+constexpr TCMDDESC iny(std::string_view m) {
+  return {AMINDY, m};
+}
+constexpr TCMDDESC ind(std::string_view m) {
+  return {AMIND, m};
+}
+
+// A byte of code as a character of the listing. The codes that would end a line or start
+// a colour pair in the report are shown as ".".
+char shown(std::uint8_t b) {
+  const std::uint8_t c = A2L(b);
+  return c == 0x00 || c == 0x0A || c == 0x0D ? '.' : static_cast<char>(c);
+}
+
+// The operand bytes of an instruction (index 0 is the first after the opcode) and how
+// many of them the block holds.
+struct Operand {
+  std::uint8_t byte[2] = {0, 0};
+  int present = 0;
+};
+
+// The operand byte N as two hex digits, or ".." when the instruction has no such byte or
+// the block ends before it.
+void operand_byte(TextReport& r, const Operand& op, int n) {
+  if (n < op.present)
+    VV_ADD_HEX(r, op.byte[n], 2);
+  else
+    VV_ADD_STRING(r, "..");
+}
+
+// The 16-bit operand, high byte first.
+void operand_word(TextReport& r, const Operand& op) {
+  operand_byte(r, op, 1);
+  operand_byte(r, op, 0);
+}
+
+void add_operand(TextReport& r, TADDRMODE mode, const Operand& op, std::int32_t pc) {
+  switch (mode) {
+    case AMACC:
+      VV_ADD_STRING(r, "A");
+      break;
+    case AMIMM:
+      VV_ADD_STRING(r, "#$");
+      operand_byte(r, op, 0);
+      if (op.present > 0) {
+        VV_ADD_COLOR(r, COL[CR_DIZASM_ASC]);
+        VV_ADD_STRING(r, "   '");
+        VV_ADD_CHAR(r, shown(op.byte[0]));
+      }
+      break;
+    case AMABS:
+    case AMABSX:
+    case AMABSY:
+      VV_ADD_STRING(r, "$");
+      operand_word(r, op);
+      VV_ADD_STRING(r, mode == AMABSX ? ", X" : mode == AMABSY ? ", Y" : "");
+      break;
+    case AMZP:
+    case AMZPX:
+    case AMZPY:
+      VV_ADD_STRING(r, "$");
+      operand_byte(r, op, 0);
+      VV_ADD_STRING(r, mode == AMZPX ? ", X" : mode == AMZPY ? ", Y" : "");
+      break;
+    case AMREL:
+      // The target wraps round the 64 KB address space, as on the processor.
+      VV_ADD_STRING(r, "$");
+      if (op.present > 0)
+        VV_ADD_HEX(r, pc + 2 + static_cast<std::int8_t>(op.byte[0]), 4);
+      else
+        VV_ADD_STRING(r, "....");
+      break;
+    case AMINDX:
+      VV_ADD_STRING(r, "($");
+      operand_byte(r, op, 0);
+      VV_ADD_STRING(r, ", X)");
+      break;
+    case AMINDY:
+      VV_ADD_STRING(r, "($");
+      operand_byte(r, op, 0);
+      VV_ADD_STRING(r, "), Y");
+      break;
+    case AMIND:
+      VV_ADD_STRING(r, "($");
+      operand_word(r, op);
+      VV_ADD_STRING(r, ")");
+      break;
+    default:
+      break;
+  }
+}
+
+// One listing line for the instruction at BUF[POS]; POS and PC move past it.
+void DECODECMD(TextReport& r, const std::uint8_t* buf, std::int32_t size, std::int32_t& pos,
+               std::int32_t& pc) {
+  const std::uint8_t opcode = buf[pos];
+  const TCMDDESC& cmd = CMDDESC[opcode];
+  const int length = CMDLENGTHS[cmd.MA];
+  Operand op;
+  op.present = std::min(length - 1, size - pos - 1);
+  for (int i = 0; i < op.present; ++i) op.byte[i] = buf[pos + 1 + i];
+
+  VV_ADD_COLOR(r, COL[CR_DIZASM_PC]);
+  VV_ADD_HEX(r, pc, 4);
+  VV_ADD_STRING(r, "-  ");
+  VV_ADD_COLOR(r, COL[CR_DIZASM_OPCOD]);
+  VV_ADD_HEX(r, opcode, 2);
+  VV_ADD_CHAR(r, ' ');
+  // Two byte fields follow the opcode; those the instruction lacks, or the block does
+  // not hold, show "..".
+  for (int i = 0; i < 2; ++i) {
+    operand_byte(r, op, i);
+    VV_ADD_CHAR(r, ' ');
+  }
+  VV_ADD_STRING(r, "  \"");
+  VV_ADD_COLOR(r, COL[CR_DIZASM_ASC]);
+  VV_ADD_CHAR(r, shown(opcode));
+  for (int i = 0; i < op.present; ++i) VV_ADD_CHAR(r, shown(op.byte[i]));
+  VV_ADD_COLOR(r, COL[CR_DIZASM_OPCOD]);
+  VV_ADD_CHAR(r, '"');
+  // Short instructions are padded so that the columns stay aligned.
+  for (int i = 1 + op.present; i < 3; ++i) VV_ADD_CHAR(r, ' ');
+  VV_ADD_COLOR(r, COL[CR_DIZASM_CMD]);
+  VV_ADD_STRING(r, "   ");
+  VV_ADD_STRING(r, cmd.MM);
+  VV_ADD_STRING(r, "  ");
+  VV_ADD_COLOR(r, COL[CR_DIZASM_ARG]);
+  add_operand(r, cmd.MA, op, pc);
+  VV_ADD_EOL(r);
+  pos += length;
+  pc += length;
+}
+
+}  // namespace
+
+// The opcode matrix: row = high nibble, column = low nibble.
+const std::array<TCMDDESC, 256> CMDDESC = {
+    // 0x00
+    imp("BRK"),
+    inx("ORA"),
+    U,
+    U,
+    U,
+    zp("ORA"),
+    zp("ASL"),
+    U,  //
+    imp("PHP"),
+    imm("ORA"),
+    acc("ASL"),
+    U,
+    U,
+    abso("ORA"),
+    abso("ASL"),
+    U,
+    // 0x10
+    rel("BPL"),
+    iny("ORA"),
+    U,
+    U,
+    U,
+    zpx("ORA"),
+    zpx("ASL"),
+    U,  //
+    imp("CLC"),
+    aby("ORA"),
+    U,
+    U,
+    U,
+    abx("ORA"),
+    abx("ASL"),
+    U,
+    // 0x20
+    abso("JSR"),
+    inx("AND"),
+    U,
+    U,
+    zp("BIT"),
+    zp("AND"),
+    zp("ROL"),
+    U,  //
+    imp("PLP"),
+    imm("AND"),
+    acc("ROL"),
+    U,
+    abso("BIT"),
+    abso("AND"),
+    abso("ROL"),
+    U,
+    // 0x30
+    rel("BMI"),
+    iny("AND"),
+    U,
+    U,
+    U,
+    zpx("AND"),
+    zpx("ROL"),
+    U,  //
+    imp("SEC"),
+    aby("AND"),
+    U,
+    U,
+    U,
+    abx("AND"),
+    abx("ROL"),
+    U,
+    // 0x40
+    imp("RTI"),
+    inx("EOR"),
+    U,
+    U,
+    U,
+    zp("EOR"),
+    zp("LSR"),
+    U,  //
+    imp("PHA"),
+    imm("EOR"),
+    acc("LSR"),
+    U,
+    abso("JMP"),
+    abso("EOR"),
+    abso("LSR"),
+    U,
+    // 0x50
+    rel("BVC"),
+    iny("EOR"),
+    U,
+    U,
+    U,
+    zpx("EOR"),
+    zpx("LSR"),
+    U,  //
+    imp("CLI"),
+    aby("EOR"),
+    U,
+    U,
+    U,
+    abx("EOR"),
+    abx("LSR"),
+    U,
+    // 0x60
+    imp("RTS"),
+    inx("ADC"),
+    U,
+    U,
+    U,
+    zp("ADC"),
+    zp("ROR"),
+    U,  //
+    imp("PLA"),
+    imm("ADC"),
+    acc("ROR"),
+    U,
+    ind("JMP"),
+    abso("ADC"),
+    abso("ROR"),
+    U,
+    // 0x70
+    rel("BVS"),
+    iny("ADC"),
+    U,
+    U,
+    U,
+    zpx("ADC"),
+    zpx("ROR"),
+    U,  //
+    imp("SEI"),
+    aby("ADC"),
+    U,
+    U,
+    U,
+    abx("ADC"),
+    abx("ROR"),
+    U,
+    // 0x80
+    U,
+    inx("STA"),
+    U,
+    U,
+    zp("STY"),
+    zp("STA"),
+    zp("STX"),
+    U,  //
+    imp("DEY"),
+    U,
+    imp("TXA"),
+    U,
+    abso("STY"),
+    abso("STA"),
+    abso("STX"),
+    U,
+    // 0x90
+    rel("BCC"),
+    iny("STA"),
+    U,
+    U,
+    zpx("STY"),
+    zpx("STA"),
+    zpy("STX"),
+    U,  //
+    imp("TYA"),
+    aby("STA"),
+    imp("TXS"),
+    U,
+    U,
+    abx("STA"),
+    U,
+    U,
+    // 0xA0
+    imm("LDY"),
+    inx("LDA"),
+    imm("LDX"),
+    U,
+    zp("LDY"),
+    zp("LDA"),
+    zp("LDX"),
+    U,  //
+    imp("TAY"),
+    imm("LDA"),
+    imp("TAX"),
+    U,
+    abso("LDY"),
+    abso("LDA"),
+    abso("LDX"),
+    U,
+    // 0xB0
+    rel("BCS"),
+    iny("LDA"),
+    U,
+    U,
+    zpx("LDY"),
+    zpx("LDA"),
+    zpy("LDX"),
+    U,  //
+    imp("CLV"),
+    aby("LDA"),
+    imp("TSX"),
+    U,
+    abx("LDY"),
+    abx("LDA"),
+    aby("LDX"),
+    U,
+    // 0xC0
+    imm("CPY"),
+    inx("CMP"),
+    U,
+    U,
+    zp("CPY"),
+    zp("CMP"),
+    zp("DEC"),
+    U,  //
+    imp("INY"),
+    imm("CMP"),
+    imp("DEX"),
+    U,
+    abso("CPY"),
+    abso("CMP"),
+    abso("DEC"),
+    U,
+    // 0xD0
+    rel("BNE"),
+    iny("CMP"),
+    U,
+    U,
+    U,
+    zpx("CMP"),
+    zpx("DEC"),
+    U,  //
+    imp("CLD"),
+    aby("CMP"),
+    U,
+    U,
+    U,
+    abx("CMP"),
+    abx("DEC"),
+    U,
+    // 0xE0
+    imm("CPX"),
+    inx("SBC"),
+    U,
+    U,
+    zp("CPX"),
+    zp("SBC"),
+    zp("INC"),
+    U,  //
+    imp("INX"),
+    imm("SBC"),
+    imp("NOP"),
+    U,
+    abso("CPX"),
+    abso("SBC"),
+    abso("INC"),
+    U,
+    // 0xF0
+    rel("BEQ"),
+    iny("SBC"),
+    U,
+    U,
+    U,
+    zpx("SBC"),
+    zpx("INC"),
+    U,  //
+    imp("SED"),
+    aby("SBC"),
+    U,
+    U,
+    U,
+    abx("SBC"),
+    abx("INC"),
+    U,
+};
+
+void DA_DIZASM(TextReport& R, const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS) {
+  std::int32_t pos = 0;
+  std::int32_t pc = OFFS;
+  // A report that has filled up takes nothing more, so the rest of the block is skipped.
+  while (pos < SIZE && R.size() < VV_BUFSIZE) DECODECMD(R, BUF, SIZE, pos, pc);
+}
+
+void DA_DIZASMTOVIEWER(const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS) {
+  TextReport report;
+  VV_INIT(report);
+  DA_DIZASM(report, BUF, SIZE, OFFS);
+  VV_VIEW(report);
+}
+
+}  // namespace agat
