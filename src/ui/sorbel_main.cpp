@@ -5,6 +5,7 @@
 
 #include "platform/file_manager.h"
 #include "platform/ncurses_console.h"
+#include "ui/crt_hexedit.h"
 #include "ui/crt_viewer.h"
 #include "ui/mywrite.h"
 #include "ui/sorbel.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     agat::NcursesConsole terminal;
     agat::set_console(&terminal);
     agat::install_text_viewer();
+    agat::install_hex_editor();
     agat::set_terminal_handover([&terminal] { terminal.suspend(); },
                                 [&terminal] { terminal.resume(); });
     agat::SORBEL(params);
