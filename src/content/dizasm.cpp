@@ -64,71 +64,67 @@ struct Operand {
   int present = 0;
 };
 
-// The operand byte N as two hex digits, or ".." when the instruction has no such byte or
-// the block ends before it.
-void operand_byte(TextReport& r, const Operand& op, int n) {
+// Operand byte N as two hex digits, or ".." when the instruction has no such byte or the
+// block ends before it.
+void operand_byte(TextLine& line, const Operand& op, int n) {
   if (n < op.present)
-    VV_ADD_HEX(r, op.byte[n], 2);
+    line.hex(op.byte[n], 2);
   else
-    VV_ADD_STRING(r, "..");
+    line.text("..");
 }
 
 // The 16-bit operand, high byte first.
-void operand_word(TextReport& r, const Operand& op) {
-  operand_byte(r, op, 1);
-  operand_byte(r, op, 0);
+void operand_word(TextLine& line, const Operand& op) {
+  operand_byte(line, op, 1);
+  operand_byte(line, op, 0);
 }
 
-void add_operand(TextReport& r, TADDRMODE mode, const Operand& op, std::int32_t pc) {
+void add_operand(TextLine& line, TADDRMODE mode, const Operand& op, std::int32_t pc) {
   switch (mode) {
     case AMACC:
-      VV_ADD_STRING(r, "A");
+      line.ch('A');
       break;
     case AMIMM:
-      VV_ADD_STRING(r, "#$");
-      operand_byte(r, op, 0);
-      if (op.present > 0) {
-        VV_ADD_COLOR(r, COL[CR_DIZASM_ASC]);
-        VV_ADD_STRING(r, "   '");
-        VV_ADD_CHAR(r, shown(op.byte[0]));
-      }
+      line.text("#$");
+      operand_byte(line, op, 0);
+      if (op.present > 0) line.color(COL[CR_DIZASM_ASC]).text("   '").ch(shown(op.byte[0]));
       break;
     case AMABS:
     case AMABSX:
     case AMABSY:
-      VV_ADD_STRING(r, "$");
-      operand_word(r, op);
-      VV_ADD_STRING(r, mode == AMABSX ? ", X" : mode == AMABSY ? ", Y" : "");
+      line.ch('$');
+      operand_word(line, op);
+      line.text(mode == AMABSX ? ", X" : mode == AMABSY ? ", Y" : "");
       break;
     case AMZP:
     case AMZPX:
     case AMZPY:
-      VV_ADD_STRING(r, "$");
-      operand_byte(r, op, 0);
-      VV_ADD_STRING(r, mode == AMZPX ? ", X" : mode == AMZPY ? ", Y" : "");
+      line.ch('$');
+      operand_byte(line, op, 0);
+      line.text(mode == AMZPX ? ", X" : mode == AMZPY ? ", Y" : "");
       break;
     case AMREL:
       // The target wraps round the 64 KB address space, as on the processor.
-      VV_ADD_STRING(r, "$");
+      line.ch('$');
       if (op.present > 0)
-        VV_ADD_HEX(r, pc + 2 + static_cast<std::int8_t>(op.byte[0]), 4);
+        line.hex(static_cast<std::uint32_t>(pc + 2 + static_cast<std::int8_t>(op.byte[0])), 4);
       else
-        VV_ADD_STRING(r, "....");
+        line.text("....");
       break;
     case AMINDX:
-      VV_ADD_STRING(r, "($");
-      operand_byte(r, op, 0);
-      VV_ADD_STRING(r, ", X)");
+      line.text("($");
+      operand_byte(line, op, 0);
+      line.text(", X)");
       break;
     case AMINDY:
-      VV_ADD_STRING(r, "($");
-      operand_byte(r, op, 0);
-      VV_ADD_STRING(r, "), Y");
+      line.text("($");
+      operand_byte(line, op, 0);
+      line.text("), Y");
       break;
     case AMIND:
-      VV_ADD_STRING(r, "($");
-      operand_word(r, op);
-      VV_ADD_STRING(r, ")");
+      line.text("($");
+      operand_word(line, op);
+      line.ch(')');
       break;
     default:
       break;
@@ -136,7 +132,7 @@ void add_operand(TextReport& r, TADDRMODE mode, const Operand& op, std::int32_t 
 }
 
 // One listing line for the instruction at BUF[POS]; POS and PC move past it.
-void DECODECMD(TextReport& r, const std::uint8_t* buf, std::int32_t size, std::int32_t& pos,
+void DECODECMD(TextLine& line, const std::uint8_t* buf, std::int32_t size, std::int32_t& pos,
                std::int32_t& pc) {
   const std::uint8_t opcode = buf[pos];
   const TCMDDESC& cmd = CMDDESC[opcode];
@@ -145,33 +141,22 @@ void DECODECMD(TextReport& r, const std::uint8_t* buf, std::int32_t size, std::i
   op.present = std::min(length - 1, size - pos - 1);
   for (int i = 0; i < op.present; ++i) op.byte[i] = buf[pos + 1 + i];
 
-  VV_ADD_COLOR(r, COL[CR_DIZASM_PC]);
-  VV_ADD_HEX(r, pc, 4);
-  VV_ADD_STRING(r, "-  ");
-  VV_ADD_COLOR(r, COL[CR_DIZASM_OPCOD]);
-  VV_ADD_HEX(r, opcode, 2);
-  VV_ADD_CHAR(r, ' ');
+  line.color(COL[CR_DIZASM_PC]).hex(static_cast<std::uint32_t>(pc), 4).text("-  ");
   // Two byte fields follow the opcode; those the instruction lacks, or the block does
   // not hold, show "..".
-  for (int i = 0; i < 2; ++i) {
-    operand_byte(r, op, i);
-    VV_ADD_CHAR(r, ' ');
-  }
-  VV_ADD_STRING(r, "  \"");
-  VV_ADD_COLOR(r, COL[CR_DIZASM_ASC]);
-  VV_ADD_CHAR(r, shown(opcode));
-  for (int i = 0; i < op.present; ++i) VV_ADD_CHAR(r, shown(op.byte[i]));
-  VV_ADD_COLOR(r, COL[CR_DIZASM_OPCOD]);
-  VV_ADD_CHAR(r, '"');
+  line.color(COL[CR_DIZASM_OPCOD]).hex(opcode, 2).ch(' ');
+  operand_byte(line, op, 0);
+  line.ch(' ');
+  operand_byte(line, op, 1);
+  line.text("   \"").color(COL[CR_DIZASM_ASC]).ch(shown(opcode));
+  for (int i = 0; i < op.present; ++i) line.ch(shown(op.byte[i]));
   // Short instructions are padded so that the columns stay aligned.
-  for (int i = 1 + op.present; i < 3; ++i) VV_ADD_CHAR(r, ' ');
-  VV_ADD_COLOR(r, COL[CR_DIZASM_CMD]);
-  VV_ADD_STRING(r, "   ");
-  VV_ADD_STRING(r, cmd.MM);
-  VV_ADD_STRING(r, "  ");
-  VV_ADD_COLOR(r, COL[CR_DIZASM_ARG]);
-  add_operand(r, cmd.MA, op, pc);
-  VV_ADD_EOL(r);
+  line.color(COL[CR_DIZASM_OPCOD]).ch('"');
+  for (int i = op.present; i < 2; ++i) line.ch(' ');
+  line.color(COL[CR_DIZASM_CMD]).text("   ").text(cmd.MM).text("  ");
+  line.color(COL[CR_DIZASM_ARG]);
+  add_operand(line, cmd.MA, op, pc);
+  line.end();
   pos += length;
   pc += length;
 }
@@ -457,8 +442,9 @@ const std::array<TCMDDESC, 256> CMDDESC = {
 void DA_DIZASM(TextReport& R, const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS) {
   std::int32_t pos = 0;
   std::int32_t pc = OFFS;
+  TextLine line(R);
   // A report that has filled up takes nothing more, so the rest of the block is skipped.
-  while (pos < SIZE && R.size() < VV_BUFSIZE) DECODECMD(R, BUF, SIZE, pos, pc);
+  while (pos < SIZE && R.size() < VV_BUFSIZE) DECODECMD(line, BUF, SIZE, pos, pc);
 }
 
 void DA_DIZASMTOVIEWER(const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS) {

@@ -31,19 +31,28 @@ void VV_ADD_CHAR(TextReport& R, char C) {
   if (bytes.size() + NO_SPACE.size() > VV_BUFSIZE - 1) bytes.append(NO_SPACE);
 }
 
-void VV_ADD_STRING(TextReport& R, std::string_view S) {
-  std::string& bytes = R.bytes_;
-  // A string that leaves room for the note goes in at once (long texts are shown
-  // through here); one that reaches the note goes byte by byte, so that the note lands
-  // exactly where VV_ADD_CHAR puts it.
-  if (bytes.size() + S.size() + NO_SPACE.size() <= VV_BUFSIZE - 1) {
-    const std::size_t from = bytes.size();
-    bytes.append(S);
-    if (S.find('\0') != std::string_view::npos)
-      std::replace(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), '\0', '?');
+void TextReport::append(std::string_view raw) {
+  // Bytes that leave room for the overflow note after the last of them go in at once;
+  // near the end of the buffer, one by one, so that the note comes where it must.
+  if (bytes_.size() + raw.size() + NO_SPACE.size() <= VV_BUFSIZE - 1) {
+    bytes_.append(raw);
     return;
   }
-  for (char c : S) VV_ADD_CHAR(R, c == '\0' ? '?' : c);
+  for (char c : raw) VV_ADD_CHAR(*this, c);
+}
+
+void VV_ADD_STRING(TextReport& R, std::string_view S) {
+  // A zero would start a colour pair: it becomes "?". (A plain loop: the strings are
+  // short, and a library search costs more than the look at each byte.)
+  bool zero = false;
+  for (const char c : S) zero |= c == '\0';
+  if (!zero) {
+    R.append(S);
+    return;
+  }
+  std::string text(S);
+  std::replace(text.begin(), text.end(), '\0', '?');
+  R.append(text);
 }
 
 void VV_ADD_TEXT(TextReport& R, std::string_view S) {
@@ -77,6 +86,12 @@ void VV_ADD_EOL(TextReport& R) {
   VV_ADD_CHAR(R, '\n');
   VV_ADD_CHAR(R, '\0');
   VV_ADD_CHAR(R, static_cast<char>(R.colour_));
+}
+
+void TextLine::flush() {
+  report_.append(std::string_view(buf_, n_));
+  report_.colour_ = colour_;
+  n_ = 0;
 }
 
 void VV_ADD_STRING_EOL(TextReport& R, std::string_view S) {

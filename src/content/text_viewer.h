@@ -41,6 +41,10 @@ class TextReport {
   friend void VV_ADD_TEXT(TextReport& R, std::string_view S);
   friend void VV_ADD_COLOR(TextReport& R, std::uint8_t B);
   friend void VV_ADD_EOL(TextReport& R);
+  friend class TextLine;
+
+  // Appends RAW as it is, closing the report with NO_SPACE where it fills up.
+  void append(std::string_view raw);
 
   std::string bytes_;
   std::uint8_t colour_ = 0;  // the attribute of the last colour pair written
@@ -64,6 +68,67 @@ void VV_ADD_STRING_EOL(TextReport& R, std::string_view S);
 void VV_ADD_LONGINT(TextReport& R, std::int32_t V, std::int32_t F);
 // Exactly N upper-case hexadecimal digits: the low 4 x N bits of V, zero-filled.
 void VV_ADD_HEX(TextReport& R, std::int32_t V, std::uint8_t N);
+// One line of a report gathered before it goes in, for producers that write many short
+// runs a line (listings, dumps): one append a line instead of one a run. The bytes are
+// exactly those the VV_ operations named below would write.
+class TextLine {
+ public:
+  // A line that starts in the report's current colour.
+  explicit TextLine(TextReport& R) : report_(R), colour_(R.colour_) {}
+  TextLine(const TextLine&) = delete;
+  ~TextLine() { flush(); }
+
+  // As VV_ADD_COLOR.
+  TextLine& color(std::uint8_t B) {
+    if (B == colour_) return *this;
+    room(2);
+    buf_[n_++] = '\0';
+    buf_[n_++] = static_cast<char>(B);
+    colour_ = B;
+    return *this;
+  }
+  // As VV_ADD_STRING: a byte 0 becomes "?".
+  TextLine& text(std::string_view S) {
+    if (S.size() > sizeof buf_ - n_) {
+      for (const char c : S) ch(c);
+      return *this;
+    }
+    for (const char c : S) buf_[n_++] = c == '\0' ? '?' : c;
+    return *this;
+  }
+  TextLine& ch(char C) {
+    room(1);
+    buf_[n_++] = C == '\0' ? '?' : C;
+    return *this;
+  }
+  // As VV_ADD_HEX, for up to 8 digits.
+  TextLine& hex(std::uint32_t V, int N) {
+    room(static_cast<std::size_t>(N));
+    for (int i = N - 1; i >= 0; --i) buf_[n_++] = "0123456789ABCDEF"[(V >> (4 * i)) & 0xF];
+    return *this;
+  }
+  // As VV_ADD_EOL: the line and its end go into the report.
+  void end() {
+    room(3);
+    buf_[n_++] = '\n';
+    buf_[n_++] = '\0';
+    buf_[n_++] = static_cast<char>(colour_);
+    flush();
+  }
+
+ private:
+  // Makes room for N more bytes by passing those gathered to the report.
+  void room(std::size_t n) {
+    if (n_ + n > sizeof buf_) flush();
+  }
+  void flush();
+
+  TextReport& report_;
+  std::uint8_t colour_;
+  char buf_[256];
+  std::size_t n_ = 0;
+};
+
 // Shows the report through the installed viewer; returns when the user leaves it.
 void VV_VIEW(const TextReport& R);
 
