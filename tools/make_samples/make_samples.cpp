@@ -2,8 +2,8 @@
 // core, to show a newcomer what the file manager can do: a 140 KB image and its nibble
 // twin, an 800 KB plain and an 800 KB nibble image, files of every type (texts, one of
 // them an "Агат-Автор" text, BASIC programs, one with long variable names, B and K
-// binaries, a picture), a locked and a deleted file, a BTK sub-catalog with files
-// inside, and a few ".FIL" files.
+// binaries, a K file of 6502 code with its load address, a picture), a locked and a
+// deleted file, a BTK sub-catalog with files inside, and a few ".FIL" files.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -205,6 +205,39 @@ Bytes picture() {
   return data;
 }
 
+// A K file's program, loaded at $1800: clears the screen memory $7000-$77FF with Agat
+// blanks, then prints a greeting through the monitor's character output.
+Bytes greeting_program() {
+  Bytes code = {
+      0x20, 0x11, 0x18,  // 1800 JSR $1811     clear the screen
+      0xA2, 0x00,        // 1803 LDX #$00
+      0xBD, 0x2B, 0x18,  // 1805 LDA $182B,X   the next character of the text
+      0xF0, 0x06,        // 1808 BEQ $1810     a zero ends it
+      0x20, 0xED, 0xFD,  // 180A JSR $FDED     character output
+      0xE8,              // 180D INX
+      0xD0, 0xF5,        // 180E BNE $1805
+      0x60,              // 1810 RTS
+      0xA9, 0x00,        // 1811 LDA #$00      ($FE) = $7000
+      0x85, 0xFE,        // 1813 STA $FE
+      0xA9, 0x70,        // 1815 LDA #$70
+      0x85, 0xFF,        // 1817 STA $FF
+      0xA9, 0xA0,        // 1819 LDA #$A0      an Agat blank
+      0xA0, 0x00,        // 181B LDY #$00
+      0x91, 0xFE,        // 181D STA ($FE),Y
+      0xC8,              // 181F INY
+      0xD0, 0xFB,        // 1820 BNE $181D
+      0xE6, 0xFF,        // 1822 INC $FF       the next page
+      0xA6, 0xFF,        // 1824 LDX $FF
+      0xE0, 0x78,        // 1826 CPX #$78      up to $77FF
+      0x90, 0xF3,        // 1828 BCC $181D
+      0x60,              // 182A RTS
+  };
+  const Bytes text = agat_text({"ПРИВЕТ ОТ АГАТА!"});  // 182B
+  code.insert(code.end(), text.begin(), text.end());
+  code.push_back(0x00);
+  return code;
+}
+
 struct Sample {
   std::unique_ptr<TMEDIA> md = std::make_unique<TMEDIA>();
   TFILEBUF* buf;
@@ -227,19 +260,18 @@ struct Sample {
     FC_READCAT(*md);
   }
   void save(const std::string& name, std::uint8_t type, const Bytes& data,
-            std::uint16_t k_length = 0) {
-    save(agat_name(name), type, data, k_length);
+            std::uint16_t k_length = 0, std::uint16_t k_address = 0) {
+    save(agat_name(name), type, data, k_length, k_address);
   }
   void save(const TAGATNAME& name, std::uint8_t type, const Bytes& data,
-            std::uint16_t k_length = 0) {
+            std::uint16_t k_length = 0, std::uint16_t k_address = 0) {
     TCATREC cr;
     cr.AGATNAME = name;
     cr.EXT = type;
     cr.SIZE = static_cast<std::int32_t>(data.size());
-    if (k_length != 0) {  // a K file keeps its length in T/S-list bytes 8..9
-      cr.TSDATA[5] = k_length & 0xFF;
-      cr.TSDATA[6] = k_length >> 8;
-    }
+    // A K file keeps its length in T/S-list bytes 8..9 and its load address in 10..11.
+    put_le16(&cr.TSDATA[5], k_length);
+    put_le16(&cr.TSDATA[7], k_address);
     buf->fill(0);  // the rest of the last sector
     std::copy(data.begin(), data.end(), buf->begin());
     FC_SAVE(cr, *buf, *md, false);
@@ -276,6 +308,8 @@ void fill_140(Sample& s) {
                                     "F3 показывает его как текст."})));
   s.save("ОЧИСТКА ЭКРАНА", 0x04, b_file(0x0C00, machine_code()));
   s.save("ПОДПРОГРАММА", 0x20, machine_code(), static_cast<std::uint16_t>(machine_code().size()));
+  s.save("ЗАСТАВКА", 0x20, greeting_program(),
+         static_cast<std::uint16_t>(greeting_program().size()), 0x1800);
   s.save("КАРТИНКА", 0x04, b_file(0x6000, picture()));
   // (Agat names have no "Ё": the panels show it as "?".)
   s.save("ЗАЩИЩЕННЫЙ", 0x00, agat_text({"ЭТОТ ФАЙЛ ЗАЩИЩЕН ОТ ЗАПИСИ (ЗВЕЗДОЧКА В СПИСКЕ)."}));
