@@ -1,0 +1,51 @@
+#include "content/graph_mousegraph.h"
+
+#include <algorithm>
+
+#include "content/graph_bits.h"
+
+namespace agat {
+
+namespace {
+
+// T/S-list bytes 6 and 7.
+std::int32_t size_byte_6(const TCATREC& cr) {
+  return cr.TSDATA[3];
+}
+std::int32_t size_byte_7(const TCATREC& cr) {
+  return cr.TSDATA[4];
+}
+
+}  // namespace
+
+bool MG_WHOLE(const TCATREC& CR) {
+  const std::int32_t needed = size_byte_6(CR) * 2 * size_byte_7(CR) * 16;
+  return needed > 0 && CR.SIZE >= needed && CR.SIZE < needed + 512;
+}
+
+TGRAPHVIEW DRAW_MG(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN& SCR) {
+  TGRAPHVIEW v;
+  const bool whole = MG_WHOLE(CR);
+  std::int32_t width = size_byte_6(CR), height = size_byte_7(CR), stride = width / 8 + 1;
+  if (whole) {
+    stride = width * 2;
+    width *= 16;
+    height *= 16;
+  }
+  v.W = std::min(width, SCRSIDE);
+  v.H = std::min(height, SCRSIDE);
+  v.PSW = 3;
+  v.PSH = 4;
+  v.COMMENT = whole ? "MouseGraf " + std::to_string(width) + " x " + std::to_string(height)
+                    : "MouseGraf FRG";
+  CLEARIKC(v.IKC);
+  v.IKC[IKCESCAPE] = "Escape";
+  TBITREADER reader{BUF.data(), std::clamp(CR.SIZE, 0, MAXFILESIZE + 1)};
+  for (std::int32_t y = 0; y < v.H; ++y) {
+    reader.RESET(y * stride);
+    for (std::int32_t x = 0; x < v.W; ++x) SCR.PUTPIXEL(x, y, reader.GETPIX(0, true) ? LIT : 0);
+  }
+  return v;
+}
+
+}  // namespace agat

@@ -1,0 +1,21 @@
+// Files of the "MouseGraph" editor ("MGR." K files). T/S-list bytes 6 and 7 give the size:
+// for a fragment its width and height in pixels, each row starting at a new byte; for a
+// picture saved whole its width in units of 16 pixels and its height in units of 16 rows,
+// in rows of (width units x 2) bytes. A whole picture is recognised by its loaded size
+// (whole sectors): at least the bytes its size needs and less than 512 more; a fragment
+// loads far fewer.
+#pragma once
+
+#include "content/graph_screen.h"
+#include "core/world_formats.h"
+
+namespace agat {
+
+// Whether the loaded file of entry CR is a picture saved whole.
+bool MG_WHOLE(const TCATREC& CR);
+
+// Draws the fragment or whole picture onto the cleared frame (a whole picture wider or
+// taller than the frame keeps its top left part) and tells how to show it.
+TGRAPHVIEW DRAW_MG(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN& SCR);
+
+}  // namespace agat
