@@ -3,9 +3,10 @@
 #   install-deps.sh        everything the build, the tests and the Windows cross build need
 #   install-deps.sh run    only what building and running the file manager needs
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config libncurses-dev ncurses-term)
+packages=(cmake ninja-build g++ pkg-config libncurses-dev ncurses-term libsdl2-dev libpng-dev
+          libchafa-dev)
 if [ "${1:-test}" != "run" ]; then
-  packages+=(clang libgtest-dev libgmock-dev libbenchmark-dev tmux g++-mingw-w64-x86-64)
+  packages+=(clang libgtest-dev libgmock-dev libbenchmark-dev tmux g++-mingw-w64-x86-64 xvfb xauth)
 fi
 missing=()
 for p in "${packages[@]}"; do
