@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -29,6 +30,7 @@ class Tmux {
     return out;
   }
   std::string screen() const { return run("capture-pane -p -t s"); }
+  std::string screen_with_colours() const { return run("capture-pane -p -e -t s"); }
   // Waits until the screen shows `text`; false after a few seconds.
   bool wait_for(const std::string& text) const {
     for (int i = 0; i < 100; ++i) {
@@ -74,6 +76,37 @@ TEST_F(TerminalTest, RealBinaryInARealTerminal) {
   tmux.run("send-keys -t s F10");
   ASSERT_TRUE(tmux.wait_for("EXITED")) << tmux.screen();
   EXPECT_NE(tmux.screen().find("FIN"), std::string::npos);
+}
+
+// A picture drawn in the terminal in the middle of a curses screen, its keys, "s", and the
+// screen given back as it was.
+TEST_F(TerminalTest, PictureInTheTerminalAndTheScreenBack) {
+  if (std::system("command -v tmux >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+  testing::TempDir dir;
+  Tmux tmux("agat-picture-" + std::to_string(::getpid()));
+  tmux.run("new-session -d -s s -x 80 -y 25 \"cd '" + dir.path().string() +
+           "' && TERM=xterm-256color " + PICTURE_PROBE_BINARY + "; echo EXITED; sleep 5\"");
+  ASSERT_TRUE(tmux.wait_for("RIGHT PANEL TEXT")) << tmux.screen();
+  tmux.run("send-keys -t s p");
+  ASSERT_TRUE(tmux.wait_for("MGR  128 x 128 x 16")) << tmux.screen();
+  std::string shown = tmux.screen();
+  EXPECT_EQ(shown.find("LEFT PANEL TEXT"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("← Apple 280 x 192   ↑ Text 64 normal   → HGR  256 x 256 x  2"),
+            std::string::npos)
+      << shown;
+  EXPECT_NE(tmux.screen_with_colours().find("48;2;255;0;0m"), std::string::npos);  // red
+  tmux.run("send-keys -t s Right");
+  ASSERT_TRUE(tmux.wait_for("← MGR  128 x 128 x 16")) << tmux.screen();
+  tmux.run("send-keys -t s s");
+  ASSERT_TRUE(tmux.wait_for("Записан PROBE.png")) << tmux.screen();
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / "PROBE.png"));
+  tmux.run("send-keys -t s Escape");
+  ASSERT_TRUE(tmux.wait_for("LEFT PANEL TEXT")) << tmux.screen();
+  shown = tmux.screen();
+  EXPECT_NE(shown.find("RIGHT PANEL TEXT"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find("HGR"), std::string::npos) << shown;
+  tmux.run("send-keys -t s q");
+  ASSERT_TRUE(tmux.wait_for("EXITED")) << tmux.screen();
 }
 
 }  // namespace
