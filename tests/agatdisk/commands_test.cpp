@@ -313,7 +313,7 @@ TEST_F(AgatdiskCommands, TableOfCommandLines) {
 TEST_F(AgatdiskCommands, EveryCommandHasHelp) {
   const std::string overview = run_agatdisk({"--help"}, dir.path().string()).out;
   for (const char* name : {"list", "get", "put", "rm", "undelete", "lock", "unlock", "mkdir", "cd",
-                           "new", "convert", "cmp", "diff"}) {
+                           "new", "convert", "cmp", "diff", "png"}) {
     SCOPED_TRACE(name);
     EXPECT_NE(overview.find(std::string("\n  ") + name + " "), std::string::npos);
     const Outcome r = run_agatdisk({name, "-h"}, dir.path().string());

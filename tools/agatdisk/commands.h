@@ -44,5 +44,6 @@ std::vector<Command> catalog_commands();  // list, get, put, rm, undelete, lock,
 std::vector<Command> image_commands();    // new, convert, cmp
 std::vector<Command> compare_commands();  // diff
 std::vector<Command> check_commands();    // check, recover
+std::vector<Command> picture_commands();  // png
 
 }  // namespace agat

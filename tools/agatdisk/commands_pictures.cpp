@@ -1,0 +1,106 @@
+// The command on pictures: png, a picture file of an image saved as a PNG file.
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "command_support.h"
+#include "commands.h"
+#include "content/format_control.h"
+#include "content/graph_modes.h"
+#include "content/graph_proc.h"
+#include "core/cp1251.h"
+#include "core/cp1251_literal.h"
+#include "core/file_control.h"
+#include "image_access.h"
+#include "platform/png_writer.h"
+#include "terminal.h"
+
+namespace agat {
+
+namespace {
+
+// The names of the video-memory modes for --mode, in the order of TFILEGFORMAT.
+constexpr std::string_view kModeNames[GRAPHIC_FORMAT_COUNT] = {
+    "text64n", "text64i", "text32", "lgr7", "mgr", "hgr", "apple", "mgr9", "hgr9"};
+
+TFILEGFORMAT mode_named(const std::string& name) {
+  for (int m = 0; m < GRAPHIC_FORMAT_COUNT; ++m)
+    if (name == kModeNames[m]) return static_cast<TFILEGFORMAT>(m);
+  throw UsageError{
+      std::string("неизвестный режим "_w) + quoted_host(name) +
+      std::string(": text64n, text64i, text32, lgr7, mgr, hgr, apple, mgr9 или hgr9"_w)};
+}
+
+int run_png(const ParsedArgs& args) {
+  const TAGATNAME name = typed_name(args.operands[1]);
+  std::optional<TFILEGFORMAT> mode;
+  if (args.has("--mode")) mode = mode_named(args.value("--mode", ""));
+  auto md = open_image(args.operands[0]);
+  if (md == nullptr) return EXIT_FAILED;
+  TCATREC* e = find_live(*md, name, EntryKind::file);
+  if (e == nullptr) e = find_deleted(*md, name);
+  if (e == nullptr) {
+    print_error(std::string("в каталоге нет файла "_w) + quoted_host(args.operands[1]));
+    return EXIT_FAILED;
+  }
+  auto buf = std::make_unique<TFILEBUF>();
+  FC_LOAD(*e, *buf);
+  if (core_failed()) return EXIT_FAILED;
+  const TFILEFORMAT format = FMTDETECT(*e, *buf, FFAUTO);
+  if (!is_picture_format(format)) {
+    print_error(std::string("файл "_w) + quoted_host(args.operands[1]) +
+                std::string(" не рисунок"_w));
+    return EXIT_FAILED;
+  }
+  if (mode && !GP_HASMODES(format)) {
+    print_error(std::string("у рисунка "_w) + quoted_host(args.operands[1]) +
+                std::string(" нет режимов: --mode только для образов видеопамяти"_w));
+    return EXIT_FAILED;
+  }
+  auto frame = std::make_unique<TGRAPHSCREEN>();
+  const TGRAPHVIEW view = GP_RENDER(*e, *buf, format, *frame, mode);
+  const Picture picture{frame->P.data(), SCRSIDE, view.W, view.H, view.PSW, view.PSH};
+
+  std::string out = args.value("--output", "");
+  if (out.empty() && !png_name_for("", name, out)) {
+    core_failed();
+    return EXIT_FAILED;
+  }
+  switch (write_png(out, picture)) {
+    case FileIoResult::ok:
+      print(host_to_cp1251(out) + "\n");
+      return EXIT_DONE;
+    case FileIoResult::exists:
+      print_error(std::string("файл "_w) + quoted_host(out) + std::string(" уже есть"_w));
+      return EXIT_FAILED;
+    default:
+      print_error(std::string("не удалось записать файл "_w) + quoted_host(out));
+      return EXIT_FAILED;
+  }
+}
+
+}  // namespace
+
+std::vector<Command> picture_commands() {
+  return {
+      {"png",
+       "png ОБРАЗ ИМЯ [--mode РЕЖИМ] [-o ФАЙЛ]"_w,
+       "рисунок из образа в PNG-файл"_w,
+       {"Сохраняет рисунок ИМЯ текущего каталога образа как PNG-файл, каким его показывает "
+        "окно рисунков: образ видеопамяти (файл B или K), экран ZX Spectrum, рисунок Alv "
+        "Graf или MouseGraph. Каждая точка рисунка становится прямоугольником точек PNG "
+        "своей формы: рисунок MGR 128 x 128 с формой точки 4:3 даёт 512 x 384."_w,
+        "РЕЖИМ выбирает толкование образа видеопамяти: text64n, text64i, text32, lgr7, "
+        "mgr, hgr, apple, mgr9, hgr9. Без --mode берётся режим, который выбирает длина "
+        "данных."_w,
+        "Без -o файл называется по имени файла Агата с расширением .png и ложится в "
+        "текущий каталог; занятое имя не заменяется, а дополняется (ИМЯ~1.png ...). "
+        "Существующий ФАЙЛ не заменяется. Имя записанного файла печатается."_w},
+       {{"--mode", {}, "РЕЖИМ"_w}, {"--output", "-o", "ФАЙЛ"_w}},
+       2,
+       2,
+       run_png},
+  };
+}
+
+}  // namespace agat
