@@ -73,6 +73,8 @@ bool SdlPictureWindow::open() {
   if (failed_) return false;
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // The picture is drawn into the window's own pixels; no OpenGL driver is needed for that.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_LogSetOutputFunction(no_log, nullptr);
   SDL_DisplayMode mode{};
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
@@ -110,14 +112,17 @@ PictureKey SdlPictureWindow::show(const PictureShow& show) {
   while (SDL_WaitEvent(&event) != 0) {
     if (event.type == SDL_QUIT) break;
     if (event.type == SDL_WINDOWEVENT && event.window.windowID == id) {
-      if (event.window.event == SDL_WINDOWEVENT_CLOSE) break;
-      if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+      const Uint8 what = event.window.event;
+      if (what == SDL_WINDOWEVENT_CLOSE) break;
+      if (what == SDL_WINDOWEVENT_SIZE_CHANGED) {
         layout.winw = event.window.data1;
         layout.winh = event.window.data2;
         layout.fit(show.picture, layout.winw, layout.winh - 2 * FONTH);
         layout.centre();
       }
-      draw(window, show, layout, comment);
+      if (what == SDL_WINDOWEVENT_SIZE_CHANGED || what == SDL_WINDOWEVENT_EXPOSED ||
+          what == SDL_WINDOWEVENT_RESTORED)
+        draw(window, show, layout, comment);
     } else if (event.type == SDL_KEYDOWN && event.key.windowID == id) {
       bool known = false;
       const PictureKey key = key_of(event.key.keysym.sym, known);
