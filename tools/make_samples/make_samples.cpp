@@ -2,8 +2,9 @@
 // core, to show a newcomer what the file manager can do: a 140 KB image and its nibble
 // twin, an 800 KB plain and an 800 KB nibble image, files of every type (texts, one of
 // them an "Агат-Автор" text, BASIC programs, one with long variable names, B and K
-// binaries, a K file of 6502 code with its load address, a picture), a locked and a
-// deleted file, a BTK sub-catalog with files inside, and a few ".FIL" files.
+// binaries, a K file of 6502 code with its load address, pictures of video memory saved as
+// B and K files), a locked and a deleted file, a BTK sub-catalog with files inside, and a
+// few ".FIL" files.
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -238,6 +239,54 @@ Bytes greeting_program() {
   return code;
 }
 
+// An 8 KB colour picture of 128 x 128 points, two a byte (16 colours): rings of every
+// colour on dark blue.
+Bytes colour_picture() {
+  Bytes data(8192, 0);
+  for (int y = 0; y < 128; ++y) {
+    for (int x = 0; x < 128; ++x) {
+      const double r = std::hypot(x - 63.5, y - 63.5);
+      const int colour = r < 60 ? 1 + static_cast<int>(r / 4) % 15 : 4;
+      data[y * 64 + x / 2] |= static_cast<std::uint8_t>(x % 2 ? colour : colour << 4);
+    }
+  }
+  return data;
+}
+
+// A 16 KB four-colour picture of 256 x 256 points, four a byte: even rows in the first
+// half, odd rows in the second. Diamonds of red, green and blue on black.
+Bytes four_colour_picture() {
+  Bytes data(16384, 0);
+  for (int y = 0; y < 256; ++y) {
+    for (int x = 0; x < 256; ++x) {
+      const int d = std::abs(x % 64 - 32) + std::abs(y % 64 - 32);
+      const int value = d < 30 ? 1 + (x / 64 + y / 64) % 3 : 0;
+      data[(y % 2) * 8192 + (y / 2) * 64 + x / 4] |=
+          static_cast<std::uint8_t>(value << (6 - 2 * (x % 4)));
+    }
+  }
+  return data;
+}
+
+// A 2 KB text screen of 32 rows of 64 Agat codes: a title, every character code, and a
+// line of lower-case Cyrillic (codes $60..$7F).
+Bytes text_screen() {
+  Bytes data(2048, 0xA0);
+  auto put = [&data](int row, const std::string& utf8) {
+    const std::string agat = L2A(cp(utf8));
+    std::copy(agat.begin(), agat.end(), data.begin() + row * 64 + 2);
+  };
+  put(1, "АГАТ: ТЕКСТОВЫЙ ЭКРАН, 64 СИМВОЛА В СТРОКЕ");
+  put(3, "ВСЕ 256 КОДОВ:");
+  for (int code = 0; code < 256; ++code)
+    data[(5 + code / 64) * 64 + code % 64] = static_cast<std::uint8_t>(code);
+  put(10, "СТРОЧНЫЕ:");
+  for (int code = 0x60; code < 0x80; ++code)
+    data[10 * 64 + 12 + (code - 0x60)] = static_cast<std::uint8_t>(code);
+  put(12, "СТРЕЛКИ ВЛЕВО И ВПРАВО МЕНЯЮТ РЕЖИМ ПОКАЗА.");
+  return data;
+}
+
 struct Sample {
   std::unique_ptr<TMEDIA> md = std::make_unique<TMEDIA>();
   TFILEBUF* buf;
@@ -311,6 +360,7 @@ void fill_140(Sample& s) {
   s.save("ЗАСТАВКА", 0x20, greeting_program(),
          static_cast<std::uint16_t>(greeting_program().size()), 0x1800);
   s.save("КАРТИНКА", 0x04, b_file(0x6000, picture()));
+  s.save("КОЛЬЦА", 0x04, b_file(0x6000, colour_picture()));
   // (Agat names have no "Ё": the panels show it as "?".)
   s.save("ЗАЩИЩЕННЫЙ", 0x00, agat_text({"ЭТОТ ФАЙЛ ЗАЩИЩЕН ОТ ЗАПИСИ (ЗВЕЗДОЧКА В СПИСКЕ)."}));
   FC_RELOCK(*s.entry("ЗАЩИЩЕННЫЙ"), 1);
@@ -338,6 +388,8 @@ void fill_800(Sample& s) {
     s.save(name, 0x00, agat_text(lines));
   }
   s.save("КАРТИНКА", 0x04, b_file(0x6000, picture()));
+  s.save("РОМБЫ", 0x20, four_colour_picture(), 0x4000, 0x4000);
+  s.save("ЭКРАН", 0x04, b_file(0x7800, text_screen()));
   FC_MAKEDIR(*s.md, agat_name("АРХИВ"));
   FC_READCAT(*s.md);
   s.enter("АРХИВ");
