@@ -7,6 +7,7 @@
 
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/file_control.h"
 #include "image_access.h"
 #include "terminal.h"
 
@@ -95,6 +96,18 @@ bool refuse_existing(const std::string& path, const ParsedArgs& args) {
   print_error(std::string("файл "_w) + quoted_host(path) +
               std::string(" уже есть; --force заменит его"_w));
   return true;
+}
+
+TCATREC* load_named_file(TMEDIA& md, const TAGATNAME& name, const std::string& typed,
+                         TFILEBUF& buf) {
+  TCATREC* e = find_live(md, name, EntryKind::file);
+  if (e == nullptr) e = find_deleted(md, name);
+  if (e == nullptr) {
+    print_error(std::string("в каталоге нет файла "_w) + quoted_host(typed));
+    return nullptr;
+  }
+  FC_LOAD(*e, buf);
+  return core_failed() ? nullptr : e;
 }
 
 std::unique_ptr<TMEDIA> host_medium_for(const std::string& path, std::string& name) {

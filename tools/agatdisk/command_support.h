@@ -32,6 +32,12 @@ bool host_object_exists(const std::string& path);
 // True, after a message, when `path` exists and --force was not given.
 bool refuse_existing(const std::string& path, const ParsedArgs& args);
 
+// Loads into BUF the file of the current catalog named NAME (typed as TYPED): a live file
+// first, a deleted one when no live file has the name (it reads well while its sectors are
+// not reused). nullptr after a message when there is none or the core cannot load it.
+TCATREC* load_named_file(TMEDIA& md, const TAGATNAME& name, const std::string& typed,
+                         TFILEBUF& buf);
+
 // A host-directory medium on the directory of `path`; `name` gets the rest of the path.
 std::unique_ptr<TMEDIA> host_medium_for(const std::string& path, std::string& name);
 

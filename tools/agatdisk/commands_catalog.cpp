@@ -90,16 +90,9 @@ int run_get(const ParsedArgs& args) {
   const TAGATNAME name = typed_name(args.operands[1]);
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
-  // A live file first; a deleted one can still be read while its sectors are not reused.
-  TCATREC* e = find_live(*md, name, EntryKind::file);
-  if (e == nullptr) e = find_deleted(*md, name);
-  if (e == nullptr) {
-    print_error(std::string("в каталоге нет файла "_w) + quoted_host(args.operands[1]));
-    return EXIT_FAILED;
-  }
   auto buf = std::make_unique<TFILEBUF>();
-  FC_LOAD(*e, *buf);
-  if (core_failed()) return EXIT_FAILED;
+  TCATREC* e = load_named_file(*md, name, args.operands[1], *buf);
+  if (e == nullptr) return EXIT_FAILED;
 
   if (args.has("--fil")) {
     if (is_deleted(*e)) e->AGATNAME[29] = AGAT_SPACE;  // the track number is no part of the name

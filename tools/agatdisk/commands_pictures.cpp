@@ -10,7 +10,6 @@
 #include "content/graph_proc.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
-#include "core/file_control.h"
 #include "image_access.h"
 #include "platform/png_writer.h"
 #include "terminal.h"
@@ -37,15 +36,9 @@ int run_png(const ParsedArgs& args) {
   if (args.has("--mode")) mode = mode_named(args.value("--mode", ""));
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
-  TCATREC* e = find_live(*md, name, EntryKind::file);
-  if (e == nullptr) e = find_deleted(*md, name);
-  if (e == nullptr) {
-    print_error(std::string("в каталоге нет файла "_w) + quoted_host(args.operands[1]));
-    return EXIT_FAILED;
-  }
   auto buf = std::make_unique<TFILEBUF>();
-  FC_LOAD(*e, *buf);
-  if (core_failed()) return EXIT_FAILED;
+  const TCATREC* e = load_named_file(*md, name, args.operands[1], *buf);
+  if (e == nullptr) return EXIT_FAILED;
   const TFILEFORMAT format = FMTDETECT(*e, *buf, FFAUTO);
   if (!is_picture_format(format)) {
     print_error(std::string("файл "_w) + quoted_host(args.operands[1]) +
