@@ -172,7 +172,8 @@ struct TerminalPictureWindow::Impl {
   }
 
   void draw(const PictureShow& show, const std::string& comment) {
-    const TerminalSize size = terminal.size();
+    TerminalSize size = terminal.size();
+    size.rows = std::max(size.rows, 3);  // a picture row and the two lines of text at least
     const int cell_w = size.cell_w > 0 ? size.cell_w : 8;
     const int cell_h = size.cell_h > 0 ? size.cell_h : 16;
     const int picture_rows = std::max(size.rows - 2, 1);

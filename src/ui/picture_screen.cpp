@@ -61,7 +61,7 @@ PictureShow show_of(const GraphExposure& e, const std::string& save_dir) {
     if (e.view.IKC[static_cast<std::size_t>(k)] != nullptr)
       s.hints[static_cast<std::size_t>(k)] =
           cp1251_to_utf8(e.view.IKC[static_cast<std::size_t>(k)]);
-  // The window outlives none of these: the frame and the name stay while it is shown.
+  // The key can only be pressed while the picture is shown, when the frame and name live.
   s.save = [picture = s.picture, &name = e.name, save_dir] {
     return cp1251_to_utf8(save_png(picture, name, save_dir));
   };
