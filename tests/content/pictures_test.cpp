@@ -47,9 +47,9 @@ Bytes b_file(Bytes d) {
   return d;
 }
 
-// Points "x,y=colour ..." of SPEC with the colours the frame has there.
-std::string probe(const TGRAPHSCREEN& s, const std::string& spec) {
-  std::istringstream in(spec);
+// The points "x,y=colour ..." of POINTS with the colours the frame has there.
+std::string probe(const TGRAPHSCREEN& s, const std::string& points) {
+  std::istringstream in(points);
   std::string out;
   for (int x, y, c; in >> x && in.ignore() && in >> y && in.ignore() && in >> c;)
     out += (out.empty() ? "" : " ") + std::to_string(x) + "," + std::to_string(y) + "=" +
