@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/emulator_header.h"
 #include "core/file_control.h"
 #include "core/host_names.h"
 #include "core/nibble_140.h"
@@ -79,6 +80,10 @@ inline void make_blank_file(const std::string& name, TIMAGET type) {
     }
   } else {
     file.assign(static_cast<std::size_t>(IMAGEDESC[type].FULLSIZE), 0);
+    if (type == ITE800) {
+      const EmulatorHeader header = make_emulator_header("");
+      std::copy(header.begin(), header.end(), file.begin());
+    }
   }
   std::ofstream((bench_dir() / name).string(), std::ios::binary)
       .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));

@@ -15,6 +15,7 @@
 #include "core/file_control_messages.h"
 #include "core/host_volume.h"
 #include "core/image_file.h"
+#include "core/image_form.h"
 #include "core/vtoc.h"
 
 namespace agat {
@@ -120,7 +121,7 @@ void READ_CAT_HOSTFS(TMEDIA& md) {
     } else if (ends_with_fil(name) && S_ISREG(st.st_mode)) {
       listed = FIL_PROC(md, e, name, st.st_size);
     } else if (S_ISREG(st.st_mode) &&
-               image_type_of_size(static_cast<std::uint64_t>(st.st_size), e.IMAGET)) {
+               image_type_of_file(path, static_cast<std::uint64_t>(st.st_size), e.IMAGET)) {
       e.CATRECT = CRTDISKIMAGE;
       listed = true;
     }

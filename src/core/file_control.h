@@ -9,6 +9,7 @@
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
 #include "core/image_file.h"
+#include "core/image_form.h"
 #include "core/media_lifecycle.h"
 #include "core/vtoc.h"
 #include "core/world_formats.h"

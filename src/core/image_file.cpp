@@ -1,11 +1,13 @@
 #include "core/image_file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <span>
 #include <vector>
 
 #include "core/aim_800.h"
 #include "core/cp1251_literal.h"
+#include "core/emulator_header.h"
 #include "core/file_control_messages.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
@@ -109,6 +111,10 @@ std::size_t image_data_size(TIMAGET type) {
   return track_count(type) * track_record_size(type);
 }
 
+std::size_t image_header_size(TIMAGET type) {
+  return type == ITE800 ? EMU_HEADER_SIZE : 0;
+}
+
 void FC_LOADMEDIA(TMEDIA& MD) {
   if (MD.MEDIAT != MDIMAGE) return;
   if (!geometry_is_sound(MD)) {
@@ -117,8 +123,9 @@ void FC_LOADMEDIA(TMEDIA& MD) {
   }
   auto& data = file_buffer();
   const std::size_t record = track_record_size(MD.IMAGET);
+  const std::size_t header = image_header_size(MD.IMAGET);
   int error = 0;
-  switch (read_file_prefix(image_path(MD), image_data_size(MD.IMAGET), data, &error)) {
+  switch (read_file_prefix(image_path(MD), header + image_data_size(MD.IMAGET), data, &error)) {
     case FileIoResult::ok:
       break;
     case FileIoResult::open_failed:
@@ -131,9 +138,18 @@ void FC_LOADMEDIA(TMEDIA& MD) {
           (error == 0 ? std::string(" (файл короче образа)"_w) : host_error_suffix(error)));
       return;
   }
+  // The file may have been replaced by another since it was listed as this form.
+  if (header != 0 && !is_emulator_header(data)) {
+    report_critical("Чтение образа: в файле нет заголовка образа эмулятора"_w);
+    return;
+  }
+  MD.DESCRIPTION = header != 0
+                       ? emulator_header_description(std::span<const std::uint8_t, EMU_HEADER_SIZE>(
+                             data.data(), EMU_HEADER_SIZE))
+                       : "";
   for (int t = 0; t <= MD.NUMTR; ++t) {
-    decode_track(MD.IMAGET, data.data() + t * record, static_cast<std::uint8_t>(t), MD.MASS[t],
-                 MD.NUMSC + 1);
+    decode_track(MD.IMAGET, data.data() + header + t * record, static_cast<std::uint8_t>(t),
+                 MD.MASS[t], MD.NUMSC + 1);
     report_progress(t, MD.NUMTR);
   }
 }
@@ -146,7 +162,8 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   }
   const std::string path = image_path(MD);
   const std::size_t record = track_record_size(MD.IMAGET);
-  const std::size_t data_size = image_data_size(MD.IMAGET);
+  const std::size_t header = image_header_size(MD.IMAGET);
+  const std::size_t data_size = header + image_data_size(MD.IMAGET);
   auto& data = file_buffer();
   std::size_t old_size = 0;  // of the file as it is now
   int error = 0;
@@ -158,6 +175,10 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
       return;
     }
     data.assign(data_size, 0);
+    if (header != 0) {
+      const EmulatorHeader made = make_emulator_header(MD.DESCRIPTION);
+      std::copy(made.begin(), made.end(), data.begin());
+    }
   } else {
     switch (read_file(path, data, &error)) {
       case FileIoResult::ok:
@@ -172,6 +193,12 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
         return;
     }
     old_size = data.size();
+    // The sectors of a file that is no longer this form would land in foreign bytes.
+    if (header != 0 && !is_emulator_header(data)) {
+      report_critical(
+          "Запись образа: в файле нет заголовка образа эмулятора, файл образа не изменён"_w);
+      return;
+    }
     if (data.size() < data_size) {
       // Plain and nibble tracks are written whole; AIM tracks need the old record.
       if (MD.IMAGET == ITA800) {
@@ -183,7 +210,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   }
 
   for (int t = 0; t <= MD.NUMTR; ++t) {
-    std::uint8_t* at = data.data() + t * record;
+    std::uint8_t* at = data.data() + header + t * record;
     const auto number = static_cast<std::uint8_t>(t);
     // A track the file holds already is updated as the track codecs allow: unchanged
     // sectors, and those the reader could not decode, keep their bytes.

@@ -1,5 +1,5 @@
 // Loading a disk image file into the sector array of a medium and saving it back, in
-// all nine image forms. The file is the authority: every catalog read loads it and
+// all ten image forms. The file is the authority: every catalog read loads it and
 // every change ends with one save.
 #pragma once
 
@@ -14,16 +14,20 @@ using TPROGRESSPROC = void (*)(std::uint8_t percent);
 // Called after each track of a load or save with the percentage done, when assigned.
 extern TPROGRESSPROC PROGRESSPROC;
 
-// Fills MASS[0..NUMTR] from HOSTPATH + IMAGENAME. On failure MASS is unchanged and a
-// message is in the critical buffer.
+// Fills MASS[0..NUMTR] from HOSTPATH + IMAGENAME, and DESCRIPTION from the header of an
+// ITE800 file (empty for the other forms). On failure MASS is unchanged and a message is
+// in the critical buffer.
 void FC_LOADMEDIA(TMEDIA& MD);
 
 // Writes MASS[0..NUMTR] to the image file. With CREATEENABLE the file must not exist
 // and is created; otherwise the existing file is replaced as a whole, keeping its
-// length, its trailer and its permissions. A failed save leaves the old file as it was.
+// length, its trailer or header and its permissions. A new ITE800 file gets a new header
+// with DESCRIPTION. A failed save leaves the old file as it was.
 void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE);
 
-// The number of bytes at the start of an image file of this type that hold the tracks.
+// The number of bytes of an image file of this type that hold the tracks.
 std::size_t image_data_size(TIMAGET type);
+// The number of bytes before the tracks: the header of an ITE800 file, 0 for the others.
+std::size_t image_header_size(TIMAGET type);
 
 }  // namespace agat

@@ -9,7 +9,8 @@ namespace agat {
 void FC_NEWMEDIA(TMEDIA& MD);
 
 // Builds a new empty image in MD (MEDIAT, HOSTPATH, IMAGENAME and IMAGET set by the
-// caller; only plain and nibble forms without a trailer) and creates its file.
+// caller; only plain and nibble forms without a trailer, and the form with an emulator
+// header, which gets DESCRIPTION) and creates its file.
 void FC_INITMEDIA(TMEDIA& MD);
 
 // Removes every trace of deleted entries from the current catalog, cuts the catalog

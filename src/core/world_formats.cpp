@@ -14,6 +14,7 @@ const std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> IMAGEDESC = {{
     {159, 20, 860288, "DSK 800", "Образ 800 К + 128 байт эпилог"_w},
     {159, 20, 947520, "NBL 800", "Образ 800 К [nibble]"_w},
     {159, 20, 2068480, "AIM 800", "Образ 800 К [AIM]"_w},
+    {159, 20, 860416, "DSK800E", "Образ 800 К + 256 байт заголовок эмулятора"_w},
 }};
 
 // A set bit means the sector is free. On 140 KB disks byte 0 of the mask holds

@@ -50,8 +50,9 @@ enum TIMAGET : std::uint8_t {
   IT128I800 = 6,
   ITN800 = 7,
   ITA800 = 8,
+  ITE800 = 9,  // an emulator's 256-byte header, then the sectors
 };
-inline constexpr int IMAGE_TYPE_COUNT = 9;
+inline constexpr int IMAGE_TYPE_COUNT = 10;
 
 enum TSORTMODE : std::uint8_t { SMNO = 0, SMNAME = 1, SMTYPE = 2 };
 
@@ -98,6 +99,9 @@ struct TMEDIA {
   std::uint8_t NUMSC = 15;  // highest sector number
   const TVTOCMASKS* VTOCMASKS = nullptr;
   std::array<TTRACK, MAXTRACK + 1> MASS{};  // MASS[T][S] is sector S of track T
+  // The description in the header of an ITE800 image (Windows-1251): every load sets it
+  // (empty for the other forms), and a new ITE800 file gets it in its header.
+  std::string DESCRIPTION;
 };
 
 struct TIMAGEDESC {
@@ -112,7 +116,8 @@ extern const std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> IMAGEDESC;
 extern const TVTOCMASKS FC_VTOCMASK140;
 extern const TVTOCMASKS FC_VTOCMASK800;
 
-// The image type of a host file of this size; false when no form has that size.
+// The image type of a host file of this size; false when no form has that size. A file of
+// the ITE800 size is that form only when it holds the header (image_type_of_file).
 bool image_type_of_size(std::uint64_t size, TIMAGET& type);
 
 // Sets NUMTR, NUMSC and VTOCMASKS for an image of this type.

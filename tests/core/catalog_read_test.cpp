@@ -270,7 +270,7 @@ TEST_F(ImageCatalogTest, Sorting) {
 }
 
 // A host directory lists "..", whatever order the file system gives, then
-// sub-directories, files of the size of one of the nine image forms, and ".FIL" files
+// sub-directories, files of the size of an image form (signed if need be), and ".FIL" files
 // (the extension in any case) by their header; other files, a ".FIL" file too short for
 // its header (with a warning) and one that is no regular file (a named pipe, which must
 // not hold the listing up) are left out. Sorted, the kinds come in order, and images by
@@ -284,7 +284,10 @@ TEST_F(CoreTest, HostDirectoryListing) {
   };
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t)
     file(std::string("img") + testing::image_type_name(TIMAGET(t)), IMAGEDESC[t].FULLSIZE);
-  file("odd.dsk", 143365);  // one byte too long
+  file("odd.dsk", 143365);    // one byte too long
+  file("plain.emu", 860416);  // no header
+  testing::write_bytes(dir.file("imgITE800"), testing::emulator_header_bytes(0));
+  std::filesystem::resize_file(dir.file("imgITE800"), 860416);
   for (int i = 0; i < 40; ++i) file("other" + std::to_string(i), 1);
   ASSERT_EQ(::mkfifo(dir.file("pipe.FIL").c_str(), 0600), 0);
   for (auto [name, size, ext] :
@@ -310,7 +313,7 @@ TEST_F(CoreTest, HostDirectoryListing) {
   EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER),
             "ReadCat: не удалось обратится к файлу short.FiL\r\n");
   EXPECT_EQ(testing::take_critical(), "");
-  EXPECT_EQ(md->CAT.CATNUM, 2 + 9 + 3);
+  EXPECT_EQ(md->CAT.CATNUM, 2 + IMAGE_TYPE_COUNT + 3);
   EXPECT_EQ(find_entry(*md, "sub")->CATRECT, CRTHOSTFSDIR);
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t)
     EXPECT_EQ(find_entry(*md, std::string("img") + testing::image_type_name(TIMAGET(t)))->IMAGET,
@@ -326,9 +329,9 @@ TEST_F(CoreTest, HostDirectoryListing) {
     md->CAT.SORTMODE = mode;
     FC_SORTCAT(*md);
     return std::tuple(md->CAT.CATREC[1].HOSTNAME, md->CAT.CATREC[2].HOSTNAME,
-                      md->CAT.CATREC[10].HOSTNAME, md->CAT.CATREC[11].CATRECT);
+                      md->CAT.CATREC[11].HOSTNAME, md->CAT.CATREC[12].CATRECT);
   };
-  EXPECT_EQ(sorted(SMTYPE), std::tuple("sub", "imgITI140", "imgITA800", CRTAGATFILE));
+  EXPECT_EQ(sorted(SMTYPE), std::tuple("sub", "imgITI140", "imgITE800", CRTAGATFILE));
   EXPECT_EQ(sorted(SMNAME), std::tuple("sub", "imgIT128I140", "imgITN800", CRTAGATFILE));
   md->HOSTPATH = "/";
   FC_READCAT(*md);

@@ -13,6 +13,8 @@
 #include <random>
 #include <set>
 
+#include "core/cp1251_literal.h"
+#include "core/emulator_header.h"
 #include "support/aim_track.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
@@ -23,8 +25,8 @@ namespace {
 using testing::CoreTest;
 using testing::TempDir;
 
-// An image file of any of the nine forms with random sectors, and a random trailer where
-// the form has one. Returns the file's bytes.
+// An image file of any of the ten forms with random sectors, and a random trailer (or header
+// after the signature) where the form has one. Returns the file's bytes.
 std::vector<std::uint8_t> make_image_file(const std::string& path, TIMAGET type) {
   std::vector<std::uint8_t> file;
   if (type == ITA800) {
@@ -43,6 +45,7 @@ std::vector<std::uint8_t> make_image_file(const std::string& path, TIMAGET type)
     std::mt19937 rng(11);
     file.resize(IMAGEDESC[type].FULLSIZE);
     for (auto& b : file) b = static_cast<std::uint8_t>(rng());
+    if (type == ITE800) std::copy_n(make_emulator_header({}).begin(), 31 + 2, file.begin());
   }
   testing::write_bytes(path, file);
   return file;
@@ -62,13 +65,13 @@ TEST_P(ImageFormTest, SectorsSurviveASaveAndTheRestOfTheFileStays) {
   TempDir dir;
   const TIMAGET type = GetParam();
   const auto original = make_image_file(dir.file("disk.img"), type);
-  const std::size_t data = image_data_size(type);
+  const std::size_t header = image_header_size(type), data = header + image_data_size(type);
   auto md = load(dir, "disk.img", type);
   if (type != ITA800 && type != ITN140 && type != ITN800) {
     for (int t = 0; t <= md->NUMTR; ++t)
       for (int s = 0; s <= md->NUMSC; ++s)
         ASSERT_TRUE(std::equal(md->MASS[t][s].begin(), md->MASS[t][s].end(),
-                               &original[(t * (md->NUMSC + 1) + s) * 256]))
+                               &original[header + (t * (md->NUMSC + 1) + s) * 256]))
             << t << "/" << s;
   }
   md->MASS[0][0].fill(0);
@@ -80,14 +83,15 @@ TEST_P(ImageFormTest, SectorsSurviveASaveAndTheRestOfTheFileStays) {
   const auto saved = testing::read_bytes(dir.file("disk.img"));
   ASSERT_EQ(saved.size(), original.size());
   EXPECT_TRUE(std::equal(original.begin() + data, original.end(), saved.begin() + data));
+  EXPECT_TRUE(std::equal(original.begin(), original.begin() + header, saved.begin()));
   auto again = load(dir, "disk.img", type);
   for (int t = 0; t <= md->NUMTR; ++t)
     for (int s = 0; s <= md->NUMSC; ++s) ASSERT_EQ(again->MASS[t][s], md->MASS[t][s]);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllNineForms, ImageFormTest,
+INSTANTIATE_TEST_SUITE_P(AllForms, ImageFormTest,
                          ::testing::Values(ITI140, IT4I140, IT128I140, ITN140, ITI800, IT4I800,
-                                           IT128I800, ITN800, ITA800),
+                                           IT128I800, ITN800, ITA800, ITE800),
                          testing::ImageTypeName());
 
 class TrackFormTest : public CoreTest, public ::testing::WithParamInterface<TIMAGET> {};
@@ -313,6 +317,39 @@ TEST_F(CoreTest, TheNextSaveRemovesCopiesLeftByKilledSaves) {
   EXPECT_EQ(testing::take_critical_text(), "");
   EXPECT_EQ(others(), std::set<std::string>{busy});
   EXPECT_EQ(load(dir, "disk.dsk", ITI140)->MASS[5][5][0], 0x55);
+}
+
+// The description in code page 866 comes as Windows-1251, what that lacks as "?", its length
+// byte held to the room there is; a file that lost the signature is neither read nor written.
+TEST_F(CoreTest, EmulatorHeaders) {
+  TempDir dir;
+  std::vector<std::uint8_t> file = testing::emulator_header_bytes(1);
+  file.resize(860416, 0);
+  testing::write_bytes(dir.file("e.dsk"), file);
+  std::string text;
+  ASSERT_TRUE(image_description(dir.file("e.dsk"), text));
+  EXPECT_EQ(text, "Тест памяти Агат-9 (КС=19176)"_w);
+  file[0x32] = 0xFF;
+  file[0x33] = 0xB3;  // a box-drawing character
+  text = emulator_header_description(std::span<const std::uint8_t, 256>(file.data(), 256));
+  EXPECT_EQ(std::tuple(text.size(), text.substr(0, 4)), std::tuple(205u, "?ест"_w));
+  EXPECT_EQ(emulator_header_description(make_emulator_header("Ёё№ — Ўў°"_w)), "Ёё№ ? Ўў°"_w);
+  for (auto [given, fits] : {std::pair{"Ёё№·¤"_w, true}, {"—"_w, false}, {"І"_w, false}})
+    EXPECT_EQ(description_fits_header(given), fits) << cp1251_to_utf8(given);
+  EXPECT_EQ(std::pair(description_fits_header(std::string(205, 'x')),
+                      description_fits_header(std::string(206, 'x'))),
+            std::pair(true, false));
+
+  file[0] = 'a';
+  testing::write_bytes(dir.file("e.dsk"), file);
+  auto md = testing::image_medium(dir.host_path(), "e.dsk", ITE800);
+  FC_LOADMEDIA(*md);
+  EXPECT_EQ(testing::take_critical_text(),
+            "Чтение образа: в файле нет заголовка образа эмулятора\r\n");
+  FC_SAVEMEDIA(*md, false);
+  EXPECT_EQ(testing::take_critical_text(),
+            "Запись образа: в файле нет заголовка образа эмулятора, файл образа не изменён\r\n");
+  EXPECT_EQ(testing::read_bytes(dir.file("e.dsk")), file);
 }
 
 std::vector<int> progress;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/cp1251.h"
 #include "core/file_control.h"
@@ -14,7 +15,7 @@ namespace agat::testing {
 
 inline const char* image_type_name(TIMAGET type) {
   static const char* const names[] = {"ITI140",  "IT4I140",   "IT128I140", "ITN140", "ITI800",
-                                      "IT4I800", "IT128I800", "ITN800",    "ITA800"};
+                                      "IT4I800", "IT128I800", "ITN800",    "ITA800", "ITE800"};
   return type < IMAGE_TYPE_COUNT ? names[type] : "unknown";
 }
 
@@ -64,6 +65,19 @@ inline std::unique_ptr<TMEDIA> create_image(const std::string& dir, const std::s
   FC_INITMEDIA(*md);
   EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
   return md;
+}
+
+// An emulator's header as it writes one: the flag and the description "Тест памяти Агат-9
+// (КС=19176)" in code page 866 (made apart from the core, to check the core against it).
+inline std::vector<std::uint8_t> emulator_header_bytes(char flag) {
+  std::string h =
+      "Agathe emulator virtual disk\r\n\x1A"
+      "AD";
+  h.resize(0x30);
+  h += std::string{flag, 0, 29} +
+       "\x92\xA5\xE1\xE2 \xAF\xA0\xAC\xEF\xE2\xA8 \x80\xA3\xA0\xE2-9 (\x8A\x91=19176)";
+  h.resize(256);
+  return {h.begin(), h.end()};
 }
 
 // Empties both message buffers and returns what the critical one held.

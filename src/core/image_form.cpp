@@ -1,0 +1,40 @@
+#include "core/image_form.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/emulator_header.h"
+#include "core/host_file_io.h"
+
+namespace agat {
+
+namespace {
+
+bool read_header(const std::string& path, EmulatorHeader& header) {
+  std::vector<std::uint8_t> bytes;
+  if (read_file_prefix(path, header.size(), bytes) != FileIoResult::ok ||
+      !is_emulator_header(bytes))
+    return false;
+  std::copy(bytes.begin(), bytes.end(), header.begin());
+  return true;
+}
+
+}  // namespace
+
+bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& type) {
+  TIMAGET found;
+  if (!image_type_of_size(size, found)) return false;
+  EmulatorHeader header;
+  if (found == ITE800 && !read_header(path, header)) return false;
+  type = found;
+  return true;
+}
+
+bool image_description(const std::string& path, std::string& description) {
+  EmulatorHeader header;
+  if (!read_header(path, header)) return false;
+  description = emulator_header_description(header);
+  return true;
+}
+
+}  // namespace agat

@@ -1,0 +1,21 @@
+// What a host file is as a disk image, found from the file itself: its form (by its size,
+// and for the one form with a header, by the header's signature too) and the description
+// that form's header carries.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/world_formats.h"
+
+namespace agat {
+
+// The image type of the host file `path` of `size` bytes; false when it is no image: no
+// form has that size, or a file of the ITE800 size lacks the header (or cannot be read).
+bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& type);
+
+// The description in the emulator header of the image file `path`, in Windows-1251; false
+// when the file has no such header (another form, or a file that cannot be read).
+bool image_description(const std::string& path, std::string& description);
+
+}  // namespace agat
