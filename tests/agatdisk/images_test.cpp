@@ -36,7 +36,7 @@ TEST_F(AgatdiskImages, EveryTypeInEveryForm) {
       {"s", 0x08, "S"}, {"0x84", 0x84, "B"}, {"$41", 0x41, "Д"}, {"0X0", 0x00, "T"},
   };
   const std::size_t sizes[] = {0, 1, 255, 256, 257, 1000, 4097, 123 * 256 - 5};
-  for (const char* form : {"dsk140", "nib140", "dsk800", "nib800"}) {
+  for (const char* form : {"dsk140", "nib140", "dsk800", "nib800", "emu800"}) {
     SCOPED_TRACE(form);
     const std::string image = std::string("disk.") + form;
     ASSERT_EQ(run({"new", image, "--form", form}).status, 0);
@@ -87,6 +87,41 @@ TEST_F(AgatdiskImages, ConversionsKeepEverySector) {
     EXPECT_TRUE(file_bytes(dir.file("d" + g)) == plain);
     EXPECT_TRUE(file_bytes(dir.file("e" + g)) == plain);
   }
+}
+
+// An image with an emulator's header lists with its description, takes files keeping the
+// header, and converts both ways: the sectors as they are, a new header with the description
+// given. A file of its size without the signature is no image; a description must fit.
+TEST_F(AgatdiskImages, EmulatorImages) {
+  ASSERT_EQ(run({"new", "plain.dsk", "--form", "dsk800"}).status, 0);
+  Bytes emu = emulator_header_bytes(1), plain = file_bytes(dir.file("plain.dsk"));
+  emu.insert(emu.end(), plain.begin(), plain.end());
+  write_bytes(dir.file("emu.dsk"), emu);
+  write_bytes(dir.file("data"), pattern(1000, 3));
+  ASSERT_EQ(run({"put", "emu.dsk", "data"}).status, 0);
+  EXPECT_EQ(run({"get", "emu.dsk", "data"}).out, loaded(pattern(1000, 3)));
+  const std::string description = "Тест памяти Агат-9 (КС=19176)";
+  EXPECT_EQ(run({"list", "emu.dsk"}).out,
+            "Том:\nОписание: " + description + "\n B   5 data\nСвободных секторов: 3330\n");
+  EXPECT_NE(run({"list", "emu.dsk", "--json"})
+                .out.find(",\n  \"description\": \"" + description + "\",\n  \"free\": 3330,"),
+            std::string::npos);
+  ASSERT_EQ(run({"convert", "emu.dsk", "back.dsk", "--form", "dsk800"}).status, 0);
+  ASSERT_EQ(run({"convert", "back.dsk", "again.dsk", "--form=emu800", "--description", description})
+                .status,
+            0);
+  const Bytes changed = file_bytes(dir.file("emu.dsk")), back = file_bytes(dir.file("back.dsk"));
+  EXPECT_TRUE(std::equal(emu.begin(), emu.begin() + 256, changed.begin()));
+  EXPECT_TRUE(Bytes(changed.begin() + 256, changed.end()) == back);
+  Bytes again = emulator_header_bytes(0);
+  again.insert(again.end(), back.begin(), back.end());
+  EXPECT_TRUE(file_bytes(dir.file("again.dsk")) == again);
+  emu[0] ^= 0x20;
+  write_bytes(dir.file("bare.dsk"), emu);
+  EXPECT_NE(run({"list", "bare.dsk"}).err.find("860416 байт, но в начале нет заголовка"),
+            std::string::npos);
+  for (auto [form, text] : {std::pair{"dsk800", "x"}, {"emu800", "a—b"}})
+    EXPECT_EQ(run({"new", "no.dsk", "--form", form, "--description", text}).status, 2);
 }
 
 struct Stored {

@@ -7,6 +7,7 @@
 
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/emulator_header.h"
 #include "core/file_control.h"
 #include "image_access.h"
 #include "terminal.h"
@@ -20,8 +21,11 @@ struct Form {
   TIMAGET type;
 };
 
-constexpr Form kCreatableForms[] = {
-    {"dsk140", ITI140}, {"nib140", ITN140}, {"dsk800", ITI800}, {"nib800", ITN800}};
+constexpr Form kCreatableForms[] = {{"dsk140", ITI140},
+                                    {"nib140", ITN140},
+                                    {"dsk800", ITI800},
+                                    {"nib800", ITN800},
+                                    {"emu800", ITE800}};
 
 }  // namespace
 
@@ -41,7 +45,24 @@ TIMAGET creatable_form(const ParsedArgs& args) {
   for (const Form& f : kCreatableForms)
     if (given == f.name) return f.type;
   throw UsageError{std::string("неизвестная форма "_w) + quoted_host(given) +
-                   std::string(": новый образ может быть dsk140, nib140, dsk800 или nib800"_w)};
+                   std::string(": новый образ может быть dsk140, nib140, dsk800, nib800 или "
+                               "emu800"_w)};
+}
+
+std::string typed_description(const ParsedArgs& args, TIMAGET form) {
+  if (!args.has("--description")) return "";
+  if (form != ITE800)
+    throw UsageError{std::string("описание (--description) бывает только у формы emu800"_w)};
+  const std::string utf8 = args.value("--description", "");
+  std::string description;
+  const bool converted = utf8_to_cp1251(utf8, description);
+  if (converted && description.size() > EMU_DESCRIPTION_MAX)
+    throw UsageError{std::string("описание длиннее "_w) + std::to_string(EMU_DESCRIPTION_MAX) +
+                     std::string(" знаков"_w)};
+  if (!converted || !description_fits_header(description))
+    throw UsageError{std::string("в описании "_w) + quoted_host(utf8) +
+                     std::string(" есть знак, которого нет в кодовой странице 866"_w)};
+  return description;
 }
 
 std::uint8_t type_byte(const std::string& utf8) {

@@ -19,8 +19,13 @@ inline constexpr Option kForce{"--force", "-f", {}};
 TAGATNAME typed_name(const std::string& utf8);
 
 // The form given with --form, one of those a new image file can have (the core writes no
-// trailer and no AIM track); a UsageError for a missing or unknown form.
+// trailer and no AIM track, but the emulator's header); a UsageError for a missing or
+// unknown form.
 TIMAGET creatable_form(const ParsedArgs& args);
+
+// The description given with --description (Windows-1251), "" without it; a UsageError
+// when `form` has no header to hold it, or the text does not fit one unchanged.
+std::string typed_description(const ParsedArgs& args, TIMAGET form);
 
 // The type byte of a --type value: a type letter (Latin or Cyrillic, either case), or
 // any type byte but $FF in hexadecimal ("0x84", "$84"), lock bit included.

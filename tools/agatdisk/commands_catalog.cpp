@@ -26,6 +26,10 @@ bool is_listed(const TCATREC& e) {
 std::string text_listing(const TMEDIA& md) {
   const std::string volume = visible(volume_name(md));
   std::string text = std::string("Том:"_w) + (volume.empty() ? "" : " " + volume) + "\n";
+  if (md.IMAGET == ITE800) {
+    const std::string description = visible(md.DESCRIPTION);
+    text += std::string("Описание:"_w) + (description.empty() ? "" : " " + description) + "\n";
+  }
   for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
     const TCATREC& e = md.CAT.CATREC[i];
     if (!is_listed(e)) continue;
@@ -44,8 +48,9 @@ std::string text_listing(const TMEDIA& md) {
 
 std::string json_listing(const TMEDIA& md) {
   auto flag = [](bool b) { return std::string(b ? "true" : "false"); };
-  std::string text = "{\n  \"volume\": " + json_string(volume_name(md)) +
-                     ",\n  \"free\": " + std::to_string(md.FREESPACE) + ",\n  \"entries\": [";
+  std::string text = "{\n  \"volume\": " + json_string(volume_name(md));
+  if (md.IMAGET == ITE800) text += ",\n  \"description\": " + json_string(md.DESCRIPTION);
+  text += ",\n  \"free\": " + std::to_string(md.FREESPACE) + ",\n  \"entries\": [";
   bool first = true;
   for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
     const TCATREC& e = md.CAT.CATREC[i];
@@ -286,7 +291,9 @@ std::vector<Command> catalog_commands() {
         "BTK-каталога; у удалённого файла — дорожка, сохранённая в последнем байте имени) "
         "и catalog ([дорожка, сектор, номер] места записи в каталоге)."_w,
         "У удалённого файла показаны 29 знаков имени: в тридцатом удаление сохранило "
-        "номер дорожки. Если каталог прочитан не целиком, показано прочитанное, а выход — 1."_w},
+        "номер дорожки. Если каталог прочитан не целиком, показано прочитанное, а выход — 1."_w,
+        "У образа emu800 за строкой тома идёт строка «Описание:» с описанием из заголовка "
+        "образа, а в JSON после volume — поле description."_w},
        {{"--json", {}, {}}},
        1,
        1,

@@ -17,15 +17,22 @@ namespace agat {
 
 namespace {
 
+constexpr Option kDescription{"--description", {}, "ТЕКСТ"_w};
+constexpr std::string_view kDescriptionHelp =
+    "Образ emu800 получает новый заголовок: подпись эмулятора, флаг 0 и описание "
+    "ТЕКСТ (до 205 знаков кодовой страницы 866; без --description — пустое)."_w;
+
 int run_new(const ParsedArgs& args) {
   const TIMAGET form = creatable_form(args);
   auto md = image_medium(args.operands[0], form);
+  md->DESCRIPTION = typed_description(args, form);
   FC_INITMEDIA(*md);
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
 }
 
 int run_convert(const ParsedArgs& args) {
   const TIMAGET form = creatable_form(args);
+  const std::string description = typed_description(args, form);
   const std::string& source = args.operands[0];
   TIMAGET type;
   if (!image_form_of_file(source, type)) return EXIT_FAILED;
@@ -38,9 +45,10 @@ int run_convert(const ParsedArgs& args) {
   auto md = image_medium(source, type);
   FC_LOADMEDIA(*md);
   if (core_failed()) return EXIT_FAILED;
-  // The same sectors, saved as a new file of the other form.
+  // The same sectors, saved as a new file of the other form (with a new header).
   split_host_path(args.operands[1], md->HOSTPATH, md->IMAGENAME);
   set_geometry(*md, form);
+  md->DESCRIPTION = description;
   FC_SAVEMEDIA(*md, true);
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
 }
@@ -69,23 +77,26 @@ int run_cmp(const ParsedArgs& args) {
 std::vector<Command> image_commands() {
   return {
       {"new",
-       "new ОБРАЗ --form ФОРМА"_w,
+       "new ОБРАЗ --form ФОРМА [--description ТЕКСТ]"_w,
        "новый пустой образ"_w,
        {"Создаёт новый пустой образ: 542 свободных сектора на 140 К, 3335 на 800 К, "
         "каталог из одного сектора. ФОРМА — dsk140 (143360 байт), nib140 (232960), "
-        "dsk800 (860160) или nib800 (947520). Существующий файл не заменяется."_w},
-       {{"--form", {}, "ФОРМА"_w}},
+        "dsk800 (860160), nib800 (947520) или emu800 (860416: образ 800 К после "
+        "256-байтного заголовка эмулятора). Существующий файл не заменяется."_w,
+        kDescriptionHelp},
+       {{"--form", {}, "ФОРМА"_w}, kDescription},
        1,
        1,
        run_new},
       {"convert",
-       "convert ИСТОЧНИК НОВЫЙ --form ФОРМА"_w,
+       "convert ИСТОЧНИК НОВЫЙ --form ФОРМА [--description ТЕКСТ]"_w,
        "тот же образ в другой форме"_w,
-       {"Записывает секторы образа ИСТОЧНИК (любой из девяти форм) в новый файл формы "
-        "ФОРМА той же геометрии: dsk140 или nib140 для образов 140 К, dsk800 или nib800 "
-        "для 800 К. Файловая система не проверяется: переносятся все секторы, как есть. "
-        "Существующий файл не заменяется."_w},
-       {{"--form", {}, "ФОРМА"_w}},
+       {"Записывает секторы образа ИСТОЧНИК (любой из десяти форм) в новый файл формы "
+        "ФОРМА той же геометрии: dsk140 или nib140 для образов 140 К, dsk800, nib800 или "
+        "emu800 для 800 К. Файловая система не проверяется: переносятся все секторы, как "
+        "есть. Существующий файл не заменяется."_w,
+        kDescriptionHelp},
+       {{"--form", {}, "ФОРМА"_w}, kDescription},
        2,
        2,
        run_convert},

@@ -9,6 +9,7 @@
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/host_names.h"
+#include "core/image_form.h"
 #include "terminal.h"
 
 namespace agat {
@@ -44,10 +45,14 @@ bool image_form_of_file(const std::string& path, TIMAGET& type) {
     print_error(quoted_host(path) + std::string(" — не файл и не может быть образом диска"_w));
     return false;
   }
-  if (!image_type_of_size(static_cast<std::uint64_t>(st.st_size), type)) {
+  const auto size = static_cast<std::uint64_t>(st.st_size);
+  if (!image_type_of_file(path, size, type)) {
+    TIMAGET by_size;
     print_error(std::string("файл "_w) + quoted_host(path) + std::string(" не образ диска: "_w) +
-                std::to_string(st.st_size) +
-                std::string(" байт — не размер ни одной из девяти форм образа"_w));
+                std::to_string(size) +
+                (image_type_of_size(size, by_size)
+                     ? std::string(" байт, но в начале нет заголовка образа эмулятора"_w)
+                     : std::string(" байт — не размер ни одной из десяти форм образа"_w)));
     return false;
   }
   return true;

@@ -16,8 +16,9 @@ void split_host_path(const std::string& path, std::string& directory, std::strin
 // A medium on the image file `path` of form `type`, nothing loaded yet.
 std::unique_ptr<TMEDIA> image_medium(const std::string& path, TIMAGET type);
 
-// The form of the image file `path`, from its size. Prints a message and answers false
-// when the file cannot be looked at, is not a file, or has the size of no image form.
+// The form of the image file `path`, from its size (and the header of the one form that
+// has one). Prints a message and answers false when the file cannot be looked at, is not
+// a file, has the size of no image form, or lacks the header its size calls for.
 bool image_form_of_file(const std::string& path, TIMAGET& type);
 
 // An image medium whose current catalog has been read, or nullptr after a message (the
