@@ -16,6 +16,7 @@
 
 #include "core/char_sets.h"
 #include "core/cp1251.h"
+#include "core/cp1251_literal.h"
 #include "core/file_control.h"
 #include "core/host_names.h"
 
@@ -312,8 +313,8 @@ struct Sample {
             std::uint16_t k_length = 0, std::uint16_t k_address = 0) {
     save(agat_name(name), type, data, k_length, k_address);
   }
-  void save(const TAGATNAME& name, std::uint8_t type, const Bytes& data,
-            std::uint16_t k_length = 0, std::uint16_t k_address = 0) {
+  void save(const TAGATNAME& name, std::uint8_t type, const Bytes& data, std::uint16_t k_length = 0,
+            std::uint16_t k_address = 0) {
     TCATREC cr;
     cr.AGATNAME = name;
     cr.EXT = type;
@@ -411,9 +412,10 @@ void save_fil(const std::string& dir, TFILEBUF& buf, const std::string& name, st
   FC_SAVE(cr, buf, *host, true);
 }
 
-// A copy of an image in another form of the same geometry.
+// A copy of an image in another form of the same geometry; a form with a header gets
+// `description` in it.
 void twin(const std::string& dir, const std::string& from, TIMAGET from_type, const std::string& to,
-          TIMAGET to_type) {
+          TIMAGET to_type, std::string_view description = {}) {
   auto md = std::make_unique<TMEDIA>();
   md->MEDIAT = MDIMAGE;
   md->HOSTPATH = dir;
@@ -422,6 +424,7 @@ void twin(const std::string& dir, const std::string& from, TIMAGET from_type, co
   FC_LOADMEDIA(*md);
   md->IMAGENAME = to;
   set_geometry(*md, to_type);
+  md->DESCRIPTION = description;
   FC_SAVEMEDIA(*md, true);
 }
 
@@ -435,8 +438,8 @@ int main(int argc, char** argv) {
   std::string dir = argv[1];
   std::filesystem::create_directories(dir);
   dir = std::filesystem::canonical(dir).string() + "/";
-  for (const char* name : {"demo140.dsk", "demo140.nib", "big800.dsk", "big800.nib", "README.FIL",
-                           "HELLO.FIL", "PICTURE.FIL"})
+  for (const char* name : {"demo140.dsk", "demo140.nib", "big800.dsk", "big800.nib", "big800e.dsk",
+                           "README.FIL", "HELLO.FIL", "PICTURE.FIL"})
     std::filesystem::remove(dir + name);
 
   static TFILEBUF buf;
@@ -450,6 +453,7 @@ int main(int argc, char** argv) {
     fill_800(s800);
   }
   twin(dir, "big800.dsk", ITI800, "big800.nib", ITN800);
+  twin(dir, "big800.dsk", ITI800, "big800e.dsk", ITE800, "Образец: диск 800 К эмулятора"_w);
   save_fil(
       dir, buf, "README", 0x00,
       agat_text({"ФАЙЛЫ .FIL ХРАНЯТ ПО ОДНОМУ ФАЙЛУ АГАТА.", "КОПИРУЙТЕ ИХ В ОБРАЗ КЛАВИШЕЙ F5."}));
