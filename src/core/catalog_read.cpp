@@ -16,6 +16,7 @@
 #include "core/host_volume.h"
 #include "core/image_file.h"
 #include "core/image_form.h"
+#include "core/volume_name.h"
 #include "core/vtoc.h"
 
 namespace agat {
@@ -150,8 +151,10 @@ void READ_CAT_DOS33(TMEDIA& md) {
       DSKAREATEST("Чтение каталога среды: VTOC"_w, FC_CRITICALERRORBUFFER, 17, 0, md) != 0;
   if (md.VTOCINVALID) return;
   const TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
-  std::copy(std::begin(vt.VOLNAME), std::end(vt.VOLNAME), md.VOLUMEID.begin());
-  ZERO_TO_ASPACE(md.VOLUMEID);
+  // The name without the $8D and zeros that end it, padded with blanks.
+  const std::string volume = volume_name(vt);
+  md.VOLUMEID.fill(AGAT_SPACE);
+  std::copy(volume.begin(), volume.end(), md.VOLUMEID.begin());
 
   // A chain that loops ends at the entry limit: every sector passed adds seven entries.
   std::uint8_t t = vt.TE, s = vt.SE;

@@ -11,5 +11,6 @@
 #include "core/image_file.h"
 #include "core/image_form.h"
 #include "core/media_lifecycle.h"
+#include "core/volume_name.h"
 #include "core/vtoc.h"
 #include "core/world_formats.h"

@@ -10,6 +10,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/image_file.h"
+#include "core/volume_name.h"
 #include "core/vtoc.h"
 
 namespace agat {
@@ -48,7 +49,7 @@ void FC_INITMEDIA(TMEDIA& MD) {
   vt.TE = 17;
   vt.SE = 1;
   vt.VOLNUM = 254;
-  vt.VOLNAME[0] = 0x8D;
+  set_volume_name(vt, "");
   vt.TSPAIRNUM = 122;
   vt.NEXTAVAILTR = 17;
   vt.DIRECTTOTR = 0xFF;

@@ -17,6 +17,7 @@
 #include "core/host_names.h"
 #include "core/image_file.h"
 #include "core/media_lifecycle.h"
+#include "core/volume_name.h"
 #include "ui/dialogs.h"
 #include "ui/errors.h"
 #include "ui/mini_menu.h"
@@ -263,17 +264,14 @@ void AC_REVOLUME(PPANEL PAN_CUR, PPANEL, std::int32_t) {
   if (md.MEDIAT != MDIMAGE || md.VTOCINVALID) return;
   TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
   std::string name;
-  for (std::uint8_t b : vt.VOLNAME) {
-    if (b == 0) break;
-    const std::uint8_t c = A2L(b);
+  for (char b : volume_name(vt)) {
+    const auto c = static_cast<std::uint8_t>(A2L(b));
     if ((c >= 32 && c <= 127) || c >= 192) name += static_cast<char>(c);
   }
+  // Blanks that padded the old name would push what is typed at its end past the limit.
+  while (!name.empty() && name.back() == ' ') name.pop_back();
   if (!DL_ENTERHOSTFILENAME(" Введите новое имя тома "_w, name)) return;
-  const std::string agat = L2A(name);
-  for (std::size_t i = 0; i < 31; ++i)
-    vt.VOLNAME[i] = i == 0                ? 0x8D
-                    : i - 1 < agat.size() ? static_cast<std::uint8_t>(agat[i - 1])
-                                          : 0;
+  set_volume_name(vt, L2A(name));
   FC_SAVEMEDIA(md, false);
   NEEDRELOAD = true;
 }

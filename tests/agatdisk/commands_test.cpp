@@ -77,6 +77,7 @@ class AgatdiskCommands : public CoreTest {
     save(*texts, "B1", 0x04, longer);
     longer.resize(512, 1);
     save(*texts, "B2", 0x04, longer);
+    damaged("oldvol.dsk", 17 * 16 * 256 + 8, {0x8D, 0xCF, 0xCC, 0xC4});  // "OLD" after a $8D
     write_bytes(dir.file("small.txt"), pattern(100, 9));
     write_bytes(dir.file("notimage.bin"), Bytes(1000, 0));
     write_bytes(dir.file("short.fil"), Bytes(10, 0));
@@ -94,10 +95,13 @@ class AgatdiskCommands : public CoreTest {
     FC_SAVE(cr, buf, md, false);
   }
 
-  // A copy of disk.dsk with `count` bytes from `offset` set to `value`.
+  // A copy of disk.dsk with `count` bytes from `offset` set to `value`, or with `bytes` there.
   void damaged(const std::string& name, int offset, int count, std::uint8_t value) {
+    damaged(name, offset, Bytes(count, value));
+  }
+  void damaged(const std::string& name, int offset, const Bytes& bytes) {
     Bytes image = file_bytes(dir.file("disk.dsk"));
-    std::fill_n(image.begin() + offset, count, value);
+    std::copy(bytes.begin(), bytes.end(), image.begin() + offset);
     write_bytes(dir.file(name), image);
   }
 
@@ -203,6 +207,7 @@ std::vector<Case> cases() {
            json_head("A\\\"B", "I", 1, false, 2) + ", \"ts\": [16, 9], \"catalog\": [17, 1, 6]}\n" +
            "  ]\n}\n"},
       {"agatdisk get disk.dsk HELLO", 0, hello},
+      {"agatdisk list oldvol.dsk", 0, listing_with({{"Том:", "Том: OLD"}})},
       // A deleted file reads well while its sectors are not reused; a live one of its name (here
       // put into HELLO's freed entry) comes first.
       {"agatdisk get disk.dsk OLD", 0, loaded(pattern(700, 5))},

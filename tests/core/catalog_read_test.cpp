@@ -201,8 +201,9 @@ TEST_F(ImageCatalogTest, EntryKindsAndDamagedCatalogs) {
   EXPECT_EQ(std::tuple(md->CAT.CATREC[1].CATRECT, md->CAT.CATREC[2].TTSL, prog.HID, prog.SIZECAT,
                        prog.TCAT, prog.SCAT, prog.OCAT),
             std::tuple(CRTBTKDIR, 0xFF, 0x80, 3, 17, 1, 2));
+  // A new image's volume name is empty: blanks, without the $8D that ends it in the VTOC.
   EXPECT_EQ(std::tuple(md->VOLUMEID[0], md->VOLUMEID[1], md->VOLUMEID[30], md->FREESPACE),
-            std::tuple(0x8D, 0xA0, 0xA0, 542u));
+            std::tuple(0xA0, 0xA0, 0xA0, 542u));
   cat().CR[0].TF = 0;
   store();
   EXPECT_EQ(md->CAT.CATNUM, 1);

@@ -249,12 +249,19 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   auto a = image("a.dsk");
   save(*a, "GONE", 0x04, 1000);
   FC_DELETE(*find_entry(*a, "GONE"));
+  // A volume name padded with blanks: the proposal drops them, so what is typed at its end stays.
+  const TAGATNAME old_name = agat_name("МОЙ ДИСК");
+  std::copy(old_name.begin(), old_name.end(), as<TVTOCSECTOR>(a->MASS[17][0]).VOLNAME);
+  FC_SAVEMEDIA(*a, false);
   screen->keys({KEYCODE_ENTER, HKEY_F11});
   shows({"Очистка образа небезопасна в случае ошибок в файловой системе. Выполнить ?"});
   screen->key(KEYCODE_ENTER);
   menu(3, 7);  // "Изменить имя тома"
-  answer(" Введите новое имя тома ", "МОЙ ДИСК");
-  check([&](MemoryConsole&) { EXPECT_EQ(left(1), "?МОЙ ДИСК"); });
+  shows({" Введите новое имя тома "});
+  screen->key(HKEY_END);
+  screen->text(" 2");
+  screen->key(KEYCODE_ENTER);
+  check([&](MemoryConsole&) { EXPECT_EQ(left(1), "МОЙ ДИСК 2"); });
   screen->key(KEYCODE_BACKSPACE);
   for (int item = 3; item <= 6; ++item) {
     menu(3, item);
@@ -270,7 +277,13 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   EXPECT_EQ(a2->CAT.CATREC[1].TTSL, 0xFF);
   EXPECT_TRUE(std::all_of(a2->MASS[16][15].begin(), a2->MASS[16][15].end(),
                           [](std::uint8_t b) { return b == 0xBD; }));
-  EXPECT_EQ(a2->VOLUMEID[0], 0x8D);
+  // The name, then $8D and zeros, as on real Agat disks.
+  const TAGATNAME typed = agat_name("МОЙ ДИСК 2");
+  std::string volume(typed.begin(), typed.begin() + 10);
+  volume.resize(31, '\0');
+  volume[10] = '\x8D';
+  const TVTOCSECTOR& vt = as<TVTOCSECTOR>(a2->MASS[17][0]);
+  EXPECT_EQ(std::string(std::begin(vt.VOLNAME), std::end(vt.VOLNAME)), volume);
   expect_consistent({"a.dsk"});
   const std::pair<const char*, TIMAGET> made[] = {
       {"new2.DSK", ITI140}, {"new3.NIB", ITN140}, {"new4.DSK", ITI800}, {"new5.NIB", ITN800}};

@@ -152,8 +152,7 @@ std::string entry_name(const TCATREC& e) {
 }
 
 std::string volume_name(const TMEDIA& md) {
-  const auto end = std::find(md.VOLUMEID.begin(), md.VOLUMEID.end(), std::uint8_t{0x8D});
-  return agat_name_text(md.VOLUMEID.data(), static_cast<std::size_t>(end - md.VOLUMEID.begin()));
+  return agat_name_text(md.VOLUMEID.data(), md.VOLUMEID.size());
 }
 
 }  // namespace agat

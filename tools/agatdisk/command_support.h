@@ -52,7 +52,7 @@ std::string visible(std::string text);
 // The shown name of an entry: a deleted entry's last character is a track number.
 std::string entry_name(const TCATREC& e);
 
-// The volume name up to the Agat line end ($8D) that ends it on a new disk.
+// The volume name as the panels show it (the core has dropped the $8D that ends it).
 std::string volume_name(const TMEDIA& md);
 
 }  // namespace agat

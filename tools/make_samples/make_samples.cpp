@@ -19,6 +19,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
 #include "core/host_names.h"
+#include "core/volume_name.h"
 
 namespace {
 
@@ -302,10 +303,7 @@ struct Sample {
   }
   void volume(const std::string& utf8) {
     FC_LOADMEDIA(*md);
-    const std::string v = L2A(cp(utf8));
-    auto& vt = as<TVTOCSECTOR>(md->MASS[17][0]);
-    for (std::size_t i = 0; i < 31; ++i)
-      vt.VOLNAME[i] = i < v.size() ? static_cast<std::uint8_t>(v[i]) : 0xA0;
+    set_volume_name(as<TVTOCSECTOR>(md->MASS[17][0]), L2A(cp(utf8)));
     FC_SAVEMEDIA(*md, false);
     FC_READCAT(*md);
   }
