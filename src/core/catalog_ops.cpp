@@ -17,6 +17,7 @@
 #include "core/host_errors.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
+#include "core/vtoc_soundness.h"
 
 namespace agat {
 
@@ -30,7 +31,8 @@ TCATREC33* entry_of(TCATREC& cr) {
 }
 
 void DEL_DOS33(TCATREC& cr) {
-  if (entry_of(cr) != nullptr && INT_DELETE(*cr.PMEDIA, cr.TCAT, cr.SCAT, cr.OCAT))
+  if (require_sound_vtoc(*cr.PMEDIA, "Удаление файла"_w) && entry_of(cr) != nullptr &&
+      INT_DELETE(*cr.PMEDIA, cr.TCAT, cr.SCAT, cr.OCAT))
     FC_SAVEMEDIA(*cr.PMEDIA, false);
   if (!FC_CRITICALERRORBUFFER.empty())
     report_critical(std::string("Удалялся файл "_w) + quoted_agat_name(cr.AGATNAME));
@@ -38,6 +40,7 @@ void DEL_DOS33(TCATREC& cr) {
 
 void DEL_BTK(TCATREC& cr) {
   TMEDIA& md = *cr.PMEDIA;
+  if (!require_sound_vtoc(md, "Удаление BTK-каталога"_w)) return;
   TCATREC33* master = entry_of(cr);
   if (master == nullptr || master->TF == 0xFF) return;
   if (master->E != 0xFF) {
@@ -241,6 +244,7 @@ void FC_UNDELETE(TCATREC& CR) {
   TMEDIA& md = *CR.PMEDIA;
   TCATREC33* e = entry_of(CR);
   if (e == nullptr || e->TF != 0xFF || e->E == 0xFF) return;
+  if (!require_sound_vtoc(md, "Восстановление файла"_w)) return;
   e->TF = e->N[29];
   e->N[29] = 0x52;
   if (!FC_IS_TSL(md, e->TF, e->SF)) return;
@@ -252,6 +256,7 @@ void FC_UNDELETE(TCATREC& CR) {
 void FC_RENAME(TCATREC& CR1, TCATREC& CR2) {
   if (CR1.PMEDIA == nullptr) return;
   TMEDIA& md = *CR1.PMEDIA;
+  if (md.MEDIAT == MDIMAGE && !require_sound_vtoc(md, "Переименование"_w)) return;
   switch (CR1.CATRECT) {
     case CRTHOSTFSDIR:
     case CRTDISKIMAGE: {
@@ -295,7 +300,7 @@ void FC_RENAME(TCATREC& CR1, TCATREC& CR2) {
 void FC_RELOCK(TCATREC& CR, std::int8_t MODE) {
   if (CR.CATRECT != CRTAGATFILE || CR.PMEDIA == nullptr) return;
   if (CR.PMEDIA->MEDIAT == MDIMAGE) {
-    TCATREC33* e = entry_of(CR);
+    TCATREC33* e = require_sound_vtoc(*CR.PMEDIA, "Замок файла"_w) ? entry_of(CR) : nullptr;
     if (e == nullptr) return;
     e->E = relocked(e->E, MODE);
     FC_SAVEMEDIA(*CR.PMEDIA, false);
@@ -305,7 +310,7 @@ void FC_RELOCK(TCATREC& CR, std::int8_t MODE) {
 }
 
 void FC_MAKEDIR(TMEDIA& MD, const TAGATNAME& DN) {
-  if (MD.MEDIAT != MDIMAGE || MD.VTOCINVALID) return;
+  if (MD.MEDIAT != MDIMAGE || !require_sound_vtoc(MD, "Создание BTK-каталога"_w)) return;
   if (MKADIR(MD, DN)) FC_SAVEMEDIA(MD, false);
 }
 

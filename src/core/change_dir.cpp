@@ -4,6 +4,7 @@
 #include "core/file_control_messages.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
+#include "core/vtoc_soundness.h"
 
 namespace agat {
 
@@ -18,7 +19,8 @@ namespace {
 
 void BTK(TCATREC& cr, TMEDIA& md) {
   const std::uint8_t t = cr.TTSL, s = cr.STSL;
-  if (DSKAREATEST("Переход в BTK-каталог: новый каталог"_w, FC_CRITICALERRORBUFFER, t, s, md) != 0)
+  if (!require_sound_vtoc(md, "Переход в BTK-каталог"_w) ||
+      DSKAREATEST("Переход в BTK-каталог: новый каталог"_w, FC_CRITICALERRORBUFFER, t, s, md) != 0)
     return;
   TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
   vt.TE = t;

@@ -19,6 +19,7 @@
 #include "core/host_file_io.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
+#include "core/vtoc_soundness.h"
 
 namespace agat {
 
@@ -201,11 +202,11 @@ void FC_LOAD(TCATREC& CR, TFILEBUF& BUF) {
 }
 
 void FC_SAVE(TCATREC& CR, TFILEBUF& BUF, TMEDIA& MD, bool UNIQNAME) {
-  if (MD.VTOCINVALID) return;
   if (CR.SIZE < 0 || CR.SIZE > MAXFILESIZE) {
     report_critical("Запись файла: неверный размер файла"_w);
   } else if (MD.MEDIAT == MDIMAGE) {
-    SAVE_TO_IMAGE(CR, BUF, MD);
+    // Saying nothing here would let a move take the silence for success.
+    if (require_sound_vtoc(MD, "Запись файла"_w)) SAVE_TO_IMAGE(CR, BUF, MD);
   } else {
     SAVE_TO_HOSTFS(CR, BUF, MD, UNIQNAME);
   }

@@ -12,6 +12,7 @@
 #include "core/image_file.h"
 #include "core/volume_name.h"
 #include "core/vtoc.h"
+#include "core/vtoc_soundness.h"
 
 namespace agat {
 
@@ -77,7 +78,7 @@ void FC_INITMEDIA(TMEDIA& MD) {
 }
 
 void FC_CLEANMEDIA(TMEDIA& MD) {
-  if (MD.MEDIAT != MDIMAGE || MD.VTOCINVALID) return;
+  if (MD.MEDIAT != MDIMAGE || !require_sound_vtoc(MD, "Очистка среды"_w)) return;
   const std::string_view prefix = "Очистка среды: каталог"_w;
 
   // Walk the whole chain first: a sector off the medium, an unreadable one or a loop

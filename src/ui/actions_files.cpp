@@ -18,6 +18,7 @@
 #include "core/image_file.h"
 #include "core/media_lifecycle.h"
 #include "core/volume_name.h"
+#include "core/vtoc_soundness.h"
 #include "ui/dialogs.h"
 #include "ui/errors.h"
 #include "ui/mini_menu.h"
@@ -261,7 +262,7 @@ void AC_CREATEMEDIA(PPANEL PAN_CUR, PPANEL, std::int32_t ARG) {
 void AC_REVOLUME(PPANEL PAN_CUR, PPANEL, std::int32_t) {
   TMEDIA& md = PAN_CUR->MD;
   // An unreadable VTOC has no name to change, and writing one would make it look sound.
-  if (md.MEDIAT != MDIMAGE || md.VTOCINVALID) return;
+  if (md.MEDIAT != MDIMAGE || !require_sound_vtoc(md, "Изменение имени тома"_w)) return;
   TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
   std::string name;
   for (char b : volume_name(vt)) {

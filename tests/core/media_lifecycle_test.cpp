@@ -218,8 +218,8 @@ TEST_F(CleanTest, ShortensTheCatalogAndWipesFreeSectors) {
 }
 
 // The whole chain is walked first: a loop, a link off the disk or an unreadable sector
-// stops the cleaning with a message before anything changes. Host media and images with
-// an unreadable VTOC are not cleaned at all.
+// stops the cleaning with a message before anything changes. Host media are not cleaned
+// at all, images with an unreadable VTOC not without a message.
 TEST_F(CleanTest, DamagedChainsStopBeforeAnythingIsWritten) {
   put_entry(1, 1, 0xFF, 4, 'D');
   store();
@@ -241,6 +241,8 @@ TEST_F(CleanTest, DamagedChainsStopBeforeAnythingIsWritten) {
   }
   md->VTOCINVALID = true;
   FC_CLEANMEDIA(*md);
+  EXPECT_EQ(testing::take_critical_text(),
+            "Очистка среды: VTOC образа не читается, образ не изменён\r\n");
   md->VTOCINVALID = false;
   md->MEDIAT = MDHOSTFS;
   FC_CLEANMEDIA(*md);

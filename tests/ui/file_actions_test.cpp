@@ -88,6 +88,17 @@ TEST_F(FileActions, AMoveIntoAnImageThatFillsUpStopsTheBatch) {
   expect_consistent({"a.dsk", "b.dsk"});
 }
 
+// A move into an image whose VTOC does not read fails with a message; the source stays.
+TEST_F(FileActions, AMoveIntoAnImageWithoutAVtocKeepsTheSource) {
+  testing::write_bytes(dir.file("X.FIL"), std::vector<std::uint8_t>(100, 0xC1));
+  testing::write_bytes(dir.file("bad.nib"), std::vector<std::uint8_t>(232960, 0));
+  screen->keys({KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_ESCAPE, KEYCODE_TAB, HKEY_F6});
+  shows({" Критические ошибки ", "Запись файла: VTOC образа не читается, образ не изменён"});
+  screen->keys({KEYCODE_ESCAPE, KEYCODE_ESCAPE});  // and the reload's message on the VTOC
+  quit({"X.FIL", "bad.nib"});
+  EXPECT_EQ(testing::read_bytes(dir.file("X.FIL")).size(), 100u);
+}
+
 TEST_F(FileActions, CopyOrMoveOntoTheSameCatalogIsRefused) {
   auto a = image("a.dsk");
   save(*a, "KEEP", 0x04, 500, 0x66);
