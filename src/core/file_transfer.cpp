@@ -117,6 +117,12 @@ void SAVE_TO_IMAGE(TCATREC& cr, TFILEBUF& buf, TMEDIA& md) {
   std::int32_t o;
   const std::size_t before = FC_CRITICALERRORBUFFER.size();
   if (FINDTHISCAT(md, cr.AGATNAME, t, s, o, false)) {
+    // A lock is there to keep the file: a locked namesake is not replaced.
+    const std::uint8_t type = catalog_entry(md, t, s, o)->E;
+    if (type != 0xFF && (type & 0x80) != 0) {
+      report_critical("Запись файла: запертый файл с этим именем не заменяется"_w);
+      return;
+    }
     if (!INT_DELETE(md, t, s, o)) return;  // a sub-catalog of that name, or a looping chain
   } else if (FC_CRITICALERRORBUFFER.size() != before) {
     return;  // the catalog could not be searched
@@ -223,13 +229,14 @@ enum class Walk { next, found, missing, ended, failed };
 // end of the chain answers ended, with `last` on the final sector.
 template <class Visit>
 Walk walk_current_catalog(TMEDIA& md, std::string_view prefix, Visit visit,
-                          TCATSECTOR** last = nullptr) {
+                          TCATSECTOR** last = nullptr,
+                          std::string& errors = FC_CRITICALERRORBUFFER) {
   const TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
   std::uint8_t t = vt.TE, s = vt.SE;
   ChainGuard guard;
   while (true) {
-    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, t, s, md) != 0) return Walk::failed;
-    if (!guard.visit(t, s, prefix, FC_CRITICALERRORBUFFER)) return Walk::failed;
+    if (DSKAREATEST(prefix, errors, t, s, md) != 0) return Walk::failed;
+    if (!guard.visit(t, s, prefix, errors)) return Walk::failed;
     TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[t][s]);
     const Walk answer = visit(t, s, cs);
     if (answer != Walk::next) return answer;
@@ -271,21 +278,42 @@ bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& 
   return true;
 }
 
-bool FINDTHISCAT(TMEDIA& MD, const TAGATNAME& NM, std::uint8_t& T, std::uint8_t& S, std::int32_t& O,
-                 bool FINDDEL) {
+namespace {
+
+bool find_named_entry(TMEDIA& md, const TAGATNAME& name, std::uint8_t& T, std::uint8_t& S,
+                      std::int32_t& O, bool deleted, std::string& errors) {
   return walk_current_catalog(
-             MD, "Поиск заданных входов в каталоге: каталог"_w,
+             md, "Поиск заданных входов в каталоге: каталог"_w,
              [&](std::uint8_t t, std::uint8_t s, TCATSECTOR& cs) {
                for (std::int32_t o = 0; o < 7; ++o) {
                  const TCATREC33& e = cs.CR[o];
                  if (e.TF == 0) return Walk::missing;  // the end of the catalog
-                 if ((e.TF == 0xFF) == FINDDEL && std::equal(NM.begin(), NM.end(), e.N)) {
+                 if ((e.TF == 0xFF) == deleted && std::equal(name.begin(), name.end(), e.N)) {
                    T = t, S = s, O = o;
                    return Walk::found;
                  }
                }
                return Walk::next;
-             }) == Walk::found;
+             },
+             nullptr, errors) == Walk::found;
+}
+
+}  // namespace
+
+bool FINDTHISCAT(TMEDIA& MD, const TAGATNAME& NM, std::uint8_t& T, std::uint8_t& S, std::int32_t& O,
+                 bool FINDDEL) {
+  return find_named_entry(MD, NM, T, S, O, FINDDEL, FC_CRITICALERRORBUFFER);
+}
+
+bool has_locked_namesake(TMEDIA& MD, const TAGATNAME& NM) {
+  std::uint8_t t, s;
+  std::int32_t o;
+  std::string ignored;
+  if (MD.MEDIAT != MDIMAGE || !vtoc_is_sound(MD) ||
+      !find_named_entry(MD, NM, t, s, o, false, ignored))
+    return false;
+  const std::uint8_t type = catalog_entry(MD, t, s, o)->E;
+  return type != 0xFF && (type & 0x80) != 0;
 }
 
 bool FINDUNIQNAME(const std::string& PT, std::string& FN) {

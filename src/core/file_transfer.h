@@ -15,8 +15,9 @@ namespace agat {
 void FC_LOAD(TCATREC& CR, TFILEBUF& BUF);
 
 // Writes CR.SIZE bytes of BUF into MD under CR's name, type and T/S data. In an image a
-// live file of the same name is replaced; on a host medium the file is
-// MD.HOSTPATH + CR.HOSTNAME, made unique first when UNIQNAME is set.
+// live file of the same name is replaced unless it is locked (then nothing is saved); on
+// a host medium the file is MD.HOSTPATH + CR.HOSTNAME, made unique first when UNIQNAME
+// is set.
 void FC_SAVE(TCATREC& CR, TFILEBUF& BUF, TMEDIA& MD, bool UNIQNAME);
 
 // The first reusable (never used or deleted) entry of the current catalog; with
@@ -27,6 +28,10 @@ bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& 
 // FINDDEL a deleted one.
 bool FINDTHISCAT(TMEDIA& MD, const TAGATNAME& NM, std::uint8_t& T, std::uint8_t& S, std::int32_t& O,
                  bool FINDDEL);
+
+// True when the current catalog of image MD holds a locked live file named NM, which a
+// save of that name does not replace. Quiet.
+bool has_locked_namesake(TMEDIA& MD, const TAGATNAME& NM);
 
 // Replaces FN by the first of FN, NAME~1.EXT, NAME~2.EXT ... that does not exist in
 // directory PT. False (with a critical message, FN unchanged) when none is found among

@@ -75,7 +75,8 @@ bool COPYMOVE(TCATREC& cr, TPANEL& target, bool move) {
   if (ERROR_OCCURED()) return false;  // this file is skipped; the batch goes on
   if (target.MD.MEDIAT == MDIMAGE) {
     FC_SAVE(cr, buf, target.MD, true);
-    if (ERROR_OCCURED()) return true;
+    // A locked namesake refuses this file alone, and changes nothing: the batch goes on.
+    if (ERROR_OCCURED()) return !has_locked_namesake(target.MD, cr.AGATNAME);
     if (move) FC_DELETE(cr);
     return ERROR_OCCURED();
   }

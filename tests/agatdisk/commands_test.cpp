@@ -163,6 +163,9 @@ std::vector<Case> cases() {
       {"agatdisk lock disk.dsk SUB", 1, "", "в каталоге нет файла \"SUB\""},
       {"agatdisk cd disk.dsk HELLO", 1, "", "в каталоге нет BTK-каталога \"HELLO\""},
       {"agatdisk undelete disk.dsk HELLO", 1, "", "нет удалённого файла \"HELLO\""},
+      {"agatdisk put disk.dsk small.txt --name LOCKED", 1, "",
+       "Запись файла: запертый файл с этим именем не заменяется\nagatdisk: Записывался файл "
+       "\"LOCKED"},
       {"agatdisk put full.dsk small.txt", 1, "",
        "Выделение сектора: закончилось свободное пространство среды."},
       // A catalog read in part is listed as far as it was read.

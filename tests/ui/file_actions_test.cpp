@@ -99,6 +99,29 @@ TEST_F(FileActions, AMoveIntoAnImageWithoutAVtocKeepsTheSource) {
   EXPECT_EQ(testing::read_bytes(dir.file("X.FIL")).size(), 100u);
 }
 
+// A locked file is not replaced: that item fails with a message naming it, and the batch
+// goes on with the next.
+TEST_F(FileActions, ALockedNamesakeIsNotReplaced) {
+  auto a = image("a.dsk");
+  save(*a, "A", 0x84, 10, 0x11);
+  save(*a, "B", 0x04, 10, 0x22);
+  for (const char* name : {"A", "B"}) {
+    std::vector<std::uint8_t> fil(45, 0x33);
+    std::copy_n(agat_name(name).begin(), 30, fil.begin());
+    testing::write_bytes(dir.file(name + std::string(".FIL")), fil);
+  }
+  screen->keys({KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_TAB, ctrl_key('S'), '+', HKEY_F6});
+  shows({"Запись файла: запертый файл с этим именем не заменяется", "Записывался файл \"A "});
+  screen->key(KEYCODE_ESCAPE);
+  quit({"", "a.dsk"});
+  EXPECT_TRUE(std::filesystem::exists(dir.file("A.FIL")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("B.FIL")));
+  auto a2 = read_image("a.dsk");
+  EXPECT_EQ(std::tuple(load(*a2, "A").at(0), find_entry(*a2, "A")->EXT, load(*a2, "B").at(0)),
+            std::tuple(0x11, 0x84, 0x33));
+  expect_consistent({"a.dsk"});
+}
+
 TEST_F(FileActions, CopyOrMoveOntoTheSameCatalogIsRefused) {
   auto a = image("a.dsk");
   save(*a, "KEEP", 0x04, 500, 0x66);
