@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/cp1251_literal.h"
+#include "core/current_catalog.h"
 #include "core/file_control_messages.h"
 
 namespace agat {
@@ -103,11 +104,25 @@ bool NEWSECT(TMEDIA& MD, std::uint8_t& TR, std::uint8_t& SC) {
     vt.NEXTAVAILTR = 17;
     vt.DIRECTTOTR = 0x01;
   }
+  // The map sectors and the current catalog are in use whatever a damaged map says; such
+  // a sector found free is taken in the map and passed over.
+  ChainGuard in_use;
+  mark_catalog_chain(MD, current_catalog(MD), in_use);
+  const auto taken = [&](int tr, int sc) {
+    const auto t = static_cast<std::uint8_t>(tr), s = static_cast<std::uint8_t>(sc);
+    if (!GETSECT(MD, t, s)) return false;
+    if (!is_map_sector(MD, t, s) && !in_use.seen(t, s)) return true;
+    report_warning(
+        std::string("Выделение сектора: сектор "_w) + std::to_string(tr) + "/" +
+        std::to_string(sc) +
+        std::string(" отмечен свободным, но занят VTOC или каталогом; отмечен занятым"_w));
+    return false;
+  };
   for (int step = 1; step <= 2; ++step) {
     const int direction = vt.DIRECTTOTR == 0x01 ? 1 : -1;
     for (int tr = vt.NEXTAVAILTR; tr != 0 && tr <= MD.NUMTR; tr += direction) {
       for (int sc = 31; sc >= 0; --sc) {
-        if (GETSECT(MD, static_cast<std::uint8_t>(tr), static_cast<std::uint8_t>(sc))) {
+        if (taken(tr, sc)) {
           vt.NEXTAVAILTR = static_cast<std::uint8_t>(tr);
           TR = static_cast<std::uint8_t>(tr);
           SC = static_cast<std::uint8_t>(sc);

@@ -44,7 +44,8 @@ bool FC_IS_SECFREE(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC);
 void FREESECT(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC);
 // Takes the sector if it is free; true when taken.
 bool GETSECT(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC);
-// Finds and takes a free sector, going from the VTOC's next track in its direction.
+// Finds and takes a free sector, going from the VTOC's next track in its direction. The
+// VTOC, its extension sectors and the current catalog's sectors are never handed out.
 bool NEWSECT(TMEDIA& MD, std::uint8_t& TR, std::uint8_t& SC);
 // True when sector TR/SC has the shape of a T/S-list sector.
 bool FC_IS_TSL(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC);

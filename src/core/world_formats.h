@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -58,6 +59,13 @@ enum TSORTMODE : std::uint8_t { SMNO = 0, SMNAME = 1, SMTYPE = 2 };
 
 struct TMEDIA;
 
+// The place of one sector: track and sector.
+struct TSREF {
+  std::uint8_t TR = 0;
+  std::uint8_t SC = 0;
+  bool operator==(const TSREF&) const = default;
+};
+
 // One catalog entry as the panels show it.
 struct TCATREC {
   TCATRECT CATRECT = CRTHOSTFSDIR;
@@ -102,6 +110,14 @@ struct TMEDIA {
   // The description in the header of an ITE800 image (Windows-1251): every load sets it
   // (empty for the other forms), and a new ITE800 file gets it in its header.
   std::string DESCRIPTION;
+
+  // What this medium alone knows of its image, never written to it; entering or leaving
+  // an image forgets both. held_catalog: the first sector of the catalog shown instead of
+  // the VTOC's, after a sub-catalog was entered in an image that cannot be written.
+  // known_root: the first sector of a catalog seen to be the image's root (its first
+  // entry did not lead anywhere), which tells a sub-catalog in that entry from a way back.
+  std::optional<TSREF> held_catalog;
+  std::optional<TSREF> known_root;
 };
 
 struct TIMAGEDESC {

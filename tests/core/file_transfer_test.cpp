@@ -124,6 +124,19 @@ TEST_F(TransferTest, TheLargestFileFillsTheDisk) {
   EXPECT_EQ(image_bytes(), before);
 }
 
+// The allocator never hands out the VTOC, its extension sectors or a sector of the current
+// catalog, whatever a damaged map says: a file saved over such a map reads back whole, and
+// the map marks those sectors used again.
+TEST_F(TransferTest, AllocationSkipsTheMapAndTheCatalogWhateverTheMapSays) {
+  make(ITI800);
+  for (auto [t, s] : {std::pair{17, 0}, {17, 1}, {50, 0}, {114, 0}}) FREESECT(*md, t, s);
+  store();
+  TCATREC* e = save("BIG", 3000 * 256, 5);
+  ASSERT_NE(e, nullptr);
+  expect_loads_back(*e, 3000 * 256, 5);
+  testing::DiskAudit(*md).expect_vtoc_matches();
+}
+
 // A data pair off the disk is skipped with a warning; track 0 ends the file whatever the
 // sector; an unreadable data sector is copied, with a warning; a list that links to
 // itself and an unreadable first list stop the load with a message.
