@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
 
 #include "core/catalog_entry.h"
 #include "core/chain_guard.h"
@@ -31,11 +32,16 @@ TCATREC33* entry_of(TCATREC& cr) {
 }
 
 void DEL_DOS33(TCATREC& cr) {
+  const std::size_t warnings = FC_WARNINGBUFFER.size();
   if (require_sound_vtoc(*cr.PMEDIA, "Удаление файла"_w) && entry_of(cr) != nullptr &&
       INT_DELETE(*cr.PMEDIA, cr.TCAT, cr.SCAT, cr.OCAT))
     FC_SAVEMEDIA(*cr.PMEDIA, false);
-  if (!FC_CRITICALERRORBUFFER.empty())
-    report_critical(std::string("Удалялся файл "_w) + quoted_agat_name(cr.AGATNAME));
+  const std::string context = std::string("Удалялся файл "_w) + quoted_agat_name(cr.AGATNAME);
+  if (!FC_CRITICALERRORBUFFER.empty()) {
+    report_critical(context);
+  } else if (FC_WARNINGBUFFER.size() != warnings) {
+    report_warning(context);
+  }
 }
 
 void DEL_BTK(TCATREC& cr) {
@@ -47,29 +53,28 @@ void DEL_BTK(TCATREC& cr) {
     report_critical("Удаление BTK-каталога: вход каталога не является BTK-каталогом"_w);
     return;
   }
-  std::uint8_t t = master->TF, s = master->SF;
-  master->N[29] = master->TF;
-  master->TF = 0xFF;
+  // The whole sub-catalog is looked at before anything changes.
   const std::string_view prefix = "Удаление BTK-каталога"_w;
   ChainGuard guard;
-  bool first = true;
-  while (true) {
-    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, t, s, md) != 0) return;
-    if (!guard.visit(t, s, prefix, FC_CRITICALERRORBUFFER)) return;
-    const TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[t][s]);
-    for (int o = first ? 1 : 0; o < 7; ++o) {
+  std::vector<TSREF> sectors;
+  for (TSREF at{master->TF, master->SF}; at.TR != 0;) {
+    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, at.TR, at.SC, md) != 0) return;
+    if (!guard.visit(at.TR, at.SC, prefix, FC_CRITICALERRORBUFFER)) return;
+    const TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[at.TR][at.SC]);
+    // The first entry of the sub-catalog leads back to this catalog.
+    for (int o = sectors.empty() ? 1 : 0; o < 7; ++o) {
       if (cs.CR[o].TF >= 1 && cs.CR[o].TF <= 254) {
         report_critical(std::string("Удалять непустой каталог нельзя ("_w) +
                         quoted_agat_name(cr.AGATNAME) + ") !");
         return;
       }
     }
-    first = false;
-    FREESECT(md, t, s);
-    if (cs.TE == 0) break;
-    t = cs.TE;
-    s = cs.SE;
+    sectors.push_back(at);
+    at = {cs.TE, cs.SE};
   }
+  master->N[29] = master->TF;
+  master->TF = 0xFF;
+  for (const TSREF& at : sectors) FREESECT(md, at.TR, at.SC);
   FC_SAVEMEDIA(md, false);
 }
 
@@ -127,30 +132,40 @@ std::uint8_t relocked(std::uint8_t ext, std::int8_t mode) {
   return ext ^ 0x80;
 }
 
-// Takes the sectors of an undeleted file in the VTOC again, along its T/S chain. A
-// sector another file uses already is named in a warning. False on a looping chain.
-bool retake_sectors(TMEDIA& md, std::uint8_t tl, std::uint8_t sl, const TAGATNAME& name) {
-  const std::string_view prefix = "Восстановление файла: t/s список"_w;
+// The T/S-list sectors of a file's chain from tl/sl, in order. The chain ends at its last
+// list, or with a message in `damaged` (with `prefix`) at a list off the medium or
+// unreadable; false, with a critical message, when it loops.
+bool ts_chain(TMEDIA& md, std::uint8_t tl, std::uint8_t sl, std::string_view prefix,
+              std::string& damaged, std::vector<TSREF>& lists) {
   ChainGuard guard;
-  auto take = [&](std::uint8_t t, std::uint8_t s) {
-    if (!FC_IS_RANGEOK(md, t, s) || GETSECT(md, t, s)) return;
-    report_warning(std::string("Восстановление файла "_w) + quoted_agat_name(name) +
-                   std::string(": сектор "_w) + std::to_string(t) + "/" + std::to_string(s) +
-                   std::string(" уже занят другим файлом"_w));
-  };
-  while (true) {
-    if (DSKAREATEST(prefix, FC_WARNINGBUFFER, tl, sl, md) != 0) return true;
-    if (!guard.visit(tl, sl, prefix, FC_CRITICALERRORBUFFER)) return false;
-    take(tl, sl);
-    const TTSLSECTOR& list = as<TTSLSECTOR>(md.MASS[tl][sl]);
-    for (const auto& pair : list.TSL) {
-      if (pair[0] == 0) return true;
-      take(pair[0], pair[1]);
-    }
-    if (list.TE == 0) return true;
-    tl = list.TE;
-    sl = list.SE;
+  for (TSREF at{tl, sl}; at.TR != 0;) {
+    if (DSKAREATEST(prefix, damaged, at.TR, at.SC, md) != 0) return true;
+    if (!guard.visit(at.TR, at.SC, prefix, FC_CRITICALERRORBUFFER)) return false;
+    lists.push_back(at);
+    const TTSLSECTOR& list = as<TTSLSECTOR>(md.MASS[at.TR][at.SC]);
+    at = {list.TE, list.SE};
   }
+  return true;
+}
+
+// Calls `sector` for each list of the chain and each data sector its pairs name.
+template <class Sector>
+void for_file_sectors(TMEDIA& md, const std::vector<TSREF>& lists, Sector sector) {
+  for (const TSREF& at : lists) {
+    sector(at.TR, at.SC);
+    for (const auto& pair : as<TTSLSECTOR>(md.MASS[at.TR][at.SC]).TSL) {
+      if (pair[0] == 0) break;
+      sector(pair[0], pair[1]);
+    }
+  }
+}
+
+// An entry's name for messages: a deleted entry's last character is a track number.
+std::string shown_deleted_name(const TCATREC33& e) {
+  TAGATNAME name;
+  std::copy(std::begin(e.N), std::end(e.N), name.begin());
+  name[29] = AGAT_SPACE;
+  return quoted_agat_name(name);
 }
 
 bool MKADIR(TMEDIA& md, const TAGATNAME& dn) {
@@ -219,38 +234,45 @@ bool INT_DELETE(TMEDIA& MD, std::uint8_t TCAT, std::uint8_t SCAT, std::int32_t O
     report_critical("Удаление файла: маркер указывает на BTK-каталог !"_w);
     return false;
   }
-  std::uint8_t tl = e->TF, sl = e->SF;
+  // A chain that leaves the disk or meets an unreadable list is deleted as far as it
+  // leads, with a warning; one that loops is not deleted at all.
+  std::vector<TSREF> lists;
+  if (!ts_chain(MD, e->TF, e->SF, "Удаление файла: t/s список"_w, FC_WARNINGBUFFER, lists))
+    return false;
   e->N[29] = e->TF;
   e->TF = 0xFF;
-  const std::string_view prefix = "Удаление файла: t/s список"_w;
-  ChainGuard guard;
-  while (true) {
-    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, tl, sl, MD) != 0) return true;
-    if (!guard.visit(tl, sl, prefix, FC_CRITICALERRORBUFFER)) return false;
-    FREESECT(MD, tl, sl);
-    const TTSLSECTOR& list = as<TTSLSECTOR>(MD.MASS[tl][sl]);
-    for (const auto& pair : list.TSL) {
-      if (pair[0] == 0) break;
-      FREESECT(MD, pair[0], pair[1]);
-    }
-    if (list.TE == 0) return true;
-    tl = list.TE;
-    sl = list.SE;
-  }
+  for_file_sectors(MD, lists, [&](std::uint8_t t, std::uint8_t s) { FREESECT(MD, t, s); });
+  return true;
 }
 
-void FC_UNDELETE(TCATREC& CR) {
+void FC_UNDELETE(TCATREC& CR, std::uint8_t LAST) {
   if (CR.PMEDIA == nullptr || CR.PMEDIA->MEDIAT != MDIMAGE) return;
   TMEDIA& md = *CR.PMEDIA;
   TCATREC33* e = entry_of(CR);
   if (e == nullptr || e->TF != 0xFF || e->E == 0xFF) return;
   if (!require_sound_vtoc(md, "Восстановление файла"_w)) return;
-  e->TF = e->N[29];
-  e->N[29] = 0x52;
-  if (!FC_IS_TSL(md, e->TF, e->SF)) return;
-  TAGATNAME name;
-  std::copy(std::begin(e->N), std::end(e->N), name.begin());
-  if (retake_sectors(md, e->TF, e->SF, name)) FC_SAVEMEDIA(md, false);
+  // Everything is decided before the entry changes. Track 0 would end the catalog at this
+  // entry, whatever sector 0 holds.
+  const std::uint8_t tl = e->N[29], sl = e->SF;
+  const std::string name = shown_deleted_name(*e);
+  std::vector<TSREF> lists;
+  if (tl == 0 || !FC_IS_TSL(md, tl, sl)) {
+    report_critical(std::string("Восстановление файла "_w) + name +
+                    std::string(": сохранённая в записи дорожка не ведёт к T/S-списку, файл не "
+                                "восстановлен"_w));
+    return;
+  }
+  if (!ts_chain(md, tl, sl, "Восстановление файла: t/s список"_w, FC_WARNINGBUFFER, lists)) return;
+  e->TF = tl;
+  e->N[29] = LAST;
+  // The file's sectors are taken again; one another file took meanwhile is named.
+  for_file_sectors(md, lists, [&](std::uint8_t t, std::uint8_t s) {
+    if (!FC_IS_RANGEOK(md, t, s) || GETSECT(md, t, s)) return;
+    report_warning(std::string("Восстановление файла "_w) + name + std::string(": сектор "_w) +
+                   std::to_string(t) + "/" + std::to_string(s) +
+                   std::string(" уже занят другим файлом"_w));
+  });
+  FC_SAVEMEDIA(md, false);
 }
 
 void FC_RENAME(TCATREC& CR1, TCATREC& CR2) {
@@ -283,13 +305,13 @@ void FC_RENAME(TCATREC& CR1, TCATREC& CR2) {
     case CRTBTKDIR: {
       TCATREC33* master = entry_of(CR1);
       if (master == nullptr || master->TF == 0xFF) return;
-      std::copy(CR2.AGATNAME.begin(), CR2.AGATNAME.end(), master->N);
       TCATREC33* slave = catalog_entry(md, master->TF, master->SF, 0);
       if (slave == nullptr || !std::equal(CR1.AGATNAME.begin(), CR1.AGATNAME.end(), slave->N) ||
           CR1.EXT != 0xFF) {
         report_critical("Записи slave и master-каталогов не совпадают !"_w);
         return;
       }
+      std::copy(CR2.AGATNAME.begin(), CR2.AGATNAME.end(), master->N);
       std::copy(CR2.AGATNAME.begin(), CR2.AGATNAME.end(), slave->N);
       FC_SAVEMEDIA(md, false);
       return;

@@ -12,13 +12,15 @@ namespace agat {
 
 void FC_DELETE(TCATREC& CR);
 
-// Marks the Agat file entry deleted and frees its sectors in memory. False when the
-// entry is a BTK sub-catalog or its T/S chain loops (nothing must be saved then).
+// Marks the Agat file entry deleted and frees its sectors in memory; a T/S chain that
+// leaves the disk or meets an unreadable list is freed as far as it leads, with a warning.
+// False, with nothing changed, when the entry is a BTK sub-catalog or its chain loops.
 bool INT_DELETE(TMEDIA& MD, std::uint8_t TCAT, std::uint8_t SCAT, std::int32_t OCAT);
 
-// Restores a deleted Agat file entry whose saved track leads to a T/S list, and takes
-// its sectors in the VTOC again.
-void FC_UNDELETE(TCATREC& CR);
+// Restores a deleted Agat file entry whose saved track leads to a T/S list, gives it LAST
+// as its last name character (which deletion overwrote) and takes its sectors in the VTOC
+// again. A saved track that leads nowhere is refused with a message, nothing changed.
+void FC_UNDELETE(TCATREC& CR, std::uint8_t LAST = 0x52);
 
 // CR1 is the entry as listed; CR2 carries the new HOSTNAME (host objects) or the new
 // AGATNAME and EXT (Agat files, BTK sub-catalogs).

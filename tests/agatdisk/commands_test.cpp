@@ -78,6 +78,9 @@ class AgatdiskCommands : public CoreTest {
     longer.resize(512, 1);
     save(*texts, "B2", 0x04, longer);
     damaged("oldvol.dsk", 17 * 16 * 256 + 8, {0x8D, 0xCF, 0xCC, 0xC4});  // "OLD" after a $8D
+    // ... and sector 0/15 zeros, shaped like a T/S list: track 0 would end the catalog.
+    damaged("zero.dsk", 15 * 256, Bytes(256, 0), "lost.dsk");
+    damaged("offlink.dsk", (17 * 16 + 12) * 256 + 1, {40, 0});  // DATA's T/S list links off
     write_bytes(dir.file("small.txt"), pattern(100, 9));
     write_bytes(dir.file("notimage.bin"), Bytes(1000, 0));
     write_bytes(dir.file("short.fil"), Bytes(10, 0));
@@ -99,8 +102,9 @@ class AgatdiskCommands : public CoreTest {
   void damaged(const std::string& name, int offset, int count, std::uint8_t value) {
     damaged(name, offset, Bytes(count, value));
   }
-  void damaged(const std::string& name, int offset, const Bytes& bytes) {
-    Bytes image = file_bytes(dir.file("disk.dsk"));
+  void damaged(const std::string& name, int offset, const Bytes& bytes,
+               const std::string& from = "disk.dsk") {
+    Bytes image = file_bytes(dir.file(from));
     std::copy(bytes.begin(), bytes.end(), image.begin() + offset);
     write_bytes(dir.file(name), image);
   }
@@ -175,7 +179,9 @@ std::vector<Case> cases() {
       {"agatdisk list badvtoc.dsk --json", 1, "",
        "Чтение каталога среды: VTOC: сектор 17/0 не читается"},
       {"agatdisk undelete lost.dsk OLD", 1, "",
-       "файл \"OLD\" не восстановлен: сохранённая в записи дорожка не ведёт к его T/S-списку"},
+       "Восстановление файла \"OLD                           \": сохранённая в записи дорожка не "
+       "ведёт к T/S-списку, файл не восстановлен"},
+      {"agatdisk undelete zero.dsk OLD", 1, "", "файл не восстановлен"},
       {"agatdisk rm disk.dsk SUB", 1, "", "Удалять непустой каталог нельзя (\"SUB"},
       {"agatdisk new disk.dsk --form dsk140", 1, "", "Запись образа: такой файл уже существует"},
       {"agatdisk convert disk.dsk small.txt --form dsk140", 1, "", "такой файл уже существует"},
@@ -210,6 +216,13 @@ std::vector<Case> cases() {
            json_head("A\\\"B", "I", 1, false, 2) + ", \"ts\": [16, 9], \"catalog\": [17, 1, 6]}\n" +
            "  ]\n}\n"},
       {"agatdisk get disk.dsk HELLO", 0, hello},
+      // A damaged T/S chain met while deleting is a warning: the deletion and a put over the
+      // file go through, as far as the chain leads.
+      {"agatdisk rm offlink.dsk DATA && agatdisk list offlink.dsk", 0,
+       listing_with({{" B   5 DATA", " B   5 DATA [удалён]"}, {"524", "529"}}),
+       "agatdisk: предупреждение: Удаление файла: t/s список: указатель на сектор", "offlink.dsk"},
+      {"agatdisk put offlink.dsk small.txt --name DATA && agatdisk get offlink.dsk DATA", 0,
+       loaded(pattern(100, 9)), "предупреждение: Удаление файла: t/s список", "offlink.dsk"},
       {"agatdisk list oldvol.dsk", 0, listing_with({{"Том:", "Том: OLD"}})},
       // A deleted file reads well while its sectors are not reused; a live one of its name (here
       // put into HELLO's freed entry) comes first.

@@ -201,35 +201,10 @@ int run_undelete(const ParsedArgs& args) {
     print_error(std::string("в каталоге нет удалённого файла "_w) + quoted_host(args.operands[1]));
     return EXIT_FAILED;
   }
-  const TCATREC place = *e;
-  FC_UNDELETE(*e);
-  if (core_failed()) return EXIT_FAILED;
-  // The core restores nothing, and says nothing, when the track kept in the entry leads
-  // to no T/S list: the catalog read again tells.
-  FC_READCAT(*md);
-  if (core_failed()) return EXIT_FAILED;
-  TCATREC* restored = nullptr;
-  for (std::int32_t i = 0; i < md->CAT.CATNUM; ++i) {
-    TCATREC& now = md->CAT.CATREC[i];
-    if (now.CATRECT == CRTAGATFILE && now.TCAT == place.TCAT && now.SCAT == place.SCAT &&
-        now.OCAT == place.OCAT)
-      restored = &now;
-  }
-  if (restored == nullptr || is_deleted(*restored)) {
-    print_error(
-        std::string("файл "_w) + quoted_host(args.operands[1]) +
-        std::string(" не восстановлен: сохранённая в записи дорожка не ведёт к его T/S-списку"_w));
-    return EXIT_FAILED;
-  }
-  // The core puts a stand-in into the name character that deletion overwrote; the file
-  // takes back the whole name it was asked for by.
-  if (restored->AGATNAME != name) {
-    TCATREC renamed = *restored;
-    renamed.AGATNAME = name;
-    FC_RENAME(*restored, renamed);
-    if (core_failed()) return EXIT_FAILED;
-  }
-  return EXIT_DONE;
+  // The file takes back the whole name it was asked for by: the character that deletion
+  // overwrote comes from it, in the one save of the undeletion.
+  FC_UNDELETE(*e, name[29]);
+  return core_failed() ? EXIT_FAILED : EXIT_DONE;
 }
 
 int relock(const ParsedArgs& args, std::int8_t mode) {
