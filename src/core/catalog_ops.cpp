@@ -13,6 +13,7 @@
 #include "core/chain_guard.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/current_catalog.h"
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
 #include "core/host_errors.h"
@@ -53,24 +54,47 @@ void DEL_BTK(TCATREC& cr) {
     report_critical("Удаление BTK-каталога: вход каталога не является BTK-каталогом"_w);
     return;
   }
-  // The whole sub-catalog is looked at before anything changes.
+  // The whole sub-catalog is looked at before anything changes. The entry may be the way
+  // back out of this catalog instead: then its catalog is the parent, which holds the
+  // entry of this one, or it is the root, or its chain runs into this catalog.
   const std::string_view prefix = "Удаление BTK-каталога"_w;
-  ChainGuard guard;
+  const TSREF here = current_catalog(md), target{master->TF, master->SF};
+  ChainGuard guard, this_catalog;
+  mark_catalog_chain(md, here, this_catalog);
+  bool way_back = md.known_root == target, not_empty = false;
   std::vector<TSREF> sectors;
-  for (TSREF at{master->TF, master->SF}; at.TR != 0;) {
+  for (TSREF at = target; at.TR != 0 && !way_back;) {
     if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, at.TR, at.SC, md) != 0) return;
     if (!guard.visit(at.TR, at.SC, prefix, FC_CRITICALERRORBUFFER)) return;
+    way_back = this_catalog.seen(at.TR, at.SC);
     const TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[at.TR][at.SC]);
-    // The first entry of the sub-catalog leads back to this catalog.
+    // The first entry of a sub-catalog leads back to the catalog that holds it.
     for (int o = sectors.empty() ? 1 : 0; o < 7; ++o) {
-      if (cs.CR[o].TF >= 1 && cs.CR[o].TF <= 254) {
-        report_critical(std::string("Удалять непустой каталог нельзя ("_w) +
-                        quoted_agat_name(cr.AGATNAME) + ") !");
-        return;
-      }
+      const TCATREC33& e = cs.CR[o];
+      if (e.TF < 1 || e.TF > 254) continue;
+      not_empty = true;
+      way_back = way_back || (e.E == 0xFF && TSREF{e.TF, e.SF} == here);
     }
     sectors.push_back(at);
     at = {cs.TE, cs.SE};
+  }
+  // A sub-catalog made in the first entry of its parent's first sector points at the
+  // parent's first entry, which points back at it: on the disk nothing tells that entry
+  // from the way back out of a sub-catalog, unless this catalog is known to be the root.
+  const bool first_entry = TSREF{cr.TCAT, cr.SCAT} == here && cr.OCAT == 0;
+  if (way_back) {
+    report_critical("Удаление BTK-каталога: запись ведёт обратно в родительский каталог"_w);
+    return;
+  }
+  if (first_entry && md.known_root != here) {
+    report_critical("Удаление BTK-каталога: не известно, подкаталог это или выход"_w);
+    report_critical("в родительский каталог (первая запись каталога); удаление отменено"_w);
+    return;
+  }
+  if (not_empty) {
+    report_critical(std::string("Удалять непустой каталог нельзя ("_w) +
+                    quoted_agat_name(cr.AGATNAME) + ") !");
+    return;
   }
   master->N[29] = master->TF;
   master->TF = 0xFF;
@@ -190,10 +214,10 @@ bool MKADIR(TMEDIA& md, const TAGATNAME& dn) {
   master.R = 0;
 
   md.MASS[ct][cs].fill(0);
-  const TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
+  const TSREF parent = current_catalog(md);
   TCATREC33& slave = as<TCATSECTOR>(md.MASS[ct][cs]).CR[0];
-  slave.TF = vt.TE;
-  slave.SF = vt.SE;
+  slave.TF = parent.TR;
+  slave.SF = parent.SC;
   slave.E = 0xFF;
   std::copy(dn.begin(), dn.end(), slave.N);
 

@@ -12,6 +12,7 @@
 #include "core/char_sets.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/current_catalog.h"
 #include "core/file_control_messages.h"
 #include "core/host_volume.h"
 #include "core/image_file.h"
@@ -157,11 +158,17 @@ void READ_CAT_DOS33(TMEDIA& md) {
   std::copy(volume.begin(), volume.end(), md.VOLUMEID.begin());
 
   // A chain that loops ends at the entry limit: every sector passed adds seven entries.
-  std::uint8_t t = vt.TE, s = vt.SE;
+  const TSREF first = current_catalog(md);
+  std::uint8_t t = first.TR, s = first.SC;
   while (true) {
     if (DSKAREATEST("Чтение каталога среды: каталог"_w, FC_CRITICALERRORBUFFER, t, s, md) != 0)
       return;
     const TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[t][s]);
+    // A sub-catalog's first entry leads back to its parent: a catalog whose first entry
+    // leads nowhere is the root.
+    const TCATREC33& entry0 = cs.CR[0];
+    if (first == TSREF{t, s} && !(entry0.TF != 0 && entry0.TF != 0xFF && entry0.E == 0xFF))
+      md.known_root = first;
     for (int o = 0; o < 7; ++o) {
       const TCATREC33& entry = cs.CR[o];
       if (entry.TF == 0) return;

@@ -33,6 +33,11 @@ void BTK(TCATREC& cr, TMEDIA& md) {
 void FC_CHDIR(TCATREC& CR) {
   if (CR.PMEDIA == nullptr) return;
   TMEDIA& md = *CR.PMEDIA;
+  // What the medium knew of an image holds for that image only.
+  if (CR.CATRECT == CRTDISKIMAGE || (md.MEDIAT == MDIMAGE && CR.CATRECT == CRTHOSTFSDIR)) {
+    md.held_catalog.reset();
+    md.known_root.reset();
+  }
   if (md.MEDIAT == MDIMAGE) {
     if (CR.CATRECT == CRTHOSTFSDIR) {
       md.MEDIAT = MDHOSTFS;  // back in the directory that holds the image

@@ -14,6 +14,7 @@
 #include "core/chain_guard.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/current_catalog.h"
 #include "core/file_control_messages.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
@@ -231,8 +232,8 @@ template <class Visit>
 Walk walk_current_catalog(TMEDIA& md, std::string_view prefix, Visit visit,
                           TCATSECTOR** last = nullptr,
                           std::string& errors = FC_CRITICALERRORBUFFER) {
-  const TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
-  std::uint8_t t = vt.TE, s = vt.SE;
+  const TSREF first = current_catalog(md);
+  std::uint8_t t = first.TR, s = first.SC;
   ChainGuard guard;
   while (true) {
     if (DSKAREATEST(prefix, errors, t, s, md) != 0) return Walk::failed;

@@ -8,6 +8,7 @@
 
 #include "core/chain_guard.h"
 #include "core/cp1251_literal.h"
+#include "core/current_catalog.h"
 #include "core/file_control_messages.h"
 #include "core/image_file.h"
 #include "core/volume_name.h"
@@ -88,8 +89,7 @@ void FC_CLEANMEDIA(TMEDIA& MD) {
   };
   std::vector<Place> chain;
   ChainGuard guard;
-  const TVTOCSECTOR& vt = as<TVTOCSECTOR>(MD.MASS[17][0]);
-  std::uint8_t tr = vt.TE, sc = vt.SE;
+  std::uint8_t tr = current_catalog(MD).TR, sc = current_catalog(MD).SC;
   while (true) {
     if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, tr, sc, MD) != 0) return;
     if (!guard.visit(tr, sc, prefix, FC_CRITICALERRORBUFFER)) return;

@@ -183,6 +183,17 @@ std::vector<Case> cases() {
        "ведёт к T/S-списку, файл не восстановлен"},
       {"agatdisk undelete zero.dsk OLD", 1, "", "файл не восстановлен"},
       {"agatdisk rm disk.dsk SUB", 1, "", "Удалять непустой каталог нельзя (\"SUB"},
+      // The first entry of a sub-catalog leads back: it is never deleted. In the first entry of
+      // the root (the first sub-catalog of a new image) nothing on the disk tells the two apart.
+      {"agatdisk new t.dsk --form dsk140 && agatdisk mkdir t.dsk SUB && agatdisk cd t.dsk SUB && "
+       "{ agatdisk rm t.dsk SUB; agatdisk cd t.dsk SUB && agatdisk rm t.dsk SUB; agatdisk list "
+       "t.dsk; }",
+       0, "Том:\n     0 SUB [каталог]\nСвободных секторов: 540\n",
+       "agatdisk: Удаление BTK-каталога: не известно, подкаталог это или выход\nagatdisk: в "
+       "родительский каталог (первая запись каталога); удаление отменено\n",
+       "t.dsk"},
+      {"agatdisk cd disk.dsk SUB && agatdisk rm disk.dsk SUB", 1, "",
+       "Удаление BTK-каталога: запись ведёт обратно в родительский каталог", "disk.dsk"},
       {"agatdisk new disk.dsk --form dsk140", 1, "", "Запись образа: такой файл уже существует"},
       {"agatdisk convert disk.dsk small.txt --form dsk140", 1, "", "такой файл уже существует"},
       {"agatdisk convert disk.dsk n.nib --form nib800", 1, "", "разная геометрия"},

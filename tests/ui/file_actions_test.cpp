@@ -122,6 +122,29 @@ TEST_F(FileActions, ALockedNamesakeIsNotReplaced) {
   expect_consistent({"a.dsk"});
 }
 
+// The way back out of a sub-catalog is never deleted. A sub-catalog in the first entry of
+// the root is deleted only from a panel that saw the root without it: on the disk nothing
+// tells it from a way back.
+TEST_F(FileActions, TheWayBackOutOfASubCatalogIsNeverDeleted) {
+  image("a.dsk");
+  screen->keys({KEYCODE_ENTER, HKEY_F7});
+  answer(" Введите имя нового BTK-каталога ", "SUB");
+  screen->keys({KEYCODE_ENTER, HKEY_DOWN, HKEY_F8});
+  shows({"Удаление BTK-каталога: запись ведёт обратно в родительский каталог"});
+  screen->keys({KEYCODE_ESCAPE, KEYCODE_ENTER, HKEY_DOWN, HKEY_F8});  // back in the root
+  quit({"a.dsk"});
+  auto a = read_image("a.dsk");
+  EXPECT_EQ(std::tuple(a->CAT.CATREC[1].TTSL, a->FREESPACE), std::tuple(0xFF, 542u));
+  auto b = image("b.dsk");
+  FC_MAKEDIR(*b, agat_name("SUB"));
+  const auto before = testing::read_bytes(dir.file("b.dsk"));
+  screen->keys({KEYCODE_ENTER, HKEY_DOWN, HKEY_F8});
+  shows({"не известно, подкаталог это или выход"});
+  screen->key(KEYCODE_ESCAPE);
+  quit({"b.dsk"});
+  EXPECT_EQ(testing::read_bytes(dir.file("b.dsk")), before);
+}
+
 TEST_F(FileActions, CopyOrMoveOntoTheSameCatalogIsRefused) {
   auto a = image("a.dsk");
   save(*a, "KEEP", 0x04, 500, 0x66);
