@@ -1,6 +1,12 @@
 #include "core/change_dir.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "core/chain_guard.h"
 #include "core/cp1251_literal.h"
+#include "core/current_catalog.h"
 #include "core/file_control_messages.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
@@ -17,18 +23,66 @@ std::string parent_host_path(const std::string& path) {
 
 namespace {
 
+constexpr std::string_view kNewCatalog = "Переход в BTK-каталог: новый каталог"_w;
+
+// A catalog sector links on the medium, and each entry up to the first never used is
+// deleted or names a track of the medium. The VTOC and its extension sectors are none.
+bool shaped_like_catalog(const TMEDIA& md, TSREF at) {
+  const TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[at.TR][at.SC]);
+  if (is_map_sector(md, at.TR, at.SC) || !FC_IS_RANGEOK(md, cs.TE, cs.SE)) return false;
+  for (const TCATREC33& e : cs.CR) {
+    if (e.TF == 0) break;
+    if (e.TF != 0xFF && e.TF > md.NUMTR) return false;
+  }
+  return true;
+}
+
+// A catalog can be shown when its first sector looks like one and its chain, as far as the
+// catalog read follows it (to the first entry never used), is on the medium, reads and
+// does not loop; otherwise a message.
+bool catalog_can_be_entered(TMEDIA& md, TSREF first) {
+  ChainGuard guard;
+  for (TSREF at = first;;) {
+    if (DSKAREATEST(kNewCatalog, FC_CRITICALERRORBUFFER, at.TR, at.SC, md) != 0 ||
+        !guard.visit(at.TR, at.SC, kNewCatalog, FC_CRITICALERRORBUFFER))
+      return false;
+    if (at == first && !shaped_like_catalog(md, at)) {
+      report_critical(std::string(kNewCatalog) + std::string(": сектор "_w) +
+                      std::to_string(at.TR) + "/" + std::to_string(at.SC) +
+                      std::string(" не похож на сектор каталога"_w));
+      return false;
+    }
+    const TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[at.TR][at.SC]);
+    const bool ends = std::any_of(std::begin(cs.CR), std::end(cs.CR),
+                                  [](const TCATREC33& e) { return e.TF == 0; });
+    if (ends || cs.TE == 0) return true;
+    at = {cs.TE, cs.SE};
+  }
+}
+
 void BTK(TCATREC& cr, TMEDIA& md) {
-  const std::uint8_t t = cr.TTSL, s = cr.STSL;
-  if (!require_sound_vtoc(md, "Переход в BTK-каталог"_w) ||
-      DSKAREATEST("Переход в BTK-каталог: новый каталог"_w, FC_CRITICALERRORBUFFER, t, s, md) != 0)
+  const TSREF target{cr.TTSL, cr.STSL};
+  if (!require_sound_vtoc(md, "Переход в BTK-каталог"_w) || !catalog_can_be_entered(md, target))
     return;
   TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
-  vt.TE = t;
-  vt.SE = s;
+  vt.TE = target.TR;
+  vt.SE = target.SC;
+  const std::size_t messages = FC_CRITICALERRORBUFFER.size();
   FC_SAVEMEDIA(md, false);
+  if (FC_CRITICALERRORBUFFER.size() == messages) md.held_catalog.reset();
 }
 
 }  // namespace
+
+bool catalog_change_can_be_saved(const TMEDIA& MD) {
+  return ::access((MD.HOSTPATH + MD.IMAGENAME).c_str(), W_OK) == 0 && vtoc_is_sound(MD);
+}
+
+void enter_sub_catalog_in_memory(TCATREC& CR) {
+  if (CR.PMEDIA == nullptr || CR.PMEDIA->MEDIAT != MDIMAGE || CR.CATRECT != CRTBTKDIR) return;
+  const TSREF target{CR.TTSL, CR.STSL};
+  if (catalog_can_be_entered(*CR.PMEDIA, target)) CR.PMEDIA->held_catalog = target;
+}
 
 void FC_CHDIR(TCATREC& CR) {
   if (CR.PMEDIA == nullptr) return;

@@ -7,8 +7,19 @@
 namespace agat {
 
 // Changes CR.PMEDIA according to the entry. Entering a BTK sub-catalog rewrites the
-// VTOC's catalog pointer in the image file, so the image reopens where the user was.
+// VTOC's catalog pointer in the image file, so the image reopens where the user was; a
+// sub-catalog whose chain does not read, or whose first sector is no catalog sector, is
+// refused with a message.
 void FC_CHDIR(TCATREC& CR);
+
+// Whether the image can record a change of catalog: its file can be written and its VTOC
+// is sound.
+bool catalog_change_can_be_saved(const TMEDIA& MD);
+
+// Enters CR's BTK sub-catalog for CR.PMEDIA alone, without writing the image, which keeps
+// its own current catalog: for an image that cannot be written. Refused as FC_CHDIR
+// refuses.
+void enter_sub_catalog_in_memory(TCATREC& CR);
 
 // The parent of a host path that ends in "/": "/a/b/" gives "/a/", "/a/" gives "/".
 // The root, and a path without an earlier separator, stay as they are.

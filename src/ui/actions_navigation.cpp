@@ -3,6 +3,7 @@
 #include "content/colours.h"
 #include "core/change_dir.h"
 #include "core/cp1251_literal.h"
+#include "core/file_control_messages.h"
 #include "platform/file_manager.h"
 #include "ui/subwindows.h"
 
@@ -35,7 +36,15 @@ void AC_ENTER(PPANEL PAN_CUR, PPANEL, std::int32_t) {
   } else {
     PAN_CUR->CURSHNAME = "..";
   }
-  FC_CHDIR(entry);
+  // An image that cannot record the change of catalog is looked into all the same: the
+  // panel alone keeps the catalog it is in.
+  if (entry.CATRECT == CRTBTKDIR && !catalog_change_can_be_saved(PAN_CUR->MD)) {
+    enter_sub_catalog_in_memory(entry);
+  } else {
+    FC_CHDIR(entry);
+  }
+  // A place that was not entered leaves the cursor where it was.
+  if (!FC_CRITICALERRORBUFFER.empty()) PAN_CUR->CURSHNAME.clear();
   NEEDRELOAD = true;
 }
 

@@ -81,6 +81,7 @@ class AgatdiskCommands : public CoreTest {
     // ... and sector 0/15 zeros, shaped like a T/S list: track 0 would end the catalog.
     damaged("zero.dsk", 15 * 256, Bytes(256, 0), "lost.dsk");
     damaged("offlink.dsk", (17 * 16 + 12) * 256 + 1, {40, 0});  // DATA's T/S list links off
+    damaged("badsub.dsk", (17 * 16 + 5) * 256, 256, 0x77);      // SUB's first sector: garbage
     write_bytes(dir.file("small.txt"), pattern(100, 9));
     write_bytes(dir.file("notimage.bin"), Bytes(1000, 0));
     write_bytes(dir.file("short.fil"), Bytes(10, 0));
@@ -182,6 +183,8 @@ std::vector<Case> cases() {
        "Восстановление файла \"OLD                           \": сохранённая в записи дорожка не "
        "ведёт к T/S-списку, файл не восстановлен"},
       {"agatdisk undelete zero.dsk OLD", 1, "", "файл не восстановлен"},
+      {"agatdisk cd badsub.dsk SUB", 1, "", "сектор 17/5 не похож на сектор каталога"},
+      {"agatdisk list badsub.dsk --in SUB", 1, "", "сектор 17/5 не похож на сектор каталога"},
       {"agatdisk rm disk.dsk SUB", 1, "", "Удалять непустой каталог нельзя (\"SUB"},
       // The first entry of a sub-catalog leads back: it is never deleted. In the first entry of
       // the root (the first sub-catalog of a new image) nothing on the disk tells the two apart.
@@ -268,6 +271,10 @@ std::vector<Case> cases() {
       {"agatdisk rm disk.dsk LOCKED && agatdisk undelete disk.dsk LOCKED && agatdisk list disk.dsk",
        0, kListing, "", "disk.dsk"},
       // cd enters a sub-catalog; cd to its first entry, which bears its name, comes back.
+      // --in reads inside a sub-catalog without entering it in the image.
+      {"agatdisk list disk.dsk --in SUB && agatdisk get disk.dsk --in=SUB INNER", 0,
+       "Том:\n     0 SUB [каталог]\n T   2 INNER\nСвободных секторов: 524\n" +
+           loaded(pattern(50, 4))},
       {"agatdisk cd disk.dsk SUB && agatdisk list disk.dsk", 0,
        "Том:\n     0 SUB [каталог]\n T   2 INNER\nСвободных секторов: 524\n", "", "disk.dsk"},
       {"agatdisk cd disk.dsk SUB && agatdisk cd disk.dsk SUB && agatdisk list disk.dsk", 0,

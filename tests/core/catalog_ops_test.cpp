@@ -153,12 +153,20 @@ TEST_F(CatalogOpsTest, SubCatalogsMakeEnterRenameDelete) {
   FC_MAKEDIR(*md, agat_name("SUB"));
   EXPECT_EQ(take_critical_text(), "Такое имя уже есть (\"SUB                           \")\r\n");
 
+  // Never written, garbage (its link leaves the disk), the VTOC: none is a catalog.
   TCATREC bad = entry("SUB");
-  bad.TTSL = 3;  // never written
+  md->MASS[3][0].fill(0x77);
+  store();
   const auto before = image_bytes();
-  FC_CHDIR(bad);
-  EXPECT_EQ(take_critical_text(), "Переход в BTK-каталог: новый каталог: сектор 3/" +
-                                      std::to_string(bad.STSL) + " не читается\r\n");
+  for (auto [t, s, why] : {std::tuple{3, 1, " не читается"},
+                           {3, 0, " не похож на сектор каталога"},
+                           {17, 0, " не похож на сектор каталога"}}) {
+    bad.TTSL = static_cast<std::uint8_t>(t);
+    bad.STSL = static_cast<std::uint8_t>(s);
+    FC_CHDIR(bad);
+    EXPECT_EQ(take_critical_text(), "Переход в BTK-каталог: новый каталог: сектор " +
+                                        std::to_string(t) + "/" + std::to_string(s) + why + "\r\n");
+  }
   EXPECT_EQ(image_bytes(), before);
 
   FC_CHDIR(entry("SUB"));

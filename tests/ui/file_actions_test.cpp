@@ -6,6 +6,7 @@
 #include <set>
 
 #include "content/colours.h"
+#include "support/unprivileged.h"
 #include "ui/fixtures.h"
 
 namespace agat {
@@ -143,6 +144,41 @@ TEST_F(FileActions, TheWayBackOutOfASubCatalogIsNeverDeleted) {
   screen->key(KEYCODE_ESCAPE);
   quit({"b.dsk"});
   EXPECT_EQ(testing::read_bytes(dir.file("b.dsk")), before);
+}
+
+// On an image that cannot be written, sub-catalogs are entered and left all the same, in
+// memory for that panel (a reload keeps them) and never written; what must write fails
+// with its message. A damaged sub-catalog is not entered.
+TEST_F(FileActions, AnImageThatCannotBeWrittenIsLookedInto) {
+  auto a = image("a.dsk");
+  save(*a, "TOP", 0x04, 10);
+  for (const char* name : {"SUB", "BAD"}) FC_MAKEDIR(*a, agat_name(name));
+  FC_READCAT(*a);
+  const TCATREC bad = *find_entry(*a, "BAD");
+  FC_CHDIR(*find_entry(*a, "SUB"));
+  FC_READCAT(*a);
+  save(*a, "INNER", 0x04, 10);
+  FC_CHDIR(a->CAT.CATREC[1]);
+  a->MASS[bad.TTSL][bad.STSL].fill(0x77);
+  FC_SAVEMEDIA(*a, false);
+  namespace fs = std::filesystem;
+  fs::permissions(dir.path(),
+                  fs::perms::group_read | fs::perms::others_read | fs::perms::group_exec |
+                      fs::perms::others_exec,
+                  fs::perm_options::add);
+  fs::permissions(dir.file("a.dsk"), fs::perms::owner_read | fs::perms::others_read);
+  const auto before = testing::read_bytes(dir.file("a.dsk"));
+  screen->keys({KEYCODE_ENTER, HKEY_END, KEYCODE_ENTER});
+  shows({"сектор " + std::to_string(bad.TTSL) + "/" + std::to_string(bad.STSL) +
+         " не похож на сектор каталога"});
+  screen->keys({KEYCODE_ESCAPE, HKEY_UP, KEYCODE_ENTER, ctrl_key('R')});
+  check([&](MemoryConsole&) { EXPECT_NE(panel_row("INNER"), 0); });
+  screen->keys({HKEY_END, HKEY_F8});
+  shows({"Запись образа: ошибка открытия файла"});
+  screen->keys({KEYCODE_ESCAPE, HKEY_HOME, HKEY_DOWN, KEYCODE_ENTER});
+  check([&](MemoryConsole&) { EXPECT_NE(panel_row("TOP"), 0); });
+  testing::run_unprivileged([&] { quit({"a.dsk"}); });
+  EXPECT_EQ(testing::read_bytes(dir.file("a.dsk")), before);
 }
 
 TEST_F(FileActions, CopyOrMoveOntoTheSameCatalogIsRefused) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "core/change_dir.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/emulator_header.h"
@@ -116,6 +117,20 @@ bool refuse_existing(const std::string& path, const ParsedArgs& args) {
   if (args.has("--force") || !host_object_exists(path)) return false;
   print_error(std::string("файл "_w) + quoted_host(path) +
               std::string(" уже есть; --force заменит его"_w));
+  return true;
+}
+
+bool enter_in(TMEDIA& md, const ParsedArgs& args) {
+  if (!args.has("--in")) return true;
+  const std::string typed = args.value("--in", "");
+  TCATREC* e = find_live(md, typed_name(typed), EntryKind::btk);
+  if (e == nullptr) {
+    print_error(std::string("в каталоге нет BTK-каталога "_w) + quoted_host(typed));
+    return false;
+  }
+  enter_sub_catalog_in_memory(*e);
+  if (core_failed()) return false;
+  FC_READCAT(md);
   return true;
 }
 

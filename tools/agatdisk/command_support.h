@@ -7,6 +7,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "core/cp1251_literal.h"
 #include "commands.h"
 #include "core/world_formats.h"
 
@@ -14,6 +15,13 @@ namespace agat {
 
 // The option that lets a command replace an existing host file.
 inline constexpr Option kForce{"--force", "-f", {}};
+// The option of the reading commands that reads inside a sub-catalog of the current one.
+inline constexpr Option kIn{"--in", {}, "КАТАЛОГ"_w};
+
+// With --in NAME, the reading commands read inside the sub-catalog NAME of the current
+// catalog, entered in memory only: the image is not written, so this works on images that
+// cannot be written too. The catalog is read again there. False after a message.
+bool enter_in(TMEDIA& md, const ParsedArgs& args);
 
 // The Agat name of a name typed on the command line; a UsageError when it cannot be one.
 TAGATNAME typed_name(const std::string& utf8);

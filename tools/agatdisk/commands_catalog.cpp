@@ -86,6 +86,7 @@ int run_list(const ParsedArgs& args) {
   if (!image_form_of_file(path, type)) return EXIT_FAILED;
   auto md = image_medium(path, type);
   FC_READCAT(*md);
+  if (args.has("--in") && (core_failed() || !enter_in(*md, args))) return EXIT_FAILED;
   // A catalog that the core could read only in part is shown as far as it was read.
   if (!md->VTOCINVALID) print(args.has("--json") ? json_listing(*md) : text_listing(*md));
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
@@ -94,7 +95,7 @@ int run_list(const ParsedArgs& args) {
 int run_get(const ParsedArgs& args) {
   const TAGATNAME name = typed_name(args.operands[1]);
   auto md = open_image(args.operands[0]);
-  if (md == nullptr) return EXIT_FAILED;
+  if (md == nullptr || !enter_in(*md, args) || core_failed()) return EXIT_FAILED;
   auto buf = std::make_unique<TFILEBUF>();
   TCATREC* e = load_named_file(*md, name, args.operands[1], *buf);
   if (e == nullptr) return EXIT_FAILED;
@@ -253,7 +254,7 @@ int run_cd(const ParsedArgs& args) {
 std::vector<Command> catalog_commands() {
   return {
       {"list",
-       "list ОБРАЗ [--json]"_w,
+       "list ОБРАЗ [--json] [--in КАТАЛОГ]"_w,
        "текущий каталог образа"_w,
        {"Показывает текущий каталог образа (корневой или BTK-каталог, в который вошли "
         "командой cd) в порядке каталога: замок (*), букву типа, размер в секторах по "
@@ -268,13 +269,15 @@ std::vector<Command> catalog_commands() {
         "У удалённого файла показаны 29 знаков имени: в тридцатом удаление сохранило "
         "номер дорожки. Если каталог прочитан не целиком, показано прочитанное, а выход — 1."_w,
         "У образа emu800 за строкой тома идёт строка «Описание:» с описанием из заголовка "
-        "образа, а в JSON после volume — поле description."_w},
-       {{"--json", {}, {}}},
+        "образа, а в JSON после volume — поле description."_w,
+        "С ключом --in КАТАЛОГ показывает BTK-каталог КАТАЛОГ текущего каталога, не входя в "
+        "него: образ не меняется, так что это работает и с образом, который нельзя записать."_w},
+       {{"--json", {}, {}}, kIn},
        1,
        1,
        run_list},
       {"get",
-       "get ОБРАЗ ИМЯ [-o ФАЙЛ] [--fil] [--force]"_w,
+       "get ОБРАЗ ИМЯ [-o ФАЙЛ] [--fil] [--force] [--in КАТАЛОГ]"_w,
        "файл из образа"_w,
        {"Читает файл ИМЯ из текущего каталога образа так, как его читает ядро: целыми "
         "секторами, по цепочке T/S-списков. Без -o данные идут в стандартный вывод как "
@@ -284,8 +287,10 @@ std::vector<Command> catalog_commands() {
         "типа) и данные. Без -o он называется по имени файла Агата с расширением .FIL и "
         "ложится в текущий каталог."_w,
         "Существующий файл не заменяется без ключа --force (-f); заменённый файл "
-        "пишется целиком заново, а потом подменяет старый."_w},
-       {{"--output", "-o", "ФАЙЛ"_w}, {"--fil", {}, {}}, kForce},
+        "пишется целиком заново, а потом подменяет старый."_w,
+        "С ключом --in КАТАЛОГ файл читается из BTK-каталога КАТАЛОГ текущего каталога, без "
+        "входа в него (образ не меняется)."_w},
+       {{"--output", "-o", "ФАЙЛ"_w}, {"--fil", {}, {}}, kForce, kIn},
        2,
        2,
        run_get},
@@ -359,7 +364,9 @@ std::vector<Command> catalog_commands() {
        "войти в BTK-каталог или вернуться из него"_w,
        {"Делает BTK-каталог ИМЯ текущим каталогом образа; это записывается в образ, и "
         "следующие команды работают в нём. Внутри BTK-каталога его первая запись носит "
-        "его же имя и ведёт обратно: cd ОБРАЗ ИМЯ ещё раз возвращает в родительский каталог."_w},
+        "его же имя и ведёт обратно: cd ОБРАЗ ИМЯ ещё раз возвращает в родительский каталог."_w,
+        "В BTK-каталог, первый сектор которого не похож на сектор каталога или цепочка "
+        "секторов которого не читается, войти нельзя."_w},
        {},
        2,
        2,
