@@ -82,6 +82,14 @@ class AgatdiskCommands : public CoreTest {
     damaged("zero.dsk", 15 * 256, Bytes(256, 0), "lost.dsk");
     damaged("offlink.dsk", (17 * 16 + 12) * 256 + 1, {40, 0});  // DATA's T/S list links off
     damaged("badsub.dsk", (17 * 16 + 5) * 256, 256, 0x77);      // SUB's first sector: garbage
+    // HELLO renamed with the codes $60-$7F of real disks, listed as lower-case Cyrillic; then
+    // DATA renamed to the same text in the codes a typed name takes.
+    const int names = (17 * 16 + 1) * 256 + 11 + 3;
+    damaged(
+        "mgr.dsk", names,
+        {0xCD, 0xC7, 0xD2, 0xAE, 0xE6, 0x72, 0x67, 0xAE, 0xC1, 0xD0, 0xD0, 0xCC, 0xC5, 0xA0, 0xA0});
+    const TAGATNAME typed = agat_name("MGR.Фрг.APPLE");
+    damaged("twins.dsk", names + 35, Bytes(typed.begin(), typed.end()), "mgr.dsk");
     write_bytes(dir.file("small.txt"), pattern(100, 9));
     write_bytes(dir.file("notimage.bin"), Bytes(1000, 0));
     write_bytes(dir.file("short.fil"), Bytes(10, 0));
@@ -230,6 +238,11 @@ std::vector<Case> cases() {
            json_head("A\\\"B", "I", 1, false, 2) + ", \"ts\": [16, 9], \"catalog\": [17, 1, 6]}\n" +
            "  ]\n}\n"},
       {"agatdisk get disk.dsk HELLO", 0, hello},
+      // A name is found as it is listed; when it stands for entries of different names, for none.
+      {"agatdisk list mgr.dsk && agatdisk get mgr.dsk MGR.Фрг.APPLE", 0,
+       listing_with({{" A   3 HELLO", " A   3 MGR.Фрг.APPLE"}}) + hello},
+      {"agatdisk get twins.dsk MGR.Фрг.APPLE", 1, "",
+       "agatdisk: имя \"MGR.Фрг.APPLE\" подходит к записям с разными именами; ничего не сделано\n"},
       // A damaged T/S chain met while deleting is a warning: the deletion and a put over the
       // file go through, as far as the chain leads.
       {"agatdisk rm offlink.dsk DATA && agatdisk list offlink.dsk", 0,

@@ -33,8 +33,8 @@ constexpr Form kCreatableForms[] = {{"dsk140", ITI140},
 // ---------------------------------------------------------------------------
 // Operands and option values
 
-TAGATNAME typed_name(const std::string& utf8) {
-  TAGATNAME name;
+TypedName typed_name(const std::string& utf8) {
+  TypedName name;
   std::string error;
   if (!typed_agat_name(utf8, name, error)) throw UsageError{error};
   return name;
@@ -120,26 +120,38 @@ bool refuse_existing(const std::string& path, const ParsedArgs& args) {
   return true;
 }
 
+void not_found(const std::string& utf8, std::string_view missing, bool ambiguous) {
+  print_error(ambiguous ? std::string("имя "_w) + quoted_host(utf8) +
+                              std::string(" подходит к записям с разными именами; ничего не "
+                                          "сделано"_w)
+                        : std::string(missing) + quoted_host(utf8));
+}
+
+TCATREC* named_entry(TMEDIA& md, const std::string& utf8, EntryKind kind, bool deleted,
+                     std::string_view missing) {
+  bool ambiguous = false;
+  TCATREC* e = find_named(md, typed_name(utf8), kind, deleted, ambiguous);
+  if (e == nullptr) not_found(utf8, missing, ambiguous);
+  return e;
+}
+
 bool enter_in(TMEDIA& md, const ParsedArgs& args) {
   if (!args.has("--in")) return true;
-  const std::string typed = args.value("--in", "");
-  TCATREC* e = find_live(md, typed_name(typed), EntryKind::btk);
-  if (e == nullptr) {
-    print_error(std::string("в каталоге нет BTK-каталога "_w) + quoted_host(typed));
-    return false;
-  }
+  TCATREC* e = named_entry(md, args.value("--in", ""), EntryKind::btk, false,
+                           "в каталоге нет BTK-каталога "_w);
+  if (e == nullptr) return false;
   enter_sub_catalog_in_memory(*e);
   if (core_failed()) return false;
   FC_READCAT(md);
   return true;
 }
 
-TCATREC* load_named_file(TMEDIA& md, const TAGATNAME& name, const std::string& typed,
-                         TFILEBUF& buf) {
-  TCATREC* e = find_live(md, name, EntryKind::file);
-  if (e == nullptr) e = find_deleted(md, name);
+TCATREC* load_named_file(TMEDIA& md, const std::string& typed, TFILEBUF& buf) {
+  // A live file first; a deleted one can still be read while its sectors are not reused.
+  bool ambiguous = false;
+  TCATREC* e = find_file_to_read(md, typed_name(typed), ambiguous);
   if (e == nullptr) {
-    print_error(std::string("в каталоге нет файла "_w) + quoted_host(typed));
+    not_found(typed, "в каталоге нет файла "_w, ambiguous);
     return nullptr;
   }
   FC_LOAD(*e, buf);

@@ -7,9 +7,10 @@
 #include <string>
 
 #include "command_line.h"
-#include "core/cp1251_literal.h"
 #include "commands.h"
+#include "core/cp1251_literal.h"
 #include "core/world_formats.h"
+#include "image_access.h"
 
 namespace agat {
 
@@ -23,8 +24,17 @@ inline constexpr Option kIn{"--in", {}, "КАТАЛОГ"_w};
 // cannot be written too. The catalog is read again there. False after a message.
 bool enter_in(TMEDIA& md, const ParsedArgs& args);
 
-// The Agat name of a name typed on the command line; a UsageError when it cannot be one.
-TAGATNAME typed_name(const std::string& utf8);
+// A name typed on the command line; a UsageError when it cannot be one.
+TypedName typed_name(const std::string& utf8);
+
+// Says why the name typed as `utf8` found no entry: `missing` and the name when none has
+// it, or that entries of different names have it.
+void not_found(const std::string& utf8, std::string_view missing, bool ambiguous);
+
+// The entry of this kind (live, or with `deleted` a deleted file) that the name typed as
+// `utf8` stands for; nullptr after a message.
+TCATREC* named_entry(TMEDIA& md, const std::string& utf8, EntryKind kind, bool deleted,
+                     std::string_view missing);
 
 // The form given with --form, one of those a new image file can have (the core writes no
 // trailer and no AIM track, but the emulator's header); a UsageError for a missing or
@@ -45,11 +55,10 @@ bool host_object_exists(const std::string& path);
 // True, after a message, when `path` exists and --force was not given.
 bool refuse_existing(const std::string& path, const ParsedArgs& args);
 
-// Loads into BUF the file of the current catalog named NAME (typed as TYPED): a live file
+// Loads into BUF the file of the current catalog that the name TYPED stands for: a live file
 // first, a deleted one when no live file has the name (it reads well while its sectors are
 // not reused). nullptr after a message when there is none or the core cannot load it.
-TCATREC* load_named_file(TMEDIA& md, const TAGATNAME& name, const std::string& typed,
-                         TFILEBUF& buf);
+TCATREC* load_named_file(TMEDIA& md, const std::string& typed, TFILEBUF& buf);
 
 // A host-directory medium on the directory of `path`; `name` gets the rest of the path.
 std::unique_ptr<TMEDIA> host_medium_for(const std::string& path, std::string& name);

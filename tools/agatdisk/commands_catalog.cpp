@@ -1,11 +1,13 @@
 // The commands on the catalog of an image: list, get, put, rm, undelete, lock, unlock,
 // mkdir and cd.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
 
 #include "command_support.h"
 #include "commands.h"
+#include "core/char_sets.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
@@ -93,11 +95,11 @@ int run_list(const ParsedArgs& args) {
 }
 
 int run_get(const ParsedArgs& args) {
-  const TAGATNAME name = typed_name(args.operands[1]);
+  typed_name(args.operands[1]);  // a name that cannot be one is refused before the image is read
   auto md = open_image(args.operands[0]);
   if (md == nullptr || !enter_in(*md, args) || core_failed()) return EXIT_FAILED;
   auto buf = std::make_unique<TFILEBUF>();
-  TCATREC* e = load_named_file(*md, name, args.operands[1], *buf);
+  TCATREC* e = load_named_file(*md, args.operands[1], *buf);
   if (e == nullptr) return EXIT_FAILED;
 
   if (args.has("--fil")) {
@@ -135,7 +137,7 @@ int run_get(const ParsedArgs& args) {
 int run_put(const ParsedArgs& args) {
   const std::string& source = args.operands[1];
   TAGATNAME name{};
-  if (args.has("--name")) name = typed_name(args.value("--name", ""));
+  if (args.has("--name")) name = typed_name(args.value("--name", "")).agat;
   const std::uint8_t ext = args.has("--type") ? type_byte(args.value("--type", "")) : 0x04;
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
@@ -180,43 +182,47 @@ int run_put(const ParsedArgs& args) {
 }
 
 int run_rm(const ParsedArgs& args) {
-  const TAGATNAME name = typed_name(args.operands[1]);
+  typed_name(args.operands[1]);
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
-  TCATREC* e = find_live(*md, name, EntryKind::any);
-  if (e == nullptr) {
-    print_error(std::string("в каталоге нет файла или BTK-каталога "_w) +
-                quoted_host(args.operands[1]));
-    return EXIT_FAILED;
-  }
+  TCATREC* e = named_entry(*md, args.operands[1], EntryKind::any, false,
+                           "в каталоге нет файла или BTK-каталога "_w);
+  if (e == nullptr) return EXIT_FAILED;
   FC_DELETE(*e);
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
 }
 
+// The Agat code that the listing shows as this Windows-1251 character (A2L is one-to-one).
+std::uint8_t agat_code_of(char cp1251) {
+  for (int code = 0; code < 256; ++code)
+    if (A2L(static_cast<char>(code)) == cp1251) return static_cast<std::uint8_t>(code);
+  return AGAT_SPACE;
+}
+
 int run_undelete(const ParsedArgs& args) {
-  const TAGATNAME name = typed_name(args.operands[1]);
+  const TypedName name = typed_name(args.operands[1]);
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
-  TCATREC* e = find_deleted(*md, name);
-  if (e == nullptr) {
-    print_error(std::string("в каталоге нет удалённого файла "_w) + quoted_host(args.operands[1]));
-    return EXIT_FAILED;
-  }
-  // The file takes back the whole name it was asked for by: the character that deletion
-  // overwrote comes from it, in the one save of the undeletion.
-  FC_UNDELETE(*e, name[29]);
+  TCATREC* e = named_entry(*md, args.operands[1], EntryKind::file, true,
+                           "в каталоге нет удалённого файла "_w);
+  if (e == nullptr) return EXIT_FAILED;
+  // The file takes back the whole name it was asked for by, in the one save of the
+  // undeletion: the character that deletion overwrote comes from it, in the codes the
+  // name matched the entry in.
+  std::uint8_t last = name.agat[29];
+  if (!std::equal(name.agat.begin(), name.agat.end() - 1, e->AGATNAME.begin()))
+    last = name.shown.size() < 30 ? AGAT_SPACE : agat_code_of(name.shown[29]);
+  FC_UNDELETE(*e, last);
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
 }
 
 int relock(const ParsedArgs& args, std::int8_t mode) {
-  const TAGATNAME name = typed_name(args.operands[1]);
+  typed_name(args.operands[1]);
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
-  TCATREC* e = find_live(*md, name, EntryKind::file);
-  if (e == nullptr) {
-    print_error(std::string("в каталоге нет файла "_w) + quoted_host(args.operands[1]));
-    return EXIT_FAILED;
-  }
+  TCATREC* e =
+      named_entry(*md, args.operands[1], EntryKind::file, false, "в каталоге нет файла "_w);
+  if (e == nullptr) return EXIT_FAILED;
   FC_RELOCK(*e, mode);
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
 }
@@ -229,7 +235,7 @@ int run_unlock(const ParsedArgs& args) {
 }
 
 int run_mkdir(const ParsedArgs& args) {
-  const TAGATNAME name = typed_name(args.operands[1]);
+  const TAGATNAME name = typed_name(args.operands[1]).agat;
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
   FC_MAKEDIR(*md, name);
@@ -237,14 +243,12 @@ int run_mkdir(const ParsedArgs& args) {
 }
 
 int run_cd(const ParsedArgs& args) {
-  const TAGATNAME name = typed_name(args.operands[1]);
+  typed_name(args.operands[1]);
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
-  TCATREC* e = find_live(*md, name, EntryKind::btk);
-  if (e == nullptr) {
-    print_error(std::string("в каталоге нет BTK-каталога "_w) + quoted_host(args.operands[1]));
-    return EXIT_FAILED;
-  }
+  TCATREC* e =
+      named_entry(*md, args.operands[1], EntryKind::btk, false, "в каталоге нет BTK-каталога "_w);
+  if (e == nullptr) return EXIT_FAILED;
   FC_CHDIR(*e);
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
 }

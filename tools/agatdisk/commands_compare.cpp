@@ -29,27 +29,28 @@ TFILEFORMAT format_option(const ParsedArgs& args) {
 
 // The file NAME of the image, live or else deleted (as get finds it), or nullptr after a
 // message.
-TCATREC* file_named(TMEDIA& md, const TAGATNAME& name, const std::string& image,
-                    const std::string& typed) {
-  TCATREC* e = find_live(md, name, EntryKind::file);
-  if (e == nullptr) e = find_deleted(md, name);
+TCATREC* file_named(TMEDIA& md, const std::string& image, const std::string& typed) {
+  bool ambiguous = false;
+  TCATREC* e = find_file_to_read(md, typed_name(typed), ambiguous);
   if (e == nullptr)
-    print_error(std::string("в каталоге образа "_w) + quoted_host(image) +
-                std::string(" нет файла "_w) + quoted_host(typed));
+    not_found(
+        typed,
+        std::string("в каталоге образа "_w) + quoted_host(image) + std::string(" нет файла "_w),
+        ambiguous);
   return e;
 }
 
 int run_diff(const ParsedArgs& args) {
   const std::vector<std::string>& op = args.operands;
-  const TAGATNAME name1 = typed_name(op[1]);
-  const TAGATNAME name2 = typed_name(op[3]);
+  typed_name(op[1]);  // names that cannot be ones are refused before the images are read
+  typed_name(op[3]);
   const TFILEFORMAT format = format_option(args);
   auto md1 = open_image(op[0]);
   if (md1 == nullptr) return EXIT_FAILED;
   auto md2 = open_image(op[2]);
   if (md2 == nullptr) return EXIT_FAILED;
-  TCATREC* file1 = file_named(*md1, name1, op[0], op[1]);
-  TCATREC* file2 = file_named(*md2, name2, op[2], op[3]);
+  TCATREC* file1 = file_named(*md1, op[0], op[1]);
+  TCATREC* file2 = file_named(*md2, op[2], op[3]);
   if (file1 == nullptr || file2 == nullptr) return EXIT_FAILED;
 
   TextReport report;

@@ -31,13 +31,13 @@ TFILEGFORMAT mode_named(const std::string& name) {
 }
 
 int run_png(const ParsedArgs& args) {
-  const TAGATNAME name = typed_name(args.operands[1]);
+  typed_name(args.operands[1]);  // a name that cannot be one is refused before the image is read
   std::optional<TFILEGFORMAT> mode;
   if (args.has("--mode")) mode = mode_named(args.value("--mode", ""));
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
   auto buf = std::make_unique<TFILEBUF>();
-  const TCATREC* e = load_named_file(*md, name, args.operands[1], *buf);
+  const TCATREC* e = load_named_file(*md, args.operands[1], *buf);
   if (e == nullptr) return EXIT_FAILED;
   const TFILEFORMAT format = FMTDETECT(*e, *buf, FFAUTO);
   if (!is_picture_format(format)) {
@@ -54,6 +54,9 @@ int run_png(const ParsedArgs& args) {
   const TGRAPHVIEW view = GP_RENDER(*e, *buf, format, *frame, mode);
   const Picture picture{frame->P.data(), SCRSIDE, view.W, view.H, view.PSW, view.PSH};
 
+  // Named after the entry's own name (a deleted entry's last byte holds a track number).
+  TAGATNAME name = e->AGATNAME;
+  if (is_deleted(*e)) name[29] = AGAT_SPACE;
   std::string out = args.value("--output", "");
   if (out.empty() && !png_name_for("", name, out)) {
     core_failed();

@@ -67,20 +67,21 @@ std::unique_ptr<TMEDIA> open_image(const std::string& path) {
   return md;
 }
 
-bool typed_agat_name(const std::string& utf8, TAGATNAME& name, std::string& error) {
+bool typed_agat_name(const std::string& utf8, TypedName& name, std::string& error) {
   std::string cp1251;
   if (!utf8_to_cp1251(utf8, cp1251)) {
     error = std::string("в имени "_w) + quoted_host(utf8) +
             std::string(" есть знак, которого нет в кодировке Агата"_w);
     return false;
   }
-  if (cp1251.empty() || cp1251.size() > name.size()) {
+  if (cp1251.empty() || cp1251.size() > name.agat.size()) {
     error =
         std::string("имя "_w) + quoted_host(utf8) + std::string(" должно быть от 1 до 30 знаков"_w);
     return false;
   }
   // Host names are made into Agat names by the same rule.
-  name = HOST2AGATFNAME(utf8);
+  name.agat = HOST2AGATFNAME(utf8);
+  name.shown = cp1251.substr(0, cp1251.find_last_not_of(' ') + 1);
   return true;
 }
 
@@ -100,22 +101,33 @@ bool kind_fits(const TCATREC& e, EntryKind kind) {
 
 }  // namespace
 
-TCATREC* find_live(TMEDIA& md, const TAGATNAME& name, EntryKind kind) {
+TCATREC* find_named(TMEDIA& md, const TypedName& name, EntryKind kind, bool deleted,
+                    bool& ambiguous) {
+  // A deleted entry keeps a track number in its 30th character.
+  const std::size_t length = deleted ? 29 : 30;
+  const auto same_bytes = [length](const TAGATNAME& a, const TAGATNAME& b) {
+    return std::equal(a.begin(), a.begin() + length, b.begin());
+  };
+  TCATREC* found = nullptr;
   for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
     TCATREC& e = md.CAT.CATREC[i];
-    if (kind_fits(e, kind) && !is_deleted(e) && e.AGATNAME == name) return &e;
+    if (!kind_fits(e, kind) || is_deleted(e) != deleted) continue;
+    if (!same_bytes(e.AGATNAME, name.agat) && agat_name_text(e.AGATNAME, length) != name.shown)
+      continue;
+    if (found == nullptr) {
+      found = &e;
+    } else if (!same_bytes(e.AGATNAME, found->AGATNAME)) {
+      ambiguous = true;
+      return nullptr;
+    }
   }
-  return nullptr;
+  return found;
 }
 
-TCATREC* find_deleted(TMEDIA& md, const TAGATNAME& name) {
-  for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
-    TCATREC& e = md.CAT.CATREC[i];
-    if (e.CATRECT == CRTAGATFILE && is_deleted(e) &&
-        std::equal(name.begin(), name.end() - 1, e.AGATNAME.begin()))
-      return &e;
-  }
-  return nullptr;
+TCATREC* find_file_to_read(TMEDIA& md, const TypedName& name, bool& ambiguous) {
+  TCATREC* e = find_named(md, name, EntryKind::file, false, ambiguous);
+  if (e == nullptr && !ambiguous) e = find_named(md, name, EntryKind::file, true, ambiguous);
+  return e;
 }
 
 }  // namespace agat

@@ -25,19 +25,29 @@ bool image_form_of_file(const std::string& path, TIMAGET& type);
 // file is not an image, or the core could not read the catalog).
 std::unique_ptr<TMEDIA> open_image(const std::string& path);
 
-// The Agat name of a name typed on the command line (UTF-8): converted with L2A and padded
-// with Agat blanks. False, with a Windows-1251 message in `error`, for an empty name, one
-// longer than 30 characters, or one with a character that Windows-1251 lacks.
-bool typed_agat_name(const std::string& utf8, TAGATNAME& name, std::string& error);
+// A name typed on the command line: in Agat codes by the rule for host names (L2A, padded
+// with Agat blanks), and as text to compare with names as the listing shows them.
+struct TypedName {
+  TAGATNAME agat{};
+  std::string shown;  // Windows-1251, without trailing blanks
+};
+
+// The name typed as UTF-8. False, with a Windows-1251 message in `error`, for an empty
+// name, one longer than 30 characters, or one with a character that Windows-1251 lacks.
+bool typed_agat_name(const std::string& utf8, TypedName& name, std::string& error);
 
 enum class EntryKind { file, btk, any };
 
-// The first live entry of this kind in the current catalog, in catalog order, whose 30
-// name bytes are `name`; nullptr when there is none.
-TCATREC* find_live(TMEDIA& md, const TAGATNAME& name, EntryKind kind);
-// The first deleted Agat file whose name matches `name` in its first 29 bytes (deletion
-// overwrote the 30th); nullptr when there is none.
-TCATREC* find_deleted(TMEDIA& md, const TAGATNAME& name);
+// The first entry of this kind in catalog order, live or deleted, that the typed name
+// stands for: its name bytes equal the name in Agat codes, or its name as the listing
+// shows it equals the typed text (a deleted entry on its first 29 characters, since
+// deletion overwrote the 30th). nullptr when none is; nullptr with `ambiguous` set when
+// entries whose names differ in their bytes are.
+TCATREC* find_named(TMEDIA& md, const TypedName& name, EntryKind kind, bool deleted,
+                    bool& ambiguous);
+
+// The file `get` reads: a live one first, a deleted one when no live file has the name.
+TCATREC* find_file_to_read(TMEDIA& md, const TypedName& name, bool& ambiguous);
 
 inline bool is_deleted(const TCATREC& e) {
   return e.TTSL == 0xFF;
