@@ -196,8 +196,7 @@ std::pair<std::string, int> RunProgram(const std::string& args,
 
 // Without an argument the program names itself as it was called, so the hint can be typed back.
 TEST(IodriverSetupProcess, UsageNamesTheProgramAsCalled) {
-  EXPECT_EQ(RunProgram(""),
-            std::pair(std::string("use ") + IODRIVER_SETUP_BINARY + " /i | /u\n", 1));
+  EXPECT_EQ(RunProgram(""), std::pair(std::string("use ") + IODRIVER_SETUP_BINARY + " /i | /u\n", 1));
   agat::testing::TempDir dir;
   std::filesystem::create_symlink(IODRIVER_SETUP_BINARY, dir.file("setup tool"));
   EXPECT_EQ(RunProgram("", "'./setup tool'", dir.path()),
