@@ -7,7 +7,6 @@
 #include <regex>
 
 #include "harness.h"
-#include "image_access.h"
 #include "support/testdata.h"
 
 namespace agat::testing {
@@ -203,79 +202,6 @@ TEST_F(AgatdiskImages, IndependentToolsImages) {
     }
   }
   expect_sound(dir.file("copy.nib"));
-}
-
-// Every name the listing prints, typed back, finds an entry of that very name (names with a
-// stand-in for a code that has no character aside): on the images of independent tools and
-// on one of names in the codes real Agat disks use, with a twin and a deleted file.
-TEST_F(AgatdiskImages, EveryListedNameFindsItsEntry) {
-  auto md = create_image(dir.host_path(), "names.dsk", ITI140);
-  const std::vector<Bytes> names = {
-      {0xCD, 0xC7, 0xD2, 0xAE, 0xE6, 0x72, 0x67, 0xAE, 0xC1, 0xD0, 0xD0, 0xCC,
-       0xC5},  // MGR.Фрг.APPLE
-      {0x60, 0x61, 0x7F, 0xA0, 0x40, 0x5E, 0xB1, 0xAB, 0xA2, 0xDB, 0xDD},
-      Bytes(30, 0xF1),
-      {0xC1},
-      {0xC2},
-      {0xC7, 0xCF, 0xCE, 0xC5}};  // ... A, B, GONE
-  static TFILEBUF buf;
-  for (const Bytes& name : names) {
-    TCATREC cr;
-    cr.AGATNAME.fill(AGAT_SPACE);
-    std::copy(name.begin(), name.end(), cr.AGATNAME.begin());
-    FC_SAVE(cr, buf, *md, false);
-  }
-  FC_READCAT(*md);
-  TCATREC twin = md->CAT.CATREC[5];
-  twin.AGATNAME = md->CAT.CATREC[4].AGATNAME;
-  FC_RENAME(md->CAT.CATREC[5], twin);  // B becomes a second A
-  FC_DELETE(md->CAT.CATREC[6]);
-  ASSERT_EQ(take_critical(), "");
-
-  std::vector<std::string> images = {dir.file("names.dsk")};
-  if (have_testdata())
-    for (const char* folder : {"dos33", "nib", "other"})
-      for (const auto& f : std::filesystem::directory_iterator(testdata(folder)))
-        images.push_back(f.path());
-  const std::regex entry(
-      "\\{\"name\": \"((?:[^\"\\\\]|\\\\.)*)\".*\"deleted\": (\\w+).*\"kind\": \"(\\w+)\".*"
-      "\"catalog\": \\[(\\d+), (\\d+), (\\d+)\\]\\}");
-  int found = 0;
-  for (const std::string& image : images) {
-    SCOPED_TRACE(image);
-    const std::string list = run({"list", image, "--json"}).out;
-    TIMAGET type{};
-    ASSERT_TRUE(image_type_of_size(std::filesystem::file_size(image), type));
-    const std::filesystem::path path(image);
-    auto medium = image_medium(path.parent_path().string() + "/", path.filename(), type);
-    FC_READCAT(*medium);
-    take_critical();
-    std::map<std::tuple<int, int, int>, std::string> listed;
-    std::vector<std::pair<std::string, bool>> typed;  // the names to type back; a file?
-    for (std::sregex_iterator m(list.begin(), list.end(), entry), end; m != end; ++m) {
-      const std::string name = std::regex_replace((*m)[1].str(), std::regex("\\\\(.)"), "$1");
-      listed[{std::stoi((*m)[4]), std::stoi((*m)[5]), std::stoi((*m)[6])}] = name;
-      const bool file = (*m)[3] == "file",
-                 printable = (*m)[1].str().find("\\u") == std::string::npos &&
-                             name.find("\uFFFD") == std::string::npos;
-      // No command takes a deleted sub-catalog, nor a name of blanks alone.
-      if (printable && !name.empty() && (file || (*m)[2] == "false"))
-        typed.emplace_back(name, file);
-    }
-    for (const auto& [name, file] : typed) {
-      SCOPED_TRACE(name);
-      TypedName as_typed;
-      std::string error;
-      ASSERT_TRUE(typed_agat_name(name, as_typed, error));
-      bool ambiguous = false;
-      TCATREC* e = file ? find_file_to_read(*medium, as_typed, ambiguous)
-                        : find_named(*medium, as_typed, EntryKind::btk, false, ambiguous);
-      ASSERT_NE(e, nullptr);
-      EXPECT_EQ(listed[std::tuple(int{e->TCAT}, int{e->SCAT}, int{e->OCAT})], name);
-      ++found;
-    }
-  }
-  EXPECT_GE(found, have_testdata() ? 130 : 6);
 }
 
 }  // namespace

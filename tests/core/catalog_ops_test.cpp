@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "support/image_test.h"
 
 namespace agat {
@@ -210,55 +208,6 @@ TEST_F(CatalogOpsTest, SubCatalogsMakeEnterRenameDelete) {
   EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
   EXPECT_EQ(md->FREESPACE, free_before);
   testing::DiskAudit(*md).expect_vtoc_matches();
-}
-
-// No write goes through a VTOC that does not read or is not the DOS VTOC of this medium:
-// each operation that would write is refused, naming the fault, and the image stays as
-// it was. Reading a file needs no VTOC.
-TEST_F(CatalogOpsTest, WritesNeedASoundVtoc) {
-  save("F", 300);
-  save("GONE", 10);
-  FC_MAKEDIR(*md, agat_name("SUB"));
-  reload();
-  FC_DELETE(entry("GONE"));
-  reload();
-  const auto sane = image_bytes();
-  TCATREC renamed = entry("F");
-  renamed.AGATNAME = agat_name("G");
-  const std::function<void()> writes[] = {
-      [&] { FC_SAVE(renamed, buf, *md, false); },
-      [&] { FC_DELETE(entry("F")); },
-      [&] { FC_DELETE(entry("SUB")); },
-      [&] { FC_UNDELETE(md->CAT.CATREC[2]); },
-      [&] { FC_RENAME(entry("F"), renamed); },
-      [&] { FC_RELOCK(entry("F"), 1); },
-      [&] { FC_MAKEDIR(*md, agat_name("NEW")); },
-      [&] { FC_CLEANMEDIA(*md); },
-      [&] { FC_CHDIR(entry("SUB")); },
-  };
-  // Tracks, sectors per track, pairs per T/S list, bytes per sector, catalog track; unread.
-  for (auto [offset, value] :
-       {std::pair{52, 0}, {53, 21}, {39, 0}, {55, 0}, {1, 200}, {-1, 0xBD}}) {
-    SCOPED_TRACE(offset);
-    TSECTOR& vtoc = md->MASS[17][0];
-    offset < 0 ? vtoc.fill(static_cast<std::uint8_t>(value))
-               : void(vtoc[offset] = static_cast<std::uint8_t>(value));
-    FC_SAVEMEDIA(*md, false);
-    const auto before = image_bytes();
-    for (const auto& write : writes) {
-      FC_LOADMEDIA(*md);
-      write();
-      EXPECT_NE(
-          take_critical_text().find(offset < 0 ? "VTOC образа не читается, образ не изменён"
-                                               : "VTOC образа повреждён или на диске нет DOS"),
-          std::string::npos);
-      EXPECT_TRUE(image_bytes() == before);
-    }
-    FC_LOAD(entry("F"), buf);
-    EXPECT_EQ(std::tuple(entry("F").SIZE, take_critical_text()), std::tuple(512, ""));
-    testing::write_bytes(dir.file("t.img"), sane);
-    FC_LOADMEDIA(*md);
-  }
 }
 
 // Host directories and files: a directory made twice, a rename onto an existing name
