@@ -1,6 +1,6 @@
 // The catalog a medium shows: the one the VTOC names, or the one the medium holds in
 // memory (a sub-catalog entered in an image that cannot be written); and the sectors a
-// catalog's chain takes, which nothing may hand out or free while the catalog is in use.
+// catalog's chain takes, which the allocator never hands out while the catalog is in use.
 #pragma once
 
 #include "core/chain_guard.h"

@@ -95,7 +95,7 @@ int run_list(const ParsedArgs& args) {
 }
 
 int run_get(const ParsedArgs& args) {
-  typed_name(args.operands[1]);  // a name that cannot be one is refused before the image is read
+  typed_name(args.operands[1]);  // a bad name is a usage error, before the image is read
   auto md = open_image(args.operands[0]);
   if (md == nullptr || !enter_in(*md, args) || core_failed()) return EXIT_FAILED;
   auto buf = std::make_unique<TFILEBUF>();
@@ -182,7 +182,7 @@ int run_put(const ParsedArgs& args) {
 }
 
 int run_rm(const ParsedArgs& args) {
-  typed_name(args.operands[1]);
+  typed_name(args.operands[1]);  // a bad name is a usage error, before the image is read
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
   TCATREC* e = named_entry(*md, args.operands[1], EntryKind::any, false,
@@ -217,7 +217,7 @@ int run_undelete(const ParsedArgs& args) {
 }
 
 int relock(const ParsedArgs& args, std::int8_t mode) {
-  typed_name(args.operands[1]);
+  typed_name(args.operands[1]);  // a bad name is a usage error, before the image is read
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
   TCATREC* e =
@@ -243,7 +243,7 @@ int run_mkdir(const ParsedArgs& args) {
 }
 
 int run_cd(const ParsedArgs& args) {
-  typed_name(args.operands[1]);
+  typed_name(args.operands[1]);  // a bad name is a usage error, before the image is read
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
   TCATREC* e =

@@ -31,7 +31,7 @@ TFILEGFORMAT mode_named(const std::string& name) {
 }
 
 int run_png(const ParsedArgs& args) {
-  typed_name(args.operands[1]);  // a name that cannot be one is refused before the image is read
+  typed_name(args.operands[1]);  // a bad name is a usage error, before the image is read
   std::optional<TFILEGFORMAT> mode;
   if (args.has("--mode")) mode = mode_named(args.value("--mode", ""));
   auto md = open_image(args.operands[0]);
