@@ -73,8 +73,11 @@ bool read_host_file(const std::string& NM, std::uint64_t LIMIT, std::string& DAT
   int err = 0;
   const FileIoResult result = read_file(NM, bytes, &err);
   if (result != FileIoResult::ok) {
-    report_failure(OPERATION, result == FileIoResult::read_failed ? "чтения"_w : "открытия"_w, NM,
-                   err);
+    if (result == FileIoResult::read_failed)
+      report_critical(std::string(OPERATION) + std::string(": ошибка чтения файла "_w) +
+                      quoted_host_path(NM) + " (" + host_read_error_text(err) + ")");
+    else
+      report_failure(OPERATION, "открытия"_w, NM, err);
     return false;
   }
   DATA.assign(bytes.begin(), bytes.end());

@@ -46,6 +46,10 @@ std::string host_error_text(int error) {
   return std::string("системная ошибка "_w) + std::to_string(error);
 }
 
+std::string host_read_error_text(int error) {
+  return error == 0 ? std::string("файл прочитан не до конца"_w) : host_error_text(error);
+}
+
 std::string host_error_suffix(int error) {
   return error == 0 ? std::string() : " (" + host_error_text(error) + ")";
 }

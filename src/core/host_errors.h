@@ -10,6 +10,10 @@ namespace agat {
 // доступа" and the like; a value without a wording of its own gives its number.
 std::string host_error_text(int error);
 
+// The reason of a failed read: host_error_text, or for 0 that the file ended before the
+// length it had when it was opened (a read without an errno value).
+std::string host_read_error_text(int error);
+
 // " (reason)" to add to a message, or "" when ERROR is 0 (no reason known).
 std::string host_error_suffix(int error);
 

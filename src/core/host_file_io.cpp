@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "core/host_calls.h"
+
 namespace agat {
 
 namespace {
@@ -38,7 +40,7 @@ class Fd {
 bool read_all(int fd, std::uint8_t* data, std::size_t size, std::size_t& got) {
   got = 0;
   while (got < size) {
-    const ssize_t n = ::read(fd, data + got, size - got);
+    const ssize_t n = host_read(fd, data + got, size - got);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) break;
@@ -50,7 +52,7 @@ bool read_all(int fd, std::uint8_t* data, std::size_t size, std::size_t& got) {
 bool write_all(int fd, const std::uint8_t* data, std::size_t size) {
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t n = ::write(fd, data + done, size - done);
+    const ssize_t n = host_write(fd, data + done, size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n == 0) errno = EIO;
     if (n <= 0) return false;
@@ -121,7 +123,7 @@ int make_locked_copy(const std::string& target, std::string& name) {
   const std::string stem = directory_of(target) + "/" + copy_stem(target);
   for (int attempt = 0; attempt < 8; ++attempt) {
     name = stem + "XXXXXX";
-    const int fd = ::mkstemp(name.data());
+    const int fd = host_mkstemp(name.data());
     if (fd < 0) return -1;
     ::flock(fd, LOCK_EX);
     struct stat st {};
@@ -135,7 +137,7 @@ int make_locked_copy(const std::string& target, std::string& name) {
 }  // namespace
 
 FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data, int* error) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  Fd fd(host_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return failed(FileIoResult::open_failed, error);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return failed(FileIoResult::open_failed, error);
@@ -145,13 +147,15 @@ FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data,
   std::size_t got = 0;
   if (!read_all(fd.get(), data.data(), data.size(), got))
     return failed(FileIoResult::read_failed, error);
-  data.resize(got);  // a file that shrank meanwhile is read as it is now
+  // A read that ends before the length the file had is no whole file: a copy built on it
+  // would drop the tail (an image's trailer).
+  if (got != data.size()) return failed(FileIoResult::read_failed, error, 0);
   return FileIoResult::ok;
 }
 
 FileIoResult read_file_prefix(const std::string& path, std::size_t size,
                               std::vector<std::uint8_t>& data, int* error) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  Fd fd(host_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return failed(FileIoResult::open_failed, error);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return failed(FileIoResult::open_failed, error);
@@ -167,10 +171,10 @@ FileIoResult create_file(const std::string& path, const std::uint8_t* data, std:
                          int* error) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0) return failed(FileIoResult::exists, error, EEXIST);
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  Fd fd(host_open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC));
   if (fd.get() < 0)
     return failed(errno == EEXIST ? FileIoResult::exists : FileIoResult::open_failed, error);
-  if (!write_all(fd.get(), data, size) || ::fsync(fd.get()) != 0 || !fd.close()) {
+  if (!write_all(fd.get(), data, size) || host_fsync(fd.get()) != 0 || !fd.close()) {
     const int reason = errno;
     ::unlink(path.c_str());
     return failed(FileIoResult::write_failed, error, reason);
@@ -201,8 +205,8 @@ FileIoResult replace_file(const std::string& path, const std::uint8_t* data, std
     // Only a user allowed to give files away can keep another owner; the mode holds.
   }
   // The copy is renamed while still locked, so that no clean-up takes it for a stale one.
-  if (!write_all(fd.get(), data, size) || ::fsync(fd.get()) != 0 ||
-      ::rename(temp.c_str(), target.c_str()) != 0) {
+  if (!write_all(fd.get(), data, size) || host_fsync(fd.get()) != 0 ||
+      host_rename(temp.c_str(), target.c_str()) != 0) {
     const int reason = errno;
     ::unlink(temp.c_str());
     return failed(FileIoResult::write_failed, error, reason);

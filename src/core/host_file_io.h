@@ -1,6 +1,8 @@
 // Whole-file reads and writes on the host, done so that a failure never leaves a file
 // half-written: a replacement is written completely beside the old file and renamed
-// over it, keeping the old file's permissions. No open waits for a named pipe.
+// over it, keeping the old file's permissions. No open waits for a named pipe. Every
+// system call goes through the fault hook of core/host_file_faults.h, so tests can make
+// any of them fail.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +23,8 @@ enum class FileIoResult {
 // Every function sets *error, where given, to the errno value of a failure, or to 0 when
 // the failure has none (a file shorter than asked for).
 
-// Reads the whole regular file into `data` (resized to the file's length).
+// Reads the whole regular file into `data` (resized to the file's length). A file that
+// ends before the length it had when it was opened is read_failed.
 FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data,
                        int* error = nullptr);
 

@@ -188,8 +188,8 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
                         host_error_suffix(error));
         return;
       default:
-        report_critical(std::string("Запись образа: ошибка чтения файла"_w) +
-                        host_error_suffix(error));
+        report_critical(std::string("Запись образа: ошибка чтения файла ("_w) +
+                        host_read_error_text(error) + std::string("), файл образа не изменён"_w));
         return;
     }
     old_size = data.size();

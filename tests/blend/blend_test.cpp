@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -14,7 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/host_faults.h"
 #include "support/temp_dir.h"
+
+int blend_main(std::FILE* out);  // blend.cpp, built into these tests without its main()
 
 #ifndef BLEND_BINARY
 #error "BLEND_BINARY must name the blend program to test"
@@ -303,6 +307,30 @@ TEST_F(BlendTest, RepFileThatCannotBeCreated) {
                           s));
   EXPECT_EQ(Order().size(), a_first ? 3u : 2u);
   EXPECT_TRUE(!a_first || Get("a.dsk.rep") == Disk());
+}
+
+// A run that meets a failing host (a read of an input that fails or ends early, a full disk, a
+// failing sync or rename, no temporary file) ends with the error and status 1, leaving the .rep
+// file of an earlier run as it was and no temporary file. The run is made in this process, its
+// file calls through the fault hook.
+TEST_F(BlendTest, AFailingHostLeavesTheOldRepFile) {
+  PutReads({"a.dsk", "b.dsk"}, {Bad(Disk(), {3}), Fill(Disk(), {5}, 0)});
+  EXPECT_EQ(Run(), 0);
+  const fs::path cwd = fs::current_path();
+  const auto reason = [](int e) {
+    return e == 0 ? "the file is shorter than 143360 bytes" : std::strerror(e);
+  };
+  agat::testing::expect_failures_keep_file(dir, dir.file("a.dsk.rep"), true, reason, [&] {
+    std::FILE* log = std::tmpfile();
+    fs::current_path(dir.path());
+    EXPECT_EQ(blend_main(log), 1);
+    fs::current_path(cwd);
+    std::string text(static_cast<std::size_t>(std::ftell(log)), '\0');
+    std::rewind(log);
+    EXPECT_EQ(std::fread(text.data(), 1, text.size(), log), text.size());
+    std::fclose(log);
+    return text.substr(text.find("Error: cannot "));
+  });
 }
 
 }  // namespace

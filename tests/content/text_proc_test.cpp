@@ -13,6 +13,8 @@
 #include "core/char_sets.h"
 #include "core/cp1251.h"
 #include "core/file_control_messages.h"
+#include "core/host_errors.h"
+#include "support/host_faults.h"
 #include "support/temp_dir.h"
 
 namespace agat {
@@ -135,6 +137,17 @@ TEST(TextProc, HostFilesThatFailAreToldAndLeaveNothingBehind) {
   EXPECT_TRUE(TP_EXPORT(t.cr, *t.buf, FFTEXT, dir.file("old.txt")));
   EXPECT_EQ(testing::read_bytes(dir.file("old.txt")), Bytes({'A', '\n'}));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+  // A failing host leaves the old file; an import that reads short takes nothing.
+  const auto reason = [](int e) { return cp1251_to_utf8(host_read_error_text(e)); };
+  testing::expect_failures_keep_file(dir, dir.file("old.txt"), false, reason, [&] {
+    EXPECT_FALSE(TP_EXPORT(t.cr, *t.buf, FFTEXT, dir.file("old.txt")));
+    return cp1251_to_utf8(std::exchange(FC_CRITICALERRORBUFFER, ""));
+  });
+  testing::InjectedFaults short_read(testing::save_faults()[0].steps);
+  refused(TP_IMPORT(t.cr, *t.buf, dir.file("old.txt")), "Импорт текста: ошибка чтения файла \"" +
+                                                            dir.file("old.txt") +
+                                                            "\" (файл прочитан не до конца)");
+  EXPECT_EQ(t.bytes(), Bytes({0xC1, 0x8D}));
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <random>
 
 #include "core/cp1251_literal.h"
+#include "core/host_errors.h"
+#include "support/host_faults.h"
 #include "support/image_test.h"
 
 namespace agat {
@@ -240,6 +242,15 @@ TEST_F(TransferTest, FilFilesOnTheHost) {
   std::filesystem::remove(dir.file("EMPTY.FIL"));
   FC_LOAD(empty, buf);
   EXPECT_NE(take_critical_text(), "");
+
+  // A failing host leaves the old ".FIL" file as it was.
+  cr.HOSTNAME = "PROG.FIL";
+  cr.SIZE = 3000;
+  const auto reason = [](int e) { return cp1251_to_utf8(host_error_text(e)); };
+  testing::expect_failures_keep_file(dir, dir.file("PROG.FIL"), false, reason, [&] {
+    FC_SAVE(cr, buf, *host, false);
+    return take_critical_text();
+  });
 }
 
 }  // namespace

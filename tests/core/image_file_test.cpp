@@ -15,7 +15,9 @@
 
 #include "core/cp1251_literal.h"
 #include "core/emulator_header.h"
+#include "core/host_errors.h"
 #include "support/aim_track.h"
+#include "support/host_faults.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 
@@ -232,6 +234,28 @@ TEST_F(CoreTest, SavesKeepTheFile) {
   EXPECT_EQ(limited([&] { FC_INITMEDIA(*md); }),
             "Запись образа: ошибка записи файла (файл слишком велик)\r\n");
   EXPECT_FALSE(std::filesystem::exists(dir.file("new.dsk")));
+}
+
+// A save that meets a failing host (a short or failing read of the old file, a full disk, a
+// failing sync or rename, no room for the copy) leaves the file byte for byte, its trailer,
+// header or AIM cells included, and no copy beside it, and says why; the next save succeeds.
+TEST_F(CoreTest, SavesSurviveAFailingHost) {
+  TempDir dir;
+  for (TIMAGET type : {IT128I140, ITE800, ITA800}) {
+    SCOPED_TRACE(testing::image_type_name(type));
+    make_image_file(dir.file("disk.img"), type);
+    auto md = load(dir, "disk.img", type);
+    md->MASS[3][3] = md->MASS[4][4];
+    const auto reason = [](int e) { return cp1251_to_utf8(host_read_error_text(e)); };
+    testing::expect_failures_keep_file(dir, dir.file("disk.img"), true, reason, [&] {
+      FC_SAVEMEDIA(*md, false);
+      return testing::take_critical_text();
+    });
+    FC_SAVEMEDIA(*md, false);
+    EXPECT_EQ(testing::take_critical_text(), "");
+    EXPECT_EQ(load(dir, "disk.img", type)->MASS[3][3], md->MASS[4][4]);
+    EXPECT_EQ(testing::entries_of(dir.path()), std::set<std::string>{"disk.img"});
+  }
 }
 
 // Runs BODY in a child process; answers how the child ended and the text BODY returned.

@@ -10,7 +10,9 @@
 #include "content/viewer_recorder.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
+#include "core/host_errors.h"
 #include "platform/crt_keys.h"
+#include "support/host_faults.h"
 #include "support/temp_dir.h"
 #include "ui/crt_viewer.h"
 #include "ui/errors.h"
@@ -202,6 +204,28 @@ TEST_F(Viewer, SavesTheCharactersAsAUtf8TextFileOrSaysWhyNot) {
   EXPECT_EQ(std::string(saved.begin(), saved.end()), "Привет, мир\nline 2\n");
   EXPECT_EQ(testing::read_bytes(old_file), saved);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+// A save that meets a failing host says why in a box and leaves the old file as it was.
+TEST_F(Viewer, ASaveOnAFailingHostKeepsTheOldFile) {
+  testing::TempDir dir;
+  const std::string old_file = dir.file("old");
+  testing::write_bytes(old_file, std::vector<std::uint8_t>(500, 'o'));
+  std::unique_ptr<testing::InjectedFaults> faults;
+  for (const testing::SaveFault& f : testing::save_faults()) {
+    if (f.of_read) continue;
+    mc().then([&](MemoryConsole&) { faults = std::make_unique<testing::InjectedFaults>(f.steps); });
+    mc().key(HKEY_F2);
+    mc().text(old_file);
+    mc().key(ENTER);
+    below(" Ошибка ", 1, "Ошибка записи в файл");
+    below(" Ошибка ", 3, cp1251_to_utf8(host_error_text(f.error)));
+    mc().then([&](MemoryConsole&) { faults.reset(); });
+    mc().key('k');
+  }
+  view("text");
+  EXPECT_EQ(testing::read_bytes(old_file), std::vector<std::uint8_t>(500, 'o'));
+  EXPECT_EQ(testing::entries_of(dir.path()), std::set<std::string>{"old"});
 }
 
 // N messages of the given width, each ended by CR LF as the media core writes them.

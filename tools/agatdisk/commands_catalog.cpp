@@ -159,7 +159,7 @@ int run_put(const ParsedArgs& args) {
     int error = 0;
     if (read_file(source, data, &error) != FileIoResult::ok) {
       print_error(std::string("не удалось прочитать файл "_w) + quoted_host(source) + ": " +
-                  host_error_text(error));
+                  host_read_error_text(error));
       return EXIT_FAILED;
     }
     if (data.size() > static_cast<std::size_t>(MAXFILESIZE)) {

@@ -7,8 +7,10 @@
 // be filled), shows where the repaired reads still differ, and writes every distinct repaired
 // read as a new file named after its source with ".rep" appended.
 //
-// One source unit, POSIX and the C++ standard library only. All messages go to standard output.
-// Built with BLEND_NO_MAIN, the file leaves out main() so that a benchmark can call blend_main().
+// One source unit on POSIX and the C++ standard library; its file calls go through the core's
+// fault hook (core/host_calls.h), through which tests make them fail. All messages go to
+// standard output. Built with BLEND_NO_MAIN, the file leaves out main() so that a benchmark or a
+// test can call blend_main().
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -24,9 +26,16 @@
 #include <string>
 #include <utility>
 
-#include <stdlib.h>  // mkstemp
+#include "core/host_calls.h"
 
 namespace {
+
+using agat::host_fsync;
+using agat::host_mkstemp;
+using agat::host_open;
+using agat::host_read;
+using agat::host_rename;
+using agat::host_write;
 
 constexpr int ALLIMGLO = 0;   // first image slot
 constexpr int ALLIMGHI = 49;  // last image slot
@@ -144,12 +153,12 @@ unsigned DOSATTR(const std::string& name, const struct stat& st) {
 
 // Reads the first 143360 bytes of file `name` into `data`.
 void READFILE(const std::string& name, TIMGFILE& data) {
-  const int fd = ::open(name.c_str(), O_RDONLY);
+  const int fd = host_open(name.c_str(), O_RDONLY);
   if (fd < 0) FAIL("open", name, errno);
   auto* dst = reinterpret_cast<char*>(data.data());
   std::size_t got = 0;
   while (got < sizeof(TIMGFILE)) {
-    const ssize_t r = ::read(fd, dst + got, sizeof(TIMGFILE) - got);
+    const ssize_t r = host_read(fd, dst + got, sizeof(TIMGFILE) - got);
     if (r < 0 && errno == EINTR) continue;
     if (r <= 0) {
       const int err = errno;
@@ -162,19 +171,19 @@ void READFILE(const std::string& name, TIMGFILE& data) {
   ::close(fd);
 }
 
-// Writes `data` as file `name`: first to a new file beside it, which is then renamed over the
-// name, so that a file already there (perhaps a read of this run, or a link to one) is replaced
-// as a whole and never written into.
+// Writes `data` as file `name`: first to a new file beside it, which is synced and then renamed
+// over the name, so that a file already there (perhaps a read of this run, or a link to one) is
+// replaced as a whole and never written into, and a crash leaves the old file or the new one.
 void WRITEFILE(const std::string& name, const TIMGFILE& data, mode_t mode) {
   char tmp[] = "./.blend-XXXXXX";
-  const int fd = ::mkstemp(tmp);
+  const int fd = host_mkstemp(tmp);
   if (fd < 0) FAIL("create", name, errno);
   const auto* src = reinterpret_cast<const char*>(data.data());
   std::size_t put = 0;
   int err = 0;
   if (::fchmod(fd, mode) != 0) err = errno;
   while (err == 0 && put < sizeof(TIMGFILE)) {
-    const ssize_t w = ::write(fd, src + put, sizeof(TIMGFILE) - put);
+    const ssize_t w = host_write(fd, src + put, sizeof(TIMGFILE) - put);
     if (w < 0 && errno == EINTR) continue;
     if (w <= 0) {
       err = w < 0 ? errno : EIO;
@@ -182,12 +191,13 @@ void WRITEFILE(const std::string& name, const TIMGFILE& data, mode_t mode) {
     }
     put += static_cast<std::size_t>(w);
   }
+  if (err == 0 && host_fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err != 0) {
     ::unlink(tmp);
     FAIL("write", name, err);
   }
-  if (std::rename(tmp, name.c_str()) != 0) {
+  if (host_rename(tmp, name.c_str()) != 0) {
     err = errno;
     ::unlink(tmp);
     FAIL("create", name, err);

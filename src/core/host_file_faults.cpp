@@ -1,0 +1,25 @@
+#include "core/host_file_faults.h"
+
+#include <utility>
+
+namespace agat {
+
+namespace {
+
+HostFileFaultHook& installed() {
+  static HostFileFaultHook hook;
+  return hook;
+}
+
+}  // namespace
+
+void set_host_file_fault_hook(HostFileFaultHook hook) {
+  installed() = std::move(hook);
+}
+
+HostFileFault host_file_fault(HostFileCall call) {
+  const HostFileFaultHook& hook = installed();
+  return hook ? hook(call) : HostFileFault{};
+}
+
+}  // namespace agat
