@@ -7,6 +7,7 @@
 #include "core/catalog_sort.h"
 #include "core/change_dir.h"
 #include "core/file_control_messages.h"
+#include "core/file_rewrite.h"
 #include "core/file_transfer.h"
 #include "core/image_file.h"
 #include "core/image_form.h"
