@@ -2,6 +2,15 @@
 
 #include <algorithm>
 
+#include "content/basic_proc.h"
+#include "content/content_buffer.h"
+#include "content/exec_proc.h"
+#include "content/picture_route.h"
+#include "content/text_proc.h"
+#include "core/file_control_messages.h"
+#include "core/file_rewrite.h"
+#include "core/file_transfer.h"
+
 namespace agat {
 
 namespace {
@@ -72,6 +81,72 @@ TFILEFORMAT FMTDETECT(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT) {
     default:
       return FFASIS;
   }
+}
+
+bool load_content(TCATREC& CR, TFILEBUF& BUF) {
+  FC_LOAD(CR, BUF);
+  if (!FC_CRITICALERRORBUFFER.empty()) return false;
+  const auto end = std::min<std::size_t>(static_cast<std::size_t>(CR.SIZE) + 4, BUF.size());
+  std::fill(BUF.begin() + CR.SIZE, BUF.begin() + static_cast<std::ptrdiff_t>(end), 0);
+  return true;
+}
+
+void view_report(TextReport& R, const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT) {
+  switch (FMT) {
+    case FFTEXT:
+    case FFAGAWT:
+    case FFAUTOGRAF:
+      text_report(R, CR, BUF, FMT);
+      break;
+    case FFBASIC:
+      basic_listing(R, CR, BUF);
+      break;
+    case FFBINARY:
+    case FFKOMAND:
+      binary_listing(R, CR, BUF, FMT);
+      break;
+    default:
+      binary_listing(R, CR, BUF, FFASIS);
+      break;
+  }
+}
+
+bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT) {
+  if (CR.CATRECT != CRTAGATFILE) return false;
+  TFILEBUF& buf = content_buffer();
+  if (!load_content(CR, buf)) return false;
+  if (CR.SIZE == 0) return true;
+  const TFILEFORMAT fmt = FMTDETECT(CR, buf, FMT);
+  switch (fmt) {
+    case FFASIS:
+    case FFBINARY:
+    case FFKOMAND:
+      EP_VIEW(CR, buf, fmt);
+      break;
+    case FFTEXT:
+    case FFAGAWT:
+    case FFAUTOGRAF:
+      TP_VIEW(CR, buf, fmt);
+      break;
+    case FFBASIC:
+      BP_VIEW(CR, buf);
+      break;
+    default:
+      view_picture(CR, buf, fmt);
+      break;
+  }
+  return false;
+}
+
+void CC_EDIT(TCATREC& CR, TFILEFORMAT FMT) {
+  if (CR.CATRECT != CRTAGATFILE) return;
+  TFILEBUF& buf = content_buffer();
+  if (!load_content(CR, buf) || CR.SIZE == 0) return;
+  const TFILEFORMAT fmt = FMTDETECT(CR, buf, FMT);
+  if (fmt != FFASIS && fmt != FFBINARY && fmt != FFKOMAND) return;
+  // Refused before the editor opens, so that no one edits what cannot be saved.
+  if (!may_rewrite_file(CR)) return;
+  if (EP_EDIT(CR, buf, fmt)) rewrite_file(CR, buf);
 }
 
 }  // namespace agat

@@ -1,9 +1,11 @@
 // The entry point through which the user interface reaches the contents of an Agat file:
 // detection of a file's content format, and the operations that route a file to the
-// module of its format.
+// module of its format. Export and import are in content/export_import.h, the information
+// page in content/info_page.h, the comparison in content/file_compare.h.
 #pragma once
 
 #include "content/format_defines.h"
+#include "content/text_viewer.h"
 #include "core/world_formats.h"
 
 namespace agat {
@@ -12,5 +14,27 @@ namespace agat {
 // for FFAUTO the format that the type byte (lock bit aside), the name, the head of the
 // file and the T/S-list bytes of the entry point to.
 TFILEFORMAT FMTDETECT(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT);
+
+// Loads the Agat file of CR into BUF for a content operation. False when the core reported
+// a critical error (the caller's error report shows it). The four bytes after the file are
+// cleared, so that the head of a file shorter than four bytes reads as zeros, never as the
+// bytes an earlier file left in the buffer.
+bool load_content(TCATREC& CR, TFILEBUF& BUF);
+
+// The view of the loaded file BUF of entry CR in format FMT (not FFAUTO) as text, built
+// anew in R: a text, a BASIC listing, or for every other format the disassembly listing of
+// the code (pictures as their raw bytes).
+void view_report(TextReport& R, const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT);
+
+// Shows the Agat file CR in format FMT (FFAUTO: detected): texts and BASIC programs in the
+// viewer, binaries in the read-only hex editor, pictures as view_picture shows them. True
+// only when the file is empty (nothing was shown, so the caller can say so). A failed load
+// shows nothing and leaves the message to the caller's error report.
+bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT);
+
+// Edits the Agat file CR in the hex editor when FMT (FFAUTO: detected) is a raw, B or K
+// binary, and writes it back over itself when the editor reports a change the user wants
+// saved. A locked or deleted file is not opened for editing: a critical message says why.
+void CC_EDIT(TCATREC& CR, TFILEFORMAT FMT);
 
 }  // namespace agat

@@ -1,0 +1,41 @@
+// Export of Agat files to host files and import of host files as new Agat files, routed by
+// content format: texts (content/text_proc.h), BASIC listings (content/basic_proc.h) and
+// binaries (content/exec_proc.h).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "content/format_defines.h"
+#include "core/world_formats.h"
+
+namespace agat {
+
+// The suffix of the host file that a file exported in format FMT (not FFAUTO) gets:
+// ".txt" for texts, ".bas" for BASIC, ".bin" for every other format.
+std::string_view export_suffix(TFILEFORMAT FMT);
+
+// Writes the loaded file BUF of entry CR in format FMT (not FFAUTO) as the host file NM,
+// created or replaced whole. SUBMODE: BASIC in GW-Basic keywords, binaries converted byte
+// by byte to Windows-1251; texts are always converted. False, with a critical message,
+// when the file cannot be written.
+bool export_loaded(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM,
+                   bool SUBMODE);
+
+// Loads the Agat file SRC and exports it in format FMT (FFAUTO: detected) to the host file
+// DST followed by the format's suffix. A failed load or write leaves its message for the
+// caller's error report.
+void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMODE);
+
+// The formats a host file can be imported as: FFTEXT (a plain text), FFASIS and FFKOMAND
+// (a K file), FFBINARY (a B file).
+bool is_import_format(TFILEFORMAT FMT);
+
+// Reads the host file SRC as a new Agat file of format FMT (SUBMODE: binaries converted
+// from Windows-1251 to the Agat code) and saves it into DST's medium under DST's name, a
+// host name being made unique. DST is the prepared entry (name, medium; for a host medium
+// the host name); its size, type and T/S-list bytes are set here. True when it was saved;
+// otherwise a critical message says why and nothing was written.
+bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE);
+
+}  // namespace agat
