@@ -4,22 +4,20 @@
 #include <array>
 #include <memory>
 
+#include "content/colours.h"
 #include "content/file_compare.h"
+#include "content/format_control.h"
+#include "content/info_page.h"
 #include "content/media_compare.h"
+#include "core/cp1251_literal.h"
 #include "core/file_transfer.h"
 #include "ui/errors.h"
 #include "ui/immap_editor.h"
+#include "ui/subwindows.h"
 
 namespace agat {
 
 namespace {
-
-TCATREC* agat_file_under_cursor(TPANEL& pn) {
-  TCAT& cat = pn.MD.CAT;
-  if (pn.CURSOR < 0 || pn.CURSOR >= cat.CATNUM) return nullptr;
-  TCATREC& cr = cat.CATREC[pn.CURSOR];
-  return cr.CATRECT == CRTAGATFILE ? &cr : nullptr;
-}
 
 // An Agat file that is not deleted: its first T/S list lies on a track of the disk.
 bool is_live_file(const TCATREC& cr) {
@@ -41,9 +39,27 @@ bool IS_EQU(const TCATREC& A, const TCATREC& B) {
 
 }  // namespace
 
+void AC_VIEW(PPANEL PAN_CUR, PPANEL, std::int32_t ARG) {
+  TCATREC* cr = cursor_agat_file(*PAN_CUR);
+  if (cr != nullptr && CC_VIEW(*cr, static_cast<TFILEFORMAT>(ARG)))
+    SW_MESSAGE(COL[WARN_RAMKA], COL[WARN_HEADER], COL[WARN_BODY], " Просмотр "_w, "Файл  пуст"_w);
+}
+
+void AC_EDIT(PPANEL PAN_CUR, PPANEL, std::int32_t ARG) {
+  TCATREC* cr = cursor_agat_file(*PAN_CUR);
+  if (cr == nullptr) return;
+  CC_EDIT(*cr, static_cast<TFILEFORMAT>(ARG));
+  NEEDRELOAD = true;
+  PAN_CUR->CURSANAME = cr->AGATNAME;
+}
+
+void AC_INFO(PPANEL PAN_CUR, PPANEL, std::int32_t) {
+  if (TCATREC* cr = cursor_entry(*PAN_CUR)) CC_INFO(*cr);
+}
+
 void AC_COMPARE_F(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG) {
-  TCATREC* cr1 = agat_file_under_cursor(*PAN_CUR);
-  TCATREC* cr2 = agat_file_under_cursor(*PAN_OTH);
+  TCATREC* cr1 = cursor_agat_file(*PAN_CUR);
+  TCATREC* cr2 = cursor_agat_file(*PAN_OTH);
   if (cr1 == nullptr || cr2 == nullptr) return;
   CC_COMPARE(*cr1, *cr2, static_cast<TFILEFORMAT>(ARG));
 }

@@ -5,6 +5,17 @@
 
 namespace agat {
 
+// Shows the Agat file under the cursor in the format ARG (a TFILEFORMAT; FFAUTO detects
+// it); an empty file gets the box "Файл  пуст" instead.
+void AC_VIEW(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
+
+// Edits the Agat file under the cursor in the hex editor, taken as format ARG, and writes
+// it back when it was changed; the cursor stays on it after the reload.
+void AC_EDIT(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
+
+// Shows the information page of the entry under the cursor, whatever it is.
+void AC_INFO(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
+
 // Compares the Agat files under the cursors of both panels, the current panel's first, in
 // the format ARG (a TFILEFORMAT; FFAUTO detects it) and shows the report. Anything but two
 // Agat files is left alone.

@@ -35,12 +35,6 @@ TFILEBUF& file_buffer() {
   return *buffer;
 }
 
-TCATREC* cursor_entry(TPANEL& pn) {
-  TCAT& cat = pn.MD.CAT;
-  if (pn.CURSOR < 0 || pn.CURSOR >= cat.CATNUM) return nullptr;
-  return &cat.CATREC[pn.CURSOR];
-}
-
 bool same_host_object(const std::string& a, const std::string& b) {
   struct stat sa {
   }, sb{};

@@ -1,6 +1,7 @@
 #include "ui/actions_navigation.h"
 
 #include "content/colours.h"
+#include "content/info_page.h"
 #include "core/change_dir.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
@@ -30,7 +31,10 @@ void AC_ENTER(PPANEL PAN_CUR, PPANEL, std::int32_t) {
   TCAT& cat = PAN_CUR->MD.CAT;
   if (PAN_CUR->CURSOR < 0 || PAN_CUR->CURSOR >= cat.CATNUM) return;
   TCATREC& entry = cat.CATREC[PAN_CUR->CURSOR];
-  if (entry.CATRECT == CRTAGATFILE) return;  // an Agat file is not a place to enter
+  if (entry.CATRECT == CRTAGATFILE) {  // not a place to enter: its information page
+    CC_INFO(entry);
+    return;
+  }
   if (PAN_CUR->CURSOR == 0 && entry.HOSTNAME == "..") {
     SETCURSHNAME(*PAN_CUR);  // going up: the cursor will stand on the place just left
   } else {

@@ -19,6 +19,8 @@ std::string BASENAME(const std::string& S);
 void SETCURSHNAME(TPANEL& PN);
 
 void AC_EXIT(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
+// Enters the directory, image or BTK sub-catalog under the cursor (".." goes up); an
+// Agat file gets its information page instead.
 void AC_ENTER(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_SORT(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_PAN_CHANGE(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);

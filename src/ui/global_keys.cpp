@@ -7,6 +7,7 @@
 #include "ui/actions_content.h"
 #include "ui/actions_files.h"
 #include "ui/actions_navigation.h"
+#include "ui/actions_transfer.h"
 
 namespace agat {
 
@@ -15,9 +16,20 @@ namespace {
 // Letter keys are case-sensitive Latin letters: they act in the Latin keyboard layout.
 // clang-format off
 constexpr TACTORKEY kActors[] = {
+    {HKEY_F3,       AC_VIEW,       FFAUTO},
+    {'b',           AC_VIEW,       FFASIS},
+    {'t',           AC_VIEW,       FFTEXT},
+    {'T',           AC_VIEW,       FFAUTOGRAF},
+    {'B',           AC_VIEW,       FFBINARY},
+    {'K',           AC_VIEW,       FFKOMAND},
+    {'g',           AC_VIEW,       FFBINGRAF},
+    {'G',           AC_VIEW,       FFKOMGRAF},
     {'C',           AC_COMPARE_F,  FFAUTO},
     {'c',           AC_COMPARE_MS, 0},
     {ctrl_key('C'), AC_COMPARE_MF, 0},
+    {'E',           AC_EDIT,       FFAUTO},
+    {ctrl_key('E'), AC_EDIT,       FFASIS},
+    {'e',           AC_EXPORT_F,   FFAUTO},
     {HKEY_F5,       AC_COPYMOVE,   0},
     {HKEY_F6,       AC_COPYMOVE,   1},
     {'r',           AC_RENAME,     0},

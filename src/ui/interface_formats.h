@@ -19,6 +19,17 @@ struct TPANEL {
 };
 using PPANEL = TPANEL*;
 
+// The entry under the cursor of PN; nullptr when the catalog is empty.
+inline TCATREC* cursor_entry(TPANEL& PN) {
+  TCAT& cat = PN.MD.CAT;
+  return PN.CURSOR >= 0 && PN.CURSOR < cat.CATNUM ? &cat.CATREC[PN.CURSOR] : nullptr;
+}
+// The entry under the cursor when it is an Agat file; nullptr otherwise.
+inline TCATREC* cursor_agat_file(TPANEL& PN) {
+  TCATREC* cr = cursor_entry(PN);
+  return cr != nullptr && cr->CATRECT == CRTAGATFILE ? cr : nullptr;
+}
+
 // An action: the current panel, the other panel, and the argument of the key-table entry
 // or menu item that chose it (a flag, a signed mode, a file format or an image type).
 using T_ACTOR = void (*)(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);

@@ -7,6 +7,7 @@
 #include "ui/actions_content.h"
 #include "ui/actions_files.h"
 #include "ui/actions_navigation.h"
+#include "ui/actions_transfer.h"
 
 namespace agat {
 
@@ -40,6 +41,22 @@ TMENUITEM submenu(std::string_view label, PMENUITEM first) {
 }  // namespace
 
 PMENUITEM main_menu() {
+  static std::vector<TMENUITEM> view = {
+      call("Автоопределение формата"_w, "F3", AC_VIEW, FFAUTO),
+      call("Как есть HEX"_w, "b", AC_VIEW, FFASIS),
+      call("Basic", "", AC_VIEW, FFBASIC),
+      call("Обычный текст"_w, "t", AC_VIEW, FFTEXT),
+      call("B-формат \"Агат-Автора\""_w, "", AC_VIEW, FFAGAWT),
+      call("B-формат \"Автографа\""_w, "T", AC_VIEW, FFAUTOGRAF),
+      call("B-формат как HEX"_w, "B", AC_VIEW, FFBINARY),
+      call("К-формат как HEX"_w, "K", AC_VIEW, FFKOMAND),
+      call("B-графика"_w, "g", AC_VIEW, FFBINGRAF),
+      call("К-графика"_w, "G", AC_VIEW, FFKOMGRAF),
+      call("Д-картинка Alv Graf"_w, "", AC_VIEW, FFALVGRAF),
+      call("Сжатый ZX Picler"_w, "", AC_VIEW, FFZXCOMPGRAF),
+      call("Несжатый ZX Picler"_w, "", AC_VIEW, FFZXUNCOMPGRAF),
+      call("ФРГ MouseGraf"_w, "", AC_VIEW, FFMGFRAGM),
+  };
   static std::vector<TMENUITEM> compare = {
       call("Сравнение двух файлов (автотип)"_w, "C", AC_COMPARE_F, FFAUTO),
       call("Сравнение двух файлов (побайтно)"_w, "", AC_COMPARE_F, FFASIS),
@@ -47,7 +64,36 @@ PMENUITEM main_menu() {
       call("Посекторное сравнение двух образов"_w, "c", AC_COMPARE_MS),
       call("Пофайловое сравнение двух сред"_w, "^c", AC_COMPARE_MF),
   };
+  static std::vector<TMENUITEM> edit = {
+      call("Как B или K (автоопределение)"_w, "E", AC_EDIT, FFAUTO),
+      call("Как HEX без оценки формата"_w, "^e", AC_EDIT, FFASIS),
+      call("Как B"_w, "", AC_EDIT, FFBINARY),
+      call("Как К"_w, "", AC_EDIT, FFKOMAND),
+  };
+  static std::vector<TMENUITEM> exports = {
+      call("Автоопределение формата (Basic как AGAT; Bin без перекодировки)"_w, "e", AC_EXPORT_F,
+           FFAUTO),
+      call("Автоопределение формата (Basic как GW; Bin с перекодировкой)"_w, "", AC_EXPORT_T,
+           FFAUTO),
+      call("Обычный текст"_w, "", AC_EXPORT_F, FFTEXT),
+      call("B-формат \"Агат-Автора\""_w, "", AC_EXPORT_F, FFAGAWT),
+      call("B-формат \"Автографа\""_w, "", AC_EXPORT_F, FFAUTOGRAF),
+      call("Basic-программа, ключевые слова как в Агате"_w, "", AC_EXPORT_F, FFBASIC),
+      call("Basic-программа, ключевые слова как в GW-Basic"_w, "", AC_EXPORT_T, FFBASIC),
+      call("Двоичный B-файл, без перекодировки"_w, "", AC_EXPORT_F, FFBINARY),
+      call("Двоичный B-файл, с перекодировкой"_w, "", AC_EXPORT_T, FFBINARY),
+      call("Двоичный К-файл, без перекодировки"_w, "", AC_EXPORT_F, FFKOMAND),
+      call("Двоичный К-файл, с перекодировкой"_w, "", AC_EXPORT_T, FFKOMAND),
+  };
+  static std::vector<TMENUITEM> imports = {
+      call("Обычный текст"_w, "", AC_IMPORT_F, FFTEXT),
+      call("Двоичный B-файл, без перекодировки"_w, "", AC_IMPORT_F, FFBINARY),
+      call("Двоичный B-файл, с перекодировкой"_w, "", AC_IMPORT_T, FFBINARY),
+      call("Двоичный К-файл, без перекодировки"_w, "", AC_IMPORT_F, FFKOMAND),
+      call("Двоичный К-файл, с перекодировкой"_w, "", AC_IMPORT_T, FFKOMAND),
+  };
   static std::vector<TMENUITEM> files = {
+      call("Информация об объекте"_w, "", AC_INFO),
       call("Скопировать файл"_w, "F5", AC_COPYMOVE, 0),
       call("Переместить файл"_w, "F6", AC_COPYMOVE, 1),
       call("Переименовать объект"_w, "r", AC_RENAME),
@@ -68,7 +114,11 @@ PMENUITEM main_menu() {
       call("Изменить имя тома"_w, "", AC_REVOLUME),
   };
   static std::vector<TMENUITEM> top = {
+      submenu("Просмотр файла"_w, chain(view)),
       submenu("Сравнение объектов"_w, chain(compare)),
+      submenu("Редактирование файла (HEX)"_w, chain(edit)),
+      submenu("Экспорт файла"_w, chain(exports)),
+      submenu("Импорт файла"_w, chain(imports)),
       submenu("Основное-разное"_w, chain(files)),
       submenu("Образ"_w, chain(media)),
       call("Обменять местами панели"_w, "^u", AC_PAN_CHANGE),

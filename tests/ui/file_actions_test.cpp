@@ -294,16 +294,16 @@ TEST_F(FileActions, LockUnlockAndToggleFromTheMenu) {
   save(*a, "B", 0x84, 10);
   save(*a, "C", 0x00, 10);
   screen->keys({KEYCODE_ENTER, HKEY_DOWN});
-  menu(2, 6);  // lock the cursor file
+  menu(6, 7);  // lock the cursor file
   screen->keys({HKEY_DOWN, ' ', HKEY_DOWN, ' '});
-  menu(2, 5);  // toggle the marked B and C
+  menu(6, 6);  // toggle the marked B and C
   quit({"a.dsk"});
   auto a2 = read_image("a.dsk");
   for (auto [name, type] : {std::pair{"A", 0x84}, {"B", 0x04}, {"C", 0x80}})
     EXPECT_EQ(find_entry(*a2, name)->EXT, type) << name;
 
   screen->keys({KEYCODE_ENTER, '+'});
-  menu(2, 4);  // unlock everything marked
+  menu(6, 5);  // unlock everything marked
   quit({"a.dsk"});
   a2 = read_image("a.dsk");
   for (const char* n : {"A", "B", "C"}) EXPECT_EQ(find_entry(*a2, n)->EXT & 0x80, 0) << n;
@@ -353,13 +353,13 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   screen->keys({KEYCODE_ENTER, HKEY_F11});
   shows({"Очистка образа небезопасна в случае ошибок в файловой системе. Выполнить ?"});
   screen->key(KEYCODE_ENTER);
-  menu(3, 7);  // "Изменить имя тома"
+  menu(7, 7);  // "Изменить имя тома"
   screen->key(HKEY_END);
   answer(" Введите новое имя тома ", " 2");
   check([&](MemoryConsole&) { EXPECT_EQ(left(1), "МОЙ ДИСК 2"); });
   screen->key(KEYCODE_BACKSPACE);
   for (int item = 3; item <= 6; ++item) {
-    menu(3, item);
+    menu(7, item);
     shows({" Введите имя нового образа "});
     screen->key(HKEY_HOME);  // typing at once would replace the proposed extension too
     screen->text("new" + std::to_string(item - 1));

@@ -178,9 +178,9 @@ TEST_F(Sorbel, HelpAndTheMainMenu) {
   screen->keys({'x', HKEY_F9});
   check([&](MemoryConsole& s) {
     EXPECT_TRUE(s.contains(" Главное меню "));
-    const int y = s.find_row("Сравнение объектов");
+    const int y = s.find_row("Просмотр файла");
     EXPECT_NE(s.row(y).find(">>"), std::string::npos);
-    EXPECT_EQ(s.attribute_at(column_of("Сравнение", y), y), COL[MN_MAIN_SELTEXT]);
+    EXPECT_EQ(s.attribute_at(column_of("Просмотр", y), y), COL[MN_MAIN_SELTEXT]);
   });
   screen->key(HKEY_UP);  // from the first item round to the last
   check([&](MemoryConsole& s) {
@@ -189,7 +189,7 @@ TEST_F(Sorbel, HelpAndTheMainMenu) {
     EXPECT_NE(s.row(y).find("F10"), std::string::npos);
   });
   screen->keys({HKEY_DOWN, KEYCODE_ENTER});  // round to the first again, and its submenu
-  shows({" Сравнение объектов ", "Посекторное сравнение двух образов"});
+  shows({" Просмотр файла ", "ФРГ MouseGraf"});
   // Out of both menus; then a key of the table works inside the menu.
   screen->keys({KEYCODE_ESCAPE, KEYCODE_ESCAPE, HKEY_F9, ctrl_key('U')});
   check([&](MemoryConsole& s) { EXPECT_FALSE(s.contains(" Главное меню ")); });
