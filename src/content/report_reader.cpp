@@ -75,4 +75,11 @@ std::string plain_text(std::string_view report) {
   return text;
 }
 
+std::string shown_text(std::string_view report) {
+  std::string text = plain_text(report);
+  for (char& c : text)
+    if (c != '\n' && !viewer_shows(static_cast<std::uint8_t>(c))) c = '?';
+  return text;
+}
+
 }  // namespace agat

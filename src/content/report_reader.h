@@ -54,4 +54,13 @@ std::vector<ReportLine> wrap_line(const ReportLine& line, std::size_t width);
 std::string plain_text(const ReportLine& line);
 std::string plain_text(std::string_view report);
 
+// Whether the viewer screen shows the Windows-1251 byte C as it is; it shows "?" for every
+// other byte (control codes and most of $80..$BF).
+inline bool viewer_shows(std::uint8_t c) {
+  return (c >= 32 && c <= 127) || c >= 192;
+}
+// The plain text of a report as the viewer screen shows it: line feeds kept, every other
+// byte that the screen would show as "?" replaced by "?".
+std::string shown_text(std::string_view report);
+
 }  // namespace agat

@@ -39,10 +39,6 @@ const ReportLine* line_at(std::int32_t n) {
   return &LINES[static_cast<std::size_t>(n)];
 }
 
-bool is_printable(std::uint8_t c) {
-  return (c >= 32 && c <= 127) || c >= 192;
-}
-
 // The characters of the text as a host text file: colour pairs and carriage returns
 // dropped, line feeds kept, Windows-1251 turned into UTF-8.
 std::string host_text(const char* p, std::uint32_t size) {
@@ -87,7 +83,7 @@ void DRAW() {
       TEXTATTR = attribute;
       for (const char c : text) {
         if (x > sw + TOPX) return;
-        if (x > TOPX) MWRITE(is_printable(static_cast<std::uint8_t>(c)) ? c : '?');
+        if (x > TOPX) MWRITE(viewer_shows(static_cast<std::uint8_t>(c)) ? c : '?');
         ++x;
       }
     });

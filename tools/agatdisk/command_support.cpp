@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "core/change_dir.h"
@@ -27,6 +28,11 @@ constexpr Form kCreatableForms[] = {{"dsk140", ITI140},
                                     {"dsk800", ITI800},
                                     {"nib800", ITN800},
                                     {"emu800", ITE800}};
+
+// In the order of TFILEFORMAT.
+constexpr std::array<std::string_view, FILE_FORMAT_COUNT> kFormatNames = {
+    "auto",     "asis",    "binary",  "komand",  "text",       "basic",        "agawt",
+    "autograf", "alvgraf", "bingraf", "komgraf", "zxcompgraf", "zxuncompgraf", "mgfragm"};
 
 }  // namespace
 
@@ -64,6 +70,17 @@ std::string typed_description(const ParsedArgs& args, TIMAGET form) {
     throw UsageError{std::string("в описании "_w) + quoted_host(utf8) +
                      std::string(" есть знак, которого нет в кодовой странице 866"_w)};
   return description;
+}
+
+std::string_view format_name(TFILEFORMAT f) {
+  return kFormatNames[f];
+}
+
+TFILEFORMAT format_option(const ParsedArgs& args) {
+  const std::string given = args.value("--format", "auto");
+  for (std::size_t f = 0; f < kFormatNames.size(); ++f)
+    if (given == kFormatNames[f]) return static_cast<TFILEFORMAT>(f);
+  throw UsageError{std::string("неизвестный формат "_w) + quoted_host(given)};
 }
 
 std::uint8_t type_byte(const std::string& utf8) {
@@ -156,6 +173,17 @@ TCATREC* load_named_file(TMEDIA& md, const std::string& typed, TFILEBUF& buf) {
   }
   FC_LOAD(*e, buf);
   return core_failed() ? nullptr : e;
+}
+
+TCATREC* file_named(TMEDIA& md, const std::string& image, const std::string& typed) {
+  bool ambiguous = false;
+  TCATREC* e = find_file_to_read(md, typed_name(typed), ambiguous);
+  if (e == nullptr)
+    not_found(
+        typed,
+        std::string("в каталоге образа "_w) + quoted_host(image) + std::string(" нет файла "_w),
+        ambiguous);
+  return e;
 }
 
 std::unique_ptr<TMEDIA> host_medium_for(const std::string& path, std::string& name) {

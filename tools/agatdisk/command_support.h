@@ -8,6 +8,7 @@
 
 #include "command_line.h"
 #include "commands.h"
+#include "content/format_defines.h"
 #include "core/cp1251_literal.h"
 #include "core/world_formats.h"
 #include "image_access.h"
@@ -49,6 +50,13 @@ std::string typed_description(const ParsedArgs& args, TIMAGET form);
 // any type byte but $FF in hexadecimal ("0x84", "$84"), lock bit included.
 std::uint8_t type_byte(const std::string& utf8);
 
+// The name of a content format on the command line: its name without "FF", in lower case
+// ("auto", "asis", "binary" ... "mgfragm").
+std::string_view format_name(TFILEFORMAT f);
+
+// The format given with --format, "auto" when none is; a UsageError for an unknown name.
+TFILEFORMAT format_option(const ParsedArgs& args);
+
 // Whether anything (a file, a directory, a dangling link) has this name.
 bool host_object_exists(const std::string& path);
 
@@ -59,6 +67,10 @@ bool refuse_existing(const std::string& path, const ParsedArgs& args);
 // first, a deleted one when no live file has the name (it reads well while its sectors are
 // not reused). nullptr after a message when there is none or the core cannot load it.
 TCATREC* load_named_file(TMEDIA& md, const std::string& typed, TFILEBUF& buf);
+
+// The file of the current catalog of IMAGE that the name TYPED stands for, as get finds it:
+// a live one first, a deleted one when no live file has the name. nullptr after a message.
+TCATREC* file_named(TMEDIA& md, const std::string& image, const std::string& typed);
 
 // A host-directory medium on the directory of `path`; `name` gets the rest of the path.
 std::unique_ptr<TMEDIA> host_medium_for(const std::string& path, std::string& name);

@@ -45,5 +45,6 @@ std::vector<Command> image_commands();    // new, convert, cmp
 std::vector<Command> compare_commands();  // diff
 std::vector<Command> check_commands();    // check, recover
 std::vector<Command> picture_commands();  // png
+std::vector<Command> content_commands();  // info, view, export, import
 
 }  // namespace agat

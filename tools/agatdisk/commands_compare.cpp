@@ -1,5 +1,4 @@
 // The comparison of two Agat files, each in its own image: diff.
-#include <array>
 #include <string_view>
 #include <vector>
 
@@ -14,31 +13,6 @@
 namespace agat {
 
 namespace {
-
-// The names of the content formats for --format, in the order of TFILEFORMAT.
-constexpr std::array<std::string_view, FILE_FORMAT_COUNT> kFormatNames = {
-    "auto",     "asis",    "binary",  "komand",  "text",       "basic",        "agawt",
-    "autograf", "alvgraf", "bingraf", "komgraf", "zxcompgraf", "zxuncompgraf", "mgfragm"};
-
-TFILEFORMAT format_option(const ParsedArgs& args) {
-  const std::string given = args.value("--format", "auto");  // a copy: the fallback is a temporary
-  for (std::size_t f = 0; f < kFormatNames.size(); ++f)
-    if (given == kFormatNames[f]) return static_cast<TFILEFORMAT>(f);
-  throw UsageError{std::string("неизвестный формат "_w) + quoted_host(given)};
-}
-
-// The file NAME of the image, live or else deleted (as get finds it), or nullptr after a
-// message.
-TCATREC* file_named(TMEDIA& md, const std::string& image, const std::string& typed) {
-  bool ambiguous = false;
-  TCATREC* e = find_file_to_read(md, typed_name(typed), ambiguous);
-  if (e == nullptr)
-    not_found(
-        typed,
-        std::string("в каталоге образа "_w) + quoted_host(image) + std::string(" нет файла "_w),
-        ambiguous);
-  return e;
-}
 
 int run_diff(const ParsedArgs& args) {
   const std::vector<std::string>& op = args.operands;
