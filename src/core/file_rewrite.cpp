@@ -15,9 +15,11 @@ namespace agat {
 
 namespace {
 
+// A message that names the file without its trailing blanks, so that it fits a box.
 bool refuse(const TCATREC& cr, std::string_view why) {
-  report_critical(std::string("Запись файла "_w) + quoted_agat_name(cr.AGATNAME) + ": " +
-                  std::string(why));
+  std::string name = A2L(std::string_view(reinterpret_cast<const char*>(cr.AGATNAME.data()), 30));
+  name.erase(name.find_last_not_of(' ') + 1);
+  report_critical(std::string("Запись файла "_w) + quoted(name) + ": " + std::string(why));
   return false;
 }
 
@@ -58,7 +60,7 @@ bool rewrite_in_image(TCATREC& cr, const TFILEBUF& buf) {
   if (entry == nullptr || entry->TF != cr.TTSL || entry->SF != cr.STSL ||
       !std::equal(cr.AGATNAME.begin(), cr.AGATNAME.end(), entry->N))
     return refuse(cr, "на месте файла в каталоге теперь другая запись; файл не изменён"_w);
-  if ((entry->E & 0x80) != 0) return refuse(cr, "файл защищён от записи (*) и не изменён"_w);
+  if ((entry->E & 0x80) != 0) return refuse(cr, "файл защищён от записи (*), он не изменён"_w);
   std::vector<DataSector> sectors;
   if (!data_sectors(md, cr, sectors)) return false;
   if (static_cast<std::int64_t>(sectors.size()) * 256 != cr.SIZE)
@@ -79,7 +81,7 @@ bool rewrite_in_image(TCATREC& cr, const TFILEBUF& buf) {
 }  // namespace
 
 bool may_rewrite_file(const TCATREC& CR) {
-  if ((CR.EXT & 0x80) != 0) return refuse(CR, "файл защищён от записи (*) и не изменён"_w);
+  if ((CR.EXT & 0x80) != 0) return refuse(CR, "файл защищён от записи (*), он не изменён"_w);
   if (CR.PMEDIA != nullptr && CR.PMEDIA->MEDIAT == MDIMAGE && CR.TTSL == 0xFF)
     return refuse(CR, "файл удалён, и его секторы могли занять другие файлы; он не изменён"_w);
   return true;
