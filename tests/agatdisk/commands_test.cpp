@@ -99,18 +99,6 @@ class AgatdiskCommands : public CoreTest {
     write_bytes(dir.file("short.fil"), Bytes(10, 0));
   }
 
-  // Saves a file through the core (the file buffer is large, hence static).
-  static void save(TMEDIA& md, const char* name, std::uint8_t ext, const Bytes& data) {
-    static TFILEBUF buf;
-    TCATREC cr;
-    cr.AGATNAME = agat_name(name);
-    cr.EXT = ext;
-    cr.SIZE = static_cast<std::int32_t>(data.size());
-    buf.fill(0);
-    std::copy(data.begin(), data.end(), buf.begin());
-    FC_SAVE(cr, buf, md, false);
-  }
-
   // A copy of disk.dsk with `count` bytes from `offset` set to `value`, or with `bytes` there.
   void damaged(const std::string& name, int offset, int count, std::uint8_t value) {
     damaged(name, offset, Bytes(count, value));

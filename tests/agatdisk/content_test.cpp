@@ -29,15 +29,6 @@ class AgatdiskContent : public CoreTest {
     FC_MAKEDIR(*md, agat_name("SUB"));
     ASSERT_EQ(take_critical(), "");
   }
-  static void save(TMEDIA& md, const char* name, std::uint8_t ext, const Bytes& data) {
-    static TFILEBUF buf;
-    TCATREC cr;
-    cr.AGATNAME = agat_name(name);
-    cr.EXT = ext;
-    cr.SIZE = static_cast<std::int32_t>(data.size());
-    std::copy(data.begin(), data.end(), buf.begin());
-    FC_SAVE(cr, buf, md, false);
-  }
   Outcome run(const std::string& line) { return run_line(line, dir.path()); }
   TempDir dir;
 };
