@@ -9,52 +9,32 @@ namespace agat {
 
 namespace {
 
-constexpr TCMDDESC U{AMUNKNOWN, "???"};
-constexpr TCMDDESC imp(std::string_view m) {
-  return {AMIMPL, m};
-}
-constexpr TCMDDESC acc(std::string_view m) {
-  return {AMACC, m};
-}
-constexpr TCMDDESC imm(std::string_view m) {
-  return {AMIMM, m};
-}
-constexpr TCMDDESC abso(std::string_view m) {
-  return {AMABS, m};
-}
-constexpr TCMDDESC zp(std::string_view m) {
-  return {AMZP, m};
-}
-constexpr TCMDDESC zpx(std::string_view m) {
-  return {AMZPX, m};
-}
-constexpr TCMDDESC zpy(std::string_view m) {
-  return {AMZPY, m};
-}
-constexpr TCMDDESC abx(std::string_view m) {
-  return {AMABSX, m};
-}
-constexpr TCMDDESC aby(std::string_view m) {
-  return {AMABSY, m};
-}
-constexpr TCMDDESC rel(std::string_view m) {
-  return {AMREL, m};
-}
-constexpr TCMDDESC inx(std::string_view m) {
-  return {AMINDX, m};
-}
-constexpr TCMDDESC iny(std::string_view m) {
-  return {AMINDY, m};
-}
-constexpr TCMDDESC ind(std::string_view m) {
-  return {AMIND, m};
-}
-
 // A byte of code as a character of the listing. The codes that would end a line or start
 // a colour pair in the report are shown as ".".
 char shown(std::uint8_t b) {
   const std::uint8_t c = A2L(b);
   return c == 0x00 || c == 0x0A || c == 0x0D ? '.' : static_cast<char>(c);
+}
+
+// Two hex digits for every byte value.
+constexpr auto kHex = [] {
+  std::array<std::array<char, 2>, 256> t{};
+  for (int b = 0; b < 256; ++b) t[b] = {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15]};
+  return t;
+}();
+
+// The character of every byte value in the listing.
+using Glyphs = std::array<char, 256>;
+
+using Pen = TextLine::Pen;
+
+// (Pens go by value: they live in registers, where a reference would make every character
+// a store of the pen too.)
+Pen hex2(Pen pen, std::uint8_t b) {
+  return pen.ch(kHex[b][0]).ch(kHex[b][1]);
+}
+Pen hex4(Pen pen, std::uint32_t v) {
+  return hex2(hex2(pen, static_cast<std::uint8_t>(v >> 8)), static_cast<std::uint8_t>(v));
 }
 
 // The operand bytes of an instruction (index 0 is the first after the opcode) and how
@@ -64,149 +44,214 @@ struct Operand {
   int present = 0;
 };
 
-// Operand byte N as two hex digits, or ".." when the instruction has no such byte or the
-// block ends before it.
-void operand_byte(TextLine& line, const Operand& op, int n) {
-  if (n < op.present)
-    line.hex(op.byte[n], 2);
-  else
-    line.text("..");
-}
+// Where, in the line of an instruction, the characters lie that differ from one
+// instruction of an opcode to the next: offsets from the start of the line. A place the
+// line does not have is kSpare, past the end of every line, where a write does no harm.
+constexpr std::uint8_t kSpare = 72;
+struct Holes {
+  std::uint8_t pc = kSpare;                    // the address
+  std::uint8_t field[2] = {kSpare, kSpare};    // the operand bytes in the byte fields
+  std::uint8_t glyph[2] = {kSpare, kSpare};    // the operand bytes as characters
+  std::uint8_t operand[2] = {kSpare, kSpare};  // the operand bytes in the operand
+  std::uint8_t immediate = kSpare;             // an immediate operand as a character
+  std::uint8_t target = kSpare;                // a branch target
+};
 
-// The 16-bit operand, high byte first.
-void operand_word(TextLine& line, const Operand& op) {
-  operand_byte(line, op, 1);
-  operand_byte(line, op, 0);
-}
+// Writes the parts of a line, noting in HOLES where the varying characters go.
+class LineWriter {
+ public:
+  LineWriter(const Glyphs& g, const char* start, Holes& holes) : g_(g), start_(start), h_(holes) {}
 
-void add_operand(TextLine& line, TADDRMODE mode, const Operand& op, std::int32_t pc) {
-  switch (mode) {
-    case AMACC:
-      line.ch('A');
-      break;
-    case AMIMM:
-      line.text("#$");
-      operand_byte(line, op, 0);
-      if (op.present > 0) line.color(COL[CR_DIZASM_ASC]).text("   '").ch(shown(op.byte[0]));
-      break;
-    case AMABS:
-    case AMABSX:
-    case AMABSY:
-      line.ch('$');
-      operand_word(line, op);
-      line.text(mode == AMABSX ? ", X" : mode == AMABSY ? ", Y" : "");
-      break;
-    case AMZP:
-    case AMZPX:
-    case AMZPY:
-      line.ch('$');
-      operand_byte(line, op, 0);
-      line.text(mode == AMZPX ? ", X" : mode == AMZPY ? ", Y" : "");
-      break;
-    case AMREL:
-      // The target wraps round the 64 KB address space, as on the processor.
-      line.ch('$');
-      if (op.present > 0)
-        line.hex(static_cast<std::uint32_t>(pc + 2 + static_cast<std::int8_t>(op.byte[0])), 4);
-      else
-        line.text("....");
-      break;
-    case AMINDX:
-      line.text("($");
-      operand_byte(line, op, 0);
-      line.text(", X)");
-      break;
-    case AMINDY:
-      line.text("($");
-      operand_byte(line, op, 0);
-      line.text("), Y");
-      break;
-    case AMIND:
-      line.text("($");
-      operand_word(line, op);
-      line.ch(')');
-      break;
-    default:
-      break;
+  // Operand byte N as two hex digits, or ".." when the instruction has no such byte or the
+  // block ends before it.
+  Pen operand_byte(Pen pen, const Operand& op, int n, std::uint8_t& hole) {
+    if (n >= op.present) return pen.text("..");
+    hole = at(pen);
+    return hex2(pen, op.byte[n]);
   }
+  // The 16-bit operand, high byte first.
+  Pen operand_word(Pen pen, const Operand& op) {
+    return operand_byte(operand_byte(pen, op, 1, h_.operand[1]), op, 0, h_.operand[0]);
+  }
+
+  Pen operand(Pen pen, TADDRMODE mode, const Operand& op, std::int32_t pc) {
+    switch (mode) {
+      case AMACC:
+        return pen.ch('A');
+      case AMIMM:
+        pen = operand_byte(pen.text("#$"), op, 0, h_.operand[0]);
+        if (op.present == 0) return pen;
+        pen.color(COL[CR_DIZASM_ASC]).text("   '");
+        h_.immediate = at(pen);
+        return pen.ch(g_[op.byte[0]]);
+      case AMABS:
+        return operand_word(pen.ch('$'), op);
+      case AMABSX:
+        return operand_word(pen.ch('$'), op).text(", X");
+      case AMABSY:
+        return operand_word(pen.ch('$'), op).text(", Y");
+      case AMZP:
+        return operand_byte(pen.ch('$'), op, 0, h_.operand[0]);
+      case AMZPX:
+        return operand_byte(pen.ch('$'), op, 0, h_.operand[0]).text(", X");
+      case AMZPY:
+        return operand_byte(pen.ch('$'), op, 0, h_.operand[0]).text(", Y");
+      case AMREL:
+        // The target wraps round the 64 KB address space, as on the processor.
+        pen.ch('$');
+        if (op.present == 0) return pen.text("....");
+        h_.target = at(pen);
+        return hex4(pen, static_cast<std::uint32_t>(pc + 2 + static_cast<std::int8_t>(op.byte[0])));
+      case AMINDX:
+        return operand_byte(pen.text("($"), op, 0, h_.operand[0]).text(", X)");
+      case AMINDY:
+        return operand_byte(pen.text("($"), op, 0, h_.operand[0]).text("), Y");
+      case AMIND:
+        return operand_word(pen.text("($"), op).ch(')');
+      default:
+        return pen;
+    }
+  }
+
+  // The whole line of the instruction OPCODE with operand OP at address PC.
+  Pen line(Pen pen, std::uint8_t opcode, const Operand& op, std::int32_t pc) {
+    const TCMDDESC& cmd = CMDDESC[opcode];
+    pen.color(COL[CR_DIZASM_PC]);
+    h_.pc = at(pen);
+    pen = hex4(pen, static_cast<std::uint32_t>(pc)).text("-  ");
+    // Two byte fields follow the opcode; those the instruction lacks, or the block does
+    // not hold, show "..".
+    pen = hex2(pen.color(COL[CR_DIZASM_OPCOD]), opcode).ch(' ');
+    pen = operand_byte(pen, op, 0, h_.field[0]).ch(' ');
+    pen = operand_byte(pen, op, 1, h_.field[1]).text("   \"");
+    pen.color(COL[CR_DIZASM_ASC]).ch(g_[opcode]);
+    for (int i = 0; i < op.present; ++i) {
+      h_.glyph[i] = at(pen);
+      pen.ch(g_[op.byte[i]]);
+    }
+    // Short instructions are padded so that the columns stay aligned.
+    pen.color(COL[CR_DIZASM_OPCOD]).ch('"');
+    for (int i = op.present; i < 2; ++i) pen.ch(' ');
+    pen.color(COL[CR_DIZASM_CMD]).text("   ").text(cmd.MM).text("  ");
+    return operand(pen.color(COL[CR_DIZASM_ARG]), cmd.MA, op, pc);
+  }
+
+ private:
+  std::uint8_t at(const Pen& pen) const { return static_cast<std::uint8_t>(pen.end() - start_); }
+
+  const Glyphs& g_;
+  const char* start_;
+  Holes& h_;
+};
+
+// The line of an instruction that the block holds whole, written once for its opcode:
+// its bytes with zeros in the holes, where the holes are, and the colour after it.
+struct LineTemplate {
+  std::array<char, 80> bytes{};
+  std::size_t length = 0;
+  std::uint8_t colour = 0;
+  Holes holes;
+};
+
+// The lines a listing is made of, worked out once: the characters, and a template for
+// every opcode and each of the two colours in which a line can start (that of an operand,
+// and that of an immediate operand's character, which may end a line).
+struct Templates {
+  Glyphs glyph;
+  std::array<std::uint8_t, 256> length;  // of the instruction of every opcode
+  std::array<std::uint8_t, 2> start;
+  std::array<std::array<LineTemplate, 256>, 2> line;
+};
+
+const Templates& templates() {
+  static const Templates t = [] {
+    Templates all{};
+    for (int b = 0; b < 256; ++b) {
+      all.glyph[b] = shown(static_cast<std::uint8_t>(b));
+      all.length[b] = CMDLENGTHS[CMDDESC[static_cast<std::size_t>(b)].MA];
+    }
+    all.start = {COL[CR_DIZASM_ARG], COL[CR_DIZASM_ASC]};
+    for (std::size_t s = 0; s < 2; ++s) {
+      for (int op = 0; op < 256; ++op) {
+        LineTemplate& l = all.line[s][static_cast<std::size_t>(op)];
+        Operand whole;
+        whole.present = all.length[static_cast<std::size_t>(op)] - 1;
+        LineWriter writer(all.glyph, l.bytes.data(), l.holes);
+        const Pen pen = writer.line(Pen::over(l.bytes.data(), all.start[s]),
+                                    static_cast<std::uint8_t>(op), whole, 0);
+        l.length = static_cast<std::size_t>(pen.end() - l.bytes.data());
+        l.colour = pen.colour();
+      }
+    }
+    return all;
+  }();
+  return t;
 }
 
-// One listing line for the instruction at BUF[POS]; POS and PC move past it.
-void DECODECMD(TextLine& line, const std::uint8_t* buf, std::int32_t size, std::int32_t& pos,
-               std::int32_t& pc) {
+// The room a line takes in the gathering buffer: a template's fixed-size copy, which is
+// longer than any line.
+constexpr std::size_t kMaxLine = 80;
+
+void put_hex2(char* at, std::uint8_t b) {
+  at[0] = kHex[b][0];
+  at[1] = kHex[b][1];
+}
+
+// One listing line for the instruction at BUF[POS], at address PC; its length. An
+// instruction the block holds whole, in a line that starts in a colour of a template, is
+// its template with the holes filled; any other is written out.
+int DECODECMD(TextLine& line, const Templates& t, const std::uint8_t* buf, std::int32_t size,
+              std::int32_t pos, std::int32_t pc) {
   const std::uint8_t opcode = buf[pos];
-  const TCMDDESC& cmd = CMDDESC[opcode];
-  const int length = CMDLENGTHS[cmd.MA];
+  const int length = t.length[opcode];
   Operand op;
   op.present = std::min(length - 1, size - pos - 1);
   for (int i = 0; i < op.present; ++i) op.byte[i] = buf[pos + 1 + i];
 
-  line.color(COL[CR_DIZASM_PC]).hex(static_cast<std::uint32_t>(pc), 4).text("-  ");
-  // Two byte fields follow the opcode; those the instruction lacks, or the block does
-  // not hold, show "..".
-  line.color(COL[CR_DIZASM_OPCOD]).hex(opcode, 2).ch(' ');
-  operand_byte(line, op, 0);
-  line.ch(' ');
-  operand_byte(line, op, 1);
-  line.text("   \"").color(COL[CR_DIZASM_ASC]).ch(shown(opcode));
-  for (int i = 0; i < op.present; ++i) line.ch(shown(op.byte[i]));
-  // Short instructions are padded so that the columns stay aligned.
-  line.color(COL[CR_DIZASM_OPCOD]).ch('"');
-  for (int i = op.present; i < 2; ++i) line.ch(' ');
-  line.color(COL[CR_DIZASM_CMD]).text("   ").text(cmd.MM).text("  ");
-  line.color(COL[CR_DIZASM_ARG]);
-  add_operand(line, cmd.MA, op, pc);
-  line.end();
-  pos += length;
-  pc += length;
+  line.line(kMaxLine, [&](Pen pen) {
+    const std::size_t s = pen.colour() == t.start[0] ? 0 : pen.colour() == t.start[1] ? 1 : 2;
+    if (s == 2 || op.present < length - 1) {
+      Holes unused;
+      return LineWriter(t.glyph, pen.end(), unused).line(pen, opcode, op, pc);
+    }
+    const LineTemplate& l = t.line[s][opcode];
+    // The holes are filled in the copy itself: a copy made from bytes just written one by
+    // one would wait for those writes.
+    return pen.piece(l.bytes, l.length, l.colour, [&](char* text) {
+      const Holes& h = l.holes;
+      const auto word = static_cast<std::uint32_t>(pc);
+      put_hex2(text + h.pc, static_cast<std::uint8_t>(word >> 8));
+      put_hex2(text + h.pc + 2, static_cast<std::uint8_t>(word));
+      for (int i = 0; i < 2; ++i) {
+        put_hex2(text + h.field[i], op.byte[i]);
+        put_hex2(text + h.operand[i], op.byte[i]);
+        text[h.glyph[i]] = t.glyph[op.byte[i]];
+      }
+      text[h.immediate] = t.glyph[op.byte[0]];
+      if (h.target != kSpare) {
+        const auto target =
+            static_cast<std::uint32_t>(pc + 2 + static_cast<std::int8_t>(op.byte[0]));
+        put_hex2(text + h.target, static_cast<std::uint8_t>(target >> 8));
+        put_hex2(text + h.target + 2, static_cast<std::uint8_t>(target));
+      }
+    });
+  });
+  return length;
 }
 
 }  // namespace
-
-// The opcode matrix: row = high nibble, column = low nibble.
-// clang-format off
-const std::array<TCMDDESC, 256> CMDDESC = {
-    /* 00 */ imp("BRK"), inx("ORA"), U, U, U, zp("ORA"), zp("ASL"), U,
-    /* 08 */ imp("PHP"), imm("ORA"), acc("ASL"), U, U, abso("ORA"), abso("ASL"), U,
-    /* 10 */ rel("BPL"), iny("ORA"), U, U, U, zpx("ORA"), zpx("ASL"), U,
-    /* 18 */ imp("CLC"), aby("ORA"), U, U, U, abx("ORA"), abx("ASL"), U,
-    /* 20 */ abso("JSR"), inx("AND"), U, U, zp("BIT"), zp("AND"), zp("ROL"), U,
-    /* 28 */ imp("PLP"), imm("AND"), acc("ROL"), U, abso("BIT"), abso("AND"), abso("ROL"), U,
-    /* 30 */ rel("BMI"), iny("AND"), U, U, U, zpx("AND"), zpx("ROL"), U,
-    /* 38 */ imp("SEC"), aby("AND"), U, U, U, abx("AND"), abx("ROL"), U,
-    /* 40 */ imp("RTI"), inx("EOR"), U, U, U, zp("EOR"), zp("LSR"), U,
-    /* 48 */ imp("PHA"), imm("EOR"), acc("LSR"), U, abso("JMP"), abso("EOR"), abso("LSR"), U,
-    /* 50 */ rel("BVC"), iny("EOR"), U, U, U, zpx("EOR"), zpx("LSR"), U,
-    /* 58 */ imp("CLI"), aby("EOR"), U, U, U, abx("EOR"), abx("LSR"), U,
-    /* 60 */ imp("RTS"), inx("ADC"), U, U, U, zp("ADC"), zp("ROR"), U,
-    /* 68 */ imp("PLA"), imm("ADC"), acc("ROR"), U, ind("JMP"), abso("ADC"), abso("ROR"), U,
-    /* 70 */ rel("BVS"), iny("ADC"), U, U, U, zpx("ADC"), zpx("ROR"), U,
-    /* 78 */ imp("SEI"), aby("ADC"), U, U, U, abx("ADC"), abx("ROR"), U,
-    /* 80 */ U, inx("STA"), U, U, zp("STY"), zp("STA"), zp("STX"), U,
-    /* 88 */ imp("DEY"), U, imp("TXA"), U, abso("STY"), abso("STA"), abso("STX"), U,
-    /* 90 */ rel("BCC"), iny("STA"), U, U, zpx("STY"), zpx("STA"), zpy("STX"), U,
-    /* 98 */ imp("TYA"), aby("STA"), imp("TXS"), U, U, abx("STA"), U, U,
-    /* A0 */ imm("LDY"), inx("LDA"), imm("LDX"), U, zp("LDY"), zp("LDA"), zp("LDX"), U,
-    /* A8 */ imp("TAY"), imm("LDA"), imp("TAX"), U, abso("LDY"), abso("LDA"), abso("LDX"), U,
-    /* B0 */ rel("BCS"), iny("LDA"), U, U, zpx("LDY"), zpx("LDA"), zpy("LDX"), U,
-    /* B8 */ imp("CLV"), aby("LDA"), imp("TSX"), U, abx("LDY"), abx("LDA"), aby("LDX"), U,
-    /* C0 */ imm("CPY"), inx("CMP"), U, U, zp("CPY"), zp("CMP"), zp("DEC"), U,
-    /* C8 */ imp("INY"), imm("CMP"), imp("DEX"), U, abso("CPY"), abso("CMP"), abso("DEC"), U,
-    /* D0 */ rel("BNE"), iny("CMP"), U, U, U, zpx("CMP"), zpx("DEC"), U,
-    /* D8 */ imp("CLD"), aby("CMP"), U, U, U, abx("CMP"), abx("DEC"), U,
-    /* E0 */ imm("CPX"), inx("SBC"), U, U, zp("CPX"), zp("SBC"), zp("INC"), U,
-    /* E8 */ imp("INX"), imm("SBC"), imp("NOP"), U, abso("CPX"), abso("SBC"), abso("INC"), U,
-    /* F0 */ rel("BEQ"), iny("SBC"), U, U, U, zpx("SBC"), zpx("INC"), U,
-    /* F8 */ imp("SED"), aby("SBC"), U, U, U, abx("SBC"), abx("INC"), U,
-};
-// clang-format on
 
 void DA_DIZASM(TextReport& R, const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS) {
   std::int32_t pos = 0;
   std::int32_t pc = OFFS;
   TextLine line(R);
   // A report that has filled up takes nothing more, so the rest of the block is skipped.
-  while (pos < SIZE && R.size() < VV_BUFSIZE) DECODECMD(line, BUF, SIZE, pos, pc);
+  const Templates& t = templates();
+  while (pos < SIZE && R.size() < VV_BUFSIZE) {
+    const int length = DECODECMD(line, t, BUF, SIZE, pos, pc);
+    pos += length;
+    pc += length;
+  }
 }
 
 void DA_DIZASMTOVIEWER(const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS) {

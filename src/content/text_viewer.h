@@ -12,7 +12,9 @@
 // A report that outgrows VV_BUFSIZE ends with NO_SPACE; what comes after is dropped.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -68,9 +70,11 @@ void VV_ADD_STRING_EOL(TextReport& R, std::string_view S);
 void VV_ADD_LONGINT(TextReport& R, std::int32_t V, std::int32_t F);
 // Exactly N upper-case hexadecimal digits: the low 4 x N bits of V, zero-filled.
 void VV_ADD_HEX(TextReport& R, std::int32_t V, std::uint8_t N);
-// One line of a report gathered before it goes in, for producers that write many short
-// runs a line (listings, dumps): one append a line instead of one a run. The bytes are
-// exactly those the VV_ operations named below would write.
+// Lines of a report gathered before they go in, for producers that write many short runs
+// a line (listings, dumps): one append for many lines instead of one a run. The bytes are
+// exactly those the VV_ operations named below would write; they reach the report when the
+// gathering buffer is nearly full and when the TextLine ends, so while it lives, nothing
+// else may write to the report.
 class TextLine {
  public:
   // A line that starts in the report's current colour.
@@ -107,16 +111,81 @@ class TextLine {
     for (int i = N - 1; i >= 0; --i) buf_[n_++] = "0123456789ABCDEF"[(V >> (4 * i)) & 0xF];
     return *this;
   }
-  // As VV_ADD_EOL: the line and its end go into the report.
+  // Writes straight into the gathering buffer, for a producer of many lines of one
+  // shape: characters (never a byte 0) and colours, with no check of room on the way.
+  class Pen {
+   public:
+    // As VV_ADD_COLOR.
+    Pen& color(std::uint8_t B) {
+      if (B != colour_) {
+        *p_++ = '\0';
+        *p_++ = static_cast<char>(B);
+        colour_ = B;
+      }
+      return *this;
+    }
+    Pen& ch(char C) {
+      *p_++ = C;
+      return *this;
+    }
+    // A literal, without its terminating zero.
+    template <std::size_t N>
+    Pen& text(const char (&S)[N]) {
+      for (std::size_t i = 0; i + 1 < N; ++i) *p_++ = S[i];
+      return *this;
+    }
+    Pen& text(std::string_view S) {
+      for (const char c : S) *p_++ = c;
+      return *this;
+    }
+    // A run that a pen wrote once (see over), to be written many times: its N bytes,
+    // colour pairs included, copied as they are, then FILL(char*) called on the copy to put
+    // in the characters (never a byte 0) that differ from one copy to the next; LENGTH
+    // bytes are kept, with colour COLOUR in force after them. The piece must have been
+    // written from the colour in force here. (All N bytes are copied whatever the length:
+    // one move of a fixed size; the room of the line must cover them.)
+    template <std::size_t N, class Fill>
+    Pen& piece(const std::array<char, N>& BYTES, std::size_t LENGTH, std::uint8_t COLOUR,
+               Fill FILL) {
+      std::memcpy(p_, BYTES.data(), N);
+      FILL(p_);
+      p_ += LENGTH;
+      colour_ = COLOUR;
+      return *this;
+    }
+    // A pen over a buffer of the caller's, for writing a piece; starts in colour COLOUR.
+    static Pen over(char* P, std::uint8_t COLOUR) { return Pen(P, COLOUR); }
+    const char* end() const { return p_; }
+    std::uint8_t colour() const { return colour_; }
+
+   private:
+    friend class TextLine;
+    Pen(char* p, std::uint8_t colour) : p_(p), colour_(colour) {}
+    char* p_;
+    std::uint8_t colour_;
+  };
+  // Makes room for MAX bytes and lets WRITE(Pen) write at most that many, returning the
+  // pen where it stopped; the line end follows, as end() writes it.
+  template <class Write>
+  void line(std::size_t MAX, Write WRITE) {
+    room(MAX + 3);
+    const Pen pen = WRITE(Pen(buf_ + n_, colour_));
+    n_ = static_cast<std::size_t>(pen.p_ - buf_);
+    colour_ = pen.colour_;
+    end();
+  }
+  // As VV_ADD_EOL. The lines gathered go into the report when less than a long line's
+  // room is left.
   void end() {
     room(3);
     buf_[n_++] = '\n';
     buf_[n_++] = '\0';
     buf_[n_++] = static_cast<char>(colour_);
-    flush();
+    if (n_ > sizeof buf_ - kLineRoom) flush();
   }
 
  private:
+  static constexpr std::size_t kLineRoom = 256;
   // Makes room for N more bytes by passing those gathered to the report.
   void room(std::size_t n) {
     if (n_ + n > sizeof buf_) flush();
@@ -125,7 +194,7 @@ class TextLine {
 
   TextReport& report_;
   std::uint8_t colour_;
-  char buf_[256];
+  char buf_[16384];
   std::size_t n_ = 0;
 };
 

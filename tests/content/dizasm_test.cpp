@@ -108,5 +108,23 @@ TEST(Disassembler, ListingLines) {
   EXPECT_EQ(listing({0xD0}, 0, r)[0], R"-(0000-  D0 .. ..   "P"     BNE  $....)-");
 }
 
+// The first line of a report starts in a colour of its own and is written out; the lines
+// after it are made from templates. Both ways write the same line for every instruction.
+TEST(Disassembler, TemplateLinesAreTheLinesWrittenOut) {
+  TextReport r;
+  for (int op = 0; op < 256; ++op) {
+    for (const auto& [x, y] : {std::pair<std::uint8_t, std::uint8_t>{0x00, 0x80}, {0xFE, 0x41}}) {
+      const auto code = static_cast<std::uint8_t>(op);
+      const int length = CMDLENGTHS[CMDDESC[code].MA];
+      std::vector<std::uint8_t> one = {code, x, y};
+      one.resize(static_cast<std::size_t>(length));
+      std::vector<std::uint8_t> twice = one;
+      twice.insert(twice.end(), one.begin(), one.end());
+      const std::string templated = listing(twice, 0xFFFE, r).at(1);
+      EXPECT_EQ(templated, listing(one, 0xFFFE + length, r).at(0)) << std::hex << op;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace agat
