@@ -10,6 +10,7 @@
 #include "core/file_transfer.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
+#include "core/vtoc_soundness.h"
 
 namespace agat {
 
@@ -55,7 +56,6 @@ bool data_sectors(TMEDIA& md, const TCATREC& cr, std::vector<DataSector>& out) {
 
 bool rewrite_in_image(TCATREC& cr, const TFILEBUF& buf) {
   TMEDIA& md = *cr.PMEDIA;
-  if (md.VTOCINVALID) return refuse(cr, "VTOC образа не читается; файл не изменён"_w);
   const TCATREC33* entry = catalog_entry(md, cr.TCAT, cr.SCAT, cr.OCAT);
   if (entry == nullptr || entry->TF != cr.TTSL || entry->SF != cr.STSL ||
       !std::equal(cr.AGATNAME.begin(), cr.AGATNAME.end(), entry->N))
@@ -82,9 +82,10 @@ bool rewrite_in_image(TCATREC& cr, const TFILEBUF& buf) {
 
 bool may_rewrite_file(const TCATREC& CR) {
   if ((CR.EXT & 0x80) != 0) return refuse(CR, "файл защищён от записи (*), он не изменён"_w);
-  if (CR.PMEDIA != nullptr && CR.PMEDIA->MEDIAT == MDIMAGE && CR.TTSL == 0xFF)
+  if (CR.PMEDIA == nullptr || CR.PMEDIA->MEDIAT != MDIMAGE) return true;
+  if (CR.TTSL == 0xFF)
     return refuse(CR, "файл удалён, и его секторы могли занять другие файлы; он не изменён"_w);
-  return true;
+  return require_sound_vtoc(*CR.PMEDIA, "Запись файла"_w);
 }
 
 bool rewrite_file(TCATREC& CR, TFILEBUF& BUF) {

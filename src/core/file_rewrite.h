@@ -10,8 +10,9 @@
 namespace agat {
 
 // Whether the file of entry CR may be written over: it is not locked, and in an image not
-// deleted (a deleted file's sectors may belong to other files by now). False, with a
-// critical message naming the file, when it may not.
+// deleted (a deleted file's sectors may belong to other files by now) and the image's VTOC
+// is sound (as for every write through the file system). False, with a critical message,
+// when it may not.
 bool may_rewrite_file(const TCATREC& CR);
 
 // Writes the CR.SIZE bytes of BUF, loaded from CR by FC_LOAD and edited without a change
