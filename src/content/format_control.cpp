@@ -5,7 +5,7 @@
 #include "content/basic_proc.h"
 #include "content/content_buffer.h"
 #include "content/exec_proc.h"
-#include "content/picture_route.h"
+#include "content/graph_proc.h"
 #include "content/text_proc.h"
 #include "core/file_control_messages.h"
 #include "core/file_rewrite.h"
@@ -132,7 +132,7 @@ bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT) {
       BP_VIEW(CR, buf);
       break;
     default:
-      view_picture(CR, buf, fmt);
+      GP_VIEW(CR, buf, fmt);
       break;
   }
   return false;

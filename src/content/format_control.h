@@ -27,7 +27,7 @@ bool load_content(TCATREC& CR, TFILEBUF& BUF);
 void view_report(TextReport& R, const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT);
 
 // Shows the Agat file CR in format FMT (FFAUTO: detected): texts and BASIC programs in the
-// viewer, binaries in the read-only hex editor, pictures as view_picture shows them. True
+// viewer, binaries in the read-only hex editor, pictures in the graphics window. True
 // only when the file is empty (nothing was shown, so the caller can say so). A failed load
 // shows nothing and leaves the message to the caller's error report.
 bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT);

@@ -3,7 +3,7 @@
 #include "content/colours.h"
 #include "content/content_buffer.h"
 #include "content/format_control.h"
-#include "content/picture_route.h"
+#include "content/graph_modes.h"
 #include "core/catalog_read.h"
 #include "core/char_sets.h"
 #include "core/cp1251.h"
@@ -39,11 +39,11 @@ void format_fields(ObjectInfo& info, const TFILEBUF& buf) {
       break;
     case FFBINGRAF:
       info.load_address = head0;
-      info.video_mode = video_mode_name(head2);
+      info.video_mode = FGFDESC[GP_DETECTSUBFORMAT(head2)].NM;
       break;
     case FFKOMGRAF:
       info.load_address = ts_word(info.ts_data, 10);
-      info.video_mode = video_mode_name(ts_word(info.ts_data, 8));
+      info.video_mode = FGFDESC[GP_DETECTSUBFORMAT(ts_word(info.ts_data, 8))].NM;
       break;
     default:
       break;
