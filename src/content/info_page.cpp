@@ -8,6 +8,7 @@
 #include "core/char_sets.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/image_form.h"
 
 namespace agat {
 
@@ -123,6 +124,9 @@ bool object_info(TCATREC& CR, TFILEBUF& BUF, ObjectInfo& INFO) {
   // A disk image in a host directory has its own form; whatever lies inside an image has
   // the form of that image.
   INFO.image = CR.CATRECT == CRTDISKIMAGE || CR.PMEDIA == nullptr ? CR.IMAGET : CR.PMEDIA->IMAGET;
+  // The description is read from the image file's own header, not from an opened medium.
+  if (CR.CATRECT == CRTDISKIMAGE && CR.PMEDIA != nullptr)
+    image_description(CR.PMEDIA->HOSTPATH + CR.HOSTNAME, INFO.description);
   if (CR.CATRECT != CRTAGATFILE) return true;
   if (!load_content(CR, BUF)) return false;
   INFO.name = CR.AGATNAME;
@@ -189,6 +193,7 @@ void info_report(TextReport& R, const ObjectInfo& INFO) {
       break;
     case CRTDISKIMAGE:
       page.value(std::string("Образ Агат-диска: "_w) + disk_description(INFO.image));
+      if (!INFO.description.empty()) page.field("             Описание: "_w, INFO.description);
       break;
     case CRTBTKDIR:
       page.value("Директория Best Tool Kit"_w);

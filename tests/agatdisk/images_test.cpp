@@ -89,7 +89,8 @@ TEST_F(AgatdiskImages, ConversionsKeepEverySector) {
   }
 }
 
-// An image with an emulator's header lists with its description, takes files keeping the
+// An image with an emulator's header lists with its description (and shows it on its
+// information page), takes files keeping the
 // header, and converts both ways: the sectors as they are, a new header with the description
 // given. A file of its size without the signature is no image; a description must fit.
 TEST_F(AgatdiskImages, EmulatorImages) {
@@ -105,6 +106,11 @@ TEST_F(AgatdiskImages, EmulatorImages) {
             "Том:\nОписание: " + description + "\n B   5 data\nСвободных секторов: 3330\n");
   EXPECT_NE(run({"list", "emu.dsk", "--json"})
                 .out.find(",\n  \"description\": \"" + description + "\",\n  \"free\": 3330,"),
+            std::string::npos);
+  // The information page of the image reads the description from the file's own header.
+  EXPECT_NE(run({"info", "emu.dsk"}).out.find("             Описание: " + description + "\n"),
+            std::string::npos);
+  EXPECT_NE(run({"info", "emu.dsk", "--json"}).out.find("\"description\": \"" + description + "\""),
             std::string::npos);
   ASSERT_EQ(run({"convert", "emu.dsk", "back.dsk", "--form", "dsk800"}).status, 0);
   ASSERT_EQ(run({"convert", "back.dsk", "again.dsk", "--form=emu800", "--description", description})

@@ -15,6 +15,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
 #include "core/host_names.h"
+#include "core/image_form.h"
 #include "image_access.h"
 #include "terminal.h"
 
@@ -69,6 +70,8 @@ std::string info_json(const ObjectInfo& i) {
     text += ",\n  \"" + std::string(key) + "\": " + value;
   };
   if (i.kind == CRTDISKIMAGE) field("image", json_image(i.image));
+  if (i.kind == CRTDISKIMAGE && !i.description.empty())
+    field("description", json_string(i.description));
   if (i.kind == CRTBTKDIR) field("start", json_pair(i.track, i.sector));
   if (i.kind == CRTAGATFILE) {
     const auto flag = [](bool b) { return std::string(b ? "true" : "false"); };
@@ -123,6 +126,7 @@ int run_info(const ParsedArgs& args) {
   ObjectInfo info;
   const bool gathered = object_info(*e, *buf, info);
   if (core_failed() || !gathered) return EXIT_FAILED;
+  if (e == &image_entry) image_description(path, info.description);
   if (args.has("--json")) {
     print(info_json(info));
   } else {
