@@ -3,8 +3,11 @@
 #pragma once
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -136,6 +139,19 @@ inline double raw_read(const std::string& path, std::vector<char>& buf) {
   std::ifstream in(path, std::ios::binary);
   in.read(buf.data(), static_cast<std::streamsize>(buf.size()));
   benchmark::DoNotOptimize(buf.data());
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Seconds to store `bytes` durably as the file `path`, the least a safe save must do: write
+// them to a new file beside it, sync that file and rename it over `path`.
+inline double durable_write(const std::string& path, const std::vector<char>& bytes) {
+  const std::string copy = path + ".new";
+  const auto t0 = std::chrono::steady_clock::now();
+  const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const bool ok =
+      fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()) &&
+      ::fsync(fd) == 0 && ::close(fd) == 0 && std::rename(copy.c_str(), path.c_str()) == 0;
+  if (!ok) std::abort();
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
