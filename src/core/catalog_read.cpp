@@ -198,7 +198,13 @@ void READ_CAT_DOS33(TMEDIA& md) {
 const TAGATNAME NOT_SET_AGATNAME = make_not_set();
 
 void FC_READCAT(TMEDIA& MD) {
-  for (TCATREC& e : MD.CAT.CATREC) e = TCATREC{};
+  // Every entry past the catalog is kept in its initial state: the readers reset a slot they
+  // fill but do not list, and a panel's cursor stays inside the catalog (on entry 0 when it
+  // is empty). So the entries read last time, the one after them and entry 0 are all that
+  // can hold anything; resetting the whole array would cost more than reading the catalog.
+  static const TCATREC blank{};
+  const std::int32_t used = std::clamp(MD.CAT.CATNUM + 1, 1, MAXCATSIZE + 1);
+  for (std::int32_t i = 0; i < used; ++i) MD.CAT.CATREC[i] = blank;
   if (MD.MEDIAT == MDIMAGE) {
     READ_CAT_DOS33(MD);
   } else {

@@ -40,16 +40,16 @@ bool FC_IS_SECOK(const TSECTOR& BUF) {
 
 std::uint8_t DSKAREATEST(std::string_view S, std::string& ERRBUFFER, std::uint8_t TR,
                          std::uint8_t SC, TMEDIA& MD) {
-  const std::string where = std::to_string(TR) + "/" + std::to_string(SC);
+  const auto where = [&] { return std::to_string(TR) + "/" + std::to_string(SC); };
   if (!FC_IS_RANGEOK(MD, TR, SC)) {
     ERRBUFFER += S;
     append_message(ERRBUFFER, ": указатель на сектор"_w);
-    append_message(ERRBUFFER, std::string("выходит за пределы среды: "_w) + where);
+    append_message(ERRBUFFER, std::string("выходит за пределы среды: "_w) + where());
     return 1;
   }
   if (!FC_IS_SECOK(MD.MASS[TR][SC])) {
     ERRBUFFER += S;
-    append_message(ERRBUFFER, std::string(": сектор "_w) + where + std::string(" не читается"_w));
+    append_message(ERRBUFFER, std::string(": сектор "_w) + where() + std::string(" не читается"_w));
     return 2;
   }
   return 0;
@@ -154,11 +154,17 @@ bool FC_IS_TSL(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
   return true;
 }
 
+// FC_IS_SECFREE of every sector, with the map of each track looked up (and its sector
+// checked) once for the track rather than once for each of its sectors.
 std::uint32_t free_sector_count(TMEDIA& MD) {
   std::uint32_t n = 0;
-  for (int tr = 0; tr <= MD.NUMTR; ++tr)
-    for (int sc = 0; sc <= MD.NUMSC; ++sc)
-      if (FC_IS_SECFREE(MD, static_cast<std::uint8_t>(tr), static_cast<std::uint8_t>(sc))) ++n;
+  for (int tr = 0; tr <= MD.NUMTR; ++tr) {
+    const PCARDINAL p = FC_GETVTOCMAP(MD, static_cast<std::uint8_t>(tr));
+    if (!p) continue;
+    const std::uint32_t mask = p.get();
+    for (int sc = 0; sc <= MD.NUMSC && sc < 32; ++sc)
+      if ((mask & (*MD.VTOCMASKS)[sc]) != 0) ++n;
+  }
   return n;
 }
 
