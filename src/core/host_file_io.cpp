@@ -4,8 +4,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -164,6 +166,43 @@ FileIoResult read_file_prefix(const std::string& path, std::size_t size,
   std::size_t got = 0;
   if (!read_all(fd.get(), data.data(), size, got)) return failed(FileIoResult::read_failed, error);
   if (got != size) return failed(FileIoResult::read_failed, error, 0);
+  return FileIoResult::ok;
+}
+
+FileIoResult read_file_parts(const std::string& path, std::size_t offset,
+                             std::span<const std::span<std::uint8_t>> parts, int* error) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) return failed(FileIoResult::open_failed, error);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return failed(FileIoResult::open_failed, error);
+  if (S_ISDIR(st.st_mode)) return failed(FileIoResult::open_failed, error, EISDIR);
+  std::vector<iovec> io;
+  io.reserve(parts.size());
+  std::size_t size = 0;
+  for (const auto part : parts) {
+    io.push_back({part.data(), part.size()});
+    size += part.size();
+  }
+  if (static_cast<std::uint64_t>(st.st_size) < offset + size)
+    return failed(FileIoResult::read_failed, error, 0);
+  if (::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0)
+    return failed(FileIoResult::read_failed, error);
+  // readv may stop anywhere; the parts not yet filled are read again from where it stopped.
+  for (std::size_t first = 0; first < io.size();) {
+    const int count = static_cast<int>(std::min<std::size_t>(io.size() - first, IOV_MAX));
+    const ssize_t n = ::readv(fd.get(), &io[first], count);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return failed(FileIoResult::read_failed, error);
+    if (n == 0) return failed(FileIoResult::read_failed, error, 0);  // cut short meanwhile
+    for (auto left = static_cast<std::size_t>(n); left != 0 && first < io.size();) {
+      const std::size_t step = std::min(left, io[first].iov_len);
+      io[first].iov_base = static_cast<std::uint8_t*>(io[first].iov_base) + step;
+      io[first].iov_len -= step;
+      left -= step;
+      if (io[first].iov_len == 0) ++first;
+    }
+    while (first < io.size() && io[first].iov_len == 0) ++first;
+  }
   return FileIoResult::ok;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data,
 // Reads exactly `size` bytes from the start of the file; a shorter file is read_failed.
 FileIoResult read_file_prefix(const std::string& path, std::size_t size,
                               std::vector<std::uint8_t>& data, int* error = nullptr);
+
+// Reads the file from byte `offset` on into `parts`, one after another, in one pass. A file
+// too short to fill them all is read_failed (error 0) before anything is read into them.
+FileIoResult read_file_parts(const std::string& path, std::size_t offset,
+                             std::span<const std::span<std::uint8_t>> parts, int* error = nullptr);
 
 // Creates a new file holding `data`. Any existing object of that name (a file, a
 // directory, a dangling link) answers `exists`. On a write failure the new file is

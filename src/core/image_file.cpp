@@ -56,8 +56,8 @@ std::vector<std::uint8_t>& file_buffer() {
   return buffer;
 }
 
-void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, TTRACK& out,
-                  int sectors) {
+// A track of one of the track forms.
+void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, TTRACK& out) {
   switch (type) {
     case ITN140:
       NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE>(record, NIB140_TRACK_SIZE),
@@ -67,11 +67,8 @@ void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, 
       NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE),
                         track, out);
       break;
-    case ITA800:
-      AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE>(record, ATRSIZE), track, out);
-      break;
     default:
-      std::memcpy(out.data(), record, sectors * sizeof(TSECTOR));
+      AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE>(record, ATRSIZE), track, out);
       break;
   }
 }
@@ -122,10 +119,28 @@ void FC_LOADMEDIA(TMEDIA& MD) {
     return;
   }
   auto& data = file_buffer();
+  const std::string path = image_path(MD);
   const std::size_t record = track_record_size(MD.IMAGET);
   const std::size_t header = image_header_size(MD.IMAGET);
+  // The plain forms go straight into the sectors; the track forms and the header first into
+  // the file buffer. Either read checks the file's length before it reads, so a file that
+  // is too short leaves the sectors as they were.
+  const bool plain = !is_track_form(MD.IMAGET);
+  std::vector<std::span<std::uint8_t>> tracks;
+  if (plain) {
+    tracks.reserve(track_count(MD.IMAGET));
+    for (int t = 0; t <= MD.NUMTR; ++t) tracks.emplace_back(MD.MASS[t][0].data(), record);
+  }
   int error = 0;
-  switch (read_file_prefix(image_path(MD), header + image_data_size(MD.IMAGET), data, &error)) {
+  FileIoResult result = FileIoResult::ok;
+  if (!plain || header != 0)
+    result =
+        read_file_prefix(path, plain ? header : header + image_data_size(MD.IMAGET), data, &error);
+  // The file may have been replaced by another since it was listed as this form.
+  const bool header_lost = result == FileIoResult::ok && header != 0 && !is_emulator_header(data);
+  if (result == FileIoResult::ok && plain && !header_lost)
+    result = read_file_parts(path, header, tracks, &error);
+  switch (result) {
     case FileIoResult::ok:
       break;
     case FileIoResult::open_failed:
@@ -138,8 +153,7 @@ void FC_LOADMEDIA(TMEDIA& MD) {
           (error == 0 ? std::string(" (файл короче образа)"_w) : host_error_suffix(error)));
       return;
   }
-  // The file may have been replaced by another since it was listed as this form.
-  if (header != 0 && !is_emulator_header(data)) {
+  if (header_lost) {
     report_critical("Чтение образа: в файле нет заголовка образа эмулятора"_w);
     return;
   }
@@ -148,8 +162,9 @@ void FC_LOADMEDIA(TMEDIA& MD) {
                              data.data(), EMU_HEADER_SIZE))
                        : "";
   for (int t = 0; t <= MD.NUMTR; ++t) {
-    decode_track(MD.IMAGET, data.data() + header + t * record, static_cast<std::uint8_t>(t),
-                 MD.MASS[t], MD.NUMSC + 1);
+    if (!plain)
+      decode_track(MD.IMAGET, data.data() + header + t * record, static_cast<std::uint8_t>(t),
+                   MD.MASS[t]);
     report_progress(t, MD.NUMTR);
   }
 }
