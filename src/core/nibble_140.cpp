@@ -23,16 +23,16 @@ constexpr std::array<std::uint8_t, 64> TABLW = {
     0xD6, 0xD7, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF, 0xE5, 0xE6, 0xE7, 0xE9, 0xEA, 0xEB, 0xEC,
     0xED, 0xEE, 0xEF, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
 
-// Set in a TABLR entry for the disk bytes below $96, which have no value at all: a data
-// field that holds one fails. The low byte of every entry is the value proper.
-constexpr std::uint16_t NO_VALUE = 0x100;
+// The lowest valid disk byte: a data field that holds a byte below it fails, as such a byte
+// has no value at all.
+constexpr std::uint8_t LOWEST_DISK_BYTE = 0x96;
 
 // Disk byte -> six-bit value. The 42 bytes of $96..$FF that are not valid disk bytes
 // stand for themselves: a field holding one nearly always fails its checksum.
-constexpr std::array<std::uint16_t, 256> TABLR = [] {
-  std::array<std::uint16_t, 256> t{};
-  for (int b = 0; b < 256; ++b) t[b] = static_cast<std::uint16_t>(b < 0x96 ? NO_VALUE : b);
-  for (int v = 0; v < 64; ++v) t[TABLW[v]] = static_cast<std::uint16_t>(v);
+constexpr std::array<std::uint8_t, 256> TABLR = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int b = LOWEST_DISK_BYTE; b < 256; ++b) t[b] = static_cast<std::uint8_t>(b);
+  for (int v = 0; v < 64; ++v) t[TABLW[v]] = static_cast<std::uint8_t>(v);
   return t;
 }();
 
@@ -48,10 +48,16 @@ constexpr std::int32_t GAP2 = 5;        // between an address field and its data
 constexpr std::int32_t GAP3 = 40;       // after every data field
 constexpr std::uint8_t FILL = 0xFF;
 
-// A sector split into the 342 six-bit values of its data field.
+// A sector split into the 342 six-bit values of its data field, kept in the order they lie
+// on the track: BUF2 from entry 85 down to entry 0, then BUF1 from 0 to 255. In this order
+// both the chaining of the values and their reassembly into bytes run forwards.
 struct Nibbles {
-  std::array<std::uint8_t, 256> BUF1{};        // byte i shifted right by 2
-  std::array<std::uint8_t, BUF2_SIZE> BUF2{};  // the low two bits of three bytes each
+  std::array<std::uint8_t, BUF2_SIZE + 256> values{};
+
+  // The low two bits of three bytes each.
+  std::uint8_t& BUF2(int x) { return values[BUF2_SIZE - 1 - x]; }
+  // Byte y shifted right by 2.
+  std::uint8_t& BUF1(int y) { return values[BUF2_SIZE + y]; }
 };
 
 // Turns 6655 into 0: the record is circular.
@@ -68,33 +74,39 @@ void CODER(const TSECTOR& B_SEC, Nibbles& n) {
   for (;;) {
     --y;
     const std::uint8_t b = B_SEC[y];
-    n.BUF2[x] = static_cast<std::uint8_t>((n.BUF2[x] << 1) | (b & 1));
-    n.BUF2[x] = static_cast<std::uint8_t>((n.BUF2[x] << 1) | ((b >> 1) & 1));
-    n.BUF1[y] = static_cast<std::uint8_t>(b >> 2);
+    n.BUF2(x) = static_cast<std::uint8_t>((n.BUF2(x) << 1) | (b & 1));
+    n.BUF2(x) = static_cast<std::uint8_t>((n.BUF2(x) << 1) | ((b >> 1) & 1));
+    n.BUF1(y) = static_cast<std::uint8_t>(b >> 2);
     if (++x == BUF2_SIZE) {
       x = 0;
       if (y == 0) break;
     }
   }
-  for (auto& v : n.BUF2) v &= 0x3F;
+  for (int x2 = 0; x2 < BUF2_SIZE; ++x2) n.BUF2(x2) &= 0x3F;
+}
+
+// One third of the postnibble: bytes PART x 86 on take their low bits from BUF2 entries 85,
+// 84, ... at bit pair 2 x PART, bit 0 of the byte from the higher bit of the pair. The
+// shift is a constant and both arrays are read forwards, so the loop becomes vector code.
+template <int PART>
+void postnibble_third(const std::uint8_t* values, std::uint8_t* out) {
+  constexpr int first = PART * BUF2_SIZE;
+  constexpr int count = std::min(BUF2_SIZE, 256 - first);
+  const std::uint8_t* low_bits = values;
+  const std::uint8_t* high_bits = values + BUF2_SIZE + first;
+  for (int k = 0; k < count; ++k) {
+    const unsigned pair = static_cast<unsigned>(low_bits[k] >> (2 * PART));
+    const unsigned low = ((pair & 1) << 1) | ((pair >> 1) & 1);
+    out[first + k] = static_cast<std::uint8_t>((high_bits[k] << 2) | low);
+  }
 }
 
 // The exact inverse of CODER. Values read from a damaged field may exceed six bits; the
 // bits above the three pairs of an entry, and above six in BUF1, are not used.
 void DECODER(const Nibbles& n, TSECTOR& B_SEC) {
-  // Byte i takes its low bits from entry 85 - (i mod 86), at bit pair 2 x (i div 86),
-  // bit 0 of the byte from the higher bit of the pair. The three thirds of the sector are
-  // separate loops without a carried index, so the compiler can vectorise them.
-  for (int part = 0; part < 3; ++part) {
-    const int shift = 2 * part;
-    const int first = part * BUF2_SIZE;
-    const int count = std::min(BUF2_SIZE, 256 - first);
-    for (int k = 0; k < count; ++k) {
-      const unsigned pair = static_cast<unsigned>(n.BUF2[BUF2_SIZE - 1 - k] >> shift);
-      const unsigned low = ((pair & 1) << 1) | ((pair >> 1) & 1);
-      B_SEC[first + k] = static_cast<std::uint8_t>((n.BUF1[first + k] << 2) | low);
-    }
-  }
+  postnibble_third<0>(n.values.data(), B_SEC.data());
+  postnibble_third<1>(n.values.data(), B_SEC.data());
+  postnibble_third<2>(n.values.data(), B_SEC.data());
 }
 
 // Looks for the next D5 AA pair from ANGLE on, all the way round the record. On success
@@ -210,43 +222,33 @@ class TrackReader {
   // stores the sector only when all of them are right.
   bool DATA_FIELD() {
     const std::int32_t body = DISKANGLE_;
-    std::uint16_t R = 0;
-    std::uint16_t invalid = 0;  // NO_VALUE once a byte below $96 was read
-    constexpr std::int32_t kBody = BUF2_SIZE + 256;
-    if (DISKANGLE_ + kBody <= TRACK_SIZE) {
-      // The whole body lies before the end of the record: read it straight from memory.
-      const std::uint8_t* p = rec_.data() + DISKANGLE_;
-      for (int i = BUF2_SIZE - 1; i >= 0; --i) {
-        const std::uint16_t v = TABLR[*p++];
-        invalid |= v;
-        R = static_cast<std::uint16_t>((R ^ v) & 0xFF);
-        n_.BUF2[i] = static_cast<std::uint8_t>(R);
-      }
-      for (int i = 0; i < 256; ++i) {
-        const std::uint16_t v = TABLR[*p++];
-        invalid |= v;
-        R = static_cast<std::uint16_t>((R ^ v) & 0xFF);
-        n_.BUF1[i] = static_cast<std::uint8_t>(R);
-      }
-      start(pos_ + kBody);
+    constexpr std::int32_t kBytes = BUF2_SIZE + 256 + 1;  // the values and the checksum byte
+    // A field that runs over the end of the record is gathered first; any other is read
+    // straight from the record.
+    std::array<std::uint8_t, kBytes> gathered;
+    const std::uint8_t* bytes = rec_.data() + DISKANGLE_;
+    if (DISKANGLE_ + kBytes <= TRACK_SIZE) {
+      start(pos_ + kBytes);
     } else {
-      const auto next_value = [&] {
-        const std::uint16_t v = TABLR[GETBYTE()];
-        invalid |= v;
-        R = static_cast<std::uint16_t>((R ^ v) & 0xFF);
-        return static_cast<std::uint8_t>(R);
-      };
-      for (int i = BUF2_SIZE - 1; i >= 0; --i) n_.BUF2[i] = next_value();
-      for (int i = 0; i < 256; ++i) n_.BUF1[i] = next_value();
+      for (auto& b : gathered) b = GETBYTE();
+      bytes = gathered.data();
     }
-    const std::uint16_t check = TABLR[GETBYTE()];
-    if (((invalid | check) & NO_VALUE) != 0 || check != R) return false;
+    // Checked apart from the chaining, in a loop of its own, which the compiler widens.
+    std::uint8_t lowest = 0xFF;
+    for (int j = 0; j < kBytes; ++j) lowest = std::min(lowest, bytes[j]);
+    if (lowest < LOWEST_DISK_BYTE) return false;
+    // Each value is the one before it xor-ed with the next byte's table value.
+    std::uint8_t R = 0;
+    for (int j = 0; j + 1 < kBytes; ++j) {
+      R ^= TABLR[bytes[j]];
+      n_.values[j] = R;
+    }
+    if (TABLR[bytes[kBytes - 1]] != R) return false;
     const std::uint8_t e1 = GETBYTE();
     const std::uint8_t e2 = GETBYTE();
     GETBYTE();
     if (e1 != 0xDE || e2 != 0xAA) return false;
-    DECODER(n_, B_SEC_);
-    B_[CURSEC_] = B_SEC_;
+    DECODER(n_, B_[CURSEC_]);
     if (fields_ != nullptr) (*fields_)[CURSEC_] = body;
     return true;
   }
@@ -258,7 +260,6 @@ class TrackReader {
   std::int32_t DISKANGLE_ = 0;  // the same position on the record
   std::uint8_t CURSEC_ = 0xFF;
   Nibbles n_;
-  TSECTOR B_SEC_{};
 };
 
 // Writes the 342 chained values of sector B_SEC and its checksum byte from position `pos`
@@ -274,8 +275,7 @@ std::int32_t put_data_body(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, st
     NEXTOFS(pos);
     previous = v;
   };
-  for (int i = BUF2_SIZE - 1; i >= 0; --i) put_value(n.BUF2[i]);
-  for (const std::uint8_t v : n.BUF1) put_value(v);
+  for (const std::uint8_t v : n.values) put_value(v);
   record[pos] = TABLW[previous];
   NEXTOFS(pos);
   return pos;
