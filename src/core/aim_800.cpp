@@ -5,6 +5,8 @@
 #include "core/aim_800.h"
 
 #include <array>
+#include <bit>
+#include <cstring>
 
 #include "core/track_checksum.h"
 
@@ -33,6 +35,47 @@ class AimTrack {
   }
 
   std::uint16_t cell(std::int32_t O) const { return get_le16(AIMTRACK_ + 2 * O); }
+
+  // The last of the data cells (below $100) that follow cell O without a break, or O. Such
+  // a cell opens no prologue, and the advance onto it from the cell before is a plain step
+  // that cannot end the pass, so the scan may go over the run in one move. (The advance
+  // from the end-of-track cell, and from cell 6463, is no plain step: they stay.)
+  std::int32_t end_of_data_run(std::int32_t O) const {
+    if (cell(O) == END_OF_TRACK) return O;
+    // Four cells at a time while their four high bytes are all zero.
+    constexpr std::uint64_t HIGH_BYTES =
+        std::endian::native == std::endian::little ? 0xFF00FF00FF00FF00u : 0x00FF00FF00FF00FFu;
+    for (std::uint64_t four; O + 4 <= LAST_CELL; O += 4) {
+      std::memcpy(&four, AIMTRACK_ + 2 * (O + 1), sizeof four);
+      if ((four & HIGH_BYTES) != 0) break;
+    }
+    while (O < LAST_CELL && cell(O + 1) <= 0xFF) ++O;
+    return O;
+  }
+
+  // Whether the 256 cells from cell O on are all stream cells that are not the end of the
+  // track (below $200), one after another: then each advance from one of them but the last
+  // is a plain step to the next.
+  bool stream_runs_straight(std::int32_t O) const {
+    if (O < 0 || O + 255 > LAST_CELL) return false;
+    unsigned high = 0;
+    for (int k = 0; k < 256; ++k) high |= AIMTRACK_[2 * (O + k) + 1] >> 1;
+    return high == 0;
+  }
+
+  // The 256 data bytes of a field whose cells lie one after another from cell O on, all of
+  // them data cells, so that each advance between them is a plain step; false (and `out`
+  // spoilt) when they do not.
+  bool read_data_run(std::int32_t O, TSECTOR& out) const {
+    if (O < 0 || O + 255 > LAST_CELL) return false;
+    const std::uint8_t* cells = AIMTRACK_ + 2 * O;
+    unsigned high = 0;
+    for (int k = 0; k < 256; ++k) {
+      out[k] = cells[2 * k];
+      high |= cells[2 * k + 1];
+    }
+    return high == 0;
+  }
 
   // Position of the first data cell of each sector's data field, or -1.
   const std::array<std::int32_t, SECTORS>& DF() const { return DF_; }
@@ -99,6 +142,7 @@ class AimTrack {
           if (cell(POS) == CLOSING) DF_[s] = FIND_DF(POS);
         }
       }
+      POS = end_of_data_run(POS);
       NEXTOFS(POS);
     } while (!FIN_);
   }
@@ -122,7 +166,14 @@ void write_sector(AimTrack& track, std::uint8_t* record, std::int32_t SK, const 
     track.NEXTOFS(O);
     put_le16(record + 2 * at, v);
   };
-  for (const std::uint8_t b : D) put_and_advance(SK, b);
+  if (track.stream_runs_straight(SK)) {
+    // The 256 advances are plain steps: the cells go one after another.
+    for (int k = 0; k < 256; ++k) put_le16(record + 2 * (SK + k), D[k]);
+    SK += 255;
+    track.NEXTOFS(SK);
+  } else {
+    for (const std::uint8_t b : D) put_and_advance(SK, b);
+  }
   put_and_advance(SK, CALCCRC(D));
   put_le16(record + 2 * SK, CLOSING);
 }
@@ -137,11 +188,16 @@ void aim800_read_fields(std::span<const std::uint8_t, ATRSIZE> record, TTRACK& B
   for (int S = 0; S < SECTORS; ++S) {
     std::int32_t POS = track.DF()[S];
     bool bad = POS <= 0;
-    for (int O = 0; O < 256 && !bad; ++O) {
-      const std::uint16_t c = track.cell(POS);
-      bad = c > 0xFF;
-      B[S][O] = static_cast<std::uint8_t>(c);
+    if (!bad && track.read_data_run(POS, B[S])) {
+      POS += 255;
       track.NEXTOFS(POS);
+    } else {
+      for (int O = 0; O < 256 && !bad; ++O) {
+        const std::uint16_t c = track.cell(POS);
+        bad = c > 0xFF;
+        B[S][O] = static_cast<std::uint8_t>(c);
+        track.NEXTOFS(POS);
+      }
     }
     if (!bad && track.cell(POS) != CALCCRC(B[S])) bad = true;
     if (!bad) {
