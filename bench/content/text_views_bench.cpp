@@ -20,14 +20,6 @@ namespace {
 
 using namespace agat;
 
-// The processor time of this thread, in and out of the kernel: the machines that run the
-// benchmarks are shared, and wall time would count the other programs' turns.
-double cpu_seconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
 // One byte under the largest file the load takes without a "too large" message.
 constexpr std::int32_t kSize = MAXFILESIZE - 1;
 
@@ -101,13 +93,13 @@ void time_view(benchmark::State& state, TCATREC cr, TFILEBUF& buf, Build build) 
   double load = 0, work = 0;
   TextReport R;
   for (auto _ : state) {
-    double t0 = cpu_seconds();
+    double t0 = bench::cpu_seconds();
     FC_LOAD(cr, buf);
-    load += cpu_seconds() - t0;
-    t0 = cpu_seconds();
+    load += bench::cpu_seconds() - t0;
+    t0 = bench::cpu_seconds();
     build(R, cr, buf);
     benchmark::DoNotOptimize(R.text().data());
-    const double t = cpu_seconds() - t0;
+    const double t = bench::cpu_seconds() - t0;
     work += t;
     state.SetIterationTime(t);
   }
