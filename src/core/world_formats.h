@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,6 +88,39 @@ struct TCATREC {
   bool SELECT = false;
 };
 
+// The sectors of a medium, MASS[T][S]: MAXTRACK + 1 tracks of 21 sectors, zero when made.
+// They live in one block of their own, taken zeroed from the system, whose pages are
+// touched only as they are used: a program that opens one 140 KB image pays for the tracks
+// of that image, not for the whole 800 KB. Copies are deep.
+class TMASS {
+ public:
+  using Tracks = std::array<TTRACK, MAXTRACK + 1>;
+
+  TMASS() : tracks_(static_cast<Tracks*>(std::calloc(1, sizeof(Tracks)))) {
+    if (tracks_ == nullptr) throw std::bad_alloc();
+  }
+  TMASS(const TMASS& other) : TMASS() { *tracks_ = *other.tracks_; }
+  TMASS& operator=(const TMASS& other) {
+    *tracks_ = *other.tracks_;
+    return *this;
+  }
+  ~TMASS() { std::free(tracks_); }
+
+  TTRACK& operator[](std::size_t track) { return (*tracks_)[track]; }
+  const TTRACK& operator[](std::size_t track) const { return (*tracks_)[track]; }
+  TTRACK* data() { return tracks_->data(); }
+  const TTRACK* data() const { return tracks_->data(); }
+  static constexpr std::size_t size() { return MAXTRACK + 1; }
+  Tracks::iterator begin() { return tracks_->begin(); }
+  Tracks::iterator end() { return tracks_->end(); }
+  Tracks::const_iterator begin() const { return tracks_->begin(); }
+  Tracks::const_iterator end() const { return tracks_->end(); }
+  bool operator==(const TMASS& other) const { return *tracks_ == *other.tracks_; }
+
+ private:
+  Tracks* tracks_;
+};
+
 struct TCAT {
   std::int32_t CATNUM = 0;
   std::array<TCATREC, MAXCATSIZE + 1> CATREC;
@@ -106,7 +141,7 @@ struct TMEDIA {
   std::uint8_t NUMTR = 34;  // highest track number
   std::uint8_t NUMSC = 15;  // highest sector number
   const TVTOCMASKS* VTOCMASKS = nullptr;
-  std::array<TTRACK, MAXTRACK + 1> MASS{};  // MASS[T][S] is sector S of track T
+  TMASS MASS;  // MASS[T][S] is sector S of track T
   // The description in the header of an ITE800 image (Windows-1251): every load sets it
   // (empty for the other forms), and a new ITE800 file gets it in its header.
   std::string DESCRIPTION;
