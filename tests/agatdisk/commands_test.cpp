@@ -135,7 +135,7 @@ std::vector<Case> cases() {
       // Usage errors: exit 2, and nothing done. A name may have 30 characters, not 31.
       {"agatdisk", 2, "", "agatdisk: не задана команда\n"},
       {"agatdisk frob", 2, "", "неизвестная команда \"frob\""},
-      {"agatdisk list disk.dsk more", 2, "", "лишний аргумент \"more\""},
+      {"agatdisk rm disk.dsk HELLO more", 2, "", "лишний аргумент \"more\""},
       {"agatdisk list disk.dsk --bogus", 2, "", "неизвестный ключ \"--bogus\""},
       {"agatdisk get disk.dsk HELLO -o", 2, "", "после ключа --output нужно ФАЙЛ"},
       {"agatdisk list --json=yes disk.dsk", 2, "", "не принимает значения"},
@@ -240,6 +240,17 @@ std::vector<Case> cases() {
       {"agatdisk put offlink.dsk small.txt --name DATA && agatdisk get offlink.dsk DATA", 0,
        loaded(pattern(100, 9)), "предупреждение: Удаление файла: t/s", "offlink.dsk"},
       {"agatdisk list oldvol.dsk", 0, listing_with({{"Том:", "Том: OLD"}})},
+      // Several images: each listing headed as head heads files, those that fail named in their
+      // messages and left out; in JSON one line each, the image first.
+      {"agatdisk list missing.dsk disk.dsk broken.dsk oldvol.dsk", 1,
+       "==> disk.dsk <==\n" + kListing +
+           "\n==> broken.dsk <==\nТом:\nСвободных секторов: 524\n\n==> oldvol.dsk <==\n" +
+           listing_with({{"Том:", "Том: OLD"}}),
+       "agatdisk: broken.dsk: Чтение каталога среды: каталог: сектор 17/1 не читается"},
+      {"agatdisk list disk.dsk oldvol.dsk --json --in SUB", 0,
+       "regex:\\{\"image\": \"disk.dsk\", \"volume\": \"\", \"free\": 524, \"entries\": "
+       "\\[\\{\"name\": \"SUB\"[^\n]*\"name\": \"INNER\"[^\n]*\\}\\]\\}\n"
+       "\\{\"image\": \"oldvol.dsk\", \"volume\": \"OLD\", [^\n]*\\}\\]\\}\n"},
       // A deleted file reads well while its sectors are not reused; a live one of its name (here
       // put into HELLO's freed entry) comes first.
       {"agatdisk get disk.dsk OLD", 0, loaded(pattern(700, 5))},

@@ -2,6 +2,7 @@
 // mkdir and cd.
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -48,11 +49,15 @@ std::string text_listing(const TMEDIA& md) {
   return text + std::string("Свободных секторов: "_w) + std::to_string(md.FREESPACE) + "\n";
 }
 
-std::string json_listing(const TMEDIA& md) {
+// The listing as one JSON object laid out over lines; with `one_line`, its fields on one
+// line and the closing brace, after an opening that the caller writes (JSON Lines).
+std::string json_listing(const TMEDIA& md, bool one_line) {
   auto flag = [](bool b) { return std::string(b ? "true" : "false"); };
-  std::string text = "{\n  \"volume\": " + json_string(volume_name(md));
-  if (md.IMAGET == ITE800) text += ",\n  \"description\": " + json_string(md.DESCRIPTION);
-  text += ",\n  \"free\": " + std::to_string(md.FREESPACE) + ",\n  \"entries\": [";
+  const std::string next = one_line ? ", " : ",\n  ";
+  std::string text = one_line ? "" : "{\n  ";
+  text += "\"volume\": " + json_string(volume_name(md));
+  if (md.IMAGET == ITE800) text += next + "\"description\": " + json_string(md.DESCRIPTION);
+  text += next + "\"free\": " + std::to_string(md.FREESPACE) + next + "\"entries\": [";
   bool first = true;
   for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
     const TCATREC& e = md.CAT.CATREC[i];
@@ -61,10 +66,10 @@ std::string json_listing(const TMEDIA& md) {
     const bool deleted = is_deleted(e);
     // A deleted entry's chain starts at the track that deletion kept in its last name byte.
     const int ts_track = deleted ? e.AGATNAME[29] : e.TTSL;
-    text += first ? "\n" : ",\n";
+    text += one_line ? (first ? "" : ", ") : (first ? "\n    " : ",\n    ");
     first = false;
     const std::string type = btk ? "null" : json_string(std::string(1, FC_FTYPE(e.EXT)));
-    text += "    {\"name\": " + json_string(entry_name(e));
+    text += "{\"name\": " + json_string(entry_name(e));
     text += ", \"type\": " + type;
     text += ", \"ext\": " + std::to_string(e.EXT);
     text += ", \"locked\": " + flag(!btk && (e.EXT & 0x80));
@@ -76,22 +81,51 @@ std::string json_listing(const TMEDIA& md) {
     text += ", \"catalog\": [" + std::to_string(e.TCAT) + ", " + std::to_string(e.SCAT) + ", " +
             std::to_string(e.OCAT) + "]}";
   }
+  if (one_line) return text + "]}\n";
   return text + (first ? "]\n}\n" : "\n  ]\n}\n");
 }
 
 // ---------------------------------------------------------------------------
 // The commands
 
-int run_list(const ParsedArgs& args) {
-  const std::string& path = args.operands[0];
+// One image of `list`: false when it could not be listed (whole). With `several`, the
+// listing is headed by the image's path (`headed` tells whether one was before it), and
+// JSON takes one line.
+bool list_image(TMEDIA& md, const std::string& path, const ParsedArgs& args, bool several,
+                bool& headed) {
   TIMAGET type;
-  if (!image_form_of_file(path, type)) return EXIT_FAILED;
-  auto md = image_medium(path, type);
-  FC_READCAT(*md);
-  if (args.has("--in") && (core_failed() || !enter_in(*md, args))) return EXIT_FAILED;
+  if (!image_form_of_file(path, type)) return false;
+  point_at_image(md, path, type);
+  FC_READCAT(md);
+  if (args.has("--in") && (core_failed() || !enter_in(md, args))) return false;
   // A catalog that the core could read only in part is shown as far as it was read.
-  if (!md->VTOCINVALID) print(args.has("--json") ? json_listing(*md) : text_listing(*md));
-  return core_failed() ? EXIT_FAILED : EXIT_DONE;
+  if (!md.VTOCINVALID) {
+    if (args.has("--json")) {
+      // The path keeps the host's bytes: json_string escapes only quotes and control codes.
+      if (several) print_host("{\"image\": " + json_string(path) + ", ");
+      print(json_listing(md, several));
+    } else {
+      // As head heads the files it shows: a blank line between listings.
+      if (several) print_host((headed ? "\n==> " : "==> ") + path + " <==\n");
+      headed = several;
+      print(text_listing(md));
+    }
+  }
+  return !core_failed();
+}
+
+int run_list(const ParsedArgs& args) {
+  const std::vector<std::string>& images = args.operands;
+  const bool several = images.size() > 1;
+  // One medium serves every image in turn: its sector array is taken once.
+  auto md = std::make_unique<TMEDIA>();
+  bool all_listed = true, headed = false;
+  for (const std::string& image : images) {
+    set_message_subject(several ? image : "");
+    all_listed = list_image(*md, image, args, several, headed) && all_listed;
+  }
+  set_message_subject("");
+  return all_listed ? EXIT_DONE : EXIT_FAILED;
 }
 
 int run_get(const ParsedArgs& args) {
@@ -258,8 +292,8 @@ int run_cd(const ParsedArgs& args) {
 std::vector<Command> catalog_commands() {
   return {
       {"list",
-       "list ОБРАЗ [--json] [--in КАТАЛОГ]"_w,
-       "текущий каталог образа"_w,
+       "list ОБРАЗ... [--json] [--in КАТАЛОГ]"_w,
+       "текущий каталог образа (или нескольких)"_w,
        {"Показывает текущий каталог образа (корневой или BTK-каталог, в который вошли "
         "командой cd) в порядке каталога: замок (*), букву типа, размер в секторах по "
         "каталогу и имя; BTK-каталоги помечены [каталог], удалённые файлы [удалён], "
@@ -275,10 +309,15 @@ std::vector<Command> catalog_commands() {
         "У образа emu800 за строкой тома идёт строка «Описание:» с описанием из заголовка "
         "образа, а в JSON после volume — поле description."_w,
         "С ключом --in КАТАЛОГ показывает BTK-каталог КАТАЛОГ текущего каталога, не входя в "
-        "него: образ не меняется, так что это работает и с образом, который нельзя записать."_w},
+        "него: образ не меняется, так что это работает и с образом, который нельзя записать."_w,
+        "Образов может быть несколько: тогда перед каталогом каждого идёт строка ==> ОБРАЗ <== "
+        "(между каталогами — пустая строка, как у head), а с --json каждый образ — один объект "
+        "JSON в одной строке (JSON Lines) с полем image, путём к образу, первым. Сообщения об "
+        "образе начинаются с его пути. Образ, который не удалось показать, не мешает "
+        "остальным; выход тогда — 1."_w},
        {{"--json", {}, {}}, kIn},
        1,
-       1,
+       std::numeric_limits<std::size_t>::max(),
        run_list},
       {"get",
        "get ОБРАЗ ИМЯ [-o ФАЙЛ] [--fil] [--force] [--in КАТАЛОГ]"_w,

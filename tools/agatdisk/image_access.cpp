@@ -25,11 +25,17 @@ void split_host_path(const std::string& path, std::string& directory, std::strin
   }
 }
 
+void point_at_image(TMEDIA& md, const std::string& path, TIMAGET type) {
+  md.MEDIAT = MDIMAGE;
+  split_host_path(path, md.HOSTPATH, md.IMAGENAME);
+  set_geometry(md, type);
+  md.held_catalog.reset();
+  md.known_root.reset();
+}
+
 std::unique_ptr<TMEDIA> image_medium(const std::string& path, TIMAGET type) {
   auto md = std::make_unique<TMEDIA>();
-  md->MEDIAT = MDIMAGE;
-  split_host_path(path, md->HOSTPATH, md->IMAGENAME);
-  set_geometry(*md, type);
+  point_at_image(*md, path, type);
   return md;
 }
 

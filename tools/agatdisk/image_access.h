@@ -13,7 +13,11 @@ namespace agat {
 // A host path split into its directory (ending in "/", "./" for a bare name) and its name.
 void split_host_path(const std::string& path, std::string& directory, std::string& name);
 
-// A medium on the image file `path` of form `type`, nothing loaded yet.
+// Makes `md` a medium on the image file `path` of form `type`, nothing loaded yet; what it
+// knew of an image before is forgotten.
+void point_at_image(TMEDIA& md, const std::string& path, TIMAGET type);
+
+// A new medium on the image file `path` of form `type`, nothing loaded yet.
 std::unique_ptr<TMEDIA> image_medium(const std::string& path, TIMAGET type);
 
 // The form of the image file `path`, from its size (and the header of the one form that

@@ -11,8 +11,18 @@ namespace agat {
 
 namespace {
 
-void write_all(std::FILE* stream, const std::string& text) {
+std::string message_subject;
+
+void write_all(std::FILE* stream, std::string_view text) {
   std::fwrite(text.data(), 1, text.size(), stream);
+}
+
+// "agatdisk: " and the image the message is about, if one is named. A message about an
+// image comes after what was shown of the images before it.
+std::string message_head() {
+  if (message_subject.empty()) return "agatdisk: ";
+  std::fflush(stdout);
+  return "agatdisk: " + message_subject + ": ";
 }
 
 // Each line of a message buffer on standard error, after `prefix`; the buffer is emptied.
@@ -26,7 +36,7 @@ void show_buffer(std::string& buffer, std::string_view prefix) {
     // The blank lines of a buffer that holds line ends alone carry nothing.
     if (end > start)
       write_all(stderr,
-                "agatdisk: " + terminal_text(prefix) + text.substr(start, end - start) + "\n");
+                message_head() + terminal_text(prefix) + text.substr(start, end - start) + "\n");
     start = end + 1;
   }
 }
@@ -45,8 +55,16 @@ void print(std::string_view cp1251) {
   write_all(stdout, terminal_text(cp1251));
 }
 
+void print_host(std::string_view host) {
+  write_all(stdout, host);
+}
+
 void print_error(std::string_view cp1251) {
-  write_all(stderr, "agatdisk: " + terminal_text(cp1251) + "\n");
+  write_all(stderr, message_head() + terminal_text(cp1251) + "\n");
+}
+
+void set_message_subject(std::string_view host) {
+  message_subject = host;
 }
 
 bool core_failed() {

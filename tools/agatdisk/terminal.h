@@ -15,8 +15,14 @@ std::string terminal_text(std::string_view cp1251);
 
 // Writes Windows-1251 text to standard output, converted.
 void print(std::string_view cp1251);
+// Writes host bytes (a path as given) to standard output as they are.
+void print_host(std::string_view host);
 // Writes "agatdisk: " and one line of Windows-1251 text to standard error, converted.
 void print_error(std::string_view cp1251);
+
+// While a command goes through several images, every message names the one it is about
+// after "agatdisk: " (the path as given, host bytes); "" names none.
+void set_message_subject(std::string_view host);
 
 // Shows what the core's two message buffers hold on standard error and empties them.
 // True when the critical buffer held something: the operation failed.
