@@ -17,13 +17,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "core/host_calls.h"
@@ -76,6 +79,12 @@ struct TIMGDESC {
 // All slots, about 7 MB: static storage, filled once per run.
 std::array<TIMGDESC, ALLIMGHI + 1> IMAGES;
 
+// CONTENT[n][i]: which of the contents that the reads hold in sector n slot i holds. Two slots
+// have equal bytes in sector n exactly when their numbers there are equal. A repaired sector
+// takes its donor's number along with its bytes, so the comparisons after the reading never
+// look at the bytes again. By sector, so that one sector's numbers lie together.
+std::array<std::array<std::uint8_t, ALLIMGHI + 1>, ALLBL + 1> CONTENT;
+
 // A file that cannot be listed, opened, read or written ends the run; blend_main reports it.
 struct TFILEERROR {
   std::string TEXT;
@@ -94,10 +103,39 @@ void PHASE(std::FILE* out, const char* header) {
   std::fprintf(out, "\n%s\n", header);
 }
 
+// One line of output, built in memory and written in one call. The program writes thousands
+// of short numbers, and printf would parse a format for every one of them.
+class LINE {
+ public:
+  LINE& operator<<(std::string_view text) {
+    text_ += text;
+    return *this;
+  }
+  LINE& operator<<(char c) {
+    text_ += c;
+    return *this;
+  }
+  LINE& operator<<(int v) { return RIGHT(v, 0); }
+  // v right-aligned in `width` characters, as "%2d" and "%3d" give it.
+  LINE& RIGHT(int v, int width) {
+    char digits[16];
+    const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    if (end - digits < width) text_.append(width - (end - digits), ' ');
+    text_.append(digits, end);
+    return *this;
+  }
+  void WRITE(std::FILE* out) {
+    std::fwrite(text_.data(), 1, text_.size(), out);
+    text_.clear();
+  }
+
+ private:
+  std::string text_;
+};
+
 // "37 [2/5]": the sector number, then its track and sector.
-std::string SECTOR_N2S(int n) {
-  return std::to_string(n) + " [" + std::to_string(n / ALLSC) + "/" + std::to_string(n % ALLSC) +
-         "]";
+LINE& SECTOR_N2S(LINE& line, int n) {
+  return line << n << " [" << n / ALLSC << '/' << n % ALLSC << ']';
 }
 
 // A bad sector is exactly 256 bytes $BD, so two sectors are equal in the sense of the distance
@@ -118,22 +156,53 @@ bool ISVALID(const TSECTOR& s) {
   return diff != 0;
 }
 
-// Splits the present slots into groups that hold equal contents in sector n and returns the
-// number of groups. Equality is an equivalence, so each slot is compared with one member of
-// every group found so far instead of with every other slot: with reads of one disk there are
-// seldom more than two or three groups.
-int GROUPSECTOR(int n, std::array<int, ALLIMGHI + 1>& group) {
-  std::array<TIMGNUMBER, ALLIMGHI + 1> first{};
-  int groups = 0;
-  for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
-    group[i] = -1;  // a slot that is not present belongs to no group
-    if (!IMAGES[i].PRESENT) continue;
-    int g = 0;
-    while (g < groups && !SAMESECTOR(IMAGES[first[g]].DATA[n], IMAGES[i].DATA[n])) ++g;
-    if (g == groups) first[groups++] = i;
-    group[i] = g;
+// The contents found so far in each sector: COUNT[n] of them, the c-th first held by slot
+// HOLDER[n][c], and whether it is good (VALID[n][c]). Reset when the reading starts.
+struct TCONTENTS {
+  std::array<int, ALLBL + 1> COUNT;
+  std::array<std::array<TIMGNUMBER, ALLIMGHI + 1>, ALLBL + 1> HOLDER;
+  std::array<std::array<bool, ALLIMGHI + 1>, ALLBL + 1> VALID;
+};
+TCONTENTS CONTENTS;
+
+// Numbers the contents of slot IMGNUM, just loaded (CONTENT), and sets DATAVALID: each sector
+// takes the number of the first slot before it whose sector it equals, or a new one. Equality
+// is an equivalence, so each sector is compared with one holder of every content found so far
+// instead of with every other slot (reads of one disk seldom have more than two or three
+// contents in a sector), and a sector is good when its content is, which is looked at once.
+// Done as each read is loaded, while its bytes are still in the processor's cache.
+void NUMBERCONTENTS(TIMGNUMBER IMGNUM) {
+  TIMGDESC& im = IMAGES[IMGNUM];
+  for (int n = 0; n <= ALLBL; ++n) {
+    int& count = CONTENTS.COUNT[n];
+    auto& holder = CONTENTS.HOLDER[n];
+    int c = 0;
+    while (c < count && !SAMESECTOR(IMAGES[holder[c]].DATA[n], im.DATA[n])) ++c;
+    if (c == count) {
+      holder[count++] = IMGNUM;
+      CONTENTS.VALID[n][c] = ISVALID(im.DATA[n]);
+    }
+    CONTENT[n][IMGNUM] = static_cast<std::uint8_t>(c);
+    im.DATAVALID[n] = CONTENTS.VALID[n][c];
   }
-  return groups;
+}
+
+// Whether two slots hold equal bytes in every sector.
+bool SAMEIMAGE(TIMGNUMBER a, TIMGNUMBER b) {
+  for (const auto& sector : CONTENT)
+    if (sector[a] != sector[b]) return false;
+  return true;
+}
+
+// Whether the present slots hold different contents in sector n.
+bool SECTORDIFFERS(int n) {
+  int first = -1;
+  for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
+    if (!IMAGES[i].PRESENT) continue;
+    if (first < 0) first = CONTENT[n][i];
+    if (CONTENT[n][i] != first) return true;
+  }
+  return false;
 }
 
 // DOS-style attribute bits for the "is not image" line, derived from the file's status.
@@ -208,14 +277,11 @@ void WRITEFILE(const std::string& name, const TIMGFILE& data, mode_t mode) {
 void ADDIMAGE(std::FILE* out, TIMGNUMBER IMGNUM, const std::string& N) {
   TIMGDESC& im = IMAGES[IMGNUM];
   READFILE(N, im.DATA);
-  int bad = 0;
-  for (int n = 0; n <= ALLBL; ++n) {
-    im.DATAVALID[n] = ISVALID(im.DATA[n]);
-    if (!im.DATAVALID[n]) ++bad;
-  }
+  NUMBERCONTENTS(IMGNUM);
+  const auto bad = std::count(im.DATAVALID.begin(), im.DATAVALID.end(), false);
   im.PRESENT = true;
   im.NAME = N;
-  std::fprintf(out, "Add %s image, %d bad block(s)\n", N.c_str(), bad);
+  std::fprintf(out, "Add %s image, %d bad block(s)\n", N.c_str(), static_cast<int>(bad));
 }
 
 // Loads every image file of the current directory into the slots, in directory order, and
@@ -223,6 +289,7 @@ void ADDIMAGE(std::FILE* out, TIMGNUMBER IMGNUM, const std::string& N) {
 void READING(std::FILE* out) {
   PHASE(out, ">>> Find and loading images...");
   for (TIMGDESC& im : IMAGES) im.PRESENT = false;
+  CONTENTS.COUNT.fill(0);
 
   DIR* dir = ::opendir(".");
   if (dir == nullptr) FAIL("list", "the current directory", errno);
@@ -263,22 +330,19 @@ void READING(std::FILE* out) {
 // Drops every read that equals an earlier one, sector by sector.
 void UNMARKEQU(std::FILE* out) {
   PHASE(out, ">>> Compare and delete images...");
+  LINE line;
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     if (!IMAGES[i].PRESENT) continue;
-    std::fprintf(out, "%2d: %s -", i, IMAGES[i].NAME.c_str());
+    line.RIGHT(i, 2) << ": " << IMAGES[i].NAME << " -";
     for (TIMGNUMBER j = i + 1; j <= ALLIMGHI; ++j) {
       if (!IMAGES[j].PRESENT) continue;
-      std::fprintf(out, "%3d", j);
-      bool equal = true;
-      for (int n = 0; n <= ALLBL && equal; ++n) {
-        equal = SAMESECTOR(IMAGES[i].DATA[n], IMAGES[j].DATA[n]);
-      }
-      if (equal) {
-        std::fputc('d', out);
+      line.RIGHT(j, 3);
+      if (SAMEIMAGE(i, j)) {
+        line << 'd';
         IMAGES[j].PRESENT = false;
       }
     }
-    std::fputc('\n', out);
+    (line << '\n').WRITE(out);
   }
 }
 
@@ -316,41 +380,53 @@ void SORTDISTANCE(TIMGNUMBER IM) {
 void CALCDISTANCE(std::FILE* out) {
   PHASE(out, ">>> Calc and sort distance...");
 
-  // All distances at once, sector by sector: two reads in different groups differ in that
-  // sector. The counts of slots that are not present are never used, so the inner loop runs
-  // over all slots without a test and the compiler can widen it.
+  // All distances at once, sector by sector: two reads with different contents differ in that
+  // sector. The present slots are grouped by their content there, and every slot counts the
+  // members of the groups but its own: most reads share one content, so the few pairs that
+  // differ are all that is counted.
   std::array<std::array<std::int32_t, ALLIMGHI + 1>, ALLIMGHI + 1> dist{};
-  std::array<int, ALLIMGHI + 1> group{};
+  std::array<std::array<TIMGNUMBER, ALLIMGHI + 1>, ALLIMGHI + 1> members;
+  std::array<int, ALLIMGHI + 1> size;
   for (int n = 0; n <= ALLBL; ++n) {
-    if (GROUPSECTOR(n, group) < 2) continue;
+    if (!SECTORDIFFERS(n)) continue;
+    std::fill_n(size.begin(), CONTENTS.COUNT[n], 0);
     for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
-      if (!IMAGES[i].PRESENT) continue;
-      for (TIMGNUMBER j = ALLIMGLO; j <= ALLIMGHI; ++j) dist[i][j] += group[j] != group[i];
+      if (IMAGES[i].PRESENT) members[CONTENT[n][i]][size[CONTENT[n][i]]++] = i;
+    }
+    const int contents = CONTENTS.COUNT[n];
+    for (int a = 0; a < contents; ++a) {
+      for (int b = 0; b < contents; ++b) {
+        if (a == b) continue;
+        for (int x = 0; x < size[a]; ++x) {
+          for (int y = 0; y < size[b]; ++y) ++dist[members[a][x]][members[b][y]];
+        }
+      }
     }
   }
 
+  LINE line;
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     TIMGDESC& im = IMAGES[i];
     if (!im.PRESENT) continue;
-    std::fprintf(out, "%2d: %s -", i, im.NAME.c_str());
+    line.RIGHT(i, 2) << ": " << im.NAME << " -";
     for (TIMGNUMBER j = ALLIMGLO; j <= ALLIMGHI; ++j) {
       if (IMAGES[j].PRESENT && j != i) {
-        std::fprintf(out, "%3d:%d", j, static_cast<int>(dist[i][j]));
+        line.RIGHT(j, 3) << ':' << static_cast<int>(dist[i][j]);
         im.DISTANCE[j] = TDISTDESC{true, dist[i][j], j};
       } else {
         im.DISTANCE[j] = TDISTDESC{false, 0, j};
       }
     }
-    std::fputc('\n', out);
+    (line << '\n').WRITE(out);
 
     SORTDISTANCE(i);
 
-    std::fputs("  [", out);
+    line << "  [";
     for (int k = ALLIMGLO; k <= ALLIMGHI; ++k) {
       const TDISTDESC& e = im.DISTANCE[k];
-      if (e.P) std::fprintf(out, "%d.%d:%d ", k, e.N, static_cast<int>(e.D));
+      if (e.P) line << k << '.' << e.N << ':' << static_cast<int>(e.D) << ' ';
     }
-    std::fputs("]\n", out);
+    (line << "]\n").WRITE(out);
   }
 }
 
@@ -360,10 +436,12 @@ void CALCDISTANCE(std::FILE* out) {
 int CUREBLOCKS(std::FILE* out) {
   PHASE(out, ">>> Cure images...");
   int cured = 0;
+  LINE line;
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     TIMGDESC& im = IMAGES[i];
     if (!im.PRESENT) continue;
-    std::fprintf(out, "===== %2d: %s =====\n", i, im.NAME.c_str());
+    (line << "===== ").RIGHT(i, 2) << ": " << im.NAME << " =====\n";
+    line.WRITE(out);
     for (int n = 0; n <= ALLBL; ++n) {
       if (im.DATAVALID[n]) continue;
       const TDISTDESC* donor = nullptr;
@@ -374,14 +452,17 @@ int CUREBLOCKS(std::FILE* out) {
         }
       }
       if (donor == nullptr) {
-        std::fprintf(out, "Donor for sector %s not found :(\n", SECTOR_N2S(n).c_str());
+        (SECTOR_N2S(line << "Donor for sector ", n) << " not found :(\n").WRITE(out);
         continue;
       }
-      im.DATA[n] = IMAGES[donor->N].DATA[n];
+      const TIMGDESC& from = IMAGES[donor->N];
+      im.DATA[n] = from.DATA[n];
+      CONTENT[n][i] = CONTENT[n][donor->N];
       im.DATAVALID[n] = true;
       ++cured;
-      std::fprintf(out, "Sector %s cured from %s, distance = %d\n", SECTOR_N2S(n).c_str(),
-                   IMAGES[donor->N].NAME.c_str(), static_cast<int>(donor->D));
+      SECTOR_N2S(line << "Sector ", n)
+          << " cured from " << from.NAME << ", distance = " << static_cast<int>(donor->D) << '\n';
+      line.WRITE(out);
     }
   }
   return cured;
@@ -391,33 +472,31 @@ int CUREBLOCKS(std::FILE* out) {
 // that differ from it there.
 void SHOWDIFFERENT(std::FILE* out) {
   PHASE(out, ">>> Show diff...");
-  std::fputc('\t', out);
+  LINE line;
+  line << '\t';
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
-    if (IMAGES[i].PRESENT) std::fprintf(out, "\t%d:%s", i, IMAGES[i].NAME.c_str());
+    if (IMAGES[i].PRESENT) line << '\t' << i << ':' << IMAGES[i].NAME;
   }
-  std::fputc('\n', out);
+  (line << '\n').WRITE(out);
 
-  std::array<int, ALLIMGHI + 1> group{};
-  std::string line;
   for (int n = 0; n <= ALLBL; ++n) {
-    if (GROUPSECTOR(n, group) < 2) continue;
-    line = SECTOR_N2S(n) + "\t";
+    if (!SECTORDIFFERS(n)) continue;
+    SECTOR_N2S(line, n) << '\t';
     for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
       if (!IMAGES[i].PRESENT) continue;
       bool any = false;
       for (TIMGNUMBER j = ALLIMGLO; j <= ALLIMGHI; ++j) {
-        if (j == i || !IMAGES[j].PRESENT || group[j] == group[i]) continue;
-        if (any) line += ',';
-        line += std::to_string(j);
+        if (j == i || !IMAGES[j].PRESENT || CONTENT[n][j] == CONTENT[n][i]) continue;
+        if (any) line << ',';
+        line << j;
         any = true;
       }
       // A line is written only where the reads differ, so each of them differs from some other
       // one there; "-" stands for an empty list all the same.
-      if (!any) line += '-';
-      line += "\t\t";
+      if (!any) line << '-';
+      line << "\t\t";
     }
-    line += '\n';
-    std::fputs(line.c_str(), out);
+    (line << '\n').WRITE(out);
   }
 }
 
