@@ -188,8 +188,18 @@ class ImageCatalogTest : public testing::ImageTest {
 // last byte a hidden one; an entry with track 0 ends the catalog. The volume name ends
 // in Agat blanks from its first zero byte on. An unreadable catalog sector keeps the
 // entries read before it; a chain that loops ends at the entry limit; an unreadable VTOC
-// lists only ".."; a message left by an earlier step stops the read before even "..".
+// lists only ".."; a message left by an earlier step stops the read before even "..". Every
+// entry past the catalog is blank, however long the catalog read before it.
 TEST_F(ImageCatalogTest, EntryKindsAndDamagedCatalogs) {
+  const auto rest_blank = [&] {
+    for (int i = md->CAT.CATNUM; i <= MAXCATSIZE; ++i) {
+      const TCATREC& e = md->CAT.CATREC[i];
+      if (e.CATRECT != CRTHOSTFSDIR || e.PMEDIA || !e.HOSTNAME.empty() || e.TTSL || e.SIZECAT ||
+          e.AGATNAME != TAGATNAME{})
+        return false;
+    }
+    return true;
+  };
   put(0, 10, 0xFF, "SUB");
   put(1, 0xFF, 0x04, "GONE");
   put(2, 11, 0x84, "PROG");
@@ -221,10 +231,12 @@ TEST_F(ImageCatalogTest, EntryKindsAndDamagedCatalogs) {
   md->MASS[17][0].fill(0xBD);
   store();
   EXPECT_EQ(std::tuple(md->VTOCINVALID, md->CAT.CATNUM, md->FREESPACE), std::tuple(true, 1, 0u));
+  EXPECT_TRUE(rest_blank());
   testing::take_critical();
   FC_CRITICALERRORBUFFER = "earlier\r\n";
   reload();
   EXPECT_EQ(md->CAT.CATNUM, 0);
+  EXPECT_TRUE(rest_blank());
 }
 
 // Sorting by name or by type keeps ".." first, then sub-catalogs, then files, deleted
