@@ -65,24 +65,22 @@ void NEXTOFS(std::int32_t& A) {
   if (++A == TRACK_SIZE) A = 0;
 }
 
-// The DOS 3.3 prenibble. The counter y runs 1, 0, 255, ..., 0 (258 steps), so BUF2[x] ends
-// up holding the low bits of bytes 85-x, 171-x and 257-x (bit 0 of the byte in the higher
-// bit of each pair); entries 0 and 1 take bytes 1 and 0 twice, the first time in bits 5..4.
+// Bits 1 and 0 of a byte as a pair for BUF2: bit 0 in the higher bit, bit 1 in the lower.
+constexpr unsigned low_pair(unsigned b) {
+  return ((b & 1) << 1) | ((b >> 1) & 1);
+}
+
+// The DOS 3.3 prenibble. The classic routine's counter y runs 1, 0, 255, ..., 0 (258 steps),
+// so BUF2[x] ends up holding the low bits of bytes 85-x, 171-x and 257-x at bit pairs 1..0,
+// 3..2 and 5..4; entries 0 and 1 take bytes 1 and 0 twice, the first time in bits 5..4. In
+// track order (values[k] is BUF2[85-k]) that is bytes k, 86+k and 172+k, counted round.
 void CODER(const TSECTOR& B_SEC, Nibbles& n) {
-  int x = 0;
-  std::uint8_t y = 2;
-  for (;;) {
-    --y;
-    const std::uint8_t b = B_SEC[y];
-    n.BUF2(x) = static_cast<std::uint8_t>((n.BUF2(x) << 1) | (b & 1));
-    n.BUF2(x) = static_cast<std::uint8_t>((n.BUF2(x) << 1) | ((b >> 1) & 1));
-    n.BUF1(y) = static_cast<std::uint8_t>(b >> 2);
-    if (++x == BUF2_SIZE) {
-      x = 0;
-      if (y == 0) break;
-    }
+  for (int k = 0; k < BUF2_SIZE; ++k) {
+    n.values[k] =
+        static_cast<std::uint8_t>(low_pair(B_SEC[k]) | low_pair(B_SEC[BUF2_SIZE + k]) << 2 |
+                                  low_pair(B_SEC[(2 * BUF2_SIZE + k) & 0xFF]) << 4);
   }
-  for (int x2 = 0; x2 < BUF2_SIZE; ++x2) n.BUF2(x2) &= 0x3F;
+  for (int y = 0; y < 256; ++y) n.BUF1(y) = static_cast<std::uint8_t>(B_SEC[y] >> 2);
 }
 
 // One third of the postnibble: bytes PART x 86 on take their low bits from BUF2 entries 85,
@@ -95,8 +93,7 @@ void postnibble_third(const std::uint8_t* values, std::uint8_t* out) {
   const std::uint8_t* low_bits = values;
   const std::uint8_t* high_bits = values + BUF2_SIZE + first;
   for (int k = 0; k < count; ++k) {
-    const unsigned pair = static_cast<unsigned>(low_bits[k] >> (2 * PART));
-    const unsigned low = ((pair & 1) << 1) | ((pair >> 1) & 1);
+    const unsigned low = low_pair(static_cast<unsigned>(low_bits[k] >> (2 * PART)));
     out[first + k] = static_cast<std::uint8_t>((high_bits[k] << 2) | low);
   }
 }
@@ -264,21 +261,23 @@ class TrackReader {
 
 // Writes the 342 chained values of sector B_SEC and its checksum byte from position `pos`
 // on, round the record; answers the position after them. Each value goes out xor-ed with
-// the one before it; the checksum byte is the last value.
+// the one before it; the checksum byte is the last value. The bytes are made first and
+// then copied, in two pieces where they run over the end of the record.
 std::int32_t put_data_body(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::int32_t pos,
                            const TSECTOR& B_SEC) {
   Nibbles n;
   CODER(B_SEC, n);
+  std::array<std::uint8_t, BUF2_SIZE + 256 + 1> bytes;
   std::uint8_t previous = 0;
-  const auto put_value = [&](std::uint8_t v) {
-    record[pos] = TABLW[v ^ previous];
-    NEXTOFS(pos);
-    previous = v;
-  };
-  for (const std::uint8_t v : n.values) put_value(v);
-  record[pos] = TABLW[previous];
-  NEXTOFS(pos);
-  return pos;
+  for (std::size_t k = 0; k < n.values.size(); ++k) {
+    bytes[k] = TABLW[n.values[k] ^ previous];
+    previous = n.values[k];
+  }
+  bytes.back() = TABLW[previous];
+  const std::size_t before_end = std::min<std::size_t>(bytes.size(), TRACK_SIZE - pos);
+  std::copy_n(bytes.begin(), before_end, record.begin() + pos);
+  std::copy(bytes.begin() + before_end, bytes.end(), record.begin());
+  return (pos + static_cast<std::int32_t>(bytes.size())) % TRACK_SIZE;
 }
 
 }  // namespace
