@@ -9,7 +9,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -17,6 +16,8 @@
 #include <vector>
 
 #include <benchmark/benchmark.h>
+
+#include "support/cpu_time.h"
 
 int blend_main(std::FILE* out);
 
@@ -59,14 +60,6 @@ Reads& TheReads() {
   return reads;
 }
 
-// The processor time of this thread, in and out of the kernel: steadier than wall time on a
-// shared machine, where it also counts the other programs' turns.
-double CpuSeconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
 // The plain cost: open, read and close every file, as blend must at least do.
 void ReadAll(const Reads& reads, std::vector<char>& buf) {
   for (const auto& name : reads.names) {
@@ -96,20 +89,20 @@ void BM_Blend(benchmark::State& state) {
   std::vector<char> buf(kSize);
   constexpr int kBaseRuns = 50;
   const auto b0 = Clock::now();
-  const double c0 = CpuSeconds();
+  const double c0 = agat::bench::cpu_seconds();
   for (int i = 0; i < kBaseRuns; ++i) ReadAll(reads, buf);
   const double base = std::chrono::duration<double>(Clock::now() - b0).count() / kBaseRuns;
-  const double base_cpu = (CpuSeconds() - c0) / kBaseRuns;
+  const double base_cpu = (agat::bench::cpu_seconds() - c0) / kBaseRuns;
 
   double total = 0, total_cpu = 0;
   for (auto _ : state) {
     const auto t0 = Clock::now();
-    const double c1 = CpuSeconds();
+    const double c1 = agat::bench::cpu_seconds();
     if (blend_main(devnull) != 0) {
       state.SkipWithError("blend failed");
       break;
     }
-    total_cpu += CpuSeconds() - c1;
+    total_cpu += agat::bench::cpu_seconds() - c1;
     const double t = std::chrono::duration<double>(Clock::now() - t0).count();
     state.SetIterationTime(t);
     total += t;

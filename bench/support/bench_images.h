@@ -23,6 +23,7 @@
 #include "core/nibble_140.h"
 #include "core/nibble_800.h"
 #include "support/aim_track.h"
+#include "support/cpu_time.h"
 
 namespace agat::bench {
 
@@ -132,14 +133,6 @@ inline std::string full_image(TIMAGET type) {
   FC_SAVEMEDIA(*md, false);
   if (!FC_CRITICALERRORBUFFER.empty()) std::abort();
   return (bench_dir() / name).string();
-}
-
-// The processor time of this thread, in and out of the kernel: the machines that run the
-// benchmarks are shared, and wall time would count the other programs' turns.
-inline double cpu_seconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
 // Seconds to read the whole file into memory, as the plain cost of its bytes.
