@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs every test through CTest, then cross-compiles
-# iodriver_setup.exe for Windows (scripts/cross-windows.sh).
+# UndefinedBehaviorSanitizer, runs every test through CTest, runs every fuzz target briefly
+# (scripts/fuzz.sh --smoke), then cross-compiles iodriver_setup.exe for Windows
+# (scripts/cross-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DAGAT_SANITIZE=ON -DAGAT_WERROR=ON
 cmake --build build/asan
 ctest --test-dir build/asan --output-on-failure -j2
+bash scripts/fuzz.sh --smoke
 bash scripts/cross-windows.sh

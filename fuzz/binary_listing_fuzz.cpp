@@ -1,0 +1,32 @@
+// Fuzz target: the binary listing of a ".FIL" file as a B file, a K file and raw bytes
+// (the code located as the viewer locates it, then disassembled), and the disassembler on
+// the whole data at the load address of the T/S-list bytes. Nothing past the file may be
+// read.
+//
+// Invariant: the code located lies inside the file.
+#include "content/dizasm.h"
+#include "content/exec_proc.h"
+#include "content/format_control.h"
+#include "content/report_reader.h"
+#include "file_input.h"
+#include "fuzz_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace agat;
+  const TCATREC cr = fuzz::load_file_input({data, size});
+  TFILEBUF& buf = fuzz::loaded_buffer();
+  for (TFILEFORMAT format : {FFBINARY, FFKOMAND, FFASIS, FMTDETECT(cr, buf, FFAUTO)}) {
+    std::uint8_t* code = nullptr;
+    std::int32_t length = 0, address = 0;
+    GETSIZEANDOFFS(cr, buf, format, code, length, address);
+    FUZZ_CHECK(
+        length == 0 || (code >= buf.data() && length > 0 && code + length <= buf.data() + cr.SIZE),
+        "the code lies outside the file");
+    TextReport report;
+    binary_listing(report, cr, buf, format);
+    report_lines(report.text(), 0);
+  }
+  TextReport report;
+  DA_DIZASM(report, buf.data(), cr.SIZE, cr.TSDATA[7] | cr.TSDATA[8] << 8);
+  return 0;
+}

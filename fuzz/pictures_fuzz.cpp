@@ -1,0 +1,61 @@
+// Fuzz target: the picture decoders on a ".FIL" file after one selector byte. Its low four
+// bits pick the format: 0 the one detected, 1..10 video memory as a B or K file, Alv Graf,
+// video memory saved as B or K pictures, ZX screens packed and plain, MouseGraph; its high
+// four bits the video-memory mode (9 and more: the one the size picks). A ZX screen is also
+// drawn in all nine colour and brightness renderings. Nothing past the file may be read.
+//
+// Invariants: the picture fits the frame, its pixel shape is positive and every pixel is a
+// palette index.
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "content/format_control.h"
+#include "content/graph_proc.h"
+#include "content/graph_zx.h"
+#include "file_input.h"
+#include "fuzz_check.h"
+
+namespace {
+
+using namespace agat;
+
+constexpr TFILEFORMAT kFormats[] = {FFAUTO,         FFBINARY,  FFKOMAND,  FFASIS,
+                                    FFALVGRAF,      FFBINGRAF, FFKOMGRAF, FFZXCOMPGRAF,
+                                    FFZXUNCOMPGRAF, FFMGFRAGM, FFTEXT};
+
+void check(const TGRAPHVIEW& view, const TGRAPHSCREEN& frame) {
+  FUZZ_CHECK(view.W >= 0 && view.W <= SCRSIDE && view.H >= 0 && view.H <= SCRSIDE,
+             "the picture is larger than the frame");
+  FUZZ_CHECK(view.PSW > 0 && view.PSH > 0, "pixel shape");
+  FUZZ_CHECK(std::all_of(frame.P.begin(), frame.P.end(), [](std::uint8_t c) { return c < 16; }),
+             "a pixel that is no palette index");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  static const auto frame = std::make_unique<TGRAPHSCREEN>();
+  const TCATREC cr = fuzz::load_file_input({data + 1, size - 1});
+  const TFILEBUF& buf = fuzz::loaded_buffer();
+  const TFILEFORMAT format = FMTDETECT(cr, buf, kFormats[(data[0] & 15) % std::size(kFormats)]);
+  const int mode = data[0] >> 4;
+  if (!is_picture_format(format) && format != FFBINARY && format != FFKOMAND && format != FFASIS)
+    return 0;
+  const std::optional<TFILEGFORMAT> chosen =
+      mode < GRAPHIC_FORMAT_COUNT ? std::optional(static_cast<TFILEGFORMAT>(mode)) : std::nullopt;
+  check(GP_RENDER(cr, buf, format, *frame, chosen), *frame);
+  if (format == FFZXCOMPGRAF || format == FFZXUNCOMPGRAF) {
+    const auto zx = std::make_unique<TZXSCREEN>();
+    ZX_LOAD(buf, cr.SIZE, format, *zx);
+    for (int colours = 0; colours < 3; ++colours) {
+      for (int bright = 0; bright < 3; ++bright) {
+        frame->CLEARSCREEN();
+        PUTSCR(*zx, colours, bright, *frame);
+        check(ZX_VIEW(*zx, format, colours, bright), *frame);
+      }
+    }
+  }
+  return 0;
+}
