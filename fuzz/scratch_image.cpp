@@ -1,8 +1,11 @@
 #include "scratch_image.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "core/catalog_read.h"
+#include "core/cp1251.h"
 #include "core/file_control_messages.h"
 #include "core/image_form.h"
 #include "poison.h"
@@ -17,6 +20,8 @@ TMEDIA& scratch_medium() {
 
 bool take_messages() {
   const bool clean = FC_CRITICALERRORBUFFER.empty();
+  if (!clean && std::getenv("AGAT_FUZZ_TRACE") != nullptr)
+    std::fprintf(stderr, "%s", cp1251_to_utf8(FC_CRITICALERRORBUFFER).c_str());
   FC_CRITICALERRORBUFFER.clear();
   FC_WARNINGBUFFER.clear();
   return clean;

@@ -22,7 +22,8 @@ TMEDIA* open_scratch_image(const ImageInput& in);
 // message buffers are emptied.
 bool reread(TMEDIA& md);
 
-// Empties both message buffers; true when the critical one was empty.
+// Empties both message buffers; true when the critical one was empty. With AGAT_FUZZ_TRACE
+// set in the environment, a critical message is printed first (to follow a finding).
 bool take_messages();
 
 }  // namespace agat::fuzz

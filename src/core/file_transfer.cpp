@@ -250,6 +250,26 @@ Walk walk_current_catalog(TMEDIA& md, std::string_view prefix, Visit visit,
   }
 }
 
+// A never-used entry ends the catalog, and what lies after it may be anything. Once the entry
+// at T/S/O is taken, the catalog must end after it all the same, or the next read takes
+// those bytes for entries and links: the next entry of the sector is marked never used, and
+// after the sector's last entry a link that leaves the medium, or leads to a sector that is
+// unreadable or does not begin with a never-used entry, is cut. Only the sector of the entry
+// changes.
+void keep_catalog_end(TMEDIA& md, std::uint8_t t, std::uint8_t s, std::int32_t o) {
+  TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[t][s]);
+  if (o < 6) {
+    cs.CR[o + 1].TF = 0;
+    return;
+  }
+  if (cs.TE == 0) return;
+  if (!FC_IS_RANGEOK(md, cs.TE, cs.SE) || !FC_IS_SECOK(md.MASS[cs.TE][cs.SE]) ||
+      as<TCATSECTOR>(md.MASS[cs.TE][cs.SE]).CR[0].TF != 0) {
+    cs.TE = 0;
+    cs.SE = 0;
+  }
+}
+
 }  // namespace
 
 bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& O, bool EXTENABLE) {
@@ -260,6 +280,7 @@ bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& 
       [&](std::uint8_t t, std::uint8_t s, TCATSECTOR& cs) {
         for (std::int32_t o = 0; o < 7; ++o) {
           if (cs.CR[o].TF == 0 || cs.CR[o].TF == 0xFF) {
+            if (cs.CR[o].TF == 0) keep_catalog_end(MD, t, s, o);
             T = t, S = s, O = o;
             return Walk::found;
           }

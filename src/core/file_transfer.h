@@ -21,7 +21,8 @@ void FC_LOAD(TCATREC& CR, TFILEBUF& BUF);
 void FC_SAVE(TCATREC& CR, TFILEBUF& BUF, TMEDIA& MD, bool UNIQNAME);
 
 // The first reusable (never used or deleted) entry of the current catalog; with
-// EXTENABLE the catalog grows by one sector when it has none.
+// EXTENABLE the catalog grows by one sector when it has none. A never-used entry found
+// ends the catalog: the catalog is made to end after it, as the entry is to be taken.
 bool FC_FINDFREECAT(TMEDIA& MD, std::uint8_t& T, std::uint8_t& S, std::int32_t& O, bool EXTENABLE);
 
 // The entry named NM (30 raw bytes) in the current catalog: a live one, or with

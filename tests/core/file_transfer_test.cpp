@@ -128,6 +128,29 @@ TEST_F(TransferTest, TheLargestFileFillsTheDisk) {
   EXPECT_EQ(image_bytes(), before);
 }
 
+// The first never-used entry ends the catalog, whatever follows it. A file saved into it
+// leaves a catalog that still ends after it: after the last entry of a sector a link off the
+// disk, or to a sector that does not start with a never-used entry, is cut; a link to a
+// sector that does is kept.
+TEST_F(TransferTest, ASavedFileKeepsTheCatalogEnded) {
+  for (const int slot : {2, 6}) {
+    for (const std::uint8_t link : {200, 20, 21}) {
+      make(ITI140);
+      auto& cs = as<TCATSECTOR>(md->MASS[17][1]);
+      for (int o = 0; o < 7; ++o) cs.CR[o].TF = o < slot ? 0x10 + o : 0xAA;  // junk after
+      cs.CR[slot].TF = 0;
+      cs.TE = link;
+      cs.SE = 3;
+      md->MASS[20][3].fill(0);  // 21/3 is unread: $BD
+      store();
+      ASSERT_EQ(take_critical_text(), "") << slot;
+      ASSERT_NE(save("NEW", 100, 1), nullptr) << slot << " " << int{link};
+      EXPECT_EQ(md->CAT.CATNUM, slot + 2);
+      EXPECT_EQ(as<TCATSECTOR>(md->MASS[17][1]).TE, slot == 6 && link != 20 ? 0 : link);
+    }
+  }
+}
+
 // A data pair off the disk is skipped with a warning; track 0 ends the file whatever the
 // sector; an unreadable data sector is copied, with a warning; a list that links to
 // itself and an unreadable first list stop the load with a message.
