@@ -41,7 +41,7 @@ using Place = std::pair<int, int>;
 // 800 KB image takes well under a second (every save and load of an AIM image decodes all
 // its tracks, the slowest work of all here).
 int max_operations(TIMAGET form) {
-  return form == ITA800 ? 3 : 8;
+  return form == ITA800 ? 2 : 8;
 }
 
 // Reads the operations from the tail; bytes past its end read as 0.

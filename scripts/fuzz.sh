@@ -2,9 +2,12 @@
 # Builds the fuzz targets (fuzz/) with Clang, libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer in build/fuzz, makes their seed corpora from the sample images,
 # and runs every target (or those named) for SECONDS each, two at a time:
-#   fuzz.sh [SECONDS] [TARGET...]   new inputs are kept in build/fuzz/corpus/TARGET (default 60)
-#   fuzz.sh --smoke                 3 seconds each on the seeds and the regression inputs
-#                                   only (tests/fuzz/TARGET), keeping nothing: the test command
+#   fuzz.sh [SECONDS] [TARGET...] [TARGET=SECONDS...]
+#                      new inputs are kept in build/fuzz/corpus/TARGET (default 60 seconds);
+#                      TARGET=SECONDS gives one target a time of its own, in the order named
+#                      (fuzz.sh 300 image_load=1800: every target 5 minutes, image_load 30)
+#   fuzz.sh --smoke    3 seconds each on the seeds and the regression inputs only
+#                      (tests/fuzz/TARGET), keeping nothing: the test command
 # Each run reports executions, edges covered and findings; a crash, a hang (over 1 s for one
 # input), a sanitizer report or a failed invariant leaves its input in build/fuzz/findings
 # and makes the script fail.
@@ -32,16 +35,31 @@ rm -rf "$build/samples" "$build/seeds"
 "$build/tools/make_samples/make_samples" "$build/samples" >/dev/null
 "$build/fuzz/make_seeds" "$build/samples" "$build/seeds" >/dev/null
 
-targets=("$@")
-if [ ${#targets[@]} -eq 0 ]; then
-  targets=(image_load image_ops sector_map track_nib140 track_nib800 track_aim800
-           basic_listing text_views binary_listing pictures file_compare)
+all=(image_load image_ops sector_map track_nib140 track_nib800 track_aim800
+     basic_listing text_views binary_listing pictures file_compare)
+targets=()
+declare -A own_time
+for arg in "$@"; do
+  if [[ "$arg" == *=* ]]; then
+    own_time[${arg%%=*}]=${arg#*=}
+    targets+=("${arg%%=*}")
+  else
+    targets+=("$arg")
+  fi
+done
+# Times of their own alone do not narrow the set: the others follow with SECONDS.
+only_times=true
+for arg in "$@"; do [[ "$arg" == *=* ]] || only_times=false; done
+if [ ${#targets[@]} -eq 0 ] || $only_times; then
+  for target in "${all[@]}"; do
+    [[ " ${targets[*]} " == *" $target "* ]] || targets+=("$target")
+  done
 fi
 mkdir -p "$build/logs" "$build/findings"
 
-# Runs one target; its log holds libFuzzer's report.
+# Runs one target for the seconds given; its log holds libFuzzer's report.
 run() {
-  local target=$1 corpus
+  local target=$1 seconds=$2 corpus
   if $smoke; then
     corpus=$(mktemp -d)
   else
@@ -58,10 +76,12 @@ run() {
   return $status
 }
 export -f run
-export build seconds smoke
+export build smoke
 
 failed=0
-printf '%s\n' "${targets[@]}" | xargs -P 2 -I{} bash -c 'run {}' || failed=1
+for target in "${targets[@]}"; do
+  echo "$target ${own_time[$target]:-$seconds}"
+done | xargs -P 2 -L 1 bash -c 'run "$0" "$1"' || failed=1
 
 printf '%-16s %14s %8s  %s\n' target executions edges findings
 for target in "${targets[@]}"; do
