@@ -1,7 +1,8 @@
 // An Agat file described by a fuzzer's input: the bytes of a ".FIL" file (a 40-byte head of
 // name, T/S-list bytes and type, then the data; a short head reads as zeros), put where the
-// content modules find a loaded file: the entry, and the data in the file buffer, whose
-// bytes past the file are forbidden to read (fuzz/poison.h).
+// content modules find a file that load_content loaded: the entry, and the data in the file
+// buffer, followed by four zero bytes; the bytes past those are forbidden to read
+// (fuzz/poison.h).
 #pragma once
 
 #include <cstdint>

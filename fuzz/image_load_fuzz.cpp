@@ -1,6 +1,6 @@
 // Fuzz target: an image file of any of the ten forms is opened, its catalog read, every
-// BTK sub-catalog entered (up to 8 catalogs, 3 on an AIM image) and every file of every
-// catalog loaded.
+// BTK sub-catalog entered (up to 8 catalogs, 3 on an AIM image), every file of every catalog
+// loaded and the information page of every entry made.
 //
 // Invariants: a loaded file is whole sectors and fits the file buffer; entering a
 // sub-catalog changes nothing in the image but the VTOC's pointer to the current catalog
@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "content/info_page.h"
 #include "core/catalog_sort.h"
 #include "core/change_dir.h"
 #include "core/file_transfer.h"
@@ -35,14 +36,18 @@ bool is_plain(TIMAGET form) {
   return form != ITN140 && form != ITN800 && form != ITA800;
 }
 
+// Loads every file and makes the information page of every entry.
 void load_every_file(TMEDIA& md) {
   static const auto buf = std::make_unique<TFILEBUF>();
   for (int i = 0; i < md.CAT.CATNUM; ++i) {
     TCATREC& e = md.CAT.CATREC[i];
-    if (e.CATRECT != CRTAGATFILE) continue;
-    FC_LOAD(e, *buf);
+    ObjectInfo info;
+    const bool loaded = object_info(e, *buf, info);
     take_messages();
+    if (e.CATRECT != CRTAGATFILE || !loaded) continue;
     FUZZ_CHECK(e.SIZE >= 0 && e.SIZE <= MAXFILESIZE + 1 && e.SIZE % 256 == 0, "loaded size");
+    TextReport page;
+    info_report(page, info);
   }
   md.CAT.SORTMODE = SMNAME;
   FC_SORTCAT(md);

@@ -5,8 +5,8 @@
 //     operations target with a script of every operation after it);
 //   track_nib140, track_nib800, track_aim800: track records of the nibble samples and AIM
 //     tracks built from the 800 KB sample, each followed by a few sector changes;
-//   basic_listing, text_views, binary_listing, pictures: every file of the samples as a
-//     ".FIL" file (the pictures target with a selector byte before it);
+//   basic_listing, text_views, binary_listing, pictures, info_page: every file of the
+//     samples as a ".FIL" file (the pictures target with a selector byte before it);
 //   file_compare: pairs of sample files, and each file with a changed copy of itself.
 #include <cstdio>
 #include <filesystem>
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   Corpus load(out / "image_load"), ops(out / "image_ops"), map(out / "sector_map");
   Corpus nib140(out / "track_nib140"), nib800(out / "track_nib800"), aim800(out / "track_aim800");
   Corpus basic(out / "basic_listing"), text(out / "text_views"), binary(out / "binary_listing");
-  Corpus pictures(out / "pictures"), compare(out / "file_compare");
+  Corpus pictures(out / "pictures"), compare(out / "file_compare"), info(out / "info_page");
 
   std::vector<Bytes> files;
   for (const auto& entry : fs::directory_iterator(samples)) {
@@ -147,6 +147,7 @@ int main(int argc, char** argv) {
   for (std::size_t i = 0; i < files.size(); ++i) {
     const Bytes& fil = files[i];
     basic.add(fil);
+    info.add(fil);
     text.add(fil);
     binary.add(fil);
     for (const std::uint8_t selector : Bytes{0xF0, 0x00, 0x45, 0x18}) {
