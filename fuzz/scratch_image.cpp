@@ -38,7 +38,7 @@ TMEDIA* open_scratch_image(const ImageInput& in) {
   md.IMAGENAME = SCRATCH_IMAGE;
   set_geometry(md, type);
   // Only the tracks and sectors of the geometry may be touched.
-  allow(md.MASS.data(), sizeof md.MASS);
+  allow(md.MASS.data(), md.MASS.size() * sizeof(TTRACK));
   for (int t = 0; t <= MAXTRACK; ++t) {
     if (t > md.NUMTR)
       forbid(md.MASS[t].data(), sizeof md.MASS[t]);
