@@ -4,8 +4,11 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(MINGW_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++)
+# The compilers of the POSIX thread model: the standard library's threads, mutexes and
+# condition variables (which GoogleTest uses) exist only there; the programs link the
+# thread library in statically like the rest of the runtime.
+set(CMAKE_C_COMPILER ${MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_TRIPLET}-g++-posix)
 set(CMAKE_RC_COMPILER ${MINGW_TRIPLET}-windres)
 
 # Libraries and headers come from the MinGW sysroot only; build tools from the host.

@@ -8,8 +8,8 @@
 
 #include "content/basic_keywords.h"
 #include "content/colours.h"
+#include "content/host_text.h"
 #include "content/host_transfer.h"
-#include "content/key_comments.h"
 #include "core/char_sets.h"
 #include "core/cp1251_literal.h"
 

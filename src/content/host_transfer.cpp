@@ -1,7 +1,5 @@
 #include "content/host_transfer.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <vector>
 
@@ -11,6 +9,7 @@
 #include "core/file_control_messages.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
+#include "core/host_fs.h"
 
 namespace agat {
 
@@ -31,8 +30,8 @@ void report_failure(std::string_view operation, std::string_view what, const std
 // An existing object that is no regular file (a directory, a device) cannot be written
 // over or read as a file; errno would not tell so.
 bool is_other_than_file(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+  const HostKind kind = host_status(path).kind;
+  return kind != HostKind::missing && kind != HostKind::regular;
 }
 
 }  // namespace
@@ -54,18 +53,18 @@ bool write_host_file(const std::string& NM, std::string_view DATA, std::string_v
 
 bool read_host_file(const std::string& NM, std::uint64_t LIMIT, std::string& DATA,
                     std::string_view OPERATION) {
-  struct stat st {};
-  if (::stat(NM.c_str(), &st) != 0) {
-    report_failure(OPERATION, "открытия"_w, NM, errno);
+  const HostStatus st = host_status(NM);
+  if (st.kind == HostKind::missing) {
+    report_failure(OPERATION, "открытия"_w, NM, st.error);
     return false;
   }
-  if (!S_ISREG(st.st_mode)) {
+  if (st.kind != HostKind::regular) {
     report_failure(OPERATION, "открытия"_w, NM, 0);
     return false;
   }
-  if (static_cast<std::uint64_t>(st.st_size) > LIMIT) {
+  if (st.size > LIMIT) {
     report_critical(std::string(OPERATION) + std::string(": файл "_w) + quoted_host_path(NM) +
-                    std::string(" слишком велик: "_w) + std::to_string(st.st_size) +
+                    std::string(" слишком велик: "_w) + std::to_string(st.size) +
                     std::string(" байт"_w));
     return false;
   }
@@ -82,14 +81,6 @@ bool read_host_file(const std::string& NM, std::uint64_t LIMIT, std::string& DAT
   }
   DATA.assign(bytes.begin(), bytes.end());
   return true;
-}
-
-std::string host_text(std::string_view cp1251) {
-#ifdef _WIN32
-  return std::string(cp1251);
-#else
-  return cp1251_to_host(cp1251);
-#endif
 }
 
 std::string text_from_host(std::string_view host) {

@@ -18,10 +18,6 @@ bool write_host_file(const std::string& NM, std::string_view DATA, std::string_v
 bool read_host_file(const std::string& NM, std::uint64_t LIMIT, std::string& DATA,
                     std::string_view OPERATION);
 
-// Report text (Windows-1251) as the host's text: UTF-8 on POSIX hosts, unchanged on
-// Windows, whose local code page it is.
-std::string host_text(std::string_view cp1251);
-
 // Host text as Windows-1251: UTF-8 (a leading byte-order mark dropped) is converted, a
 // character the code page lacks becoming "?"; text that is not valid UTF-8 is taken as
 // Windows-1251 already.

@@ -1,5 +1,5 @@
 // Declarations shared by the picture decoders and the graphics window: the keys a
-// picture may offer with their hint texts, and the host line end.
+// picture may offer with their hint texts.
 #pragma once
 
 #include <array>
@@ -7,14 +7,6 @@
 #include <string_view>
 
 namespace agat {
-
-// The host's line end in text files that the program writes: CR LF on Windows, LF on
-// the POSIX hosts, whose text files end lines so.
-#ifdef _WIN32
-inline constexpr std::string_view SCCRLF = "\r\n";
-#else
-inline constexpr std::string_view SCCRLF = "\n";
-#endif
 
 // The keys the graphics window accepts and comments on.
 enum TINTKEYCODE : std::uint8_t {

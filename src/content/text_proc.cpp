@@ -6,8 +6,8 @@
 #include <string_view>
 
 #include "content/colours.h"
+#include "content/host_text.h"
 #include "content/host_transfer.h"
-#include "content/key_comments.h"
 #include "core/catalog_entry.h"
 #include "core/char_sets.h"
 #include "core/cp1251_literal.h"

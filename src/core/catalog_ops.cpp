@@ -1,10 +1,5 @@
 #include "core/catalog_ops.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <vector>
@@ -17,6 +12,7 @@
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
 #include "core/host_errors.h"
+#include "core/host_fs.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
 #include "core/vtoc_soundness.h"
@@ -106,44 +102,33 @@ void delete_host_object(TCATREC& cr) {
   const std::string path = cr.PMEDIA->HOSTPATH + cr.HOSTNAME;
   if (cr.CATRECT == CRTHOSTFSDIR) {
     if (cr.HOSTNAME == "..") return;
-    if (::rmdir(path.c_str()) != 0) {
+    if (!remove_host_directory(path)) {
       report_critical("Ошибка удаления каталога"_w);
       report_critical(quoted_host_path(path) + std::string(". Возможно, он не пуст !"_w));
     }
   } else if (cr.CATRECT == CRTDISKIMAGE || cr.CATRECT == CRTAGATFILE) {
-    if (::unlink(path.c_str()) != 0)
+    if (!remove_host_file(path))
       report_critical(std::string("Ошибка удаления файла "_w) + quoted_host_path(path) + " !");
   }
-}
-
-// Renames without ever replacing an existing object of the new name.
-bool rename_no_replace(const std::string& from, const std::string& to) {
-#ifdef RENAME_NOREPLACE
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
-#endif
-  struct stat st {};
-  if (::lstat(to.c_str(), &st) == 0) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 // Reads the 40-byte head of a ".FIL" file, lets `change` edit it and writes it back.
 template <class Change>
 void edit_fil_header(TCATREC& cr, Change change) {
   const std::string path = cr.PMEDIA->HOSTPATH + cr.HOSTNAME;
-  const int fd = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);  // never waits for a pipe
-  if (fd < 0) {
+  HostFile file;
+  if (!file.open(path, true)) {
     report_critical(std::string("Изменение FIL-файла: ошибка открытия файла "_w) +
                     quoted_host_path(path) + host_error_suffix(errno));
     return;
   }
   TFILHEADER header;
-  bool ok = ::pread(fd, &header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+  bool ok = file.read_at(0, &header, sizeof header);
   if (ok) {
     change(header);
-    ok = ::pwrite(fd, &header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+    ok = file.write_at(0, &header, sizeof header);
   }
-  ok = ::close(fd) == 0 && ok;
+  ok = file.close() && ok;
   if (!ok)
     report_critical(
         std::string("Изменение FIL-файла: ошибка чтения или записи заголовка файла "_w) +
@@ -308,7 +293,7 @@ void FC_RENAME(TCATREC& CR1, TCATREC& CR2) {
     case CRTDISKIMAGE: {
       if (CR1.HOSTNAME == ".." || CR1.HOSTNAME == CR2.HOSTNAME) return;
       const std::string from = md.HOSTPATH + CR1.HOSTNAME;
-      if (!rename_no_replace(from, md.HOSTPATH + CR2.HOSTNAME))
+      if (!rename_host_entry(from, md.HOSTPATH + CR2.HOSTNAME))
         report_critical(std::string("Ошибка переименования "_w) + quoted_host_path(from) + " !");
       return;
     }
@@ -363,7 +348,7 @@ void FC_MAKEDIR(TMEDIA& MD, const TAGATNAME& DN) {
 void FC_MAKEDIR(TMEDIA& MD, const std::string& DN) {
   if (MD.MEDIAT != MDHOSTFS) return;
   const std::string path = MD.HOSTPATH + DN;
-  if (::mkdir(path.c_str(), 0777) != 0)
+  if (!make_host_directory(path))
     report_critical(std::string("Ошибка создания каталога "_w) + quoted_host_path(path) + " !");
 }
 

@@ -1,10 +1,5 @@
 #include "core/catalog_read.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -14,6 +9,8 @@
 #include "core/cp1251_literal.h"
 #include "core/current_catalog.h"
 #include "core/file_control_messages.h"
+#include "core/host_fs.h"
+#include "core/host_paths.h"
 #include "core/host_volume.h"
 #include "core/image_file.h"
 #include "core/image_form.h"
@@ -66,12 +63,10 @@ bool FIL_PROC(TMEDIA& md, TCATREC& e, const std::string& name, std::int64_t size
   bool ok = false;
   // The name was a regular file when it was listed; should something else have taken its
   // place since, the open must still not wait for it (a named pipe without a writer).
-  const int fd = ::open((md.HOSTPATH + name).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd >= 0) {
-    struct stat st {};
-    ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-         ::read(fd, &header, sizeof header) == static_cast<ssize_t>(sizeof header);
-    ::close(fd);
+  HostFile file;
+  if (file.open(md.HOSTPATH + name, false)) {
+    std::size_t got = 0;
+    ok = file.is_regular() && file.read(&header, sizeof header, got) && got == sizeof header;
   }
   if (!ok) {
     report_warning(std::string("ReadCat: не удалось обратится к файлу "_w) + host_to_cp1251(name));
@@ -92,13 +87,13 @@ void READ_CAT_HOSTFS(TMEDIA& md) {
   std::copy(label.begin(), label.end(), md.VOLUMEID.begin());
   ZERO_TO_ASPACE(md.VOLUMEID);
 
-  DIR* dir = ::opendir(md.HOSTPATH.c_str());
-  if (dir == nullptr) return;
+  HostDirectory dir;
+  if (!dir.open(md.HOSTPATH)) return;
   // ".." comes first, as the host the listing was made for returns it, so that it stays
   // on top in every sort order and Backspace finds it; the file system gives the other
   // names in no particular order. The root plays the part of a drive root: it has no
   // parent entry.
-  if (md.HOSTPATH != "/") {
+  if (!is_host_root(md.HOSTPATH)) {
     TCATREC& parent = md.CAT.CATREC[md.CAT.CATNUM];
     parent.CATRECT = CRTHOSTFSDIR;
     parent.AGATNAME = NOT_SET_AGATNAME;
@@ -106,24 +101,21 @@ void READ_CAT_HOSTFS(TMEDIA& md) {
     parent.PMEDIA = &md;
     INCCATNUM(md);
   }
-  while (const dirent* d = ::readdir(dir)) {
-    const std::string name = d->d_name;
-    if (name == "." || name == "..") continue;
+  HostEntry entry;
+  while (dir.next(entry)) {
+    const std::string& name = entry.name;
     TCATREC& e = md.CAT.CATREC[md.CAT.CATNUM];
     e.AGATNAME = NOT_SET_AGATNAME;
     e.HOSTNAME = name;
     e.PMEDIA = &md;
-    struct stat st {};
-    const std::string path = md.HOSTPATH + name;
-    if (::stat(path.c_str(), &st) != 0 && ::lstat(path.c_str(), &st) != 0) continue;
     bool listed = false;
-    if (S_ISDIR(st.st_mode)) {
+    if (entry.kind == HostKind::directory) {
       e.CATRECT = CRTHOSTFSDIR;
       listed = true;
-    } else if (ends_with_fil(name) && S_ISREG(st.st_mode)) {
-      listed = FIL_PROC(md, e, name, st.st_size);
-    } else if (S_ISREG(st.st_mode) &&
-               image_type_of_file(path, static_cast<std::uint64_t>(st.st_size), e.IMAGET)) {
+    } else if (ends_with_fil(name) && entry.kind == HostKind::regular) {
+      listed = FIL_PROC(md, e, name, static_cast<std::int64_t>(entry.size));
+    } else if (entry.kind == HostKind::regular &&
+               image_type_of_file(md.HOSTPATH + name, entry.size, e.IMAGET)) {
       e.CATRECT = CRTDISKIMAGE;
       listed = true;
     }
@@ -133,7 +125,6 @@ void READ_CAT_HOSTFS(TMEDIA& md) {
     }
     if (INCCATNUM(md)) break;
   }
-  ::closedir(dir);
 }
 
 void READ_CAT_DOS33(TMEDIA& md) {

@@ -1,13 +1,13 @@
 #include "core/change_dir.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "core/chain_guard.h"
 #include "core/cp1251_literal.h"
 #include "core/current_catalog.h"
 #include "core/file_control_messages.h"
+#include "core/host_fs.h"
+#include "core/host_paths.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
 #include "core/vtoc_soundness.h"
@@ -15,10 +15,10 @@
 namespace agat {
 
 std::string parent_host_path(const std::string& path) {
-  if (path.size() < 2) return path;
-  const auto slash = path.rfind('/', path.size() - 2);
-  if (slash == std::string::npos) return path;
-  return path.substr(0, slash + 1);
+  if (path.size() < 2 || is_host_root(path)) return path;
+  const std::size_t start = host_name_start(std::string_view(path).substr(0, path.size() - 1));
+  if (start == 0) return path;
+  return path.substr(0, start);
 }
 
 namespace {
@@ -75,7 +75,7 @@ void BTK(TCATREC& cr, TMEDIA& md) {
 }  // namespace
 
 bool catalog_change_can_be_saved(const TMEDIA& MD) {
-  return ::access((MD.HOSTPATH + MD.IMAGENAME).c_str(), W_OK) == 0 && vtoc_is_sound(MD);
+  return host_file_writable(MD.HOSTPATH + MD.IMAGENAME) && vtoc_is_sound(MD);
 }
 
 void enter_sub_catalog_in_memory(TCATREC& CR) {
@@ -102,8 +102,8 @@ void FC_CHDIR(TCATREC& CR) {
   }
   switch (CR.CATRECT) {
     case CRTHOSTFSDIR:
-      md.HOSTPATH =
-          CR.HOSTNAME == ".." ? parent_host_path(md.HOSTPATH) : md.HOSTPATH + CR.HOSTNAME + "/";
+      md.HOSTPATH = CR.HOSTNAME == ".." ? parent_host_path(md.HOSTPATH)
+                                        : md.HOSTPATH + CR.HOSTNAME + HOST_SEPARATOR;
       break;
     case CRTDISKIMAGE:
       md.MEDIAT = MDIMAGE;

@@ -21,8 +21,9 @@ bool catalog_change_can_be_saved(const TMEDIA& MD);
 // refuses.
 void enter_sub_catalog_in_memory(TCATREC& CR);
 
-// The parent of a host path that ends in "/": "/a/b/" gives "/a/", "/a/" gives "/".
-// The root, and a path without an earlier separator, stay as they are.
+// The parent of a host path that ends in the separator: "/a/b/" gives "/a/", "/a/" gives
+// "/" (on Windows "C:\a\" gives "C:\"). The root, and a path without an earlier
+// separator, stay as they are.
 std::string parent_host_path(const std::string& path);
 
 }  // namespace agat

@@ -1,9 +1,5 @@
 #include "core/file_transfer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -18,6 +14,7 @@
 #include "core/file_control_messages.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
+#include "core/host_fs.h"
 #include "core/image_file.h"
 #include "core/vtoc.h"
 #include "core/vtoc_soundness.h"
@@ -72,33 +69,19 @@ void LOAD_FROM_HOSTFS(TCATREC& cr, TFILEBUF& buf) {
   const std::string path = cr.PMEDIA->HOSTPATH + cr.HOSTNAME;
   cr.SIZE = 0;
   // Never waits for a named pipe that took the place of the file listed.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
+  HostFile file;
+  if (!file.open(path, false)) {
     report_critical(std::string("Загрузка FIL-файла: ошибка открытия файла "_w) +
                     quoted_host_path(path) + host_error_suffix(errno));
     return;
   }
   TFILHEADER header;
-  std::size_t got = 0;
-  bool ok = true;
+  std::size_t head = 0, got = 0;
   int error = 0;  // of a failed read; a file too short for its header has none
-  auto read_into = [&](std::uint8_t* dst, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::read(fd, dst + done, size - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
-        ok = false;
-        error = errno;
-      }
-      if (n <= 0) break;
-      done += static_cast<std::size_t>(n);
-    }
-    return done;
-  };
-  const std::size_t head = read_into(reinterpret_cast<std::uint8_t*>(&header), sizeof header);
-  if (ok && head == sizeof header) got = read_into(buf.data(), MAXFILESIZE);
-  ::close(fd);
+  bool ok = file.read(&header, sizeof header, head);
+  if (ok && head == sizeof header) ok = file.read(buf.data(), MAXFILESIZE, got);
+  if (!ok) error = errno;
+  file.close();
   if (!ok || head != sizeof header) {
     report_critical(std::string("Загрузка FIL-файла: ошибка чтения файла "_w) +
                     quoted_host_path(path) + host_error_suffix(error));
@@ -344,9 +327,9 @@ bool FINDUNIQNAME(const std::string& PT, std::string& FN) {
   const std::string ext = dot == std::string::npos ? FN : FN.substr(dot);
   for (int k = 0; k < kMaxUniqueCandidates; ++k) {
     const std::string candidate = k == 0 ? name + ext : name + "~" + std::to_string(k) + ext;
-    struct stat st {};
     // Only a name that certainly does not exist is free; any other outcome counts as taken.
-    if (::lstat((PT + candidate).c_str(), &st) != 0 && errno == ENOENT) {
+    const HostStatus status = host_link_status(PT + candidate);
+    if (status.kind == HostKind::missing && status.error == ENOENT) {
       FN = candidate;
       return true;
     }

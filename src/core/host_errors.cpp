@@ -16,7 +16,9 @@ struct Reason {
 
 constexpr Reason REASONS[] = {
     {ENOSPC, "на диске нет места"_w},
+#ifdef EDQUOT  // not on Windows, where a full quota is a full disk
     {EDQUOT, "превышена дисковая квота"_w},
+#endif
     {EACCES, "нет доступа"_w},
     {EPERM, "операция не разрешена"_w},
     {EROFS, "файловая система доступна только для чтения"_w},

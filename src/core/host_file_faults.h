@@ -30,4 +30,8 @@ void set_host_file_fault_hook(HostFileFaultHook hook);
 // What the installed hook says about CALL (the call runs untouched without one).
 HostFileFault host_file_fault(HostFileCall call);
 
+// For the host-file layers: true, with errno set to the hook's error, when the hook fails
+// CALL; FAULT tells how the call may run otherwise.
+bool host_call_faulted(HostFileCall call, HostFileFault& fault);
+
 }  // namespace agat

@@ -1,6 +1,7 @@
 #include "core/host_name_edit.h"
 
 #include "core/cp1251.h"
+#include "core/host_paths.h"
 
 namespace agat {
 
@@ -41,7 +42,7 @@ bool host_name_of_edit(const EditableHostName& proposed, std::string_view edited
   for (std::size_t i = 0; unedited && i < origin.size(); ++i)
     unedited = origin[i] == static_cast<std::int32_t>(i);
   if (!unedited && (out.empty() || out == "." || out == ".." ||
-                    out.find_first_of(std::string_view("/\0", 2)) != std::string::npos))
+                    out.find_first_of(HOST_NAME_FORBIDDEN) != std::string::npos))
     return false;
   host = std::move(out);
   return true;

@@ -22,7 +22,8 @@ EditableHostName editable_host_name(std::string_view host);
 // PROPOSED.text of character i of EDITED, or -1 for a character the user typed (those
 // are converted to host bytes); a text left as it was gives the name as it was. False,
 // with HOST unchanged, when an edited name cannot be one host name: empty, "." or "..",
-// with a "/" or a zero byte, or with a typed character that has no Unicode form.
+// with a character no host name may hold (HOST_NAME_FORBIDDEN: "/" and the zero byte, on
+// Windows also "\", ":" ...), or with a typed character that has no Unicode form.
 bool host_name_of_edit(const EditableHostName& proposed, std::string_view edited,
                        const std::vector<std::int32_t>& origin, std::string& host);
 

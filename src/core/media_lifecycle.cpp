@@ -1,8 +1,5 @@
 #include "core/media_lifecycle.h"
 
-#include <unistd.h>
-
-#include <climits>
 #include <string>
 #include <vector>
 
@@ -10,6 +7,7 @@
 #include "core/cp1251_literal.h"
 #include "core/current_catalog.h"
 #include "core/file_control_messages.h"
+#include "core/host_paths.h"
 #include "core/image_file.h"
 #include "core/volume_name.h"
 #include "core/vtoc.h"
@@ -19,10 +17,7 @@ namespace agat {
 
 void FC_NEWMEDIA(TMEDIA& MD) {
   MD.MEDIAT = MDHOSTFS;
-  char buf[PATH_MAX];
-  std::string path = ::getcwd(buf, sizeof buf) != nullptr ? buf : "/";
-  if (path.empty() || path.back() != '/') path += '/';
-  MD.HOSTPATH = path;
+  MD.HOSTPATH = host_current_directory();
 }
 
 namespace {

@@ -1,9 +1,10 @@
 // Starting the host's file manager on a directory.
 //
-// A desktop opener ("xdg-open") is used where a graphical session is running; otherwise
-// a terminal file manager ("mc"), which takes over the terminal until it ends. The
-// program that owns the screen installs hooks that leave its screen mode before such a
-// program starts and restore the screen after it ends.
+// On POSIX hosts a desktop opener ("xdg-open") is used where a graphical session is
+// running; otherwise a terminal file manager ("mc"), which takes over the terminal until it
+// ends. The program that owns the screen installs hooks that leave its screen mode before
+// such a program starts and restore the screen after it ends. On Windows it is
+// "explorer.exe" (file_manager_explorer.cpp), which needs no hooks.
 #pragma once
 
 #include <functional>
@@ -24,7 +25,8 @@ void set_terminal_handover(std::function<void()> leave, std::function<void()> re
 // The full path of the executable file `name` in the first directory of `search_path`
 // that holds one; "" when none does. The list is read as the shell reads "PATH":
 // directories separated by ":", an empty entry meaning the current directory; an empty
-// list names no directory.
+// list names no directory. On Windows the current directory comes first, and the list's
+// directories are separated by ";".
 std::string find_program(std::string_view name, std::string_view search_path);
 
 struct FileManagerProgram {

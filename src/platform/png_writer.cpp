@@ -2,10 +2,9 @@
 
 #include <png.h>
 
-#include "core/file_transfer.h"
-#include "core/host_names.h"
-
 namespace agat {
+
+const bool PNG_AVAILABLE = true;
 
 std::vector<std::uint8_t> encode_png(const Picture& picture) {
   const int width = picture.width * picture.shape_w, height = picture.height * picture.shape_h;
@@ -46,11 +45,6 @@ FileIoResult write_png(const std::string& path, const Picture& picture) {
   const std::vector<std::uint8_t> file = encode_png(picture);
   if (file.empty()) return FileIoResult::write_failed;
   return create_file(path, file.data(), file.size());
-}
-
-bool png_name_for(const std::string& DIR, const TAGATNAME& NAME, std::string& file) {
-  file = AGAT2HOSTFNAME(NAME) + ".png";
-  return FINDUNIQNAME(DIR, file);
 }
 
 }  // namespace agat

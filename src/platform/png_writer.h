@@ -1,5 +1,6 @@
 // Pictures saved as PNG files, each picture pixel becoming a block of pixels of its
-// preferred shape, and the names under which they are saved.
+// preferred shape, and the names under which they are saved. The Windows build has no
+// libpng: there png_unavailable.cpp stands in, and no file is written.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,9 @@
 #include "platform/picture.h"
 
 namespace agat {
+
+// Whether this build writes PNG files.
+extern const bool PNG_AVAILABLE;
 
 // The PNG file of the picture: (width * shape_w) x (height * shape_h) pixels of the 16
 // colours, as an indexed-colour image. Empty when libpng fails or the picture is empty.

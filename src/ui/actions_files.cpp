@@ -1,7 +1,5 @@
 #include "ui/actions_files.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <memory>
@@ -13,6 +11,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
+#include "core/host_fs.h"
 #include "core/host_name_edit.h"
 #include "core/host_names.h"
 #include "core/image_file.h"
@@ -33,13 +32,6 @@ constexpr std::array<std::uint8_t, 8> AT = {0x00, 0x01, 0x02, 0x04, 0x08, 0x10, 
 TFILEBUF& file_buffer() {
   static const auto buffer = std::make_unique<TFILEBUF>();
   return *buffer;
-}
-
-bool same_host_object(const std::string& a, const std::string& b) {
-  struct stat sa {
-  }, sb{};
-  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return a == b;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 // Copying onto the very catalog the file comes from would save the copy over its own

@@ -5,6 +5,7 @@
 #include "core/change_dir.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
+#include "core/host_paths.h"
 #include "platform/file_manager.h"
 #include "ui/subwindows.h"
 
@@ -13,10 +14,11 @@ namespace agat {
 bool MAIN_FIN = false;
 
 std::string BASENAME(const std::string& S) {
-  if (S.size() < 2) return "";
-  const auto slash = S.rfind('/', S.size() - 2);
-  if (slash == std::string::npos) return "";
-  return S.substr(slash + 1, S.size() - 2 - slash);
+  if (S.size() < 2 || is_host_root(S)) return "";
+  const std::string_view dir = std::string_view(S).substr(0, S.size() - 1);
+  const std::size_t start = host_name_start(dir);
+  if (start == 0 || !is_host_separator(dir[start - 1])) return "";
+  return std::string(dir.substr(start));
 }
 
 void SETCURSHNAME(TPANEL& PN) {

@@ -12,8 +12,8 @@ namespace agat {
 // Set by AC_EXIT: the main loop ends.
 extern bool MAIN_FIN;
 
-// The last component of a host path ending in "/" ("/a/b/" gives "b"); the root and
-// shorter strings give "".
+// The last component of a host path ending in the separator ("/a/b/" gives "b"); the
+// root and shorter strings give "".
 std::string BASENAME(const std::string& S);
 // Remembers the name of the place being left, so that the cursor stands on it afterwards.
 void SETCURSHNAME(TPANEL& PN);

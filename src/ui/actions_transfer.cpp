@@ -4,6 +4,7 @@
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/host_names.h"
+#include "core/host_paths.h"
 #include "ui/actions_files.h"
 #include "ui/dialogs.h"
 #include "ui/errors.h"
@@ -16,7 +17,7 @@ namespace {
 // host directory, the one the user sees beside the file; when the other panel shows an
 // image, in the directory the program was started in.
 std::string host_path(const TPANEL& oth, const std::string& name) {
-  if (name.starts_with('/') || oth.MD.MEDIAT != MDHOSTFS) return name;
+  if (is_absolute_host_path(name) || oth.MD.MEDIAT != MDHOSTFS) return name;
   return oth.MD.HOSTPATH + name;
 }
 
@@ -55,7 +56,7 @@ void INT_IMPORT(TPANEL& cur, const TPANEL& oth, TFILEFORMAT fmt, bool submode) {
   if (!DL_ENTERHOSTFILENAME(" Введите имя импортируемого файла "_w, typed) || typed.empty()) return;
   const std::string path = host_path(oth, cp1251_to_host(typed));
   // The new file is named after the host file itself, not after the directories before it.
-  const std::string base = path.substr(path.rfind('/') + 1);
+  const std::string base = path.substr(host_name_start(path));
   TCATREC entry;
   entry.CATRECT = CRTAGATFILE;
   entry.PMEDIA = &cur.MD;

@@ -1,15 +1,16 @@
 #include "ui/crt_viewer.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <string_view>
 
 #include "content/colours.h"
+#include "content/host_text.h"
 #include "content/text_viewer.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
+#include "core/host_fs.h"
 #include "platform/crt_keys.h"
 #include "ui/dialogs.h"
 #include "ui/mywrite.h"
@@ -39,12 +40,10 @@ const ReportLine* line_at(std::int32_t n) {
   return &LINES[static_cast<std::size_t>(n)];
 }
 
-// The characters of the text as a host text file: colour pairs and carriage returns
-// dropped, line feeds kept, Windows-1251 turned into UTF-8.
+// The characters of the text as a host text file: colour pairs dropped, the lines ending
+// as the host's text files do, in the host's code page.
 std::string host_text(const char* p, std::uint32_t size) {
-  std::string text = plain_text(std::string_view(p, size));
-  std::erase(text, '\r');
-  return cp1251_to_utf8(text);
+  return host_text_lines(plain_text(std::string_view(p, size)));
 }
 
 }  // namespace
@@ -101,8 +100,7 @@ void SAVE_TEXT(const char* P, std::uint32_t LEAVE) {
   const std::string path = cp1251_to_host(name);
   // An existing file is replaced as a whole, so a failed write leaves it as it was; a
   // new one that cannot be written completely is removed again.
-  std::error_code ec;
-  const bool exists = std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+  const bool exists = host_link_status(path).kind != HostKind::missing;
   int error = 0;
   const FileIoResult result = exists ? replace_file(path, data, contents.size(), &error)
                                      : create_file(path, data, contents.size(), &error);

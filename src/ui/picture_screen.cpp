@@ -44,6 +44,7 @@ Picture picture_of(const GraphExposure& e) {
 
 // Saves the picture and says so, in Windows-1251.
 std::string save_png(const Picture& picture, const TAGATNAME& name, const std::string& dir) {
+  if (!PNG_AVAILABLE) return std::string("В сборке для Windows нет записи в PNG"_w);
   std::string file;
   if (!png_name_for(dir, name, file)) return std::string("Нет свободного имени для PNG-файла"_w);
   if (write_png(dir + file, picture) != FileIoResult::ok)

@@ -1,6 +1,7 @@
 // The graphics window of the file manager: the picture hooks of the content modules
 // joined to the window backends of the platform, the texts of the window in the program's
-// own font, and the key "s" that saves the picture shown as a PNG file.
+// own font, and the key "s" that saves the picture shown as a PNG file (or says that the
+// build writes none).
 #pragma once
 
 #include <string>

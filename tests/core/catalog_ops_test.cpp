@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/host_paths.h"
 #include "support/image_test.h"
 
 namespace agat {
@@ -235,12 +236,12 @@ TEST_F(CoreTest, HostObjects) {
   FC_DELETE(*find_entry(*md, "каталог"));
   EXPECT_EQ(take_critical_text(),
             "Ошибка удаления каталога\r\n" + quoted("каталог") + ". Возможно, он не пуст !\r\n");
-  std::filesystem::remove(dir.file("каталог/x"));
+  std::filesystem::remove(testing::fs_path(dir.file("каталог/x")));
   FC_DELETE(*find_entry(*md, "каталог"));
   FC_DELETE(*find_entry(*md, "c.dsk"));
   FC_DELETE(*find_entry(*md, ".."));
   EXPECT_EQ(FC_CRITICALERRORBUFFER, "");
-  EXPECT_FALSE(std::filesystem::exists(dir.file("каталог")));
+  EXPECT_FALSE(std::filesystem::exists(testing::fs_path(dir.file("каталог"))));
   EXPECT_FALSE(std::filesystem::exists(dir.file("c.dsk")));
   FC_DELETE(*find_entry(*md, "c.dsk"));
   EXPECT_EQ(take_critical_text(), "Ошибка удаления файла " + quoted("c.dsk") + " !\r\n");
@@ -258,7 +259,8 @@ TEST_F(CoreTest, ChangeOfPlace) {
   md->HOSTPATH = "/a/";
   TCATREC e;
   e.PMEDIA = md.get();
-  for (auto [name, path] : {std::pair{"sub dir", "/a/sub dir/"}, {"..", "/a/"}}) {
+  for (auto [name, path] :
+       {std::pair{"sub dir", std::string("/a/sub dir") + HOST_SEPARATOR}, {"..", "/a/"}}) {
     e.HOSTNAME = name;
     FC_CHDIR(e);
     EXPECT_EQ(md->HOSTPATH, path);

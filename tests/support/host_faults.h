@@ -69,7 +69,8 @@ inline const std::vector<SaveFault>& save_faults() {
 
 inline std::set<std::string> entries_of(const std::filesystem::path& dir) {
   std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) names.insert(e.path().filename());
+  for (const auto& e : std::filesystem::directory_iterator(dir))
+    names.insert(host_string(e.path().filename()));
   return names;
 }
 

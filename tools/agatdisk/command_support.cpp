@@ -1,7 +1,5 @@
 #include "command_support.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -11,6 +9,7 @@
 #include "core/cp1251_literal.h"
 #include "core/emulator_header.h"
 #include "core/file_control.h"
+#include "core/host_fs.h"
 #include "image_access.h"
 #include "terminal.h"
 
@@ -126,8 +125,7 @@ std::uint8_t type_byte(const std::string& utf8) {
 // Host files
 
 bool host_object_exists(const std::string& path) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0;
+  return host_link_status(path).kind != HostKind::missing;
 }
 
 bool refuse_existing(const std::string& path, const ParsedArgs& args) {

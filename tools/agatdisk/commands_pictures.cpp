@@ -99,4 +99,8 @@ std::vector<Command> picture_commands() {
   };
 }
 
+std::string_view picture_commands_note() {
+  return "";
+}
+
 }  // namespace agat

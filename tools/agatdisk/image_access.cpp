@@ -1,28 +1,23 @@
 #include "image_access.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 
 #include "core/catalog_read.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/host_fs.h"
 #include "core/host_names.h"
+#include "core/host_paths.h"
 #include "core/image_form.h"
 #include "terminal.h"
 
 namespace agat {
 
 void split_host_path(const std::string& path, std::string& directory, std::string& name) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    directory = "./";
-    name = path;
-  } else {
-    directory = path.substr(0, slash + 1);
-    name = path.substr(slash + 1);
-  }
+  const std::size_t start = host_name_start(path);
+  directory = start == 0 ? std::string(".") + HOST_SEPARATOR : path.substr(0, start);
+  name = path.substr(start);
 }
 
 void point_at_image(TMEDIA& md, const std::string& path, TIMAGET type) {
@@ -40,18 +35,19 @@ std::unique_ptr<TMEDIA> image_medium(const std::string& path, TIMAGET type) {
 }
 
 bool image_form_of_file(const std::string& path, TIMAGET& type) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    print_error(errno == ENOENT ? std::string("файл образа "_w) + quoted_host(path) +
-                                      std::string(" не найден"_w)
-                                : std::string("нет доступа к файлу образа "_w) + quoted_host(path));
+  const HostStatus st = host_status(path);
+  if (st.kind == HostKind::missing) {
+    print_error(st.error == ENOENT
+                    ? std::string("файл образа "_w) + quoted_host(path) +
+                          std::string(" не найден"_w)
+                    : std::string("нет доступа к файлу образа "_w) + quoted_host(path));
     return false;
   }
-  if (!S_ISREG(st.st_mode)) {
+  if (st.kind != HostKind::regular) {
     print_error(quoted_host(path) + std::string(" — не файл и не может быть образом диска"_w));
     return false;
   }
-  const auto size = static_cast<std::uint64_t>(st.st_size);
+  const std::uint64_t size = st.size;
   if (!image_type_of_file(path, size, type)) {
     TIMAGET by_size;
     print_error(std::string("файл "_w) + quoted_host(path) + std::string(" не образ диска: "_w) +

@@ -10,7 +10,8 @@
 
 namespace agat {
 
-// A host path split into its directory (ending in "/", "./" for a bare name) and its name.
+// A host path split into its directory (ending in the separator, "./" for a bare name)
+// and its name.
 void split_host_path(const std::string& path, std::string& directory, std::string& name);
 
 // Makes `md` a medium on the image file `path` of form `type`, nothing loaded yet; what it

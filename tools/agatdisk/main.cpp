@@ -12,6 +12,8 @@
 
 #include "commands.h"
 #include "core/cp1251_literal.h"
+#include "core/host_arguments.h"
+#include "streams.h"
 #include "terminal.h"
 
 namespace agat {
@@ -49,6 +51,7 @@ void print_overview() {
       "Выход: 0 — сделано; 1 — не удалось (ядро сообщило о критической ошибке, нет файла,\n"
       "файл не образ...), сообщения — в стандартном потоке ошибок, как и предупреждения;\n"
       "2 — ошибка в вызове; 3 — cmp или diff нашли различия, check — повреждения.\n"_w);
+  text += picture_commands_note();
   print(text);
 }
 
@@ -128,6 +131,7 @@ int run(std::span<const std::string> words) {
 }  // namespace agat
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> words(argv + 1, argv + argc);
+  agat::prepare_standard_streams();
+  const std::vector<std::string> words = agat::program_arguments(argc, argv);
   return agat::run(words);
 }

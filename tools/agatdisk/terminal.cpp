@@ -6,6 +6,7 @@
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
+#include "streams.h"
 
 namespace agat {
 
@@ -14,7 +15,7 @@ namespace {
 std::string message_subject;
 
 void write_all(std::FILE* stream, std::string_view text) {
-  std::fwrite(text.data(), 1, text.size(), stream);
+  write_text(stream, text);
 }
 
 // "agatdisk: " and the image the message is about, if one is named. A message about an

@@ -7,19 +7,13 @@
 // be filled), shows where the repaired reads still differ, and writes every distinct repaired
 // read as a new file named after its source with ".rep" appended.
 //
-// One source unit on POSIX and the C++ standard library; its file calls go through the core's
-// fault hook (core/host_calls.h), through which tests make them fail. All messages go to
-// standard output. Built with BLEND_NO_MAIN, the file leaves out main() so that a benchmark or a
-// test can call blend_main().
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+// One source unit on the C++ standard library; its file calls are those of blend_files.h, one
+// implementation per host, which go through the core's fault hook (core/host_calls.h), through
+// which tests make them fail. All messages go to standard output. Built with BLEND_NO_MAIN, the
+// file leaves out main() so that a benchmark or a test can call blend_main().
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
@@ -29,16 +23,12 @@
 #include <string_view>
 #include <utility>
 
-#include "core/host_calls.h"
+#include "blend_files.h"
 
 namespace {
 
-using agat::host_fsync;
-using agat::host_mkstemp;
-using agat::host_open;
-using agat::host_read;
-using agat::host_rename;
-using agat::host_write;
+using blend::TDIRENTRY;
+using blend::TFILEERROR;
 
 constexpr int ALLIMGLO = 0;   // first image slot
 constexpr int ALLIMGHI = 49;  // last image slot
@@ -48,9 +38,9 @@ constexpr int ALLBL = 559;    // highest sector number
 static_assert(ALLTR * ALLSC == ALLBL + 1);
 
 constexpr int SECTORWORDS = 64;
-constexpr std::uint32_t BADWORD = 0xBDBDBDBDu;  // a sector of these words was not read
-constexpr off_t IMAGESIZE = (ALLBL + 1) * 256;  // 143360 bytes are read from every image
-constexpr off_t MAXTRAILER = 128;               // the longest trailer an image file may carry
+constexpr std::uint32_t BADWORD = 0xBDBDBDBDu;          // a sector of these words was not read
+constexpr std::uint64_t IMAGESIZE = (ALLBL + 1) * 256;  // 143360 bytes are read from every image
+constexpr std::uint64_t MAXTRAILER = 128;  // the longest trailer an image file may carry
 
 // One 256-byte sector as 64 words, so that sectors are compared a word at a time.
 using TSECTOR = std::array<std::uint32_t, SECTORWORDS>;
@@ -84,19 +74,6 @@ std::array<TIMGDESC, ALLIMGHI + 1> IMAGES;
 // takes its donor's number along with its bytes, so the comparisons after the reading never
 // look at the bytes again. By sector, so that one sector's numbers lie together.
 std::array<std::array<std::uint8_t, ALLIMGHI + 1>, ALLBL + 1> CONTENT;
-
-// A file that cannot be listed, opened, read or written ends the run; blend_main reports it.
-struct TFILEERROR {
-  std::string TEXT;
-};
-
-[[noreturn]] void FAIL(const char* what, const std::string& name, const std::string& reason) {
-  throw TFILEERROR{std::string("cannot ") + what + " " + name + ": " + reason};
-}
-
-[[noreturn]] void FAIL(const char* what, const std::string& name, int err) {
-  FAIL(what, name, std::strerror(err));
-}
 
 // Every phase starts with an empty line and its header.
 void PHASE(std::FILE* out, const char* header) {
@@ -205,78 +182,10 @@ bool SECTORDIFFERS(int n) {
   return false;
 }
 
-// DOS-style attribute bits for the "is not image" line, derived from the file's status.
-constexpr unsigned FA_READONLY = 0x01;  // the owner may not write it
-constexpr unsigned FA_HIDDEN = 0x02;    // the name starts with "."
-constexpr unsigned FA_SYSFILE = 0x04;   // not a regular file: FIFO, socket, device, broken link
-constexpr unsigned FA_ARCHIVE = 0x20;   // a regular file
-// FA_DIRECTORY (0x10) never appears: directories are not listed.
-
-unsigned DOSATTR(const std::string& name, const struct stat& st) {
-  unsigned attr = 0;
-  if ((st.st_mode & S_IWUSR) == 0) attr |= FA_READONLY;
-  if (!name.empty() && name[0] == '.') attr |= FA_HIDDEN;
-  attr |= S_ISREG(st.st_mode) ? FA_ARCHIVE : FA_SYSFILE;
-  return attr;
-}
-
-// Reads the first 143360 bytes of file `name` into `data`.
-void READFILE(const std::string& name, TIMGFILE& data) {
-  const int fd = host_open(name.c_str(), O_RDONLY);
-  if (fd < 0) FAIL("open", name, errno);
-  auto* dst = reinterpret_cast<char*>(data.data());
-  std::size_t got = 0;
-  while (got < sizeof(TIMGFILE)) {
-    const ssize_t r = host_read(fd, dst + got, sizeof(TIMGFILE) - got);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) {
-      const int err = errno;
-      ::close(fd);
-      if (r == 0) FAIL("read", name, "the file is shorter than 143360 bytes");
-      FAIL("read", name, err);
-    }
-    got += static_cast<std::size_t>(r);
-  }
-  ::close(fd);
-}
-
-// Writes `data` as file `name`: first to a new file beside it, which is synced and then renamed
-// over the name, so that a file already there (perhaps a read of this run, or a link to one) is
-// replaced as a whole and never written into, and a crash leaves the old file or the new one.
-void WRITEFILE(const std::string& name, const TIMGFILE& data, mode_t mode) {
-  char tmp[] = "./.blend-XXXXXX";
-  const int fd = host_mkstemp(tmp);
-  if (fd < 0) FAIL("create", name, errno);
-  const auto* src = reinterpret_cast<const char*>(data.data());
-  std::size_t put = 0;
-  int err = 0;
-  if (::fchmod(fd, mode) != 0) err = errno;
-  while (err == 0 && put < sizeof(TIMGFILE)) {
-    const ssize_t w = host_write(fd, src + put, sizeof(TIMGFILE) - put);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) {
-      err = w < 0 ? errno : EIO;
-      break;
-    }
-    put += static_cast<std::size_t>(w);
-  }
-  if (err == 0 && host_fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err != 0) {
-    ::unlink(tmp);
-    FAIL("write", name, err);
-  }
-  if (host_rename(tmp, name.c_str()) != 0) {
-    err = errno;
-    ::unlink(tmp);
-    FAIL("create", name, err);
-  }
-}
-
 // Loads file N into slot IMGNUM.
 void ADDIMAGE(std::FILE* out, TIMGNUMBER IMGNUM, const std::string& N) {
   TIMGDESC& im = IMAGES[IMGNUM];
-  READFILE(N, im.DATA);
+  blend::READFILE(N, im.DATA.data(), sizeof(TIMGFILE));
   NUMBERCONTENTS(IMGNUM);
   const auto bad = std::count(im.DATAVALID.begin(), im.DATAVALID.end(), false);
   im.PRESENT = true;
@@ -291,40 +200,21 @@ void READING(std::FILE* out) {
   for (TIMGDESC& im : IMAGES) im.PRESENT = false;
   CONTENTS.COUNT.fill(0);
 
-  DIR* dir = ::opendir(".");
-  if (dir == nullptr) FAIL("list", "the current directory", errno);
-  struct DIRCLOSER {
-    DIR* d;
-    ~DIRCLOSER() { ::closedir(d); }
-  } closer{dir};
-
   TIMGNUMBER next = ALLIMGLO;
-  for (;;) {
-    errno = 0;
-    const dirent* entry = ::readdir(dir);
-    if (entry == nullptr) {
-      if (errno != 0) FAIL("list", "the current directory", errno);
-      break;
-    }
-    const std::string name = entry->d_name;
-    // The status of what the entry names; a symbolic link that leads nowhere is taken as it is.
-    struct stat st {};
-    if (::stat(name.c_str(), &st) != 0 && ::lstat(name.c_str(), &st) != 0) {
-      FAIL("examine", name, errno);
-    }
-    if (S_ISDIR(st.st_mode)) continue;  // also "." and ".."
-
+  blend::LISTDIR([out, &next](const TDIRENTRY& entry) {
+    if (entry.DIRECTORY) return;  // also "." and ".."
+    const std::string& name = entry.NAME;
     const bool image =
-        S_ISREG(st.st_mode) && st.st_size >= IMAGESIZE && st.st_size <= IMAGESIZE + MAXTRAILER;
+        entry.REGULAR && entry.SIZE >= IMAGESIZE && entry.SIZE <= IMAGESIZE + MAXTRAILER;
     if (!image) {
-      std::fprintf(out, "%s [%04X] is not image\n", name.c_str(), DOSATTR(name, st));
+      std::fprintf(out, "%s [%04X] is not image\n", name.c_str(), entry.ATTR);
     } else if (next > ALLIMGHI) {
       std::fprintf(out, "Skip %s image, all %d slots are in use\n", name.c_str(),
                    ALLIMGHI - ALLIMGLO + 1);
     } else {
       ADDIMAGE(out, next++, name);
     }
-  }
+  });
 }
 
 // Drops every read that equals an earlier one, sector by sector.
@@ -503,16 +393,12 @@ void SHOWDIFFERENT(std::FILE* out) {
 // Writes every remaining read as its name + ".rep".
 void WRITING(std::FILE* out) {
   PHASE(out, ">>> Writing images...");
-  // New files get the usual permissions: read and write for all, less the process's umask.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  const mode_t mode = 0666 & ~mask;
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     const TIMGDESC& im = IMAGES[i];
     if (!im.PRESENT) continue;
     const std::string name = im.NAME + ".rep";
     std::fprintf(out, "%s saved\n", name.c_str());
-    WRITEFILE(name, im.DATA, mode);
+    blend::WRITEFILE(name, im.DATA.data(), sizeof(TIMGFILE));
   }
 }
 

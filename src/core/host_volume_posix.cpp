@@ -1,4 +1,5 @@
 #include "core/host_volume.h"
+#include "core/host_volume_mounts.h"
 
 #include <dirent.h>
 #include <sys/stat.h>

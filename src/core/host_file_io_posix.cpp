@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "core/host_calls.h"
+#include "core/save_copy_names.h"
 
 namespace agat {
 
@@ -84,15 +85,9 @@ std::string resolved(const std::string& path) {
   return path;
 }
 
-// The start of the names of the copies made while `target` is replaced: tied to the
-// file's name, so that a later save of the same file finds the copies of earlier ones.
+// The start of the names of the copies made while `target` is replaced.
 std::string copy_stem(const std::string& target) {
-  const std::string name = target.substr(target.rfind('/') + 1);
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
-  for (const char c : name) hash = (hash ^ static_cast<std::uint8_t>(c)) * 1099511628211ull;
-  char hex[17];
-  std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
-  return std::string(".agat-save-") + hex + "-";
+  return save_copy_prefix(target.substr(target.rfind('/') + 1));
 }
 
 // Removes the copies of `stem` in `dir` that no save holds locked: their saves were killed

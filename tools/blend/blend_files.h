@@ -1,0 +1,45 @@
+// The file calls of blend, one implementation per host (blend_files_posix.cpp,
+// blend_files_win32.cpp): the entries of the current directory, the first bytes of an
+// image file, and a file written whole. A file that cannot be listed, opened, read or
+// written ends the run: FAIL throws TFILEERROR with the text of the error line.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace blend {
+
+// A failure that ends the run: "cannot VERB NAME: REASON".
+struct TFILEERROR {
+  std::string TEXT;
+};
+
+[[noreturn]] void FAIL(const char* what, const std::string& name, const std::string& reason);
+// The reason is the system's text for the errno value ERR.
+[[noreturn]] void FAIL(const char* what, const std::string& name, int err);
+
+// One entry of the current directory.
+struct TDIRENTRY {
+  std::string NAME;
+  bool DIRECTORY = false;  // a directory ("." and ".." too)
+  bool REGULAR = false;    // a regular file (or a link to one)
+  std::uint64_t SIZE = 0;  // of a regular file
+  unsigned ATTR = 0;       // the DOS-style attribute bits of the "is not image" lines
+};
+
+// Calls VISIT for every entry of the current directory, in the order the directory gives
+// them.
+void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit);
+
+// Reads the first SIZE bytes of file NAME into DATA; a shorter file is a failure.
+void READFILE(const std::string& name, void* data, std::size_t size);
+
+// Writes SIZE bytes of DATA as file NAME: first to a new file beside it, which is synced
+// and then renamed over the name, so that a file already there (perhaps a read of this run,
+// or a link to one) is replaced as a whole and never written into, and a crash leaves the
+// old file or the new one. A new file gets the usual permissions of the host.
+void WRITEFILE(const std::string& name, const void* data, std::size_t size);
+
+}  // namespace blend
