@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Cross-compiles the four programs (sorbel.exe, agatdisk.exe, blend.exe, iodriver_setup.exe)
-# and the core's test program for 64-bit Windows with MinGW-w64 into build/windows, warnings
+# Cross-compiles the four programs (sorbel.exe, agatdisk.exe, blend.exe, iodriver_setup.exe),
+# the core's test program and that of the Windows backends for 64-bit Windows with MinGW-w64 into build/windows, warnings
 # as errors; checks that no program needs a DLL other than Windows' own; then runs the
 # Windows tests under Wine (scripts/wine-tests.sh).
 set -euo pipefail
@@ -12,10 +12,11 @@ cmake -S . -B build/windows -G Ninja --no-warn-unused-cli \
   -DCMAKE_BUILD_TYPE=Release \
   -DAGAT_WERROR=ON \
   -DAGAT_BUILD_BENCH=OFF
-cmake --build build/windows --target sorbel agatdisk blend iodriver_setup core_tests
+cmake --build build/windows --target sorbel agatdisk blend iodriver_setup core_tests windows_tests
 
 programs=(src/ui/sorbel.exe tools/agatdisk/agatdisk.exe tools/blend/blend.exe
-          tools/iodriver_setup/iodriver_setup.exe tests/core/core_tests.exe)
+          tools/iodriver_setup/iodriver_setup.exe tests/core/core_tests.exe
+          tests/windows/windows_tests.exe)
 for program in "${programs[@]}"; do
   exe=build/windows/$program
   [ -f "$exe" ] || { echo "cross-windows: $exe was not built" >&2; exit 1; }

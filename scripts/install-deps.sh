@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libncurses-dev ncurses-term libsdl2-dev libpng-dev
           libchafa-dev)
 if [ "${1:-test}" != "run" ]; then
-  packages+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev tmux g++-mingw-w64-x86-64 xvfb xauth)
+  packages+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev tmux
+             g++-mingw-w64-x86-64 xvfb xauth googletest wine wine64)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with AddressSanitizer and
 # UndefinedBehaviorSanitizer, runs every test through CTest, runs every fuzz target briefly
-# (scripts/fuzz.sh --smoke), then cross-compiles iodriver_setup.exe for Windows
-# (scripts/cross-windows.sh).
+# (scripts/fuzz.sh --smoke), then cross-compiles the programs for Windows and tests them
+# under Wine (scripts/cross-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

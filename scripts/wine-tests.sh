@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Windows programs of build/windows under Wine:
-#   - the core's test program (core_tests.exe);
+#   - the core's test program (core_tests.exe) and that of the Windows side (windows_tests.exe);
 #   - agatdisk.exe lists, gets, puts and converts the shared test images with the same
 #     output, messages, exit status and files as the Linux build, byte for byte;
 #   - blend.exe repairs reads made from a test image into the same .rep files as blend;
@@ -33,9 +33,22 @@ if [ ! -d "$WINEPREFIX" ]; then
   wine cmd /c exit >/dev/null 2>&1 || true
 fi
 
-# --- the core's tests --------------------------------------------------------------------
+# --- the tests ---------------------------------------------------------------------------
 echo "wine-tests: core_tests.exe"
 (cd "$work" && wine "$win/tests/core/core_tests.exe" --gtest_brief=1) || fail "core_tests.exe"
+echo "wine-tests: windows_tests.exe"
+if command -v xvfb-run >/dev/null; then
+  # The GDI window wants a desktop: an X server of its own, and a Wine server that knows it
+  # (and is gone with it).
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  (cd "$work" && xvfb-run -a sh -c 'wine "$0" --gtest_brief=1; s=$?; wineserver -k; exit $s' \
+    "$win/tests/windows/windows_tests.exe") || fail "windows_tests.exe"
+  wineserver -w 2>/dev/null || true
+else
+  (cd "$work" && wine "$win/tests/windows/windows_tests.exe" --gtest_brief=1) ||
+    fail "windows_tests.exe"
+fi
 
 # --- agatdisk ----------------------------------------------------------------------------
 testdata=$(sed -n 's/^AGAT_TESTDATA_DIR:PATH=//p' "$win/CMakeCache.txt")
