@@ -12,7 +12,13 @@
 #include <utility>
 #include <vector>
 
+#include "core/cp1251_literal.h"
+
 namespace agat {
+
+const std::string_view FILE_MANAGER_MISSING =
+    "Файловый менеджер не найден: нет ни xdg-open, ни mc.\n"
+    "Установите mc (например, apt-get install mc)."_w;
 
 namespace {
 

@@ -14,9 +14,11 @@
 namespace agat {
 
 // Starts the host file manager on directory PATH (host bytes) and waits until it ends.
-// False when none is found on the "PATH" environment variable: the caller tells the user.
+// False when none is found on the "PATH" environment variable: the caller tells the user
+// so, in the words of FILE_MANAGER_MISSING (Windows-1251, lines separated by line feeds).
 // A program that is found but cannot be started is not reported.
 bool FILE_MANAGER(const std::string& PATH);
+extern const std::string_view FILE_MANAGER_MISSING;
 
 // `leave` runs before a program that uses the terminal starts, `restore` after it ends.
 // Either may be empty.

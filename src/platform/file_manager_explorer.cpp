@@ -5,12 +5,16 @@
 
 #include <algorithm>
 
+#include "core/cp1251_literal.h"
 #include "core/host_fs.h"
 #include "core/host_paths.h"
 #include "core/win32_host.h"
 #include "platform/file_manager.h"
 
 namespace agat {
+
+const std::string_view FILE_MANAGER_MISSING =
+    "Файловый менеджер не найден: explorer.exe нет\nни в текущей папке, ни в папках PATH."_w;
 
 namespace {
 

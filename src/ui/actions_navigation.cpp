@@ -81,8 +81,7 @@ void AC_FILE_MAN(PPANEL PAN_CUR, PPANEL, std::int32_t) {
   // A key that seems to do nothing would leave the user guessing: say what is missing.
   if (!FILE_MANAGER(PAN_CUR->MD.HOSTPATH))
     SW_MESSAGE(COL[WARN_RAMKA], COL[WARN_HEADER], COL[WARN_BODY], " Файловый менеджер "_w,
-               "Файловый менеджер не найден: нет ни xdg-open, ни mc.\n"
-               "Установите mc (например, apt-get install mc)."_w);
+               FILE_MANAGER_MISSING);
   NEEDRELOAD = true;
 }
 
