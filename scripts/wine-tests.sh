@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows programs of build/windows under Wine:
 #   - the core's test program (core_tests.exe) and that of the Windows side (windows_tests.exe);
-#   - agatdisk.exe lists, gets, puts and converts the shared test images with the same
-#     output, messages, exit status and files as the Linux build, byte for byte;
+#   - agatdisk.exe lists, gets, puts, converts, describes and shows the shared test images
+#     with the same output, messages, exit status and files as the Linux build, byte for byte;
 #   - blend.exe repairs reads made from a test image into the same .rep files as blend;
 #   - sorbel.exe starts in a terminal (tmux), shows its two panels and leaves with F10.
 # The Linux programs come from build/asan (LINUX_BUILD names another build). Each part
@@ -102,9 +102,15 @@ else
     n=0
     while IFS= read -r entry; do
       both "get $base $entry" get "$base" "$entry"
-      # A few as ".FIL" files, named after the entry in the current directory.
-      [ $((n++)) -lt 3 ] && both "get --fil $base $entry" get "$base" "$entry" --fil
+      # A few as ".FIL" files, named after the entry in the current directory, and as the
+      # information page and the view show them.
+      if [ $((n++)) -lt 3 ]; then
+        both "get --fil $base $entry" get "$base" "$entry" --fil
+        both "info $base $entry" info "$base" "$entry"
+        both "view $base $entry" view "$base" "$entry"
+      fi
     done <"$work/names"
+    both "info $base" info "$base"
     both "put --name $base" put "$base" Привет.txt --name "ДРУГОЕ ИМЯ" --type T
     both "put $base" put "$base" Привет.txt
     # The file put, named after the host file, read back by that name.
