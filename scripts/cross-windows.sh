@@ -11,6 +11,7 @@ cmake -S . -B build/windows -G Ninja --no-warn-unused-cli \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release \
   -DAGAT_WERROR=ON \
+  -DAGAT_BUILD_TESTS=ON \
   -DAGAT_BUILD_BENCH=OFF
 cmake --build build/windows --target sorbel agatdisk blend iodriver_setup core_tests windows_tests
 
