@@ -7,6 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 command -v x86_64-w64-mingw32-g++ >/dev/null || bash scripts/install-deps.sh
 
+# A build folder made for other compilers (the thread model cannot change in a configured
+# folder) is made anew.
+if [ -f build/windows/CMakeCache.txt ] &&
+   ! grep -q '^CMAKE_CXX_COMPILER_AR:.*-posix$' build/windows/CMakeCache.txt; then
+  rm -rf build/windows
+fi
 cmake -S . -B build/windows -G Ninja --no-warn-unused-cli \
   -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release \
