@@ -34,26 +34,32 @@ TEST(GdiWindow, DrawsThePictureAndAnswersOfferedKeys) {
   show.picture = Picture{pixels, 4, 4, 2, 1, 1};
   show.title = "DOS33 Sorbel: РИСУНОК";
   show.hints[PICTURE_RIGHT] = "дальше";
+  const auto colour = [](std::uint32_t rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+  };
+  const COLORREF wanted[2] = {colour(PICTURE_PALETTE[1]), colour(PICTURE_PALETTE[0])};
   COLORREF seen[2] = {};
-  std::thread drive = driver([&seen](HWND w) {
-    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    RECT client;
-    GetClientRect(w, &client);
-    HDC dc = GetDC(w);
-    // Pixel (0, 0) and pixel (3, 1): the picture fills the width, under a line of hints.
-    seen[0] = GetPixel(dc, 2, GdiPictureWindow::FONTH + 2);
-    seen[1] = GetPixel(dc, client.right - 3, client.bottom - GdiPictureWindow::FONTH - 3);
-    ReleaseDC(w, dc);
+  std::thread drive = driver([&seen, &wanted](HWND w) {
+    // The window may be found before it is shown and first painted (a loaded machine is
+    // slow to get there): its pixels are read until they are the picture's, for 5 s at most.
+    for (int i = 0; i < 500 && (seen[0] != wanted[0] || seen[1] != wanted[1]); ++i, Sleep(10)) {
+      if (!IsWindowVisible(w)) continue;
+      RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+      RECT client;
+      GetClientRect(w, &client);
+      HDC dc = GetDC(w);
+      // Pixel (0, 0) and pixel (3, 1): the picture fills the width, under a line of hints.
+      seen[0] = GetPixel(dc, 2, GdiPictureWindow::FONTH + 2);
+      seen[1] = GetPixel(dc, client.right - 3, client.bottom - GdiPictureWindow::FONTH - 3);
+      ReleaseDC(w, dc);
+    }
     PostMessageW(w, WM_KEYDOWN, VK_UP, 0);  // no hint: nothing happens
     PostMessageW(w, WM_KEYDOWN, VK_RIGHT, 0);
   });
   EXPECT_EQ(window.show(show), PICTURE_RIGHT);
   drive.join();
-  const auto colour = [](std::uint32_t rgb) {
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-  };
-  EXPECT_EQ(seen[0], colour(PICTURE_PALETTE[1]));
-  EXPECT_EQ(seen[1], colour(PICTURE_PALETTE[0]));
+  EXPECT_EQ(seen[0], wanted[0]);
+  EXPECT_EQ(seen[1], wanted[1]);
 
   drive = driver([](HWND w) { PostMessageW(w, WM_CLOSE, 0, 0); });
   EXPECT_EQ(window.show(show), PICTURE_ESCAPE);
