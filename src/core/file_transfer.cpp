@@ -135,7 +135,12 @@ void SAVE_TO_IMAGE(TCATREC& cr, TFILEBUF& buf, TMEDIA& md) {
       pair[0] = td;
       pair[1] = sd;
       if (entry.L < 255) ++entry.L;
-      std::copy(buf.begin() + n, buf.begin() + n + 256, md.MASS[td][sd].begin());
+      // The last sector holds zeros past the file, never what the buffer held there from
+      // an earlier, longer file.
+      TSECTOR& sector = md.MASS[td][sd];
+      const std::int32_t part = std::clamp(cr.SIZE - n, 0, 256);
+      std::copy(buf.begin() + n, buf.begin() + n + part, sector.begin());
+      std::fill(sector.begin() + part, sector.end(), 0);
       n += 256;
       if (cr.SIZE <= n) {
         FC_SAVEMEDIA(md, false);

@@ -14,8 +14,9 @@ namespace agat {
 // a ".FIL" file, CR.AGATNAME and CR.EXT).
 void FC_LOAD(TCATREC& CR, TFILEBUF& BUF);
 
-// Writes CR.SIZE bytes of BUF into MD under CR's name, type and T/S data. In an image a
-// live file of the same name is replaced unless it is locked (then nothing is saved); on
+// Writes CR.SIZE bytes of BUF into MD under CR's name, type and T/S data. In an image the
+// last sector holds zeros past the file, and a live file of the same name is replaced
+// unless it is locked (then nothing is saved); on
 // a host medium the file is MD.HOSTPATH + CR.HOSTNAME, made unique first when UNIQNAME
 // is set.
 void FC_SAVE(TCATREC& CR, TFILEBUF& BUF, TMEDIA& MD, bool UNIQNAME);

@@ -47,8 +47,8 @@ class TransferTest : public testing::ImageTest {
     reload();
     return find_entry(*md, name);
   }
-  // The file loads as whole sectors, at least one, starting with its bytes, and with the
-  // T/S data it was saved with.
+  // The file loads as whole sectors, at least one, holding its bytes and zeros after them
+  // (never what the buffer held past the file), and with the T/S data it was saved with.
   void expect_loads_back(TCATREC& e, std::int32_t size, std::uint32_t seed) {
     std::fill_n(buf.begin(), size, 0);
     FC_LOAD(e, buf);
@@ -56,6 +56,7 @@ class TransferTest : public testing::ImageTest {
     EXPECT_EQ(e.SIZE, std::max(256, (size + 255) / 256 * 256));
     const auto want = random_bytes(size, seed);
     EXPECT_TRUE(std::equal(want.begin(), want.end(), buf.begin()));
+    EXPECT_TRUE(std::all_of(buf.begin() + size, buf.begin() + e.SIZE, [](auto b) { return b == 0; }));
     EXPECT_EQ(e.TSDATA, record("", 0).TSDATA);
   }
 };
