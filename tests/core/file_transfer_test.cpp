@@ -56,7 +56,8 @@ class TransferTest : public testing::ImageTest {
     EXPECT_EQ(e.SIZE, std::max(256, (size + 255) / 256 * 256));
     const auto want = random_bytes(size, seed);
     EXPECT_TRUE(std::equal(want.begin(), want.end(), buf.begin()));
-    EXPECT_TRUE(std::all_of(buf.begin() + size, buf.begin() + e.SIZE, [](auto b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(buf.begin() + size, buf.begin() + e.SIZE, [](auto b) { return b == 0; }));
     EXPECT_EQ(e.TSDATA, record("", 0).TSDATA);
   }
 };
