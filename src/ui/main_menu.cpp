@@ -111,6 +111,7 @@ PMENUITEM main_menu() {
       call("Создать образ NIB 140 k"_w, "", AC_CREATEMEDIA, ITN140),
       call("Создать образ DSK 800 k"_w, "", AC_CREATEMEDIA, ITI800),
       call("Создать образ NIB 800 k"_w, "", AC_CREATEMEDIA, ITN800),
+      call("Создать образ DSK 800 k с заголовком"_w, "", AC_CREATEMEDIA, ITE800),
       call("Изменить имя тома"_w, "", AC_REVOLUME),
   };
   static std::vector<TMENUITEM> top = {

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "content/colours.h"
+#include "core/image_form.h"
 #include "ui/fixtures.h"
 
 namespace agat {
@@ -353,12 +354,12 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   screen->keys({KEYCODE_ENTER, HKEY_F11});
   shows({"Очистка образа небезопасна в случае ошибок в файловой системе. Выполнить ?"});
   screen->key(KEYCODE_ENTER);
-  menu(7, 7);  // "Изменить имя тома"
+  menu(7, 8);  // "Изменить имя тома"
   screen->key(HKEY_END);
   answer(" Введите новое имя тома ", " 2");
   check([&](MemoryConsole&) { EXPECT_EQ(left(1), "МОЙ ДИСК 2"); });
   screen->key(KEYCODE_BACKSPACE);
-  for (int item = 3; item <= 6; ++item) {
+  for (int item = 3; item <= 7; ++item) {
     menu(7, item);
     shows({" Введите имя нового образа "});
     screen->key(HKEY_HOME);  // typing at once would replace the proposed extension too
@@ -376,12 +377,19 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   EXPECT_TRUE(std::equal(volume, volume + 10, agat_name("МОЙ ДИСК 2").begin()) &&
               volume[10] == 0x8D && volume[11] == 0 && volume[30] == 0);
   expect_consistent({"a.dsk"});
-  const std::pair<const char*, TIMAGET> made[] = {
-      {"new2.DSK", ITI140}, {"new3.NIB", ITN140}, {"new4.DSK", ITI800}, {"new5.NIB", ITN800}};
+  const std::pair<const char*, TIMAGET> made[] = {{"new2.DSK", ITI140},
+                                                  {"new3.NIB", ITN140},
+                                                  {"new4.DSK", ITI800},
+                                                  {"new5.NIB", ITN800},
+                                                  {"new6.DSK", ITE800}};
   for (auto [name, type] : made) {
     ASSERT_TRUE(std::filesystem::exists(dir.file(name))) << name;
     EXPECT_EQ(std::filesystem::file_size(dir.file(name)),
               static_cast<std::uintmax_t>(IMAGEDESC[type].FULLSIZE));
+    TIMAGET found{};
+    EXPECT_TRUE(image_type_of_file(dir.file(name), IMAGEDESC[type].FULLSIZE, found) &&
+                found == type)
+        << name;  // the emulator's header is there
     auto md = read_image(name, type);
     EXPECT_EQ(md->FREESPACE, type == ITI140 || type == ITN140 ? 542u : 3335u);
     EXPECT_EQ(md->CAT.CATNUM, 1);
