@@ -4,6 +4,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <sys/uio.h>
 
 #include <cstddef>
 
@@ -17,6 +18,9 @@ int host_mkstemp(char* name_template);
 // read(2) and write(2); the hook may let fewer bytes through than asked for.
 ssize_t host_read(int fd, void* data, std::size_t size);
 ssize_t host_write(int fd, const void* data, std::size_t size);
+// readv(2), a HostFileCall::read; a short transfer the hook asks for fills part of the first
+// buffer only.
+ssize_t host_readv(int fd, const struct iovec* parts, int count);
 // fsync(2), a HostFileCall::sync.
 int host_fsync(int fd);
 // rename(2).

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 
 #include "core/host_file_faults.h"
@@ -36,6 +37,14 @@ ssize_t host_write(int fd, const void* data, std::size_t size) {
   return host_call_faulted(HostFileCall::write, fault)
              ? -1
              : ::write(fd, data, std::min(size, fault.limit));
+}
+
+ssize_t host_readv(int fd, const struct iovec* parts, int count) {
+  HostFileFault fault;
+  if (host_call_faulted(HostFileCall::read, fault)) return -1;
+  if (fault.limit != SIZE_MAX && count > 0)
+    return ::read(fd, parts[0].iov_base, std::min(parts[0].iov_len, fault.limit));
+  return ::readv(fd, parts, count);
 }
 
 int host_fsync(int fd) {

@@ -166,7 +166,7 @@ FileIoResult read_file_prefix(const std::string& path, std::size_t size,
 
 FileIoResult read_file_parts(const std::string& path, std::size_t offset,
                              std::span<const std::span<std::uint8_t>> parts, int* error) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  Fd fd(host_open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return failed(FileIoResult::open_failed, error);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return failed(FileIoResult::open_failed, error);
@@ -185,7 +185,7 @@ FileIoResult read_file_parts(const std::string& path, std::size_t offset,
   // readv may stop anywhere; the parts not yet filled are read again from where it stopped.
   for (std::size_t first = 0; first < io.size();) {
     const int count = static_cast<int>(std::min<std::size_t>(io.size() - first, IOV_MAX));
-    const ssize_t n = ::readv(fd.get(), &io[first], count);
+    const ssize_t n = host_readv(fd.get(), &io[first], count);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return failed(FileIoResult::read_failed, error);
     if (n == 0) return failed(FileIoResult::read_failed, error, 0);  // cut short meanwhile

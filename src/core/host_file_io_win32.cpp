@@ -157,40 +157,25 @@ FileIoResult read_file_prefix(const std::string& path, std::size_t size,
 
 FileIoResult read_file_parts(const std::string& path, std::size_t offset,
                              std::span<const std::span<std::uint8_t>> parts, int* error) {
-  // As on POSIX hosts, this read does not go through the fault hook: the tests count the
-  // same calls on both.
-  HANDLE file = CreateFileW(wide_of_utf8(path).c_str(), GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD attributes = attributes_of(path);
-    return failed(
-        FileIoResult::open_failed, error,
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0
-            ? EISDIR
-            : errno_from_last_error());
-  }
-  Handle closer(file);
+  int why = 0;
+  Handle file(open_for_reading(path, why));
+  if (!file.valid()) return failed(FileIoResult::open_failed, error, why);
   LARGE_INTEGER size;
-  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileSizeEx(file, &size))
-    return failed(FileIoResult::open_failed, error, ENXIO);
+  if (!GetFileSizeEx(file.get(), &size))
+    return failed(FileIoResult::open_failed, error, errno_from_last_error());
   std::uint64_t wanted = offset;
   for (const auto part : parts) wanted += part.size();
   if (static_cast<std::uint64_t>(size.QuadPart) < wanted)
     return failed(FileIoResult::read_failed, error, 0);
   LARGE_INTEGER at;
   at.QuadPart = static_cast<LONGLONG>(offset);
-  if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN))
+  if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN))
     return failed(FileIoResult::read_failed, error, errno_from_last_error());
   for (const auto part : parts) {
-    for (std::size_t got = 0; got < part.size();) {
-      DWORD n = 0;
-      const auto want = static_cast<DWORD>(std::min<std::size_t>(part.size() - got, 1u << 30));
-      if (!ReadFile(file, part.data() + got, want, &n, nullptr))
-        return failed(FileIoResult::read_failed, error, errno_from_last_error());
-      if (n == 0) return failed(FileIoResult::read_failed, error, 0);  // cut short meanwhile
-      got += n;
-    }
+    std::size_t got = 0;
+    if (!read_all(file.get(), part.data(), part.size(), got))
+      return failed(FileIoResult::read_failed, error);
+    if (got != part.size()) return failed(FileIoResult::read_failed, error, 0);  // cut short
   }
   return FileIoResult::ok;
 }

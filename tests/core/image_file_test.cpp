@@ -143,6 +143,19 @@ TEST_F(CoreTest, FailedLoadsAndSavesChangeNothing) {
     EXPECT_EQ(testing::take_critical_text(), message);
     EXPECT_EQ(md->MASS[3][3][0], 0x42) << name;
   }
+  // A host that fails the read of a sound image, or ends the file at once as if it were
+  // cut meanwhile.
+  make_image_file(dir.file("good.dsk"), ITI140);
+  md->IMAGENAME = "good.dsk";
+  for (auto [fault, message] :
+       {std::pair{HostFileFault{EIO},
+                  "Чтение образа: ошибка чтения файла (ошибка ввода-вывода)\r\n"},
+        {HostFileFault{0, 0}, "Чтение образа: ошибка чтения файла (файл короче образа)\r\n"}}) {
+    testing::InjectedFaults faults({{HostFileCall::read, 1, fault}});
+    FC_LOADMEDIA(*md);
+    EXPECT_EQ(testing::take_critical_text(), message);
+    EXPECT_EQ(md->MASS[3][3][0], 0x42);
+  }
   md->IMAGENAME = "gone.dsk";
   FC_SAVEMEDIA(*md, false);
   EXPECT_EQ(testing::take_critical_text(),
