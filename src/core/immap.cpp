@@ -306,6 +306,23 @@ bool BUILDFILE(TMEDIA& MD, std::uint8_t TTSL, std::uint8_t STSL) {
                     std::string(" уже есть ссылка"_w));
     return false;
   }
+  // A list that a file's own T/S list leads on to belongs to that file, even where the walk
+  // of the file stopped before it (at an empty pair: a sparse file, or a damaged list).
+  for (int t = 0; t <= MD.NUMTR; ++t) {
+    for (int s = 0; s <= MD.NUMSC; ++s) {
+      const T_IMMSECTORDESC& d = SCMP[t][s];
+      const TSECTOR& list = MD.MASS[t][s];
+      const bool file_list =
+          std::any_of(d.LINKSFROM.begin(), d.LINKSFROM.begin() + d.LINKSCNT,
+                      [](const TIMMLINK& l) { return l.LF_FORMAT == IMMTSLIST; });
+      if (file_list && list[0] == 0 && list[1] == TTSL && list[2] == STSL) {
+        report_critical(std::string(prefix) + std::string("T/S-список "_w) + where +
+                        std::string(" продолжает цепочку T/S-списка "_w) + std::to_string(t) + "/" +
+                        std::to_string(s) + std::string(", файл не создан"_w));
+        return false;
+      }
+    }
+  }
   // The sector editor may just have made the VTOC readable again.
   if (DSKAREATEST(std::string(prefix) + "VTOC", FC_CRITICALERRORBUFFER, 17, 0, MD) != 0)
     return false;

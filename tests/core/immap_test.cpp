@@ -197,6 +197,19 @@ TEST_F(ImmapTest, BuildFileFromALostList) {
   EXPECT_FALSE(BUILDFILE(*md, 18, 15));
   EXPECT_NE(testing::take_critical_text().find("на T/S-список 18/15 уже есть ссылка"),
             std::string::npos);
+
+  // The walk of the file stops at a hole in its first list, so its second list has no
+  // reference; it still belongs to the file, and an entry for it would share its sectors.
+  TTSLSECTOR& first = as<TTSLSECTOR>(sector(18, 15));
+  first.TSL[5][0] = first.TSL[5][1] = 0;
+  const std::uint8_t nt = first.TE, ns = first.SE;
+  store();
+  scan();
+  const auto kept = image_bytes();
+  EXPECT_FALSE(BUILDFILE(*md, nt, ns));
+  EXPECT_NE(testing::take_critical_text().find("продолжает цепочку T/S-списка 18/15"),
+            std::string::npos);
+  EXPECT_EQ(image_bytes(), kept);
 }
 
 }  // namespace
