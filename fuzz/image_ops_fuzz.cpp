@@ -319,9 +319,9 @@ class Run {
             TCATREC& e = md_.CAT.CATREC[i];
             if (e.CATRECT != CRTAGATFILE || e.TTSL == 0xFF) continue;
             FC_LOAD(e, buf);
-            files.emplace_back(e, Bytes(buf.begin(), buf.begin() + e.SIZE));
+            // A file that does not load whole (its chain leaves the medium) is not compared.
+            if (take_messages()) files.emplace_back(e, Bytes(buf.begin(), buf.begin() + e.SIZE));
           }
-          take_messages();
         }
         FC_CLEANMEDIA(md_);
         const std::int64_t cut = before_.catalog - current_catalog_length_after();
