@@ -73,9 +73,10 @@ DWORD attributes_of(const std::string& path) {
   return GetFileAttributesW(wide_of_utf8(path).c_str());
 }
 
-// An existing file opened for reading; -1 in `why` (errno set) when it cannot be, ENXIO
-// for a device ("CON", "NUL" ...), which is no file and may never answer.
-HostHandle open_for_reading(const std::string& path, int& why) {
+// An existing file opened for reading, and its length in LENGTH when asked for; invalid
+// with the errno value in `why` when it cannot be, ENXIO for a device ("CON", "NUL" ...),
+// which is no file and may never answer.
+HostHandle open_for_reading(const std::string& path, int& why, std::uint64_t* length = nullptr) {
   why = 0;
   HostHandle file = host_open_file(path, false, GENERIC_READ);
   if (file == INVALID_HANDLE_VALUE) {
@@ -90,6 +91,13 @@ HostHandle open_for_reading(const std::string& path, int& why) {
     why = ENXIO;
     return INVALID_HANDLE_VALUE;
   }
+  LARGE_INTEGER size;
+  if (length != nullptr && !GetFileSizeEx(file, &size)) {
+    why = errno_from_last_error();
+    CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+  }
+  if (length != nullptr) *length = static_cast<std::uint64_t>(size.QuadPart);
   return file;
 }
 
@@ -127,12 +135,10 @@ HostHandle make_copy(const std::string& target, DWORD attributes, std::string& n
 
 FileIoResult read_file(const std::string& path, std::vector<std::uint8_t>& data, int* error) {
   int why = 0;
-  Handle file(open_for_reading(path, why));
+  std::uint64_t length = 0;
+  Handle file(open_for_reading(path, why, &length));
   if (!file.valid()) return failed(FileIoResult::open_failed, error, why);
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size))
-    return failed(FileIoResult::open_failed, error, errno_from_last_error());
-  data.resize(static_cast<std::size_t>(size.QuadPart));
+  data.resize(static_cast<std::size_t>(length));
   std::size_t got = 0;
   if (!read_all(file.get(), data.data(), data.size(), got))
     return failed(FileIoResult::read_failed, error);
@@ -158,15 +164,12 @@ FileIoResult read_file_prefix(const std::string& path, std::size_t size,
 FileIoResult read_file_parts(const std::string& path, std::size_t offset,
                              std::span<const std::span<std::uint8_t>> parts, int* error) {
   int why = 0;
-  Handle file(open_for_reading(path, why));
+  std::uint64_t length = 0;
+  Handle file(open_for_reading(path, why, &length));
   if (!file.valid()) return failed(FileIoResult::open_failed, error, why);
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(file.get(), &size))
-    return failed(FileIoResult::open_failed, error, errno_from_last_error());
   std::uint64_t wanted = offset;
   for (const auto part : parts) wanted += part.size();
-  if (static_cast<std::uint64_t>(size.QuadPart) < wanted)
-    return failed(FileIoResult::read_failed, error, 0);
+  if (length < wanted) return failed(FileIoResult::read_failed, error, 0);
   LARGE_INTEGER at;
   at.QuadPart = static_cast<LONGLONG>(offset);
   if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN))
