@@ -25,7 +25,9 @@ constexpr std::string_view kIndent = "      ";  // a statement continued on a ne
 // Where a listing goes: the viewer report, with colours, one statement per screen line
 // and the damage messages; or the text of an exported file, which takes only the
 // program lines and the table of long names. Text for the viewer is gathered into runs
-// of one colour, which enter the report at once.
+// of one colour, which enter the report at once. An exported statement turned into a
+// remark is held back and written at the end of its line, after the statements that
+// follow it, so that the remark hides none of them.
 class ListingOutput {
  public:
   explicit ListingOutput(TextReport& view) : view_(&view) {}
@@ -46,16 +48,34 @@ class ListingOutput {
       run_.append(s);
       return;
     }
-    for (char c : s) file_->push_back(c == '\0' ? '?' : c);
+    std::string& to = holding_ ? held_ : *file_;
+    for (char c : s) to.push_back(c == '\0' ? '?' : c);
+    if (!holding_ && !held_.empty() && !s.empty()) followed_ = true;
   }
+  // The exported text only: the statement that starts here is held back until `release`.
+  void hold() {
+    if (view_ != nullptr) return;
+    if (!held_.empty()) held_.push_back(':');
+    holding_ = true;
+  }
+  void release() { holding_ = false; }
+  bool holding() const { return holding_; }
   void number(std::int32_t value, std::int32_t width) {
     const std::string digits = std::to_string(value);
     if (static_cast<std::int32_t>(digits.size()) < width)
       text(std::string(static_cast<std::size_t>(width) - digits.size(), ' '));
     text(digits);
   }
-  void line_end() {
+  // OPEN_STRING: the line ends inside a string, which the held statements must not join.
+  void line_end(bool open_string = false) {
     if (view_ == nullptr) {
+      // Held statements go last, after a separator where a statement now comes before
+      // them and the line does not already end in one.
+      if (followed_ && open_string) file_->push_back('"');
+      if (followed_ && (open_string || file_->back() != ':')) file_->push_back(':');
+      file_->append(held_);
+      held_.clear();
+      holding_ = followed_ = false;
       file_->append(SCCRLF);
       return;
     }
@@ -90,6 +110,9 @@ class ListingOutput {
   TextReport* view_ = nullptr;
   std::string* file_ = nullptr;
   std::string run_;          // viewer text not yet in the report
+  std::string held_;         // exported remarks waiting for the end of their line
+  bool holding_ = false;     // the text goes to held_
+  bool followed_ = false;    // a statement was written after the first held one
   std::uint8_t colour_ = 0;  // the report's colour: a new report has none set
 };
 
@@ -206,6 +229,7 @@ void Lister::read_long_names() {
 void Lister::keyword(std::uint8_t code) {
   out_.colour(CR_BASIC_RESER);
   if (code == 0x8E) out_.screen_break();
+  if (words_[code - 0x80].starts_with("rem ")) out_.hold();
   out_.text(" ");
   out_.text(words_[code - 0x80]);
   out_.text(" ");
@@ -214,6 +238,10 @@ void Lister::keyword(std::uint8_t code) {
 
 void Lister::character(std::uint8_t code) {
   const bool quoted = in_string_ || in_remark_;
+  if (code == 0x3A && !quoted && out_.holding()) {
+    out_.release();  // the held statement's own separator is written with it
+    return;
+  }
   out_.colour(quoted ? CR_BASIC_STRING : CR_BASIC_MISC);
   const char x = A2L(static_cast<char>(code ^ 0x80));
   const auto ux = static_cast<std::uint8_t>(x);
@@ -280,7 +308,7 @@ std::int32_t Lister::list_line(std::int32_t pos) {
       out_.text("?? ");
     }
   }
-  out_.line_end();
+  out_.line_end(in_string_);
   return pos;
 }
 

@@ -137,6 +137,35 @@ TEST(BasicLister, ExportKeepsOneLineEachInEitherVocabulary) {
             "DOUBLE DEF NAME \n");
 }
 
+// Statements that GW-Basic gets as remarks (POKE, HIMEM:, LOMEM:, SPEED=) move to the end
+// of their line, so every other statement still runs, in its order and under its IF.
+TEST(BasicLister, GwBasicRemarksHideNoStatement) {
+  const Bytes poke{0xB9}, gosub{0xB0}, home{0x97}, ret{0xB1}, print{0xBA}, then{0xC4};
+  const struct {
+    Bytes codes;
+    const char* gw;
+  } cases[] = {
+      {poke + chars("34,0:") + poke + chars("35,32:") + gosub + chars("640:") + home +
+           chars(":") + ret,
+       "   60  GOSUB 640: CLS : RETURN : rem POKE 34,0: rem POKE 35,32"},
+      {Bytes{0xAD} + chars("X") + then + poke + chars("1,2:") + Bytes{0xAB} + chars("5"),
+       "   60  IF X THEN  GOTO 5: rem POKE 1,2"},
+      {gosub + chars("5:") + Bytes{0xA9} + chars("100"), "   60  GOSUB 5: rem SPEED= 100"},
+      {Bytes{0xA3} + chars("16384:") + print + chars("\"A:B\":") + Bytes{0xA4} + chars("2048"),
+       "   60  PRINT \"A:B\": rem HIMEM: 16384: rem LOMEM: 2048"},
+      {poke + chars("1,2:") + Bytes{0xB2} + chars("A:B"), "   60  REM A:B: rem POKE 1,2"},
+      {poke + chars("1,2:") + print + chars("\"A:"), "   60  PRINT \"A:\": rem POKE 1,2"},
+      {poke + chars("1,2"), "   60  rem POKE 1,2"},
+  };
+  for (const auto& c : cases) {
+    const Loaded p(program({{60, c.codes}, {20, chars("A")}}));
+    const std::string gw = p.exported(true);
+    EXPECT_EQ(gw.substr(0, gw.find('\n')), c.gw);
+    EXPECT_EQ(gw.substr(gw.find('\n')), "\n   20 A\n");  // the next line is untouched
+    EXPECT_EQ(p.exported(false).find("rem"), std::string::npos);
+  }
+}
+
 TEST(BasicLister, DamageIsToldInsideTheListing) {
   const Bytes good = program({{10, chars("A")}, {20, chars("B")}});  // 19 bytes, no names
   auto with = [](Bytes b, std::size_t at, std::vector<std::uint8_t> v) {
