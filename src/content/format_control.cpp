@@ -138,15 +138,19 @@ bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT) {
   return false;
 }
 
-void CC_EDIT(TCATREC& CR, TFILEFORMAT FMT) {
-  if (CR.CATRECT != CRTAGATFILE) return;
+bool CC_EDITABLE(TFILEFORMAT FMT) {
+  return FMT == FFASIS || FMT == FFBINARY || FMT == FFKOMAND;
+}
+
+TFILEFORMAT CC_EDIT(TCATREC& CR, TFILEFORMAT FMT) {
+  if (CR.CATRECT != CRTAGATFILE) return FFAUTO;
   TFILEBUF& buf = content_buffer();
-  if (!load_content(CR, buf) || CR.SIZE == 0) return;
+  if (!load_content(CR, buf) || CR.SIZE == 0) return FFAUTO;
   const TFILEFORMAT fmt = FMTDETECT(CR, buf, FMT);
-  if (fmt != FFASIS && fmt != FFBINARY && fmt != FFKOMAND) return;
+  if (!CC_EDITABLE(fmt)) return fmt;
   // Refused before the editor opens, so that no one edits what cannot be saved.
-  if (!may_rewrite_file(CR)) return;
-  if (EP_EDIT(CR, buf, fmt)) rewrite_file(CR, buf);
+  if (may_rewrite_file(CR) && EP_EDIT(CR, buf, fmt)) rewrite_file(CR, buf);
+  return fmt;
 }
 
 }  // namespace agat

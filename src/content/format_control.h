@@ -32,9 +32,14 @@ void view_report(TextReport& R, const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FM
 // shows nothing and leaves the message to the caller's error report.
 bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT);
 
+// Whether the hex editor takes a file of format FMT: a raw, B or K binary.
+bool CC_EDITABLE(TFILEFORMAT FMT);
+
 // Edits the Agat file CR in the hex editor when FMT (FFAUTO: detected) is a raw, B or K
 // binary, and writes it back over itself when the editor reports a change the user wants
 // saved. A locked or deleted file is not opened for editing: a critical message says why.
-void CC_EDIT(TCATREC& CR, TFILEFORMAT FMT);
+// Gives the format the file was taken for, so that the caller can say why a file of
+// another format was not opened; FFAUTO when nothing was loaded or the file is empty.
+TFILEFORMAT CC_EDIT(TCATREC& CR, TFILEFORMAT FMT);
 
 }  // namespace agat

@@ -48,7 +48,13 @@ void AC_VIEW(PPANEL PAN_CUR, PPANEL, std::int32_t ARG) {
 void AC_EDIT(PPANEL PAN_CUR, PPANEL, std::int32_t ARG) {
   TCATREC* cr = cursor_agat_file(*PAN_CUR);
   if (cr == nullptr) return;
-  CC_EDIT(*cr, static_cast<TFILEFORMAT>(ARG));
+  const TFILEFORMAT taken = CC_EDIT(*cr, static_cast<TFILEFORMAT>(ARG));
+  if (taken != FFAUTO && !CC_EDITABLE(taken)) {
+    // Nothing was opened: the user learns why, and how to edit the bytes all the same.
+    std::string why = std::string("Формат файла: "_w) + std::string(format_description(taken));
+    why += "\nHEX-редактор правит только двоичные файлы;\nбайты любого файла открывает Ctrl+E"_w;
+    SW_MESSAGE(COL[WARN_RAMKA], COL[WARN_HEADER], COL[WARN_BODY], " Редактирование "_w, why);
+  }
   NEEDRELOAD = true;
   PAN_CUR->CURSANAME = cr->AGATNAME;
 }

@@ -10,7 +10,8 @@ namespace agat {
 void AC_VIEW(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 
 // Edits the Agat file under the cursor in the hex editor, taken as format ARG, and writes
-// it back when it was changed; the cursor stays on it after the reload.
+// it back when it was changed; the cursor stays on it after the reload. A file taken for a
+// text, a BASIC program or a picture is not opened: a box says what it was taken for.
 void AC_EDIT(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 
 // Shows the information page of the entry under the cursor, whatever it is.

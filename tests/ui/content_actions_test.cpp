@@ -53,7 +53,14 @@ TEST_F(ContentActions, ViewsAndInformationPagesOfTheSamples) {
   testing::write_bytes(dir.file("EMPTY.FIL"), std::vector<std::uint8_t>(40, 0xA0));
   screen->keys({KEYCODE_ENTER, HKEY_DOWN, HKEY_F3});  // "ЧИТАЙ МЕНЯ", a text
   shows_then_escape({"ЭТО ДИСК С ПРИМЕРАМИ ДЛЯ ФАЙЛОВОГО МЕНЕДЖЕРА.", "== EOF =="});
-  screen->keys({HKEY_DOWN, HKEY_DOWN, HKEY_F3});  // "ТАБЛИЦА", BASIC with long names
+  // E on a text or a BASIC program opens nothing and says why; the cursor stays.
+  screen->key('E');
+  shows_then_escape({" Редактирование ", "Формат файла: Обычный текстовый файл",
+                     "HEX-редактор правит только двоичные файлы;",
+                     "байты любого файла открывает Ctrl+E"});
+  screen->keys({HKEY_DOWN, HKEY_DOWN, 'E'});
+  shows_then_escape({" Редактирование ", "Формат файла: Программа транслятора BASIC"});
+  screen->key(HKEY_F3);  // "ТАБЛИЦА", BASIC with long names
   shows_then_escape({"   30  FOR ROWNUMBER = 1 TO 9", "  4 UNUSED не используется"});
   menu(1, 4);  // the same program forced to be a plain text
   shows_then_escape({"== EOF =="});
