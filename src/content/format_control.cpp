@@ -5,6 +5,7 @@
 #include "content/basic_proc.h"
 #include "content/content_buffer.h"
 #include "content/exec_proc.h"
+#include "content/graph_mousegraph.h"
 #include "content/graph_proc.h"
 #include "content/text_proc.h"
 #include "core/file_control_messages.h"
@@ -55,9 +56,13 @@ TFILEFORMAT detect_k_file(const TCATREC& cr) {
   const auto ts = [&cr](int byte) { return cr.TSDATA[static_cast<std::size_t>(byte - 3)]; };
   const std::uint8_t addr[] = {ts(10), ts(11)};
   const std::uint8_t len[] = {ts(8), ts(9)};
-  if (video_memory_words(addr, len)) return FFKOMGRAF;
   static constexpr std::uint8_t kMgr[] = {0xCD, 0xC7, 0xD2, 0xAE};
-  if (name_has(cr, 1, kMgr) && ts(7) != 0 && ts(6) != 0) return FFMGFRAGM;
+  const bool mgr = name_has(cr, 1, kMgr);
+  // A whole picture's length, cut to 16 bits in bytes 8..9, can read as a screen's ($2000
+  // for 768 x 768): its size, which fits the loaded length, is the surer sign.
+  if (mgr && MG_WHOLE(cr)) return FFMGFRAGM;
+  if (video_memory_words(addr, len)) return FFKOMGRAF;
+  if (mgr && ts(7) != 0 && ts(6) != 0) return FFMGFRAGM;
   return FFKOMAND;
 }
 

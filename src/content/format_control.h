@@ -12,7 +12,8 @@ namespace agat {
 
 // The content format of the loaded file BUF of entry CR: FMT itself unless it is FFAUTO;
 // for FFAUTO the format that the type byte (lock bit aside), the name, the head of the
-// file and the T/S-list bytes of the entry point to.
+// file and the T/S-list bytes of the entry point to (with the loaded length, for the
+// MouseGraph pictures saved whole).
 TFILEFORMAT FMTDETECT(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT);
 
 // Loads the Agat file of CR into BUF for a content operation. False when the core reported

@@ -17,6 +17,7 @@ struct Case {
   std::vector<std::uint8_t> head;                // the first bytes of the file
   std::vector<std::pair<int, std::uint8_t>> ts;  // T/S-list byte number and value
   TFILEFORMAT expected;
+  std::int32_t size = 0;  // the loaded length
 };
 
 const std::vector<std::uint8_t> kTekst = {0x74, 0x45, 0x4B, 0x53, 0x54, 0xAE};
@@ -28,6 +29,8 @@ TEST(FormatDetect, EveryRuleInItsOrder) {
   alv[16] = 0x20, alv[17] = 0xD0, alv[18] = 0x69, alv[19] = 0x43;
   std::vector<std::uint8_t> bol_far(30, 0xA0);  // ".bol" ending at position 8, blanks after
   bol_far[4] = 0xAE, bol_far[5] = 0x42, bol_far[6] = 0x4F, bol_far[7] = 0x4C;
+  const std::vector<std::pair<int, std::uint8_t>> kWhole768 = {{6, 48},   {7, 48},    {8, 0x00},
+                                                               {9, 0x20}, {10, 0x00}, {11, 0x20}};
   const std::vector<Case> cases = {
       {0x00, {}, {}, {}, FFTEXT},
       {0x80, {}, {}, {}, FFTEXT},  // the lock bit does not count
@@ -49,6 +52,14 @@ TEST(FormatDetect, EveryRuleInItsOrder) {
       {0x20, kMgr, {}, {{6, 3}, {7, 4}}, FFMGFRAGM},
       {0x20, kMgr, {}, {{6, 3}, {7, 0}}, FFKOMAND},
       {0x20, {0xCD, 0xC7, 0xD2, 0xA0}, {}, {{6, 3}, {7, 4}}, FFKOMAND},
+      // A whole MouseGraph picture of 768 x 768 (73728 bytes, its length cut to $2000) is
+      // no video memory; the same bytes 6 and 7 with a loaded length they do not fit are.
+      {0x20, kMgr, {}, kWhole768, FFMGFRAGM, 73728},
+      {0x20, kMgr, {}, kWhole768, FFMGFRAGM, 73728 + 511},
+      {0xA0, kMgr, {}, kWhole768, FFMGFRAGM, 73728},
+      {0x20, kMgr, {}, kWhole768, FFKOMGRAF, 73728 + 512},
+      {0x20, kMgr, {}, kWhole768, FFKOMGRAF, 73728 - 256},
+      {0x20, {0xCD, 0xC7, 0xD2, 0xA0}, {}, kWhole768, FFKOMGRAF, 73728},
       {0x40, alv, {}, {}, FFALVGRAF},
       {0x40, {}, {}, {}, FFASIS},
       {0x01, {}, {}, {}, FFASIS},
@@ -58,7 +69,7 @@ TEST(FormatDetect, EveryRuleInItsOrder) {
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
     TCATREC cr;
-    cr.EXT = c.ext;
+    cr.EXT = c.ext, cr.SIZE = c.size;
     cr.AGATNAME.fill(AGAT_SPACE);
     std::copy(c.name.begin(), c.name.end(), cr.AGATNAME.begin());
     buf->fill(0);
