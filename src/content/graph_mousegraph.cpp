@@ -23,15 +23,21 @@ bool MG_WHOLE(const TCATREC& CR) {
   return needed > 0 && CR.SIZE >= needed && CR.SIZE < needed + 512;
 }
 
+TMGSIZE MG_SIZE(const TCATREC& CR) {
+  TMGSIZE s;
+  s.WHOLE = MG_WHOLE(CR);
+  const std::int32_t units = s.WHOLE ? 16 : 1;
+  s.W = size_byte_6(CR) * units;
+  s.H = size_byte_7(CR) * units;
+  s.STRIDE = s.WHOLE ? size_byte_6(CR) * 2 : s.W / 8 + 1;
+  return s;
+}
+
 TGRAPHVIEW DRAW_MG(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN& SCR) {
   TGRAPHVIEW v;
-  const bool whole = MG_WHOLE(CR);
-  std::int32_t width = size_byte_6(CR), height = size_byte_7(CR), stride = width / 8 + 1;
-  if (whole) {
-    stride = width * 2;
-    width *= 16;
-    height *= 16;
-  }
+  const TMGSIZE size = MG_SIZE(CR);
+  const bool whole = size.WHOLE;
+  const std::int32_t width = size.W, height = size.H, stride = size.STRIDE;
   v.W = std::min(width, SCRSIDE);
   v.H = std::min(height, SCRSIDE);
   v.PSW = 3;

@@ -4,6 +4,7 @@
 #include "content/content_buffer.h"
 #include "content/format_control.h"
 #include "content/graph_modes.h"
+#include "content/graph_mousegraph.h"
 #include "core/catalog_read.h"
 #include "core/char_sets.h"
 #include "core/cp1251.h"
@@ -21,7 +22,7 @@ std::uint16_t ts_word(const TTSDATA& ts, int n) {
 
 // The fields that the detected format adds: load address, code length, picture size and
 // video mode, from the head of the file or from its T/S-list bytes.
-void format_fields(ObjectInfo& info, const TFILEBUF& buf) {
+void format_fields(ObjectInfo& info, const TCATREC& cr, const TFILEBUF& buf) {
   const std::uint16_t head0 = get_le16(&buf[0]), head2 = get_le16(&buf[2]);
   switch (info.format) {
     case FFBINARY:
@@ -38,6 +39,11 @@ void format_fields(ObjectInfo& info, const TFILEBUF& buf) {
     case FFALVGRAF:
       info.picture_size = {buf[2], buf[3]};
       break;
+    case FFMGFRAGM: {
+      const TMGSIZE size = MG_SIZE(cr);
+      info.picture_size = {size.W, size.H};
+      break;
+    }
     case FFBINGRAF:
       info.load_address = head0;
       info.video_mode = FGFDESC[GP_DETECTSUBFORMAT(head2)].NM;
@@ -137,7 +143,7 @@ bool object_info(TCATREC& CR, TFILEBUF& BUF, ObjectInfo& INFO) {
   INFO.ts_data = CR.TSDATA;
   INFO.in_image = CR.PMEDIA->MEDIAT == MDIMAGE;
   INFO.format = FMTDETECT(CR, BUF, FFAUTO);
-  format_fields(INFO, BUF);
+  format_fields(INFO, CR, BUF);
   return true;
 }
 

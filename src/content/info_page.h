@@ -38,7 +38,8 @@ struct ObjectInfo {
   TFILEFORMAT format = FFASIS;
   std::optional<std::uint16_t> load_address;
   std::optional<std::uint16_t> code_length;
-  std::optional<std::pair<std::uint8_t, std::uint8_t>> picture_size;  // "Alv Graf": width, height
+  // "Alv Graf" and "MouseGraph" pictures: width and height in pixels.
+  std::optional<std::pair<std::int32_t, std::int32_t>> picture_size;
   std::string_view video_mode;  // a video-memory image: the mode it is shown in first
 };
 

@@ -19,12 +19,14 @@ struct Case {
   std::vector<std::pair<int, std::uint8_t>> ts;  // T/S-list byte number and value
   std::string tail;                              // how the page ends (UTF-8)
   bool within = false;                           // the text is within the page, not its end
+  std::vector<std::uint8_t> name = {};           // Agat codes; none: an "Alv Graf" name
 };
 
 TEST(InfoPage, TheLinesOfEachFormat) {
   testing::TempDir dir;
   std::vector<std::uint8_t> alv_name(30, 0xA0);
   alv_name[16] = 0x20, alv_name[17] = 0xD0, alv_name[18] = 0x69, alv_name[19] = 0x43;
+  const std::vector<std::uint8_t> mgr_name = {0xCD, 0xC7, 0xD2, 0xAE, 0xC1};
   const std::vector<Case> cases = {
       {0x84, {0x00, 0x20, 0x00, 0x20, 1}, {}, "Read Only: *\n                  Тип: B\n", true},
       {0x04,
@@ -37,6 +39,19 @@ TEST(InfoPage, TheLinesOfEachFormat) {
        {{8, 0x00}, {9, 0x08}, {10, 0x00}, {11, 0x40}},
        "Образ видеопамяти\nТочка загрузки: $4000\n         Режим: Text 64 normal\n"},
       {0x40, {0, 0, 64, 48}, {}, "Рисунок системы \"Alv Graf\"\nРазмер: 64 x 48\n"},
+      // MouseGraph: a picture saved whole, 26 x 21 units of 16 points, and a fragment.
+      {0x20,
+       std::vector<std::uint8_t>(17664, 0),
+       {{6, 26}, {7, 21}},
+       "Фрагмент рисунка \"MouseGraph\"\nРазмер: 416 x 336\n",
+       false,
+       mgr_name},
+      {0x20,
+       {1, 2, 3, 4, 5, 6, 7, 8},
+       {{6, 3}, {7, 4}},
+       "MouseGraph\"\nРазмер: 3 x 4\n",
+       false,
+       mgr_name},
       // A one-byte B file: the other head bytes read as zeros, not as the last file's.
       {0x04, {0x34}, {}, "dos 3.3\nТочка загрузки: $0034\n    Длина кода: $0000\n"},
       {0x02, {0x10, 0x02}, {}, "BASIC\n    Длина кода: $0210\n"},
@@ -52,7 +67,9 @@ TEST(InfoPage, TheLinesOfEachFormat) {
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const Case& c = cases[i];
     std::vector<std::uint8_t> fil(40, 0);
-    std::copy(alv_name.begin(), alv_name.end(), fil.begin());
+    std::fill_n(fil.begin(), 30, 0xA0);
+    const std::vector<std::uint8_t>& agat = c.name.empty() ? alv_name : c.name;
+    std::copy(agat.begin(), agat.end(), fil.begin());
     for (auto [byte, value] : c.ts) fil[30 + static_cast<std::size_t>(byte - 3)] = value;
     fil[39] = c.ext;
     fil.insert(fil.end(), c.data.begin(), c.data.end());

@@ -11,6 +11,7 @@
 #include "content/format_control.h"
 #include "content/info_page.h"
 #include "content/report_reader.h"
+#include "core/catalog_read.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
@@ -65,7 +66,10 @@ std::string json_image(TIMAGET t) {
 std::string info_json(const ObjectInfo& i) {
   static constexpr std::string_view kKinds[] = {"directory", "image", "btk", "file"};
   std::string text = "{\n  \"kind\": \"" + std::string(kKinds[i.kind]) + "\"";
-  text += ",\n  \"host_name\": " + json_string(host_to_cp1251(i.host_name));
+  // An Agat file inside an image has no host name: the page shows its mark, JSON null.
+  text += ",\n  \"host_name\": " + (i.host_name == NOT_SET_HOSTNAME
+                                           ? std::string("null")
+                                           : json_string(host_to_cp1251(i.host_name)));
   const auto field = [&text](std::string_view key, const std::string& value) {
     text += ",\n  \"" + std::string(key) + "\": " + value;
   };
@@ -226,8 +230,8 @@ std::vector<Command> content_commands() {
         "текущего каталога образа: имя, тип, замок, размеры, байты T/S-списка, место на "
         "диске и предполагаемый формат содержимого с адресом загрузки и длиной кода."_w,
         "С ключом --json печатает один объект JSON: kind (directory, image, btk, file), "
-        "host_name; у образа image (form, description, tracks, sectors, bytes); у "
-        "BTK-каталога start; у файла name, type, ext, locked, hidden, sectors, size, "
+        "host_name (null у файла в образе); у образа image (form, description, tracks, "
+        "sectors, bytes); у BTK-каталога start; у файла name, type, ext, locked, hidden, sectors, size, "
         "ts_data, location (image или fil), image и ts, format, format_text, load_address, "
         "code_length, picture_size, video_mode (null, где их нет)."_w,
         kInHelp},
