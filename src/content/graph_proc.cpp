@@ -2,6 +2,7 @@
 
 #include "content/graph_agat.h"
 #include "content/graph_alvgraf.h"
+#include "content/graph_first_mode.h"
 #include "content/graph_modes.h"
 #include "content/graph_mousegraph.h"
 #include "content/graph_window.h"
@@ -25,7 +26,7 @@ class Showing {
 class VideoMemory : public Showing {
  public:
   VideoMemory(const TCATREC& cr, const TFILEBUF& buf, TFILEFORMAT fmt)
-      : data_(GP_VIDEODATA(cr, buf, fmt)), mode_(GP_DETECTSUBFORMAT(data_.SIZE)) {}
+      : data_(GP_VIDEODATA(cr, buf, fmt)), mode_(GP_FIRSTMODE(data_)) {}
   void select(TFILEGFORMAT mode) { mode_ = mode; }
 
   TGRAPHVIEW draw(TGRAPHSCREEN& scr) override {

@@ -21,7 +21,7 @@ void GP_VIEW(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT);
 bool GP_HASMODES(TFILEFORMAT FMT);
 
 // The first picture GP_VIEW shows for the file, drawn onto SCR (cleared first). A video-
-// memory image is drawn in MODE when one is given, else in the mode its size selects.
+// memory image is drawn in MODE when one is given, else in the mode GP_FIRSTMODE chooses.
 TGRAPHVIEW GP_RENDER(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT, TGRAPHSCREEN& SCR,
                      std::optional<TFILEGFORMAT> MODE = std::nullopt);
 

@@ -3,6 +3,7 @@
 #include "content/colours.h"
 #include "content/content_buffer.h"
 #include "content/format_control.h"
+#include "content/graph_first_mode.h"
 #include "content/graph_modes.h"
 #include "content/graph_mousegraph.h"
 #include "core/catalog_read.h"
@@ -21,7 +22,8 @@ std::uint16_t ts_word(const TTSDATA& ts, int n) {
 }
 
 // The fields that the detected format adds: load address, code length, picture size and
-// video mode, from the head of the file or from its T/S-list bytes.
+// video mode, from the head of the file or from its T/S-list bytes; the video mode is the
+// one the picture is shown in first.
 void format_fields(ObjectInfo& info, const TCATREC& cr, const TFILEBUF& buf) {
   const std::uint16_t head0 = get_le16(&buf[0]), head2 = get_le16(&buf[2]);
   switch (info.format) {
@@ -46,11 +48,11 @@ void format_fields(ObjectInfo& info, const TCATREC& cr, const TFILEBUF& buf) {
     }
     case FFBINGRAF:
       info.load_address = head0;
-      info.video_mode = FGFDESC[GP_DETECTSUBFORMAT(head2)].NM;
+      info.video_mode = FGFDESC[GP_FIRSTMODE(GP_VIDEODATA(cr, buf, info.format))].NM;
       break;
     case FFKOMGRAF:
       info.load_address = ts_word(info.ts_data, 10);
-      info.video_mode = FGFDESC[GP_DETECTSUBFORMAT(ts_word(info.ts_data, 8))].NM;
+      info.video_mode = FGFDESC[GP_FIRSTMODE(GP_VIDEODATA(cr, buf, info.format))].NM;
       break;
     default:
       break;

@@ -27,6 +27,8 @@ TEST(InfoPage, TheLinesOfEachFormat) {
   std::vector<std::uint8_t> alv_name(30, 0xA0);
   alv_name[16] = 0x20, alv_name[17] = 0xD0, alv_name[18] = 0x69, alv_name[19] = 0x43;
   const std::vector<std::uint8_t> mgr_name = {0xCD, 0xC7, 0xD2, 0xAE, 0xC1};
+  std::vector<std::uint8_t> hgr(8196, 0x0F);
+  hgr[0] = 0x00, hgr[1] = 0x20, hgr[2] = 0x00, hgr[3] = 0x20;
   const std::vector<Case> cases = {
       {0x84, {0x00, 0x20, 0x00, 0x20, 1}, {}, "Read Only: *\n                  Тип: B\n", true},
       {0x04,
@@ -39,6 +41,8 @@ TEST(InfoPage, TheLinesOfEachFormat) {
        {{8, 0x00}, {9, 0x08}, {10, 0x00}, {11, 0x40}},
        "Образ видеопамяти\nТочка загрузки: $4000\n         Режим: Text 64 normal\n"},
       {0x40, {0, 0, 64, 48}, {}, "Рисунок системы \"Alv Graf\"\nРазмер: 64 x 48\n"},
+      // Eight KB that make sense as HGR (stripes of four points) are said to be shown so.
+      {0x04, hgr, {}, "$2000\n         Режим: HGR  256 x 256 x  2\n"},
       // MouseGraph: a picture saved whole, 26 x 21 units of 16 points, and a fragment.
       {0x20,
        std::vector<std::uint8_t>(17664, 0),

@@ -3,6 +3,7 @@
 // with a recorder in place of the window.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "content/font8.h"
+#include "content/graph_first_mode.h"
 #include "content/graph_modes.h"
 #include "content/graph_proc.h"
 #include "content/graph_window.h"
@@ -114,6 +116,78 @@ TEST(VideoMemory, EveryModeDrawsItsLayout) {
         wrong += scr->at(x, y) != (x < v.W && y < v.H ? expected(x, y) : 0);
     EXPECT_EQ(wrong, 0) << v.COMMENT;
   }
+}
+
+// Pictures drawn at test time in each pixel mode (MGR, HGR, MGR9, HGR9), each scene in the
+// colours its mode has, open in that mode; data that no mode makes sense of, and a picture
+// of one colour, keep the first mode of their size; a K file that states no length is
+// chosen for by its loaded length.
+TEST(VideoMemory, TheFirstReadingIsTheMostCoherent) {
+  using Scene = std::function<int(double, double)>;  // a region number at (u, v) in [0, 1)
+  const std::vector<std::pair<std::string, Scene>> scenes = {
+      {"rings", [](double u, double v) { return int(std::hypot(u - .5, v - .4) * 23); }},
+      {"tiles", [](double u, double v) { return int(u * 13) + 3 * int(v * 11); }},
+      {"stripes", [](double u, double v) { return int((u * 2 + v) * 9); }},
+      {"lines",  // thin strokes on a plain ground, like a drawing
+       [](double u, double v) {
+         return std::abs(u - v) < .006 || std::abs(u + v - 1) < .006 || v < .01 ||
+                std::abs(std::hypot(u - .5, v - .5) - .3) < .006;
+       }}};
+  // Mode, colours, width, height, and where pixel (x, y) lies: its byte and bit shift.
+  struct Layout {
+    TFILEGFORMAT mode;
+    int colours, w, h;
+    std::function<std::pair<int, int>(int, int)> at;
+  };
+  const std::vector<Layout> layouts = {
+      {FGFMGR, 16, 128, 128,
+       [](int x, int y) {
+         return std::pair{y * 64 + x / 2, x % 2 ? 0 : 4};
+       }},
+      {FGFHGR, 2, 256, 256,
+       [](int x, int y) {
+         return std::pair{y * 32 + x / 8, 7 - x % 8};
+       }},
+      {FGFMGR9, 4, 256, 256,
+       [](int x, int y) {
+         return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 4, 6 - 2 * (x % 4)};
+       }},
+      {FGFHGR9, 2, 512, 256, [](int x, int y) {
+         return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 8, 7 - x % 8};
+       }}};
+  auto scr = std::make_unique<TGRAPHSCREEN>();
+  for (const Layout& l : layouts) {
+    for (const auto& [name, scene] : scenes) {
+      Bytes d(FGFDESC[l.mode].SZ, 0);
+      for (int y = 0; y < l.h; ++y)
+        for (int x = 0; x < l.w; ++x) {
+          const auto [at, shift] = l.at(x, y);
+          d[at] |= std::uint8_t(scene(double(x) / l.w, double(y) / l.h) % l.colours << shift);
+        }
+      File b(0x04, b_file(d));
+      EXPECT_EQ(b.render(FFBINGRAF, *scr).COMMENT, FGFDESC[l.mode].NM) << name;
+      File k(0x20, d);  // T/S-list bytes all zero
+      EXPECT_EQ(GP_FIRSTMODE(GP_VIDEODATA(k.cr, *k.buf, FFKOMGRAF)), l.mode) << name;
+    }
+  }
+  for (std::size_t size : {8192, 16384}) {
+    for (const Bytes& d : {pattern(size), Bytes(size, 0), Bytes(size, 0xFF)}) {
+      File b(0x04, b_file(d));
+      EXPECT_EQ(b.render(FFBINGRAF, *scr).COMMENT, FGFDESC[size == 8192 ? FGFMGR : FGFMGR9].NM);
+    }
+  }
+  // The measure itself: one colour, a checkerboard, halves.
+  scr->CLEARSCREEN();
+  EXPECT_EQ(GP_COHERENCE(*scr, 8, 8), 1.0);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) scr->PUTPIXEL(x, y, (x + y) % 2 ? 15 : 0);
+  EXPECT_EQ(GP_COHERENCE(*scr, 8, 8), -1.0);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) scr->PUTPIXEL(x, y, x < 4 ? 15 : 0);
+  EXPECT_NEAR(GP_COHERENCE(*scr, 8, 8), (104.0 / 112 - .5) / .5, 1e-9);
+  // Text screens are no pixels to compare: 2 KB keeps the first text mode.
+  File text(0x04, b_file(Bytes(2048, 0xA0)));
+  EXPECT_EQ(text.render(FFBINGRAF, *scr).COMMENT, FGFDESC[FGFTEXT64N].NM);
 }
 
 // Lit bits of an Apple row, the bytes of it whose palette bit is set, and the colour of one
