@@ -18,9 +18,10 @@ TEST(AgatdiskPng, PicturesAsPngFiles) {
     auto md = image_medium(dir.host_path(), "disk.dsk", ITI140);
     FC_INITMEDIA(*md);
     static TFILEBUF buf;
-    auto save = [&](const char* name, std::uint8_t ext, Bytes data) {
+    auto save = [&](const char* name, std::uint8_t ext, Bytes data, TTSDATA ts = {}) {
       TCATREC cr;
       cr.AGATNAME = agat_name(name), cr.EXT = ext, cr.SIZE = std::int32_t(data.size());
+      cr.TSDATA = ts;
       std::copy(data.begin(), data.end(), buf.begin());
       FC_SAVE(cr, buf, *md, false);
     };
@@ -29,6 +30,12 @@ TEST(AgatdiskPng, PicturesAsPngFiles) {
     save("PIC", 0x04, mgr);
     save("ZX.bol", 0x04, pattern(3000, 2));
     save("TEXT", 0x00, pattern(100, 3));
+    // MouseGraph, 768 x 768 saved whole: its length cut to 16 bits reads as $2000 at $2000.
+    save("MGR.BIG", 0x20, Bytes(73728, 0x0F), {0, 0, 0, 48, 48, 0x00, 0x20, 0x00, 0x20});
+    save("ZERO", 0x20, Bytes(8192, 0x0F));  // HGR stripes in a K file that states nothing
+    Bytes hgr(8192, 0x0F);
+    hgr.insert(hgr.begin(), {0x00, 0x20, 0x00, 0x20});
+    save("HGR", 0x04, hgr);
     ASSERT_EQ(take_critical(), "");
   }
   // Each command line, its status, output and message, and the PNG files it leaves with the
@@ -43,6 +50,21 @@ TEST(AgatdiskPng, PicturesAsPngFiles) {
       {"png disk.dsk ZX.bol", "0", "ZX.bol.png\n", "", "ZX.bol.png 256x192"},
       {"png disk.dsk ZX.bol --mode mgr", "1", "", "нет режимов", ""},
       {"png disk.dsk TEXT", "1", "", "agatdisk: файл \"TEXT\" не рисунок", ""},
+      {"png disk.dsk TEXT --format text", "1", "", "не рисунок\n", ""},
+      {"png disk.dsk HGR", "0", "HGR.png\n", "", "HGR.png 1024x768"},
+      {"png disk.dsk MGR.BIG", "0", "MGR.BIG.png\n", "", "MGR.BIG.png 1536x2048"},
+      {"png disk.dsk ZERO --mode hgr", "1", "", "не рисунок (каким рисунком его считать", ""},
+      {"png disk.dsk ZERO --format komgraf", "0", "ZERO.png\n", "", "ZERO.png 1024x768"},
+      {"png disk.dsk ZERO --format komgraf --mode mgr", "0", "ZERO.png\n", "", "ZERO.png 512x384"},
+      // Any picture format: the same bytes as an "Alv Graf" picture of 15 x 15.
+      {"png disk.dsk ZERO --format alvgraf -o z.png", "0", "z.png\n", "", "z.png 45x60"},
+      {"png disk.dsk HGR --format nope", "2", "", "неизвестный формат \"nope\"", ""},
+      {"info disk.dsk MGR.BIG --json | grep -E 'host_name|format\"|picture_size|video'", "0",
+       "  \"host_name\": null,\n  \"format\": \"mgfragm\",\n  \"picture_size\": [768, 768],\n"
+       "  \"video_mode\": null\n",
+       "", ""},
+      {"info disk.dsk HGR --json | grep video", "0", "  \"video_mode\": \"HGR  256 x 256 x  2\"\n",
+       "", ""},
       {"png disk.dsk PIC --mode text80", "2", "", "неизвестный режим \"text80\"", ""},
   };
   for (const auto& [line, status, out, err, pngs] : cases) {

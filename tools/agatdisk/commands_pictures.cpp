@@ -32,6 +32,7 @@ TFILEGFORMAT mode_named(const std::string& name) {
 
 int run_png(const ParsedArgs& args) {
   typed_name(args.operands[1]);  // a bad name is a usage error, before the image is read
+  const TFILEFORMAT requested = format_option(args);
   std::optional<TFILEGFORMAT> mode;
   if (args.has("--mode")) mode = mode_named(args.value("--mode", ""));
   auto md = open_image(args.operands[0]);
@@ -39,10 +40,12 @@ int run_png(const ParsedArgs& args) {
   auto buf = std::make_unique<TFILEBUF>();
   const TCATREC* e = load_named_file(*md, args.operands[1], *buf);
   if (e == nullptr) return EXIT_FAILED;
-  const TFILEFORMAT format = FMTDETECT(*e, *buf, FFAUTO);
+  const TFILEFORMAT format = FMTDETECT(*e, *buf, requested);
   if (!is_picture_format(format)) {
-    print_error(std::string("файл "_w) + quoted_host(args.operands[1]) +
-                std::string(" не рисунок"_w));
+    print_error(
+        std::string("файл "_w) + quoted_host(args.operands[1]) + std::string(" не рисунок"_w) +
+        std::string(requested == FFAUTO ? " (каким рисунком его считать, говорит --format)"_w
+                                        : ""));
     return EXIT_FAILED;
   }
   if (mode && !GP_HASMODES(format)) {
@@ -80,19 +83,22 @@ int run_png(const ParsedArgs& args) {
 std::vector<Command> picture_commands() {
   return {
       {"png",
-       "png ОБРАЗ ИМЯ [--mode РЕЖИМ] [-o ФАЙЛ]"_w,
+       "png ОБРАЗ ИМЯ [--format ФОРМАТ] [--mode РЕЖИМ] [-o ФАЙЛ]"_w,
        "рисунок из образа в PNG-файл"_w,
        {"Сохраняет рисунок ИМЯ текущего каталога образа как PNG-файл, каким его показывает "
         "окно рисунков: образ видеопамяти (файл B или K), экран ZX Spectrum, рисунок Alv "
         "Graf или MouseGraph. Каждая точка рисунка становится прямоугольником точек PNG "
         "своей формы: рисунок MGR 128 x 128 с формой точки 4:3 даёт 512 x 384."_w,
+        "ФОРМАТ, как у view, говорит, каким рисунком считать файл: alvgraf, bingraf, "
+        "komgraf, zxcompgraf, zxuncompgraf, mgfragm; без --format (auto) формат находится "
+        "по типу, имени и началу файла."_w,
         "РЕЖИМ выбирает толкование образа видеопамяти: text64n, text64i, text32, lgr7, "
-        "mgr, hgr, apple, mgr9, hgr9. Без --mode берётся режим, который выбирает длина "
-        "данных."_w,
+        "mgr, hgr, apple, mgr9, hgr9. Без --mode берётся режим, в котором рисунок "
+        "складывается лучше всего из режимов, которые выбирает длина данных."_w,
         "Без -o файл называется по имени файла Агата с расширением .png и ложится в "
         "текущий каталог; занятое имя не заменяется, а дополняется (ИМЯ~1.png ...). "
         "Существующий ФАЙЛ не заменяется. Имя записанного файла печатается."_w},
-       {{"--mode", {}, "РЕЖИМ"_w}, {"--output", "-o", "ФАЙЛ"_w}},
+       {{"--format", {}, "ФОРМАТ"_w}, {"--mode", {}, "РЕЖИМ"_w}, {"--output", "-o", "ФАЙЛ"_w}},
        2,
        2,
        run_png},
