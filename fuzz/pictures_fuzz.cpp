@@ -1,7 +1,7 @@
 // Fuzz target: the picture decoders on a ".FIL" file after one selector byte. Its low four
 // bits pick the format: 0 the one detected, 1..10 video memory as a B or K file, Alv Graf,
 // video memory saved as B or K pictures, ZX screens packed and plain, MouseGraph; its high
-// four bits the video-memory mode (9 and more: the one the size picks). A ZX screen is also
+// four bits the video-memory mode (9 and more: the first reading chosen for the data). A ZX screen is also
 // drawn in all nine colour and brightness renderings. Nothing past the file may be read.
 //
 // Invariants: the picture fits the frame, its pixel shape is positive and every pixel is a
