@@ -52,7 +52,8 @@ TEST(AgatdiskPng, PicturesAsPngFiles) {
       {"png disk.dsk TEXT", "1", "", "agatdisk: файл \"TEXT\" не рисунок", ""},
       {"png disk.dsk HGR", "0", "HGR.png\n", "", "HGR.png 1024x768"},
       {"png disk.dsk MGR.BIG", "0", "MGR.BIG.png\n", "", "MGR.BIG.png 1536x2048"},
-      {"png disk.dsk ZERO --mode hgr", "1", "", "не рисунок (каким рисунком его считать", ""},
+      {"png disk.dsk ZERO --mode hgr", "1", "", "не рисунок (формат рисунка задаёт ключ --format)",
+       ""},
       {"png disk.dsk ZERO --format komgraf", "0", "ZERO.png\n", "", "ZERO.png 1024x768"},
       // Any picture format: the same bytes as an "Alv Graf" picture of 15 x 15.
       {"png disk.dsk ZERO --format alvgraf -o z.png", "0", "z.png\n", "", "z.png 45x60"},

@@ -42,10 +42,9 @@ int run_png(const ParsedArgs& args) {
   if (e == nullptr) return EXIT_FAILED;
   const TFILEFORMAT format = FMTDETECT(*e, *buf, requested);
   if (!is_picture_format(format)) {
-    print_error(
-        std::string("файл "_w) + quoted_host(args.operands[1]) + std::string(" не рисунок"_w) +
-        std::string(requested == FFAUTO ? " (каким рисунком его считать, говорит --format)"_w
-                                        : ""));
+    print_error(std::string("файл "_w) + quoted_host(args.operands[1]) +
+                std::string(" не рисунок"_w) +
+                std::string(requested == FFAUTO ? " (формат рисунка задаёт ключ --format)"_w : ""));
     return EXIT_FAILED;
   }
   if (mode && !GP_HASMODES(format)) {
@@ -93,8 +92,8 @@ std::vector<Command> picture_commands() {
         "komgraf, zxcompgraf, zxuncompgraf, mgfragm; без --format (auto) формат находится "
         "по типу, имени и началу файла."_w,
         "РЕЖИМ выбирает толкование образа видеопамяти: text64n, text64i, text32, lgr7, "
-        "mgr, hgr, apple, mgr9, hgr9. Без --mode берётся режим, в котором рисунок "
-        "складывается лучше всего из режимов, которые выбирает длина данных."_w,
+        "mgr, hgr, apple, mgr9, hgr9. Без --mode из режимов, которые выбирает длина данных, "
+        "берётся тот, в котором рисунок складывается лучше всего."_w,
         "Без -o файл называется по имени файла Агата с расширением .png и ложится в "
         "текущий каталог; занятое имя не заменяется, а дополняется (ИМЯ~1.png ...). "
         "Существующий ФАЙЛ не заменяется. Имя записанного файла печатается."_w},
