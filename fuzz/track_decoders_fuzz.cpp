@@ -40,12 +40,14 @@ void read(const R& r, TTRACK& sectors, TrackFields& fields) {
     NIB_READ_TRACK140(r, 5, plain);
     FUZZ_CHECK(std::equal(plain.begin(), plain.begin() + kSectors, sectors.begin()), "readers");
   } else if constexpr (kForm == ITN800) {
-    nib800_read_fields(r, sectors, fields);
+    TrackOddities odd;
+    nib800_read_fields(r, sectors, fields, odd);
     TTRACK plain;
     NIB_READ_TRACK800(r, 5, plain);
     FUZZ_CHECK(std::equal(plain.begin(), plain.begin() + kSectors, sectors.begin()), "readers");
   } else {
-    aim800_read_fields(r, sectors, fields);
+    TrackOddities odd;
+    aim800_read_fields(r, sectors, fields, odd);
     TTRACK plain;
     AIM_READ_TRACK800(r, 5, plain);
     FUZZ_CHECK(std::equal(plain.begin(), plain.begin() + kSectors, sectors.begin()), "readers");

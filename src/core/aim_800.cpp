@@ -31,6 +31,7 @@ class AimTrack {
   // Without `scan` the track only serves to move along its stream.
   explicit AimTrack(const std::uint8_t* AIMTRACK, bool scan = true) : AIMTRACK_(AIMTRACK) {
     DF_.fill(-1);
+    odd_DF_.fill(-1);
     if (scan) FIND_AF();
   }
 
@@ -79,6 +80,9 @@ class AimTrack {
 
   // Position of the first data cell of each sector's data field, or -1.
   const std::array<std::int32_t, SECTORS>& DF() const { return DF_; }
+  // The same for the last address field of each sector that was closed by a byte other
+  // than $5A (as copy-protected disks write them), or -1: taken only where DF gives nothing.
+  const std::array<std::int32_t, SECTORS>& odd_DF() const { return odd_DF_; }
 
   // Moves O to the next cell of the stream: from the end-of-track cell or from cell 6463 on
   // to cell 0, then on over every cell of $200 or more. An advance that wraps round to
@@ -125,9 +129,11 @@ class AimTrack {
 
   // One pass over the stream. Every advance can end it, also those made while a field is
   // examined, so a field that runs over the end of the stream is still taken whole. When a
-  // sector number occurs twice, the later address field decides, found data or not.
+  // sector number occurs twice, the later address field decides, found data or not. An
+  // address field closed by another data byte is kept apart.
   void FIND_AF() {
     DF_.fill(-1);
+    odd_DF_.fill(-1);
     std::int32_t POS = STARTPOINT;
     FIN_ = false;
     do {
@@ -139,7 +145,10 @@ class AimTrack {
         const std::uint16_t s = cell(POS);
         if (s <= MAXSECTOR) {
           NEXTOFS(POS);
-          if (cell(POS) == CLOSING) DF_[s] = FIND_DF(POS);
+          if (cell(POS) == CLOSING)
+            DF_[s] = FIND_DF(POS);
+          else if (cell(POS) <= 0xFF)
+            odd_DF_[s] = FIND_DF(POS);
         }
       }
       POS = end_of_data_run(POS);
@@ -151,6 +160,7 @@ class AimTrack {
 
   const std::uint8_t* AIMTRACK_;
   std::array<std::int32_t, SECTORS> DF_{};
+  std::array<std::int32_t, SECTORS> odd_DF_{};
   bool FIN_ = false;
 };
 
@@ -159,67 +169,91 @@ class AimTrack {
 // cell stops on a stream cell (below $200), so cells of $200 or more, the end-of-track cell
 // among them, are never written; as only bytes are stored, every advance stays the same.
 // The advance from a cell reads it before it is rewritten, which gives the same next cell
-// (neither value is the end cell) and keeps the store apart from the next load.
-void write_sector(AimTrack& track, std::uint8_t* record, std::int32_t SK, const TSECTOR& D) {
-  const auto put_and_advance = [&](std::int32_t& O, std::uint8_t v) {
-    const std::int32_t at = O;
-    track.NEXTOFS(O);
-    put_le16(record + 2 * at, v);
+// (neither value is the end cell) and keeps the store apart from the next load. With
+// KEEP_FLAGS a data cell keeps its mark flag and only its byte changes; the checksum is of
+// the kind ODD names.
+void write_sector(AimTrack& track, std::uint8_t* record, std::int32_t SK, const TSECTOR& D,
+                  std::uint8_t odd, bool keep_flags) {
+  const auto put = [&](std::int32_t at, std::uint8_t v) {
+    if (keep_flags)
+      record[2 * at] = v;  // the low byte of the little-endian cell
+    else
+      put_le16(record + 2 * at, v);
   };
   if (track.stream_runs_straight(SK)) {
     // The 256 advances are plain steps: the cells go one after another.
-    for (int k = 0; k < 256; ++k) put_le16(record + 2 * (SK + k), D[k]);
+    for (int k = 0; k < 256; ++k) put(SK + k, D[k]);
     SK += 255;
     track.NEXTOFS(SK);
   } else {
-    for (const std::uint8_t b : D) put_and_advance(SK, b);
+    for (const std::uint8_t b : D) {
+      const std::int32_t at = SK;
+      track.NEXTOFS(SK);
+      put(at, b);
+    }
   }
-  put_and_advance(SK, CALCCRC(D));
+  const std::int32_t at = SK;
+  track.NEXTOFS(SK);
+  put_le16(record + 2 * at, sector_checksum(D, odd));
   put_le16(record + 2 * SK, CLOSING);
+}
+
+// Reads the data field whose first data cell is POS into OUT: 256 data cells, the checksum
+// and $5A. A data cell with the mark flag gives its byte, and the checksum may be an
+// exclusive or; ODD gets the bits of such departures. False when the field is bad.
+bool read_field(AimTrack& track, std::int32_t POS, TSECTOR& out, std::uint8_t& odd) {
+  if (POS <= 0) return false;
+  if (track.read_data_run(POS, out)) {
+    POS += 255;
+    track.NEXTOFS(POS);
+  } else {
+    for (int O = 0; O < 256; ++O) {
+      const std::uint16_t c = track.cell(POS);
+      if (c >= END_OF_TRACK) return false;
+      if (c > 0xFF) odd |= ODD_SYNC_DATA;
+      out[O] = static_cast<std::uint8_t>(c);
+      track.NEXTOFS(POS);
+    }
+  }
+  if (!checksum_holds(out, track.cell(POS), odd)) return false;
+  track.NEXTOFS(POS);
+  return track.cell(POS) == CLOSING;
 }
 
 }  // namespace
 
-// A sector is taken only from 256 plain data cells followed by its checksum and $5A; a
-// data field that starts at cell 0 counts as not found.
+// A sector is taken from 256 data cells followed by its checksum and $5A; a data field that
+// starts at cell 0 counts as not found. The field of an address field closed by $5A is
+// tried first, then that of one closed by another byte.
 void aim800_read_fields(std::span<const std::uint8_t, ATRSIZE> record, TTRACK& B,
-                        TrackFields& fields) {
+                        TrackFields& fields, TrackOddities& odd) {
   AimTrack track(record.data());
   for (int S = 0; S < SECTORS; ++S) {
-    std::int32_t POS = track.DF()[S];
-    bool bad = POS <= 0;
-    if (!bad && track.read_data_run(POS, B[S])) {
-      POS += 255;
-      track.NEXTOFS(POS);
-    } else {
-      for (int O = 0; O < 256 && !bad; ++O) {
-        const std::uint16_t c = track.cell(POS);
-        bad = c > 0xFF;
-        B[S][O] = static_cast<std::uint8_t>(c);
-        track.NEXTOFS(POS);
-      }
-    }
-    if (!bad && track.cell(POS) != CALCCRC(B[S])) bad = true;
-    if (!bad) {
-      track.NEXTOFS(POS);
-      bad = track.cell(POS) != CLOSING;
-    }
-    if (bad) B[S].fill(UNREAD_FILL);
-    fields[S] = bad ? NO_FIELD : track.DF()[S];
+    odd[S] = 0;
+    fields[S] = track.DF()[S];
+    if (read_field(track, fields[S], B[S], odd[S])) continue;
+    odd[S] = ODD_EPILOGUE;
+    fields[S] = track.odd_DF()[S];
+    if (read_field(track, fields[S], B[S], odd[S])) continue;
+    B[S].fill(UNREAD_FILL);
+    fields[S] = NO_FIELD;
+    odd[S] = 0;
   }
 }
 
 void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8_t /*T*/,
                        TTRACK& B) {
   TrackFields fields;
-  aim800_read_fields(record, B, fields);
+  TrackOddities odd;
+  aim800_read_fields(record, B, fields, odd);
 }
 
 void aim800_write_fields(std::span<std::uint8_t, ATRSIZE> record, const TrackFields& fields,
-                         const TTRACK& B) {
+                         const TrackOddities& odd, const TTRACK& B) {
   AimTrack track(record.data(), false);
   for (int S = 0; S < SECTORS; ++S)
-    if (fields[S] > 0 && fields[S] < CELLS) write_sector(track, record.data(), fields[S], B[S]);
+    if (fields[S] > 0 && fields[S] < CELLS)
+      write_sector(track, record.data(), fields[S], B[S], odd[S], true);
 }
 
 // Every sector that can be located is written, whether it decoded or not.
@@ -227,7 +261,7 @@ void AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE> record, std::uint8_t /*
                         const TTRACK& B) {
   AimTrack track(record.data());
   for (int S = 0; S < SECTORS; ++S)
-    if (track.DF()[S] > 0) write_sector(track, record.data(), track.DF()[S], B[S]);
+    if (track.DF()[S] > 0) write_sector(track, record.data(), track.DF()[S], B[S], 0, false);
 }
 
 }  // namespace agat

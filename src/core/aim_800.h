@@ -15,23 +15,28 @@ inline constexpr std::size_t AIM_TRACK_CELLS = 6464;
 inline constexpr std::size_t ATRSIZE = AIM_TRACK_CELLS * 2;  // 12928 bytes
 
 // Decodes the 21 sectors of one track record into B; a sector that cannot be
-// located or fails its checks is 256 bytes $BD. T is not used.
+// located or fails its checks is 256 bytes $BD. The marks of copy-protected disks are
+// taken when the data checksum holds: an address field closed by a byte other than $5A,
+// a checksum that is the exclusive or of the data, a data cell with the mark flag (its
+// byte is the data). T is not used.
 void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8_t T, TTRACK& B);
 
 // AIM_READ_TRACK800, also giving for each sector that decoded the cell of its first data
-// byte.
+// byte and what is not standard in its fields (ODD_ bits).
 void aim800_read_fields(std::span<const std::uint8_t, ATRSIZE> record, TTRACK& B,
-                        TrackFields& fields);
+                        TrackFields& fields, TrackOddities& odd);
 
 // Rewrites in place the data, checksum and closing cells of every sector S with a field,
-// from cell FIELDS[S] on along the stream; nothing else changes. Only fields whose whole
-// stream the reader decoded are safe to write: elsewhere the stream may run round into
-// another sector's cells.
+// from cell FIELDS[S] on along the stream; nothing else changes: data cells keep their mark
+// flags, and the checksum is of the kind ODD[S] names. Only fields whose whole stream the
+// reader decoded are safe to write: elsewhere the stream may run round into another
+// sector's cells.
 void aim800_write_fields(std::span<std::uint8_t, ATRSIZE> record, const TrackFields& fields,
-                         const TTRACK& B);
+                         const TrackOddities& odd, const TTRACK& B);
 
 // Updates an existing track record in place: the data, checksum and closing cells of
-// every sector that can be located are rewritten from B; nothing else changes.
+// every sector whose address field is closed by $5A are rewritten from B as plain bytes
+// with the sum; nothing else changes.
 void AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE> record, std::uint8_t T, const TTRACK& B);
 
 }  // namespace agat

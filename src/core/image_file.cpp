@@ -56,19 +56,24 @@ std::vector<std::uint8_t>& file_buffer() {
   return buffer;
 }
 
-// A track of one of the track forms.
-void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, TTRACK& out) {
+// A track of one of the track forms, and what is not standard in its sectors.
+void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, TTRACK& out,
+                  TrackOddities& odd) {
+  TrackFields fields;
+  odd.fill(0);
   switch (type) {
     case ITN140:
       NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE>(record, NIB140_TRACK_SIZE),
                         track, out);
       break;
     case ITN800:
-      NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE),
-                        track, out);
+      nib800_read_fields(
+          std::span<const std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE), out,
+          fields, odd);
       break;
     default:
-      AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE>(record, ATRSIZE), track, out);
+      aim800_read_fields(std::span<const std::uint8_t, ATRSIZE>(record, ATRSIZE), out, fields,
+                         odd);
       break;
   }
 }
@@ -161,10 +166,11 @@ void FC_LOADMEDIA(TMEDIA& MD) {
                        ? emulator_header_description(std::span<const std::uint8_t, EMU_HEADER_SIZE>(
                              data.data(), EMU_HEADER_SIZE))
                        : "";
+  for (auto& track : MD.nonstandard) track.fill(0);
   for (int t = 0; t <= MD.NUMTR; ++t) {
     if (!plain)
       decode_track(MD.IMAGET, data.data() + header + t * record, static_cast<std::uint8_t>(t),
-                   MD.MASS[t]);
+                   MD.MASS[t], MD.nonstandard[t]);
     report_progress(t, MD.NUMTR);
   }
 }

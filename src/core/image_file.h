@@ -14,9 +14,10 @@ using TPROGRESSPROC = void (*)(std::uint8_t percent);
 // Called after each track of a load or save with the percentage done, when assigned.
 extern TPROGRESSPROC PROGRESSPROC;
 
-// Fills MASS[0..NUMTR] from HOSTPATH + IMAGENAME, and DESCRIPTION from the header of an
-// ITE800 file (empty for the other forms). On failure MASS is unchanged and a message is
-// in the critical buffer.
+// Fills MASS[0..NUMTR] from HOSTPATH + IMAGENAME, DESCRIPTION from the header of an
+// ITE800 file (empty for the other forms), and `nonstandard` with what the track readers
+// found unusual in the sectors they took (all 0 for the plain forms). On failure MASS is
+// unchanged and a message is in the critical buffer.
 void FC_LOADMEDIA(TMEDIA& MD);
 
 // Writes MASS[0..NUMTR] to the image file. With CREATEENABLE the file must not exist

@@ -42,37 +42,44 @@ constexpr TMSECN SECNIDEAL = {
 
 }  // namespace
 
-// Records are placed by their sector field, whatever their order; of two good records of
-// the same sector the later one wins. Gaps, volume and track are not examined.
+// Records are placed by their sector field, whatever their order. Gaps, volume and track
+// are not examined; only the byte that closes the address field is noted when it is not
+// the usual one.
 void nib800_read_fields(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, TTRACK& B,
-                        TrackFields& fields) {
+                        TrackFields& fields, TrackOddities& odd) {
   for (auto& sector : B) sector.fill(UNREAD_FILL);
   fields.fill(NO_FIELD);
+  odd.fill(0);
   TSECTOR data;
   for (std::size_t r = 0; r < SECTORS; ++r) {
     TMSECN SECN;
     std::memcpy(&SECN, record.data() + r * NIB800_SECTOR_RECORD, sizeof SECN);
     std::memcpy(data.data(), SECN.DATA, data.size());
-    if (SECN.SECTOR <= MAXSECTOR && CALCCRC(data) == SECN.CRC) {
-      B[SECN.SECTOR] = data;
-      fields[SECN.SECTOR] = static_cast<std::int32_t>(r);
-    }
+    std::uint8_t kind = SECN.GAP2[0] == SECNIDEAL.GAP2[0] ? 0 : ODD_EPILOGUE;
+    if (SECN.SECTOR > MAXSECTOR || !checksum_holds(data, SECN.CRC, kind)) continue;
+    const std::size_t s = SECN.SECTOR;
+    const bool held_sum = fields[s] != NO_FIELD && (odd[s] & ODD_XOR_SUM) == 0;
+    if ((kind & ODD_XOR_SUM) != 0 && held_sum) continue;
+    B[s] = data;
+    fields[s] = static_cast<std::int32_t>(r);
+    odd[s] = kind;
   }
 }
 
 void NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t /*T*/,
                        TTRACK& B) {
   TrackFields fields;
-  nib800_read_fields(record, B, fields);
+  TrackOddities odd;
+  nib800_read_fields(record, B, fields, odd);
 }
 
 void nib800_write_fields(std::span<std::uint8_t, NIB800_TRACK_SIZE> record,
-                         const TrackFields& fields, const TTRACK& B) {
+                         const TrackFields& fields, const TrackOddities& odd, const TTRACK& B) {
   for (std::size_t s = 0; s < SECTORS; ++s) {
     if (fields[s] < 0 || fields[s] >= static_cast<std::int32_t>(SECTORS)) continue;
     std::uint8_t* at = record.data() + static_cast<std::size_t>(fields[s]) * NIB800_SECTOR_RECORD;
     std::memcpy(at + offsetof(TMSECN, DATA), B[s].data(), sizeof(TMSECN::DATA));
-    at[offsetof(TMSECN, CRC)] = CALCCRC(B[s]);
+    at[offsetof(TMSECN, CRC)] = sector_checksum(B[s], odd[s]);
   }
 }
 

@@ -15,3 +15,25 @@ std::uint8_t CALCCRC(const TSECTOR& D) {
 }
 
 }  // namespace agat
+
+namespace agat {
+
+std::uint8_t xor_checksum(const TSECTOR& D) {
+  std::uint8_t x = 0;
+  for (const std::uint8_t b : D) x ^= b;
+  return x;
+}
+
+std::uint8_t sector_checksum(const TSECTOR& D, std::uint8_t odd) {
+  return (odd & ODD_XOR_SUM) != 0 ? xor_checksum(D) : CALCCRC(D);
+}
+
+// The sum is tried first: a sector whose two checksums agree is a standard one.
+bool checksum_holds(const TSECTOR& D, std::uint16_t stored, std::uint8_t& odd) {
+  if (stored == CALCCRC(D)) return true;
+  if (stored != xor_checksum(D)) return false;
+  odd |= ODD_XOR_SUM;
+  return true;
+}
+
+}  // namespace agat

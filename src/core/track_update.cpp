@@ -15,31 +15,32 @@ std::span<std::uint8_t, N> fixed(std::span<std::uint8_t> record) {
 }
 
 void read_fields(TIMAGET type, std::span<std::uint8_t> record, TTRACK& sectors,
-                 TrackFields& fields) {
+                 TrackFields& fields, TrackOddities& odd) {
+  odd.fill(0);
   switch (type) {
     case ITN140:
       nib140_read_fields(fixed<NIB140_TRACK_SIZE>(record), sectors, fields);
       break;
     case ITN800:
-      nib800_read_fields(fixed<NIB800_TRACK_SIZE>(record), sectors, fields);
+      nib800_read_fields(fixed<NIB800_TRACK_SIZE>(record), sectors, fields, odd);
       break;
     default:
-      aim800_read_fields(fixed<ATRSIZE>(record), sectors, fields);
+      aim800_read_fields(fixed<ATRSIZE>(record), sectors, fields, odd);
       break;
   }
 }
 
 void write_fields(TIMAGET type, std::span<std::uint8_t> record, const TrackFields& fields,
-                  const TTRACK& sectors) {
+                  const TrackOddities& odd, const TTRACK& sectors) {
   switch (type) {
     case ITN140:
       nib140_write_fields(fixed<NIB140_TRACK_SIZE>(record), fields, sectors);
       break;
     case ITN800:
-      nib800_write_fields(fixed<NIB800_TRACK_SIZE>(record), fields, sectors);
+      nib800_write_fields(fixed<NIB800_TRACK_SIZE>(record), fields, odd, sectors);
       break;
     default:
-      aim800_write_fields(fixed<ATRSIZE>(record), fields, sectors);
+      aim800_write_fields(fixed<ATRSIZE>(record), fields, odd, sectors);
       break;
   }
 }
@@ -51,31 +52,34 @@ bool update_track_record(TIMAGET type, std::span<std::uint8_t> record, std::uint
   failure = {};
   TTRACK held;
   TrackFields fields;
-  read_fields(type, record, held, fields);
+  TrackOddities odd;
+  read_fields(type, record, held, fields, odd);
   TrackFields changed;
   changed.fill(NO_FIELD);
-  bool any_changed = false, all_decoded = true;
+  // A track with a sector of a protected disk is never encoded anew: that would drop its
+  // marks and checksum kind, which the disk's own loader may look for.
+  bool any_changed = false, all_standard = true;
   for (int s = 0; s < sectors; ++s) {
-    all_decoded = all_decoded && fields[s] != NO_FIELD;
+    all_standard = all_standard && fields[s] != NO_FIELD && odd[s] == 0;
     if (held[s] == want[s]) continue;
     any_changed = true;
     changed[s] = fields[s];
     if (fields[s] == NO_FIELD && failure.sector < 0) failure.sector = s;
   }
   if (!any_changed) return true;
-  if (all_decoded && type == ITN140) {
+  if (all_standard && type == ITN140) {
     NIB_WRITE_TRACK140(fixed<NIB140_TRACK_SIZE>(record), track, want);
     return true;
   }
-  if (all_decoded && type == ITN800) {
+  if (all_standard && type == ITN800) {
     NIB_WRITE_TRACK800(fixed<NIB800_TRACK_SIZE>(record), track, want);
     return true;
   }
   if (failure.sector >= 0) return false;
-  write_fields(type, record, changed, want);
+  write_fields(type, record, changed, odd, want);
   // The fields were written where the reader found them; the record must now read as
   // wanted, the sectors that did not decode still not decoding.
-  read_fields(type, record, held, fields);
+  read_fields(type, record, held, fields, odd);
   for (int s = 0; s < sectors; ++s) {
     if (held[s] != want[s]) {
       failure.sector = -1;

@@ -3,9 +3,10 @@
 // decode is held in memory as 256 bytes $BD; writing that fill back would wipe data that
 // a better reader, or the blending of several reads, might still recover. So a track
 // whose sectors did not change keeps its record byte for byte; a changed track is
-// encoded anew only when every sector of it decoded (and never in the AIM form, whose
-// writer only updates records in place); otherwise only the data fields of the changed
-// sectors are rewritten where the reader found them.
+// encoded anew only when every sector of it decoded as a standard sector (and never in the
+// AIM form, whose writer only updates records in place); otherwise only the data fields of
+// the changed sectors are rewritten where the reader found them, with the checksum kind
+// and the mark flags they had.
 #pragma once
 
 #include <cstdint>

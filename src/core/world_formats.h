@@ -26,6 +26,14 @@ inline constexpr std::uint8_t UNREAD_FILL = 0xBD;  // a sector of 256 such bytes
 
 using TSECTOR = std::array<std::uint8_t, 256>;
 using TTRACK = std::array<TSECTOR, MAXSECTOR + 1>;  // 21 sectors whatever the geometry
+
+// What a sector that a track reader took whole has that its track form does not prescribe
+// (the marks of copy-protected disks), as bits; 0 for a standard sector and for every
+// sector of the plain forms. None of them makes the sector unreadable.
+inline constexpr std::uint8_t ODD_EPILOGUE = 1;   // the address field closed by another byte
+inline constexpr std::uint8_t ODD_XOR_SUM = 2;    // the data checksum an exclusive or
+inline constexpr std::uint8_t ODD_SYNC_DATA = 4;  // a cell with the mark flag among the data
+using TrackOddities = std::array<std::uint8_t, MAXSECTOR + 1>;
 using TFILEBUF = std::array<std::uint8_t, MAXFILESIZE + 1>;
 using TAGATNAME = std::array<std::uint8_t, 30>;  // Agat codes padded with $A0
 using TVOLNAME = std::array<std::uint8_t, 31>;   // VTOC bytes 8..38: index 0 is byte 8
@@ -145,6 +153,8 @@ struct TMEDIA {
   // The description in the header of an ITE800 image (Windows-1251): every load sets it
   // (empty for the other forms), and a new ITE800 file gets it in its header.
   std::string DESCRIPTION;
+  // nonstandard[T][S]: the ODD_ bits of sector S of track T as the last load decoded it.
+  std::array<TrackOddities, MAXTRACK + 1> nonstandard{};
 
   // What this medium alone knows of its image, never written to it; entering or leaving
   // an image forgets both. held_catalog: the first sector of the catalog shown instead of

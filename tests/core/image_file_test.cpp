@@ -70,10 +70,10 @@ TEST_P(TrackFormTest, ASaveKeepsWhatTheReaderCouldNotDecode) {
   const std::string path = dir.file("disk.img");
   const auto good = make_image_file(path, type);
   const std::size_t rec = image_data_size(type) / (IMAGEDESC[type].NTR + 1);
-  // A byte (the high byte of a cell) inside the data of sector 3 on track 5.
+  // A byte inside the data of sector 3 on track 5.
   const std::size_t at = 5 * rec + (type == ITN140   ? 128 + 408 * 12 + 22 + 100
                                     : type == ITN800 ? 3 * 282 + 24 + 100
-                                                     : 2 * (288 * 3 + 30 + 17) + 1);
+                                                     : 2 * (288 * 3 + 30 + 17));
   auto damaged = good;
   damaged[at] = type == ITN140 ? (good[at] == 0x96 ? 0x97 : 0x96) : good[at] ^ 1;
   // AIM: an end cell inside the data of sector 20 on track 6.

@@ -347,9 +347,8 @@ TEST(Aim800, FieldChecks) {
       {data(8) + 256, (crc + 1) & 0xFF},    // checksum off by one
       {data(8) + 256, crc | 0x100},         // checksum with a high byte
       {data(8) + 257, 0x5B},                // data field not closed
-      {data(8) + 17, 0x100},                // a mark among the data (low byte right)
-      {data(8) + 18, 0x100 | want[8][18]},  // neither data nor mark (low byte right)
-      {closing(8), 0x5B},                   // address field not closed
+      {data(8) + 17, 0x101},                // a flagged cell with the wrong byte
+      {closing(8), 0x15A},                  // address field closed by a flagged cell
       {closing(8) - 1, 21},                 // sector 21
       {closing(8) - 1, 0x108},              // sector with a high byte
       {address(8) + 2, 0x6B},               // address prologue
