@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "harness.h"
+#include "support/aim_track.h"
 #include "support/testdata.h"
 
 namespace agat::testing {
@@ -71,7 +74,7 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
         std::string("  \"orphans\": [\n    {\"ts\": [32, 5], \"lists\": [], \"data\": [[32, 6], "
                     "[32, 7]]}\n  "
                     "],\n  \"used_but_free\": [],\n  \"free_but_used\": [" +
-                    track0 + "],\n  \"unreadable_unused\": 0\n}\n")})
+                    track0 + "],\n  \"unreadable_unused\": 0,\n  \"nonstandard\": []\n}\n")})
     EXPECT_NE(json.out.find(part), std::string::npos) << json.out;
   EXPECT_NE(run({"check", "disk.dsk"})
                 .out.find("Брошенные T/S-списки с данными:\n  32/5: данные 32/6 32/7\n"),
@@ -103,6 +106,62 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
   EXPECT_EQ(got.out.substr(0, 4), std::string("\x00\x40\xF4\x01", 4));  // the head DOS saved
   EXPECT_EQ(got.out.substr(4, source.size()), text_of(source));
   expect_sound(dir.file("disk.dsk"));
+}
+
+// An AIM image of a new 800 KB disk as a protected disk has it: tracks 0-3 close their
+// address fields with $A5, the VTOC's checksum is an exclusive or, a data cell of 20/5 has
+// the mark flag. None of it is damage; the report lists each sector with its kind, and a
+// `put` that rewrites the VTOC keeps its checksum kind and touches no other track.
+TEST_F(AgatdiskCheck, ProtectedSectorsAreListedNotDamage) {
+  auto md = create_image(dir.host_path(), "plain.dsk", ITI800);
+  ASSERT_NE(CALCCRC(md->MASS[17][0]), xor_checksum(md->MASS[17][0]));
+  Bytes image;
+  for (int t = 0; t <= md->NUMTR; ++t) {
+    auto cells = aim_cells(md->MASS[t], static_cast<std::uint8_t>(t));
+    for (int s = 0; s <= MAXSECTOR && t <= 3; ++s) cells[288 * s + 16] = 0xA5;
+    if (t == 17) cells[30 + 256] = xor_checksum(md->MASS[17][0]);
+    if (t == 20) cells[288 * 5 + 30 + 7] |= AIM_MARK;
+    const auto record = aim_record(cells);
+    image.insert(image.end(), record.begin(), record.end());
+  }
+  write_bytes(dir.file("p.aim"), image);
+  write_bytes(dir.file("a.bin"), pattern(3000, 7));
+
+  std::string listed;
+  for (int t = 0; t <= 3; ++t)
+    for (int s = 0; s <= MAXSECTOR; ++s)
+      listed += "    {\"ts\": [" + std::to_string(t) + ", " + std::to_string(s) +
+                "], \"kind\": \"epilogue\"},\n";
+  listed = "  \"nonstandard\": [\n" + listed +
+           "    {\"ts\": [17, 0], \"kind\": \"xor_checksum\"},\n"
+           "    {\"ts\": [20, 5], \"kind\": \"sync_in_data\"}\n  ]\n}\n";
+  const auto check = [&] {
+    const Outcome json = run({"check", "p.aim", "--json"});
+    EXPECT_EQ(std::tuple(json.status, json.out.starts_with("{\n  \"damaged\": false"),
+                         json.out.ends_with(listed)),
+              std::tuple(0, true, true))
+        << json.out << json.err;
+  };
+  check();
+  const Outcome text = run({"check", "p.aim"});
+  EXPECT_NE(text.out.find("Нестандартные, но читаемые секторы: 0/0 (эпилог адреса) 0/1 "
+                          "(эпилог адреса)"),
+            std::string::npos);
+  EXPECT_NE(text.out.find(" 3/20 (эпилог адреса) 17/0 (сумма XOR) 20/5 (метка в данных)\n"
+                          "Повреждений не найдено.\n"),
+            std::string::npos)
+      << text.out;
+
+  const Outcome put = run({"put", "p.aim", "a.bin", "--name", "A", "--type", "B"});
+  ASSERT_EQ(put.status, 0) << put.err;
+  const Bytes after = file_bytes(dir.file("p.aim"));
+  std::set<std::size_t> changed;
+  for (std::size_t i = 0; i < after.size(); ++i)
+    if (after[i] != image[i]) changed.insert(i / ATRSIZE);
+  EXPECT_FALSE(changed.contains(20) || changed.contains(0) || changed.contains(3));
+  EXPECT_TRUE(changed.contains(17));
+  check();
+  EXPECT_EQ(run({"get", "p.aim", "A"}).out, loaded(pattern(3000, 7)));
 }
 
 }  // namespace

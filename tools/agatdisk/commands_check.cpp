@@ -12,6 +12,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
 #include "core/immap_summary.h"
+#include "core/sector_oddity.h"
 #include "image_access.h"
 #include "terminal.h"
 
@@ -64,6 +65,30 @@ std::string file_name(const TIMMLINK& link) {
   return visible(agat_name_text(link.LF_FNAME));
 }
 
+// The sectors a track reader took although they depart from the track form (the marks of
+// protected disks), with the names of their departures.
+struct NonstandardSector {
+  TSECTORPLACE at;
+  std::uint8_t odd;
+};
+constexpr std::pair<std::uint8_t, std::string_view> kOddityKeys[] = {
+    {ODD_EPILOGUE, "epilogue"}, {ODD_XOR_SUM, "xor_checksum"}, {ODD_SYNC_DATA, "sync_in_data"}};
+
+std::vector<NonstandardSector> nonstandard_sectors(const TMEDIA& md) {
+  std::vector<NonstandardSector> found;
+  for (std::uint8_t t = 0; t <= md.NUMTR; ++t)
+    for (std::uint8_t s = 0; s <= md.NUMSC; ++s)
+      if (md.nonstandard[t][s] != 0) found.push_back({{t, s}, md.nonstandard[t][s]});
+  return found;
+}
+
+std::string oddity_keys(std::uint8_t odd) {
+  std::string keys;
+  for (const auto& [bit, key] : kOddityKeys)
+    if ((odd & bit) != 0) keys += (keys.empty() ? "" : "+") + std::string(key);
+  return keys;
+}
+
 // ---------------------------------------------------------------------------
 // The text report
 
@@ -107,7 +132,7 @@ std::string section(std::string_view heading, const List& items, Show show) {
   return text;
 }
 
-std::string text_check(const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
+std::string text_check(const TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
   TextReport vtoc;
   vtoc_report(faults, vtoc);
   std::string text =
@@ -128,6 +153,13 @@ std::string text_check(const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
           text_places(sum.FREE_BUT_USED) + "\n";
   text += std::string("Нечитаемые свободные секторы без ссылок: "_w) +
           std::to_string(sum.UNREADABLE_UNUSED) + "\n";
+  const auto odd = nonstandard_sectors(md);
+  text += std::string("Нестандартные, но читаемые секторы: "_w) +
+          (odd.empty() ? std::string("нет"_w)
+                       : joined(odd, " ", [](const NonstandardSector& n) {
+                           return place(n.at) + " (" + oddity_text(n.odd) + ")";
+                         })) +
+          "\n";
   return text +
          std::string(sum.DAMAGED ? "Найдены повреждения.\n"_w : "Повреждений не найдено.\n"_w);
 }
@@ -161,13 +193,17 @@ std::string json_orphan(const TIMMORPHAN& o) {
          ", \"data\": " + json_places(o.DATA) + "}";
 }
 
+std::string json_nonstandard(const NonstandardSector& n) {
+  return "{\"ts\": " + json_place(n.at) + ", \"kind\": \"" + oddity_keys(n.odd) + "\"}";
+}
+
 template <class List, class Show>
 std::string json_list(const List& items, Show show) {
   if (items.empty()) return "[]";
   return "[\n    " + joined(items, ",\n    ", show) + "\n  ]";
 }
 
-std::string json_check(const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
+std::string json_check(const TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
   std::string text = "{\n  \"damaged\": " + std::string(sum.DAMAGED ? "true" : "false");
   text += ",\n  \"vtoc\": " +
           json_list(faults, [](const TVTOCFAULT& f) { return json_string(vtoc_fault_line(f)); });
@@ -182,6 +218,7 @@ std::string json_check(const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
   text += ",\n  \"used_but_free\": " + json_places(sum.USED_BUT_FREE);
   text += ",\n  \"free_but_used\": " + json_places(sum.FREE_BUT_USED);
   text += ",\n  \"unreadable_unused\": " + std::to_string(sum.UNREADABLE_UNUSED);
+  text += ",\n  \"nonstandard\": " + json_list(nonstandard_sectors(md), json_nonstandard);
   return text + "\n}\n";
 }
 
@@ -199,7 +236,7 @@ int run_check(const ParsedArgs& args) {
   TVTOCFAULTS faults;
   SCANMAP(*md, faults);
   const TIMMSUMMARY sum = summarise_map(*md, faults);
-  print(args.has("--json") ? json_check(faults, sum) : text_check(faults, sum));
+  print(args.has("--json") ? json_check(*md, faults, sum) : text_check(*md, faults, sum));
   return sum.DAMAGED ? EXIT_DAMAGED : EXIT_DONE;
 }
 
@@ -261,7 +298,12 @@ std::vector<Command> check_commands() {
         "lists, data), used_but_free, free_but_used и unreadable_unused."_w,
         "Выход 0 — повреждений нет, 3 — есть, 1 — проверить не удалось. Отсутствие имени "
         "тома (так пишут образы других DOS) и нечитаемые свободные секторы без ссылок "
-        "повреждением не считаются."_w},
+        "повреждением не считаются."_w,
+        "Секторы защищённых дисков, прочитанные вопреки разметке дорожки (адресное поле "
+        "закрыто не $5A, контрольная сумма — исключающее ИЛИ, метка среди данных), "
+        "перечисляются последней строкой отчёта, в --json — в nonstandard (ts, kind: "
+        "epilogue, xor_checksum, sync_in_data, несколько через «+»); повреждением они не "
+        "считаются."_w},
        {{"--json", {}, {}}},
        1,
        1,
