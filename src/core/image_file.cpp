@@ -68,12 +68,11 @@ void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, 
       break;
     case ITN800:
       nib800_read_fields(
-          std::span<const std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE), out,
-          fields, odd);
+          std::span<const std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE), out, fields,
+          odd);
       break;
     default:
-      aim800_read_fields(std::span<const std::uint8_t, ATRSIZE>(record, ATRSIZE), out, fields,
-                         odd);
+      aim800_read_fields(std::span<const std::uint8_t, ATRSIZE>(record, ATRSIZE), out, fields, odd);
       break;
   }
 }

@@ -14,8 +14,8 @@ std::span<std::uint8_t, N> fixed(std::span<std::uint8_t> record) {
   return std::span<std::uint8_t, N>(record.data(), N);
 }
 
-void read_fields(TIMAGET type, std::span<std::uint8_t> record, TTRACK& sectors,
-                 TrackFields& fields, TrackOddities& odd) {
+void read_fields(TIMAGET type, std::span<std::uint8_t> record, TTRACK& sectors, TrackFields& fields,
+                 TrackOddities& odd) {
   odd.fill(0);
   switch (type) {
     case ITN140:

@@ -38,9 +38,15 @@ std::uint8_t neither(const TSECTOR& d) {
 // AIM
 
 // Stream indexes within sector s of testing::aim_cells (gap 10, 288 cells a sector).
-constexpr int epilogue(int s) { return 288 * s + 16; }
-constexpr int first_data(int s) { return 288 * s + 30; }
-constexpr int checksum_cell(int s) { return first_data(s) + 256; }
+constexpr int epilogue(int s) {
+  return 288 * s + 16;
+}
+constexpr int first_data(int s) {
+  return 288 * s + 30;
+}
+constexpr int checksum_cell(int s) {
+  return first_data(s) + 256;
+}
 
 using Cells = std::vector<std::uint16_t>;
 using Record = std::array<std::uint8_t, ATRSIZE>;
@@ -51,7 +57,9 @@ Record to_record(const Cells& cells) {
   std::copy(bytes.begin(), bytes.end(), r.begin());
   return r;
 }
-std::uint16_t cell(const Record& r, int i) { return get_le16(&r[2 * i]); }
+std::uint16_t cell(const Record& r, int i) {
+  return get_le16(&r[2 * i]);
+}
 
 struct Decoded {
   TTRACK sectors;
@@ -106,15 +114,13 @@ TEST(ProtectedAim, MarksReadAndSurviveASave) {
   for (int i = 0; i < static_cast<int>(AIM_TRACK_CELLS); ++i) {
     const int s = (i - 30) / 288, k = (i - 30) % 288;
     const bool field = i >= 30 && k < 258 && (s == 0 || s == 2 || s == 5 || s == 9 || s == 12);
-    const int expected = !field  ? cell(before, i)
+    const int expected = !field    ? cell(before, i)
                          : k < 256 ? (cell(before, i) & 0x100) | other[s][k]
                                    : cell(after, i);  // the checksum and closing cells below
     ASSERT_EQ(cell(after, i), expected) << "cell " << i;
   }
-  for (const int s : {0, 2, 9})
-    EXPECT_EQ(cell(after, checksum_cell(s)), CALCCRC(other[s])) << s;
-  for (const int s : {5, 12})
-    EXPECT_EQ(cell(after, checksum_cell(s)), xor_checksum(other[s])) << s;
+  for (const int s : {0, 2, 9}) EXPECT_EQ(cell(after, checksum_cell(s)), CALCCRC(other[s])) << s;
+  for (const int s : {5, 12}) EXPECT_EQ(cell(after, checksum_cell(s)), xor_checksum(other[s])) << s;
   const Decoded back = decode(after);
   EXPECT_EQ(back.sectors, saved);
   EXPECT_EQ(back.odd, got.odd);
@@ -215,8 +221,8 @@ TEST_F(CoreTest, LoadNotesNonstandardSectors) {
   for (int t = 0; t <= MAXTRACK; ++t)
     for (int s = 0; s <= MAXSECTOR; ++s)
       if (md->nonstandard[t][s] != 0) noted.emplace_back(t, s, md->nonstandard[t][s]);
-  EXPECT_EQ(noted, (std::vector<std::tuple<int, int, int>>{{3, 6, ODD_XOR_SUM},
-                                                           {159, 20, ODD_EPILOGUE}}));
+  EXPECT_EQ(noted,
+            (std::vector<std::tuple<int, int, int>>{{3, 6, ODD_XOR_SUM}, {159, 20, ODD_EPILOGUE}}));
   EXPECT_EQ(md->MASS[3][6], t3[6]);
 
   testing::make_image_file(dir.file("p.dsk"), ITI800);

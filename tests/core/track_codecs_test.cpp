@@ -344,15 +344,15 @@ TEST(Aim800, FieldChecks) {
   const Cells st = cells(want);
   const int crc = CALCCRC(want[8]);
   const std::pair<int, int> cases[] = {
-      {data(8) + 256, (crc + 1) & 0xFF},    // checksum off by one
-      {data(8) + 256, crc | 0x100},         // checksum with a high byte
-      {data(8) + 257, 0x5B},                // data field not closed
-      {data(8) + 17, 0x101},                // a flagged cell with the wrong byte
-      {closing(8), 0x15A},                  // address field closed by a flagged cell
-      {closing(8) - 1, 21},                 // sector 21
-      {closing(8) - 1, 0x108},              // sector with a high byte
-      {address(8) + 2, 0x6B},               // address prologue
-      {prolog(8) + 1, 0x95}};               // data prologue
+      {data(8) + 256, (crc + 1) & 0xFF},  // checksum off by one
+      {data(8) + 256, crc | 0x100},       // checksum with a high byte
+      {data(8) + 257, 0x5B},              // data field not closed
+      {data(8) + 17, 0x101},              // a flagged cell with the wrong byte
+      {closing(8), 0x15A},                // address field closed by a flagged cell
+      {closing(8) - 1, 21},               // sector 21
+      {closing(8) - 1, 0x108},            // sector with a high byte
+      {address(8) + 2, 0x6B},             // address prologue
+      {prolog(8) + 1, 0x95}};             // data prologue
   for (const auto& [k, v] : cases) {
     AimRecord r = lay(st);
     r.set(k, static_cast<std::uint16_t>(v));

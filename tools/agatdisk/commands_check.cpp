@@ -156,9 +156,10 @@ std::string text_check(const TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSU
   const auto odd = nonstandard_sectors(md);
   text += std::string("Нестандартные, но читаемые секторы: "_w) +
           (odd.empty() ? std::string("нет"_w)
-                       : joined(odd, " ", [](const NonstandardSector& n) {
-                           return place(n.at) + " (" + oddity_text(n.odd) + ")";
-                         })) +
+                       : joined(odd, " ",
+                                [](const NonstandardSector& n) {
+                                  return place(n.at) + " (" + oddity_text(n.odd) + ")";
+                                })) +
           "\n";
   return text +
          std::string(sum.DAMAGED ? "Найдены повреждения.\n"_w : "Повреждений не найдено.\n"_w);
