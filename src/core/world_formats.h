@@ -34,6 +34,7 @@ inline constexpr std::uint8_t ODD_EPILOGUE = 1;   // the address field closed by
 inline constexpr std::uint8_t ODD_XOR_SUM = 2;    // the data checksum an exclusive or
 inline constexpr std::uint8_t ODD_SYNC_DATA = 4;  // a cell with the mark flag among the data
 using TrackOddities = std::array<std::uint8_t, MAXSECTOR + 1>;
+using MediaOddities = std::array<TrackOddities, MAXTRACK + 1>;  // [track][sector]
 using TFILEBUF = std::array<std::uint8_t, MAXFILESIZE + 1>;
 using TAGATNAME = std::array<std::uint8_t, 30>;  // Agat codes padded with $A0
 using TVOLNAME = std::array<std::uint8_t, 31>;   // VTOC bytes 8..38: index 0 is byte 8
@@ -154,7 +155,7 @@ struct TMEDIA {
   // (empty for the other forms), and a new ITE800 file gets it in its header.
   std::string DESCRIPTION;
   // nonstandard[T][S]: the ODD_ bits of sector S of track T as the last load decoded it.
-  std::array<TrackOddities, MAXTRACK + 1> nonstandard{};
+  MediaOddities nonstandard{};
 
   // What this medium alone knows of its image, never written to it; entering or leaving
   // an image forgets both. held_catalog: the first sector of the catalog shown instead of

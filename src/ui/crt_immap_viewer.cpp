@@ -10,6 +10,7 @@
 #include "core/char_sets.h"
 #include "core/cp1251_literal.h"
 #include "core/immap.h"
+#include "core/sector_oddity.h"
 #include "platform/crt_keys.h"
 #include "ui/mywrite.h"
 #include "ui/subwindows.h"
@@ -251,7 +252,7 @@ void DRAWMAP(const T_IMMARRAY& MAP, std::uint8_t NT, std::uint8_t NS) {
   DRBUG();
 }
 
-void DRAWSCINFO(const T_IMMARRAY& MAP) {
+void DRAWSCINFO(const T_IMMARRAY& MAP, const MediaOddities& ODD) {
   const T_IMMSECTORDESC& d =
       MAP[static_cast<std::size_t>(CURSTRY)][static_cast<std::size_t>(CURSSCX)];
   const std::uint8_t remark = COL[IMM_REMARK], erremark = COL[IMM_ERREMARK];
@@ -282,6 +283,11 @@ void DRAWSCINFO(const T_IMMARRAY& MAP) {
                       : d.LINKSCNT == 1 ? Piece{remark, std::string("одна"_w)}
                                         : Piece{erremark, std::to_string(d.LINKSCNT)};
   panel_line(9, {{remark, std::string("Ссылки на сектор: "_w)}, count});
+  // A sector of a protected disk, read whole although its track departs from the form.
+  int y = 10;
+  const std::uint8_t odd =
+      ODD[static_cast<std::size_t>(CURSTRY)][static_cast<std::size_t>(CURSSCX)];
+  if (odd != 0) panel_line(y++, {{remark, std::string("Нестандартный: "_w) + oddity_text(odd)}});
 
   // The references from row 10, as far as the screen reaches; the second on in the
   // error colour.
@@ -302,7 +308,6 @@ void DRAWSCINFO(const T_IMMARRAY& MAP) {
     if (link.LF_FORMAT == IMMTSLIST || link.LF_FORMAT == IMMDATA)
       rows.push_back({colour, std::string("файла "_w) + AGAT_NAME(link.LF_FNAME)});
   }
-  int y = 10;
   for (const Piece& row : rows) {
     if (y > screen_rows() - 1) break;
     panel_line(y++, {{row.colour, "  " + row.text}});
@@ -389,7 +394,7 @@ void IMGMAPOPEN() {
 void IMGMAPCLOSE() {}
 
 std::uint8_t IMGMAPEXPOSE(const T_IMMARRAY& MAP, std::uint8_t& T, std::uint8_t& S, std::uint8_t NT,
-                          std::uint8_t NS) {
+                          std::uint8_t NS, const MediaOddities& ODD) {
   while (true) {
     CURSSCX = S;
     CURSTRY = T;
@@ -410,7 +415,7 @@ std::uint8_t IMGMAPEXPOSE(const T_IMMARRAY& MAP, std::uint8_t& T, std::uint8_t& 
       DRAWMAP(MAP, NT, NS);
       PREVTOPTRY = TOPTRY;
     }
-    DRAWSCINFO(MAP);
+    DRAWSCINFO(MAP, ODD);
     at(CURSSCX * cell + 5, CURSTRY + 3 - TOPTRY);
     CURSOR_ON();
     const std::uint16_t key = MREADKEY();

@@ -33,9 +33,10 @@ void IMGMAPOPEN();
 void IMGMAPCLOSE();
 
 // Draws the map of tracks 0..NT and sectors 0..NS with the cursor on T/S, reads keys
-// until one yields a command, moves the cursor for it and returns it.
+// until one yields a command, moves the cursor for it and returns it. ODD: what the track
+// readers found unusual in each sector (the image's `nonstandard`), named in the panel.
 std::uint8_t IMGMAPEXPOSE(const T_IMMARRAY& MAP, std::uint8_t& T, std::uint8_t& S, std::uint8_t NT,
-                          std::uint8_t NS);
+                          std::uint8_t NS, const MediaOddities& ODD);
 
 namespace crt_immap_viewer {
 
@@ -55,7 +56,7 @@ extern std::uint8_t PREVC;  // the attribute last set by SETC
 // The title, the sector numbers, every track row, and the note of the last fault drawn.
 void DRAWMAP(const T_IMMARRAY& MAP, std::uint8_t NT, std::uint8_t NS);
 // The panel of the sector under the cursor.
-void DRAWSCINFO(const T_IMMARRAY& MAP);
+void DRAWSCINFO(const T_IMMARRAY& MAP, const MediaOddities& ODD);
 // Moves T/S to the first T/S list with data that nothing refers to, from T/S itself on
 // up to the last track; leaves them when there is none.
 void FIND_TSL(const T_IMMARRAY& MAP, std::uint8_t& T, std::uint8_t& S, std::uint8_t NT,

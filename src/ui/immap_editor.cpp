@@ -51,7 +51,7 @@ void IMM_EDITOR(TMEDIA& MD) {
   IMGMAPOPEN();
   while (true) {
     if (SCMP[CURSTR][CURSSC].ISTSLIST) FLASHSEARCH(MD, CURSTR, CURSSC);
-    switch (IMGMAPEXPOSE(SCMP, CURSTR, CURSSC, MD.NUMTR, MD.NUMSC)) {
+    switch (IMGMAPEXPOSE(SCMP, CURSTR, CURSSC, MD.NUMTR, MD.NUMSC, MD.nonstandard)) {
       case IMMC_LEAVE:
         IMGMAPCLOSE();
         return;

@@ -8,6 +8,8 @@
 #include "content/colours.h"
 #include "content/hexdump.h"
 #include "core/char_sets.h"
+#include "core/nibble_800.h"
+#include "core/track_checksum.h"
 #include "support/testdata.h"
 #include "ui/crt_immap_viewer.h"
 #include "ui/fixtures.h"
@@ -158,6 +160,27 @@ TEST_F(ImmapScreen, RecoversLostFilesOfIndependentImages) {
     }
     EXPECT_EQ(data, named) << source;
   }
+}
+
+// A sector of a protected disk reads whole and shows no error; the panel names its kinds on
+// the row before the references, which a standard sector leaves to them.
+TEST_F(ImmapScreen, PanelNamesTheKindOfANonstandardSector) {
+  auto md = image("disk.nib", ITN800);
+  const std::string path = dir.file("disk.nib");
+  auto bytes = testing::read_bytes(path);
+  std::uint8_t* vtoc = &bytes[17 * NIB800_TRACK_SIZE];  // its record is the track's first
+  ASSERT_NE(CALCCRC(md->MASS[17][0]), xor_checksum(md->MASS[17][0]));
+  vtoc[18] = 0xA5, vtoc[280] = xor_checksum(md->MASS[17][0]);
+  testing::write_bytes(path, bytes);
+  use_screen(132, 43);
+  screen->keys({KEYCODE_ENTER, HKEY_F12});
+  panel_shows(6, "Ошибки: нет");
+  panel_shows(10, "Нестандартный: эпилог адреса, сумма XOR");
+  panel_shows(11, "Исходя из расположения - это VTOC");
+  screen->key(HKEY_RIGHT);
+  panel_shows(10, "Ссылка из 17 / 0 (VTOC)");
+  screen->keys({KEYCODE_ESCAPE});
+  quit({"disk.nib"});
 }
 
 // Enter edits the sector under the cursor in the hex editor: a change it does not confirm
