@@ -140,6 +140,24 @@ int main(int argc, char** argv) {
             testing::aim_record(testing::aim_cells((*disk)[t], static_cast<std::uint8_t>(t)));
         add(aim800, record.data(), record.size());
       }
+      // The same with the marks of protected disks: address fields closed by $A5, an
+      // exclusive-or checksum, a data cell with the mark flag.
+      if (type == ITN800 && t == 0) {
+        Bytes record(bytes.begin(), bytes.begin() + 5922);
+        record[7 * 282 + 18] = 0xA5;
+        std::uint8_t x = 0;
+        for (int k = 0; k < 256; ++k) x ^= record[4 * 282 + 24 + k];
+        record[4 * 282 + 280] = x;
+        add(nib800, record.data(), record.size());
+      }
+      if (type == ITI800 && t == 0) {
+        auto cells = testing::aim_cells((*disk)[t], 0);
+        for (int s = 0; s <= MAXSECTOR; ++s) cells[288 * s + 16] = 0xA5;
+        cells[288 * 5 + 286] = xor_checksum((*disk)[t][5]);
+        cells[288 * 9 + 40] |= testing::AIM_MARK;
+        const Bytes record = testing::aim_record(cells);
+        add(aim800, record.data(), record.size());
+      }
     }
     if (type == ITI140 || type == ITI800) collect_files(*md, files);
   }
