@@ -224,17 +224,27 @@ bool read_field(AimTrack& track, std::int32_t POS, TSECTOR& out, std::uint8_t& o
 
 // A sector is taken from 256 data cells followed by its checksum and $5A; a data field that
 // starts at cell 0 counts as not found. The field of an address field closed by $5A is
-// tried first, then that of one closed by another byte.
+// tried first, then that of one closed by another byte, unless another address field
+// leads to it too.
 void aim800_read_fields(std::span<const std::uint8_t, ATRSIZE> record, TTRACK& B,
                         TrackFields& fields, TrackOddities& odd) {
   AimTrack track(record.data());
+  // A data field that another address field also leads to belongs to that one: a damaged
+  // address field just before another sector's finds that sector's data.
+  const auto shared = [&track](int S) {
+    for (int other = 0; other < SECTORS; ++other)
+      if (other != S &&
+          (track.DF()[other] == track.odd_DF()[S] || track.odd_DF()[other] == track.odd_DF()[S]))
+        return true;
+    return false;
+  };
   for (int S = 0; S < SECTORS; ++S) {
     odd[S] = 0;
     fields[S] = track.DF()[S];
     if (read_field(track, fields[S], B[S], odd[S])) continue;
     odd[S] = ODD_EPILOGUE;
     fields[S] = track.odd_DF()[S];
-    if (read_field(track, fields[S], B[S], odd[S])) continue;
+    if (!shared(S) && read_field(track, fields[S], B[S], odd[S])) continue;
     B[S].fill(UNREAD_FILL);
     fields[S] = NO_FIELD;
     odd[S] = 0;

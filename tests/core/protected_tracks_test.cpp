@@ -74,9 +74,9 @@ Decoded decode(const Record& r) {
 
 // Each kind of mark alone and all together read with their bits; a mark with a bad
 // checksum, or a checksum that is neither kind, still loses the sector; an odd address
-// field never displaces a standard one of the same sector. A save of changed sectors keeps
-// the flags, the closing bytes and each sector's checksum kind and touches nothing else;
-// every sector then reads back as saved with the same bits.
+// field never displaces a standard one of the same sector, nor takes another's data. A save of
+// changed sectors keeps the flags, the closing bytes and each sector's checksum kind and touches
+// nothing else; every sector then reads back as saved with the same bits.
 TEST(ProtectedAim, MarksReadAndSurviveASave) {
   const TTRACK want = distinct_sums(40), other = distinct_sums(41);
   Cells st = testing::aim_cells(want, 3);
@@ -88,6 +88,9 @@ TEST(ProtectedAim, MarksReadAndSurviveASave) {
   st[epilogue(12)] = 0x00, st[checksum_cell(12)] = xor_checksum(want[12]), flag(12, 0);
   st[epilogue(15)] = 0xA5, st[checksum_cell(15)] ^= 1;
   st[checksum_cell(17)] = neither(want[17]);
+  // In the gap before sector 4, a damaged address field of sector 17 that finds 4's data.
+  const Cells stray = {testing::AIM_MARK, 0x95, 0x6A, 0xFE, 3, 17, 0xA5};
+  std::copy(stray.begin(), stray.end(), st.begin() + 288 * 4 + 1);
   Cells late = testing::aim_cells(other, 3);  // another sector 3, closed by $A5, after all
   late = Cells(late.begin() + 288 * 3, late.begin() + 288 * 4);
   late[16] = 0xA5;
