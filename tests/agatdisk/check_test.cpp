@@ -23,8 +23,9 @@ class AgatdiskCheck : public CoreTest {
   }
 };
 
-// A missing volume name (no other DOS writes one) is no damage; lost files, a VTOC that
-// cannot be read and anything else are. The images are only read.
+// A missing volume name (no other DOS writes one) is no damage; lost files and anything else
+// are; a disk whose VTOC is no DOS VTOC (or cannot be read) is neither. The images are only
+// read.
 TEST_F(AgatdiskCheck, ExitStatusSortsImages) {
   AGAT_REQUIRE_TESTDATA();
   const std::tuple<const char*, int, int> cases[] = {
@@ -32,7 +33,7 @@ TEST_F(AgatdiskCheck, ExitStatusSortsImages) {
       {"dos33/empty.dsk", 0, 0},          {"dos33/full.dsk", 0, 0},
       {"nib/full_vol017.nib", 0, 0},      {"other/new-init.do", 0, 0},
       {"dos33/files.dsk", 3, 1},          {"nib/files.nib", 3, 1},
-      {"other/stale-deleted.dsk", 3, 17}, {"other/aw-init-13sector.nib", 3, 0},
+      {"other/stale-deleted.dsk", 3, 17}, {"other/aw-init-13sector.nib", 4, 0},
   };
   for (const auto& [image, status, orphans] : cases) {
     const Outcome r = run({"check", testdata(image), "--json"});
@@ -64,7 +65,8 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
     track0 += std::string(s ? ", " : "") + "[0, " + std::to_string(s) + "]";
   for (const std::string& part :
        {std::string(
-            "{\n  \"damaged\": true,\n  \"vtoc\": [\n    \"08: Не найден ограничитель имени тома "
+            "{\n  \"dos_catalog\": true,\n  \"damaged\": true,\n  \"vtoc\": [\n    \"08: Не найден "
+            "ограничитель имени тома "
             "($8D, $00).\"\n  ],\n  \"roles\": {\"vtoc\": 1, \"catalog\": 15, \"tslist\": 34, "
             "\"data\": 451, \"none\": 59},\n  \"errors\": [\n    {\"ts\": [17, 0], \"content\": 8, "
             "\"link\": null}\n  ],\n  \"shared\": [],\n  \"unreadable\": [],\n"),
@@ -103,6 +105,33 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
   EXPECT_EQ(got.out.substr(0, 4), std::string("\x00\x40\xF4\x01", 4));  // the head DOS saved
   EXPECT_EQ(got.out.substr(4, source.size()), text_of(source));
   expect_sound(dir.file("disk.dsk"));
+}
+
+// A disk whose VTOC reads but is no DOS VTOC: list says so once and fails, check prints
+// one line and exits 4, in JSON too.
+TEST_F(AgatdiskCheck, DiskWithoutDos) {
+  Bytes image(143360, 0x11);  // 17 tracks, 17 sectors, a catalog at 17/17: none of it is DOS
+  write_bytes(dir.file("nodos.dsk"), image);
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  } cases[] = {
+      {{"list", "nodos.dsk"},
+       1,
+       "",
+       "agatdisk: на диске нет каталога DOS, который можно прочитать\n"},
+      {{"list", "nodos.dsk", "--json"},
+       1,
+       "",
+       "agatdisk: на диске нет каталога DOS, который можно прочитать\n"},
+      {{"check", "nodos.dsk"}, 4, "На диске нет каталога DOS, который можно прочитать.\n", ""},
+      {{"check", "nodos.dsk", "--json"}, 4, "{\"dos_catalog\": false, \"damaged\": null}\n", ""},
+  };
+  for (const auto& c : cases) {
+    const Outcome r = run(c.args);
+    EXPECT_EQ(std::tuple(r.status, r.out, r.err), std::tuple(c.status, c.out, c.err)) << c.args[0];
+  }
 }
 
 }  // namespace

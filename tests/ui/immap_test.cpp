@@ -160,6 +160,24 @@ TEST_F(ImmapScreen, RecoversLostFilesOfIndependentImages) {
   }
 }
 
+// A disk whose VTOC is no DOS VTOC: the panel shows ".." and, once, that there is no DOS
+// catalog; the sector map still opens on it.
+TEST_F(ImmapScreen, PanelOfADiskWithoutDos) {
+  testing::write_bytes(dir.file("nodos.dsk"), std::vector<std::uint8_t>(143360, 0x11));
+  screen->keys({KEYCODE_ENTER});
+  left_rows(2, {" +HostDir: ..", "  На диске нет каталога DOS", ""});
+  check([](MemoryConsole& s) {
+    const std::string text = s.screen_text();
+    EXPECT_EQ(text.find("нет каталога DOS"), text.rfind("нет каталога DOS")) << text;
+  });
+  screen->keys({HKEY_F12});
+  shows({"Анализ VTOC:"});
+  screen->keys({KEYCODE_ESCAPE});
+  panel_shows(5, "Сектор 17 / 0 (далее в 17 / 17)");
+  screen->keys({HKEY_F12});
+  quit({"nodos.dsk"});
+}
+
 // Enter edits the sector under the cursor in the hex editor: a change it does not confirm
 // is dropped, a confirmed one is saved at once, even where the VTOC cannot be read at
 // all, which is how such an image is repaired.

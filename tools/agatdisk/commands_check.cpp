@@ -12,6 +12,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
 #include "core/immap_summary.h"
+#include "core/vtoc_soundness.h"
 #include "image_access.h"
 #include "terminal.h"
 
@@ -168,7 +169,8 @@ std::string json_list(const List& items, Show show) {
 }
 
 std::string json_check(const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
-  std::string text = "{\n  \"damaged\": " + std::string(sum.DAMAGED ? "true" : "false");
+  std::string text =
+      "{\n  \"dos_catalog\": true,\n  \"damaged\": " + std::string(sum.DAMAGED ? "true" : "false");
   text += ",\n  \"vtoc\": " +
           json_list(faults, [](const TVTOCFAULT& f) { return json_string(vtoc_fault_line(f)); });
   text += ",\n  \"roles\": {";
@@ -196,6 +198,13 @@ int run_check(const ParsedArgs& args) {
   auto md = image_medium(path, type);
   FC_LOADMEDIA(*md);
   if (core_failed()) return EXIT_FAILED;
+  // Without a DOS VTOC every link the map would follow means nothing: one line says so.
+  if (!vtoc_is_sound(*md)) {
+    print(args.has("--json")
+              ? std::string("{\"dos_catalog\": false, \"damaged\": null}\n")
+              : std::string("На диске нет каталога DOS, который можно прочитать.\n"_w));
+    return EXIT_NO_DOS;
+  }
   TVTOCFAULTS faults;
   SCANMAP(*md, faults);
   const TIMMSUMMARY sum = summarise_map(*md, faults);
@@ -255,12 +264,15 @@ std::vector<Command> check_commands() {
         "пределы образа), секторы с несколькими ссылками, нечитаемые секторы, на которые "
         "есть ссылки, брошенные T/S-списки с данными (и их данные) и несоответствия карты "
         "VTOC."_w,
-        "С ключом --json печатает один объект: damaged, vtoc (строки ошибок VTOC), roles, "
+        "С ключом --json печатает один объект: dos_catalog (true), damaged, vtoc (строки ошибок "
+        "VTOC), roles, "
         "errors (ts, content — смещение ошибки или null, link — ссылка за пределы образа "
         "или null), shared (ts и references: from, role, file), unreadable, orphans (ts, "
         "lists, data), used_but_free, free_but_used и unreadable_unused."_w,
-        "Выход 0 — повреждений нет, 3 — есть, 1 — проверить не удалось. Отсутствие имени "
-        "тома (так пишут образы других DOS) и нечитаемые свободные секторы без ссылок "
+        "Выход 0 — повреждений нет, 3 — есть, 4 — на диске нет каталога DOS (VTOC не "
+        "читается или описывает не этот диск; печатается одна строка, в JSON — "
+        "{\"dos_catalog\": false, \"damaged\": null}), 1 — проверить не удалось. Отсутствие "
+        "имени тома (так пишут образы других DOS) и нечитаемые свободные секторы без ссылок "
         "повреждением не считаются."_w},
        {{"--json", {}, {}}},
        1,
