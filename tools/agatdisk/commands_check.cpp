@@ -93,8 +93,28 @@ std::string text_shared(TSECTORPLACE p) {
   return "  " + place(p) + ": " + joined(links, ", ", text_reference) + "\n";
 }
 
-std::string text_orphan(const TIMMORPHAN& o) {
-  std::string text = "  " + place(o.AT) + ":";
+constexpr std::string_view kKindKeys[] = {"lost", "deleted", "stale"};
+
+// The deleted entry that leads to the chain, by the name it had (the last character,
+// which deletion overwrote, left out).
+std::string deleted_name(TMEDIA& md, const TIMMORPHAN& o) {
+  const TCATREC33& e = as<TCATSECTOR>(md.MASS[o.ENTRY.T][o.ENTRY.S]).CR[o.OCAT];
+  return agat_name_text(e.N, 29);
+}
+
+std::string text_kind(TMEDIA& md, const TIMMORPHAN& o) {
+  switch (o.KIND) {
+    case ORPHAN_LOST:
+      return std::string("потерянный файл, секторы заняты"_w);
+    case ORPHAN_DELETED:
+      return std::string("удалённый файл "_w) + "\"" + visible(deleted_name(md, o)) + "\"";
+    default:
+      return std::string("устаревший список в свободных секторах"_w);
+  }
+}
+
+std::string text_orphan(TMEDIA& md, const TIMMORPHAN& o) {
+  std::string text = "  " + place(o.AT) + " (" + text_kind(md, o) + "):";
   if (!o.LISTS.empty()) text += std::string(" T/S-списки "_w) + text_places(o.LISTS) + ";";
   return text + std::string(" данные "_w) + text_places(o.DATA) + "\n";
 }
@@ -108,7 +128,7 @@ std::string section(std::string_view heading, const List& items, Show show) {
   return text;
 }
 
-std::string text_check(const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
+std::string text_check(TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
   TextReport vtoc;
   vtoc_report(faults, vtoc);
   std::string text =
@@ -122,7 +142,8 @@ std::string text_check(const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
   text += section("Секторы с несколькими ссылками"_w, sum.SHARED, text_shared);
   text += std::string("Нечитаемые секторы, на которые есть ссылки: "_w) +
           text_places(sum.UNREADABLE) + "\n";
-  text += section("Брошенные T/S-списки с данными"_w, sum.ORPHANS, text_orphan);
+  text += section("Брошенные T/S-списки с данными"_w, sum.ORPHANS,
+                  [&md](const TIMMORPHAN& o) { return text_orphan(md, o); });
   text += std::string("Используются, но свободны по карте VTOC: "_w) +
           text_places(sum.USED_BUT_FREE) + "\n";
   text += std::string("Не используются, но заняты по карте VTOC: "_w) +
@@ -157,9 +178,10 @@ std::string json_shared(TSECTORPLACE p) {
          "]}";
 }
 
-std::string json_orphan(const TIMMORPHAN& o) {
-  return "{\"ts\": " + json_place(o.AT) + ", \"lists\": " + json_places(o.LISTS) +
-         ", \"data\": " + json_places(o.DATA) + "}";
+std::string json_orphan(TMEDIA& md, const TIMMORPHAN& o) {
+  return "{\"ts\": " + json_place(o.AT) + ", \"kind\": \"" + std::string(kKindKeys[o.KIND]) +
+         "\", \"file\": " + (o.KIND == ORPHAN_DELETED ? json_string(deleted_name(md, o)) : "null") +
+         ", \"lists\": " + json_places(o.LISTS) + ", \"data\": " + json_places(o.DATA) + "}";
 }
 
 template <class List, class Show>
@@ -168,7 +190,7 @@ std::string json_list(const List& items, Show show) {
   return "[\n    " + joined(items, ",\n    ", show) + "\n  ]";
 }
 
-std::string json_check(const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
+std::string json_check(TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
   std::string text =
       "{\n  \"dos_catalog\": true,\n  \"damaged\": " + std::string(sum.DAMAGED ? "true" : "false");
   text += ",\n  \"vtoc\": " +
@@ -180,7 +202,8 @@ std::string json_check(const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
   text += ",\n  \"errors\": " + json_list(sum.ERRORS, json_error);
   text += ",\n  \"shared\": " + json_list(sum.SHARED, json_shared);
   text += ",\n  \"unreadable\": " + json_places(sum.UNREADABLE);
-  text += ",\n  \"orphans\": " + json_list(sum.ORPHANS, json_orphan);
+  text += ",\n  \"orphans\": " +
+          json_list(sum.ORPHANS, [&md](const TIMMORPHAN& o) { return json_orphan(md, o); });
   text += ",\n  \"used_but_free\": " + json_places(sum.USED_BUT_FREE);
   text += ",\n  \"free_but_used\": " + json_places(sum.FREE_BUT_USED);
   text += ",\n  \"unreadable_unused\": " + std::to_string(sum.UNREADABLE_UNUSED);
@@ -208,7 +231,7 @@ int run_check(const ParsedArgs& args) {
   TVTOCFAULTS faults;
   SCANMAP(*md, faults);
   const TIMMSUMMARY sum = summarise_map(*md, faults);
-  print(args.has("--json") ? json_check(faults, sum) : text_check(faults, sum));
+  print(args.has("--json") ? json_check(*md, faults, sum) : text_check(*md, faults, sum));
   return sum.DAMAGED ? EXIT_DAMAGED : EXIT_DONE;
 }
 
@@ -262,18 +285,20 @@ std::vector<Command> check_commands() {
         "ошибки полей VTOC, число секторов каждой роли (VTOC, каталог, T/S-список, данные, "
         "без ссылок), секторы с ошибками (ошибка в содержимом со смещением, ссылка за "
         "пределы образа), секторы с несколькими ссылками, нечитаемые секторы, на которые "
-        "есть ссылки, брошенные T/S-списки с данными (и их данные) и несоответствия карты "
-        "VTOC."_w,
+        "есть ссылки, брошенные T/S-списки с данными (их данные и вид: потерянный файл, "
+        "секторы которого заняты, удалённый файл, до которого ещё ведёт его запись, или "
+        "устаревший список в свободных секторах) и несоответствия карты VTOC."_w,
         "С ключом --json печатает один объект: dos_catalog (true), damaged, vtoc (строки ошибок "
         "VTOC), roles, "
         "errors (ts, content — смещение ошибки или null, link — ссылка за пределы образа "
         "или null), shared (ts и references: from, role, file), unreadable, orphans (ts, "
-        "lists, data), used_but_free, free_but_used и unreadable_unused."_w,
+        "kind — lost, deleted или stale, file — имя удалённого файла или null, lists, data), "
+        "used_but_free, free_but_used и unreadable_unused."_w,
         "Выход 0 — повреждений нет, 3 — есть, 4 — на диске нет каталога DOS (VTOC не "
         "читается или описывает не этот диск; печатается одна строка, в JSON — "
         "{\"dos_catalog\": false, \"damaged\": null}), 1 — проверить не удалось. Отсутствие "
-        "имени тома (так пишут образы других DOS) и нечитаемые свободные секторы без ссылок "
-        "повреждением не считаются."_w},
+        "имени тома (так пишут образы других DOS), удалённые файлы, устаревшие списки и "
+        "нечитаемые свободные секторы без ссылок повреждением не считаются."_w},
        {{"--json", {}, {}}},
        1,
        1,
