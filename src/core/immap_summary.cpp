@@ -50,6 +50,8 @@ void classify(TMEDIA& md, TIMMORPHAN& o) {
 }  // namespace
 
 std::vector<TIMMORPHAN> find_orphans(TMEDIA& MD) {
+  for (auto& track : SCMP)
+    for (auto& d : track) d.ISORPHANHEAD = false;
   // Lists named as the next list of an orphaned one belong to its chain.
   std::vector<std::vector<bool>> continued(MD.NUMTR + 1u, std::vector<bool>(MD.NUMSC + 1u));
   std::vector<std::vector<bool>> covered = continued;
@@ -73,6 +75,7 @@ std::vector<TIMMORPHAN> find_orphans(TMEDIA& MD) {
       if (t != p.T || s != p.S) o.LISTS.push_back({t, s});
     });
     classify(MD, o);
+    SCMP[p.T][p.S].ISORPHANHEAD = true;
     heads.push_back(std::move(o));
   };
   for (const TSECTORPLACE p : orphans)

@@ -56,7 +56,7 @@ TIMMSUMMARY summarise_map(TMEDIA& MD, const TVTOCFAULTS& FAULTS);
 
 // The lost chains: each orphaned T/S list that is not itself the continuation of
 // another, with the rest of its chain and its kind. A list reached from an earlier head is
-// not listed again.
+// not listed again. The heads are marked ISORPHANHEAD in the map, and no other sector.
 std::vector<TIMMORPHAN> find_orphans(TMEDIA& MD);
 
 }  // namespace agat

@@ -54,8 +54,9 @@ TEST_F(AgatdiskCheck, ExitStatusSortsImages) {
 
 // The report of files.dsk: every used sector but those of track 0 (which hold no DOS here)
 // has a reference, and DELETED.BIN's T/S list, with its two data sectors, is a deleted file:
-// no damage. Recovered, the file loads as it was saved, and the image checks sound; its
-// entry then dropped while its sectors stay taken, it is a lost file, and damage.
+// no damage. Recovered, it comes back under its own name. Its entry then dropped while its
+// sectors stay taken, it is a lost file, damage, recovered as a new entry that loads as the
+// file was saved; the image then checks sound.
 TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
   AGAT_REQUIRE_TESTDATA();
   std::filesystem::copy_file(testdata("dos33/files.dsk"), dir.file("disk.dsk"));
@@ -68,8 +69,7 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
   for (const std::string& part :
        {std::string(
             "{\n  \"dos_catalog\": true,\n  \"damaged\": false,\n  \"vtoc\": [\n    \"08: Не "
-            "найден "
-            "ограничитель имени тома "
+            "найден ограничитель имени тома "
             "($8D, $00).\"\n  ],\n  \"roles\": {\"vtoc\": 1, \"catalog\": 15, \"tslist\": 34, "
             "\"data\": 451, \"none\": 59},\n  \"errors\": [\n    {\"ts\": [17, 0], \"content\": 8, "
             "\"link\": null}\n  ],\n  \"shared\": [],\n  \"unreadable\": [],\n"),
@@ -92,19 +92,16 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
       {{"recover", "disk.dsk", "32/6"}, 1, "", "сектор 32/6 не T/S-список"},
       {{"recover", "disk.dsk", "35/0"}, 1, "", "сектора 35/0 нет в образе"},
       {{"recover", "disk.dsk", "32-5"}, 2, "", "нужно ДОРОЖКА/СЕКТОР"},
-      {{"recover", "disk.dsk", "32/5"}, 0, lost + "\n", ""},
+      {{"recover", "disk.dsk", "32/5"}, 0, "DELETED.BIN\n", ""},
       {{"recover", "disk.dsk", "32/5"}, 1, "", "на T/S-список 32/5 уже есть ссылка"},
-      {{"check", "disk.dsk"}, 0, "Повреждений не найдено.", ""},
-      {{"lose", lost}, 0, "", ""},
+      {{"check", "disk.dsk"}, 0, "", ""},
+      {{"lose", "DELETED.BIN"}, 0, "", ""},
       {{"check", "disk.dsk"}, 3, "  32/5 (потерянный файл, секторы заняты): данные 32/6 32/7", ""},
+      {{"recover", "disk.dsk", "32/5"}, 0, lost + "\n", ""},
+      {{"check", "disk.dsk"}, 0, "Повреждений не найдено.", ""},
   };
-  const Bytes source = file_bytes(testdata("src/deleted500.bin"));
   for (const auto& step : steps) {
     if (step.args[0] == "lose") {
-      const Outcome got = run({"get", "disk.dsk", lost});
-      EXPECT_EQ(got.out.substr(0, 4), std::string("\x00\x40\xF4\x01", 4));  // DOS's head
-      EXPECT_EQ(got.out.substr(4, source.size()), text_of(source));
-      expect_sound(dir.file("disk.dsk"));
       // The entry is dropped as a damaged catalog would: nothing leads to the file any
       // more, and the VTOC still holds its sectors.
       auto md = image_medium(dir.host_path(), "disk.dsk", ITI140);
@@ -125,6 +122,37 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
     }
     EXPECT_NE(r.err.find(step.err), std::string::npos) << r.err;
   }
+  const Bytes source = file_bytes(testdata("src/deleted500.bin"));
+  const Outcome got = run({"get", "disk.dsk", lost});
+  EXPECT_EQ(got.out.substr(0, 4), std::string("\x00\x40\xF4\x01", 4));  // the head DOS saved
+  EXPECT_EQ(got.out.substr(4, source.size()), text_of(source));
+  expect_sound(dir.file("disk.dsk"));
+}
+
+// The case that shared sectors: a file deleted, the next one saved into its sectors. Its
+// list is stale, no damage, and recovering it is refused with the file that holds them, the
+// image unchanged: a file made of it would share B's sectors.
+TEST_F(AgatdiskCheck, RecoveryNeverSharesSectors) {
+  write_bytes(dir.file("a.bin"), pattern(5120, 1));
+  write_bytes(dir.file("b.bin"), pattern(700, 2));
+  const Outcome made = run_line(
+      "agatdisk new d.dsk --form dsk140 && agatdisk put d.dsk a.bin --name A --type B && "
+      "agatdisk rm d.dsk A && agatdisk put d.dsk b.bin --name B --type B",
+      dir.path());
+  ASSERT_EQ(made.status, 0) << made.err;
+  const Outcome json = run({"check", "d.dsk", "--json"});
+  EXPECT_EQ(std::tuple(json.status, count(json.out, "\"kind\": \"stale\""),
+                       count(json.out, "\"lists\": ")),
+            std::tuple(0, 1, 1));
+  const auto at = json.out.find("{\"ts\": [");
+  ASSERT_NE(at, std::string::npos);
+  unsigned t = 0, s = 0;
+  std::sscanf(json.out.c_str() + at, "{\"ts\": [%u, %u]", &t, &s);
+  const Bytes before = file_bytes(dir.file("d.dsk"));
+  const Outcome r = run({"recover", "d.dsk", std::to_string(t) + "/" + std::to_string(s)});
+  EXPECT_EQ(std::tuple(r.status, r.out), std::tuple(1, ""));
+  EXPECT_NE(r.err.find("уже принадлежит файлу \"B\", файл не создан"), std::string::npos) << r.err;
+  EXPECT_EQ(file_bytes(dir.file("d.dsk")), before);
 }
 
 // A disk whose VTOC reads but is no DOS VTOC: list says so once and fails, check prints

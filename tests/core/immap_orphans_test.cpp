@@ -1,11 +1,16 @@
-// Lost chains: what kind each is and which is damage.
+// Lost chains: what kind each is and which is damage, the first list of a chain as the
+// place TAB finds and the only one to recover from, and a deleted file coming back under
+// its own name.
 #include <gtest/gtest.h>
 
+#include "core/immap.h"
 #include "core/immap_summary.h"
 #include "support/image_test.h"
 
 namespace agat {
 namespace {
+
+using testing::take_critical_text;
 
 class ImmapOrphans : public testing::ImageTest {
  protected:
@@ -24,8 +29,8 @@ class ImmapOrphans : public testing::ImageTest {
 };
 
 // A file whose entry is gone while its sectors are held is damage; a deleted file that its
-// entry still reaches (also when a further list of it lies earlier on the disk), and a list
-// nothing reaches in free sectors, are not.
+// entry still reaches, and a list nothing reaches in free sectors, are not. Only the first
+// list of each chain is marked for TAB, also when a further list lies earlier on the disk.
 TEST_F(ImmapOrphans, OrphanKindsAndWhatIsDamage) {
   make();
   const TCATREC lost = save("LOST", 600), del = save("DEL", 600), stale = save("STALE", 600);
@@ -59,15 +64,40 @@ TEST_F(ImmapOrphans, OrphanKindsAndWhatIsDamage) {
   for (const auto& c : cases) {
     const TIMMORPHAN* o = orphan_at(sum, c.t, c.s);
     ASSERT_NE(o, nullptr) << c.t << "/" << c.s;
-    EXPECT_EQ(std::tuple(o->KIND, o->OCAT >= 0), std::tuple(c.kind, c.entry)) << c.t << "/" << c.s;
+    EXPECT_EQ(std::tuple(o->KIND, o->OCAT >= 0, SCMP[c.t][c.s].ISORPHANHEAD),
+              std::tuple(c.kind, c.entry, true))
+        << c.t << "/" << c.s;
   }
-  EXPECT_EQ(orphan_at(sum, 34, 15)->LISTS.size(), 1u);
+  EXPECT_EQ(std::tuple(orphan_at(sum, 34, 15)->LISTS.size(), SCMP[1][0].ISORPHANHEAD,
+                       SCMP[1][0].ISTSLIST),
+            std::tuple(1u, false, true));
   EXPECT_TRUE(sum.DAMAGED);
 
   raw(lost).TF = lost.TTSL;  // the lost file has its entry again
   store();
   sum = scan();
-  EXPECT_EQ(std::tuple(sum.ORPHANS.size(), sum.DAMAGED), std::tuple(3u, false));
+  EXPECT_EQ(std::tuple(sum.ORPHANS.size(), sum.DAMAGED, SCMP[lost.TTSL][lost.STSL].ISORPHANHEAD),
+            std::tuple(3u, false, false));
+
+  // Recovery starts at the first list only; there, the deleted entry comes back with its
+  // name (a blank where deletion kept the track) and the whole file.
+  const auto before = image_bytes();
+  EXPECT_FALSE(BUILDFILE(*md, 1, 0));
+  EXPECT_NE(take_critical_text().find("T/S-список 1/0 продолжает цепочку брошенного T/S-списка "
+                                      "34/15"),
+            std::string::npos);
+  EXPECT_EQ(image_bytes(), before);
+  EXPECT_TRUE(BUILDFILE(*md, 34, 15));
+  EXPECT_EQ(take_critical_text(), "");
+  reload();
+  const TCATREC& back = entry("BIG");
+  EXPECT_EQ(std::tuple(back.TTSL, back.STSL, back.OCAT, md->CAT.CATNUM),
+            std::tuple(34, 15, big.OCAT, 5));  // "..", four files, no new entry
+  FC_LOAD(md->CAT.CATREC[&back - md->CAT.CATREC.data()], buf);
+  EXPECT_EQ(std::tuple(take_critical_text(), back.SIZE > 0), std::tuple("", true));
+  sum = scan();
+  EXPECT_EQ(std::tuple(sum.ORPHANS.size(), sum.DAMAGED, sum.USED_BUT_FREE.size()),
+            std::tuple(2u, false, 0u));
 }
 
 }  // namespace
