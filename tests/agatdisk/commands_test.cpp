@@ -189,6 +189,8 @@ std::vector<Case> cases() {
        1, "",
        "(дорожек 0 вместо 35), образ не изменён\nagatdisk: на диске нет каталога DOS, который "
        "можно прочитать\n"},
+      {"agatdisk check nodos.dsk", 4, "На диске нет каталога DOS, который можно прочитать.\n", ""},
+      {"agatdisk check nodos.dsk --json", 4, "{\"dos_catalog\": false, \"damaged\": null}\n", ""},
       {"agatdisk cd badsub.dsk SUB", 1, "", "сектор 17/5 не похож на сектор каталога"},
       {"agatdisk list badsub.dsk --in SUB", 1, "", "сектор 17/5 не похож на сектор каталога"},
       {"agatdisk rm disk.dsk SUB", 1, "", "Удалять непустой каталог нельзя (\"SUB"},
