@@ -2,8 +2,8 @@
 // which role (VTOC, catalog, T/S list, data), checks the VTOC field by field, finds
 // damage (links off the disk, unreadable sectors, sectors used twice or used while free
 // in the VTOC) and T/S lists that no catalog entry leads to, and turns such a list back
-// into a catalog entry. The analysis only reads the sectors in memory; it never reports
-// through the message buffers.
+// into a catalog entry (immap_recovery.cpp). The analysis only reads the sectors in
+// memory; it never reports through the message buffers.
 #pragma once
 
 #include <cstdint>
@@ -41,11 +41,16 @@ void SCANMAP(TMEDIA& MD, TVTOCFAULTS& FAULTS);
 // clearing it everywhere else.
 void FLASHSEARCH(TMEDIA& MD, std::uint8_t TTSL, std::uint8_t STSL);
 
-// Makes a catalog entry of type 0 named after the place ("  TT   SS") for the T/S list at
-// TTSL/STSL, takes the sectors of its chain in the VTOC and saves the image. Works on
-// the map of the last analysis of MD: the sector must be shaped like a T/S list that
-// nothing refers to. The catalog is not extended. False, with a critical message and
-// nothing changed, when the sector does not qualify or the catalog has no free entry.
+// Brings back the lost file whose chain starts at the T/S list TTSL/STSL, after a fresh
+// analysis of MD. When a deleted entry still leads to the list, that entry is undeleted
+// (the catalog operations' rules apply, the last name character becomes a blank).
+// Otherwise a catalog entry of type 0 named after the place ("  TT   SS") is made in the
+// current catalog, in a never-used entry if there is one (a deleted one only when none is
+// left, with a warning naming it), the chain's sectors are taken in the VTOC and the image
+// is saved. The catalog is not extended. Refused, with a critical message and nothing
+// changed, when the sector is no T/S list, something refers to it, it continues another
+// list's chain (a file's, or a lost chain's, whose first list is named), any sector of its
+// chain already belongs to something (named), or the catalog has no free entry.
 bool BUILDFILE(TMEDIA& MD, std::uint8_t TTSL, std::uint8_t STSL);
 
 // A T/S list with data that nothing refers to: the remains of a lost file.

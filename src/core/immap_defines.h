@@ -40,6 +40,7 @@ struct T_IMMSECTORDESC {
   bool ISTSLIST = false;        // shaped like a T/S list
   bool ISFREETSLIST = false;    // byte 12 (the track of the first pair) is 0
   bool ISFLASH = false;         // part of the file whose T/S list is under the cursor
+  bool ISORPHANHEAD = false;    // the first list of a lost chain (find_orphans)
 };
 
 // Indexed [track][sector]; only tracks 0..NUMTR and sectors 0..NUMSC mean anything.

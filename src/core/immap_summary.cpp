@@ -18,9 +18,40 @@ bool only_volname_fault(const T_IMMSECTORDESC& d) {
   return d.ERRSELF && !d.ERRFROM && d.INTBUGOFFS == VTOC_VOLNAME_OFFS;
 }
 
+// A sector that some reference takes for a catalog sector.
+bool is_catalog(const T_IMMSECTORDESC& d) {
+  return !d.ERRREAD && std::any_of(d.LINKSFROM.begin(), d.LINKSFROM.begin() + d.LINKSCNT,
+                                   [](const TIMMLINK& l) { return l.LF_FORMAT == IMMCAT; });
+}
+
+// The kind of the chain at o.AT and the deleted entry that leads to it. Deletion keeps the
+// first list's track in the entry's last name byte and leaves its sector in place; the
+// entries are looked for in every catalog sector of the analysis, sub-catalogs included.
+void classify(TMEDIA& md, TIMMORPHAN& o) {
+  each_sector(md, [&](TSECTORPLACE p, const T_IMMSECTORDESC& d) {
+    if (o.OCAT >= 0 || !is_catalog(d)) return;
+    const TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[p.T][p.S]);
+    for (std::int32_t i = 0; i < 7; ++i) {
+      const TCATREC33& e = cs.CR[i];
+      if (e.TF == 0xFF && e.E != 0xFF && e.N[29] == o.AT.T && e.SF == o.AT.S) {
+        o.ENTRY = p;
+        o.OCAT = i;
+        return;
+      }
+    }
+  });
+  if (!SCMP[o.AT.T][o.AT.S].ISFREE) {
+    o.KIND = ORPHAN_LOST;
+  } else {
+    o.KIND = o.OCAT >= 0 ? ORPHAN_DELETED : ORPHAN_STALE;
+  }
+}
+
 }  // namespace
 
 std::vector<TIMMORPHAN> find_orphans(TMEDIA& MD) {
+  for (auto& track : SCMP)
+    for (auto& d : track) d.ISORPHANHEAD = false;
   // Lists named as the next list of an orphaned one belong to its chain.
   std::vector<std::vector<bool>> continued(MD.NUMTR + 1u, std::vector<bool>(MD.NUMSC + 1u));
   std::vector<std::vector<bool>> covered = continued;
@@ -43,6 +74,8 @@ std::vector<TIMMORPHAN> find_orphans(TMEDIA& MD) {
       covered[t][s] = true;
       if (t != p.T || s != p.S) o.LISTS.push_back({t, s});
     });
+    classify(MD, o);
+    SCMP[p.T][p.S].ISORPHANHEAD = true;
     heads.push_back(std::move(o));
   };
   for (const TSECTORPLACE p : orphans)
@@ -75,7 +108,9 @@ TIMMSUMMARY summarise_map(TMEDIA& MD, const TVTOCFAULTS& FAULTS) {
     }
   });
   sum.ORPHANS = find_orphans(MD);
-  sum.DAMAGED = damaged || !sum.ORPHANS.empty() || !sum.SHARED.empty() || !sum.UNREADABLE.empty() ||
+  const bool lost = std::any_of(sum.ORPHANS.begin(), sum.ORPHANS.end(),
+                                [](const TIMMORPHAN& o) { return o.KIND == ORPHAN_LOST; });
+  sum.DAMAGED = damaged || lost || !sum.SHARED.empty() || !sum.UNREADABLE.empty() ||
                 !sum.USED_BUT_FREE.empty();
   return sum;
 }

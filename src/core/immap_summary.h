@@ -17,12 +17,22 @@ struct TSECTORPLACE {
   std::uint8_t S = 0;
 };
 
+// What a lost chain is: a file whose entry is gone while the VTOC still holds its first
+// list (damage), a deleted file that a deleted entry still leads to, or a stale list left
+// in free sectors (a file replaced or deleted long ago); the last two are no damage.
+enum TORPHANKIND : std::uint8_t { ORPHAN_LOST, ORPHAN_DELETED, ORPHAN_STALE };
+
 // A T/S list with data that nothing refers to, with the further lists of its chain and
 // the data sectors they name, in chain order.
 struct TIMMORPHAN {
   TSECTORPLACE AT;
   std::vector<TSECTORPLACE> LISTS;
   std::vector<TSECTORPLACE> DATA;
+  TORPHANKIND KIND = ORPHAN_LOST;
+  // The deleted entry whose kept track and sector lead to AT (catalog sector and index
+  // 0..6; OCAT -1 when there is none), whatever the kind.
+  TSECTORPLACE ENTRY;
+  std::int32_t OCAT = -1;
 };
 
 struct TIMMSUMMARY {
@@ -39,14 +49,14 @@ struct TIMMSUMMARY {
 };
 
 // Sums up the map of the last analysis of MD, whose VTOC check gave FAULTS. Damage is
-// any lost file, error flag, shared sector, referred-to sector that is unreadable or
+// any lost file (ORPHAN_LOST), error flag, shared sector, referred-to sector that is unreadable or
 // free, and any VTOC fault but the missing volume-name terminator (other DOS tools keep
 // no volume name).
 TIMMSUMMARY summarise_map(TMEDIA& MD, const TVTOCFAULTS& FAULTS);
 
 // The lost chains: each orphaned T/S list that is not itself the continuation of
-// another, with the rest of its chain. A list reached from an earlier head is not
-// listed again.
+// another, with the rest of its chain and its kind. A list reached from an earlier head is
+// not listed again. The heads are marked ISORPHANHEAD in the map, and no other sector.
 std::vector<TIMMORPHAN> find_orphans(TMEDIA& MD);
 
 }  // namespace agat

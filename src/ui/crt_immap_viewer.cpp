@@ -319,7 +319,8 @@ void FIND_TSL(const T_IMMARRAY& MAP, std::uint8_t& T, std::uint8_t& S, std::uint
               std::uint8_t NS) {
   for (int t = T; t <= NT; ++t) {
     for (int s = t == T ? S : 0; s <= NS; ++s) {
-      if (is_orphan_tsl(MAP[static_cast<std::size_t>(t)][static_cast<std::size_t>(s)])) {
+      // The first list of a lost chain: its further lists are recovered with it.
+      if (MAP[static_cast<std::size_t>(t)][static_cast<std::size_t>(s)].ISORPHANHEAD) {
         T = static_cast<std::uint8_t>(t);
         S = static_cast<std::uint8_t>(s);
         return;
@@ -333,9 +334,10 @@ void HELP() {
       "Управление просмотрщиком карты диска:\n"
       "F1 - этот текст;\n"
       "F3, F12 - выход;\n"
-      "TAB - переход к следующему T/S-списку, на который нет ссылок;\n"
-      "\"r\" - создание файла из T/S-списка\n"
-      "(курсор должен быть на брошенном T/S-списке);\n"
+      "TAB - к первому T/S-списку следующей брошенной цепочки;\n"
+      "\"r\" - восстановление файла из брошенной цепочки\n"
+      "(курсор должен быть на её первом T/S-списке; удалённый\n"
+      "файл восстанавливается под своим именем);\n"
       "\"l\" - легенда карты;\n"
       "Пробел - смена режима просмотра;\n"
       "Enter - редактирование сектора;\n"

@@ -57,8 +57,8 @@ extern std::uint8_t PREVC;  // the attribute last set by SETC
 void DRAWMAP(const T_IMMARRAY& MAP, std::uint8_t NT, std::uint8_t NS);
 // The panel of the sector under the cursor.
 void DRAWSCINFO(const T_IMMARRAY& MAP, const MediaOddities& ODD);
-// Moves T/S to the first T/S list with data that nothing refers to, from T/S itself on
-// up to the last track; leaves them when there is none.
+// Moves T/S to the first list of a lost T/S chain (marked ISORPHANHEAD), from T/S itself
+// on up to the last track; leaves them when there is none.
 void FIND_TSL(const T_IMMARRAY& MAP, std::uint8_t& T, std::uint8_t& S, std::uint8_t NT,
               std::uint8_t NS);
 

@@ -6,6 +6,7 @@
 #include "core/file_control_messages.h"
 #include "core/image_file.h"
 #include "core/immap.h"
+#include "core/immap_summary.h"
 #include "ui/crt_immap_viewer.h"
 #include "ui/errors.h"
 
@@ -16,10 +17,12 @@ std::uint8_t CURSSC = 0;
 
 namespace {
 
-// A full analysis; a VTOC with faults is reported in the text viewer first.
+// A full analysis, with the first lists of the lost chains marked for TAB; a VTOC with
+// faults is reported in the text viewer first.
 void SCAN(TMEDIA& md) {
   TVTOCFAULTS faults;
   SCANMAP(md, faults);
+  find_orphans(md);
   if (faults.empty()) return;
   TextReport report;
   vtoc_report(faults, report);

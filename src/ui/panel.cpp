@@ -7,6 +7,7 @@
 #include "core/char_sets.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/vtoc_soundness.h"
 #include "ui/mywrite.h"
 
 namespace agat {
@@ -91,11 +92,14 @@ void PN_MAIN(const TMEDIA& MD, std::int32_t TOP, std::int32_t CURSOR, int X1, in
   AGATNAMEOUT(MD.VOLUMEID);
   MFLUSH();
 
+  const bool no_dos = MD.MEDIAT == MDIMAGE && !MD.VTOCINVALID && !vtoc_is_sound(MD);
   for (int y = 2; y <= Y2; ++y) {
     GOTOXY(X1, y);
     const std::int32_t n = TOP + y - 2;
     if (n >= MD.CAT.CATNUM || n < 0) {
       set_colour(EMPTY);
+      // Where the entries would be: the one line that says there are none to read.
+      if (no_dos && n == MD.CAT.CATNUM) MWRITE_TRUNK("  На диске нет каталога DOS"_w);
       CLREOL();
       continue;
     }

@@ -1,5 +1,7 @@
 #include "ui/sorbel.h"
 
+#include <algorithm>
+
 #include "content/colours.h"
 #include "core/catalog_read.h"
 #include "core/catalog_sort.h"
@@ -7,6 +9,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/media_lifecycle.h"
+#include "core/vtoc_soundness.h"
 #include "platform/crt_keys.h"
 #include "ui/actions_navigation.h"
 #include "ui/errors.h"
@@ -56,6 +59,19 @@ void go_up(TPANEL& pn) {
   NEEDRELOAD = true;
 }
 
+// A VTOC of no DOS leads to no catalog: of what was read from it only ".." stays, and the
+// panel says once, where the entries would be, that there is none (PN_MAIN). The sector
+// map still works on the image. The slots given back are reset, as the catalog reader
+// expects of every slot past the catalog. What the read of that garbage reported, past the
+// given lengths of the message buffers, is dropped.
+void keep_only_the_way_out(TMEDIA& md, std::size_t critical, std::size_t warnings) {
+  if (md.MEDIAT != MDIMAGE || md.VTOCINVALID || vtoc_is_sound(md)) return;
+  for (std::int32_t i = 1; i < md.CAT.CATNUM; ++i) md.CAT.CATREC[i] = TCATREC{};
+  md.CAT.CATNUM = std::min(md.CAT.CATNUM, 1);
+  FC_CRITICALERRORBUFFER.resize(std::min(critical, FC_CRITICALERRORBUFFER.size()));
+  FC_WARNINGBUFFER.resize(std::min(warnings, FC_WARNINGBUFFER.size()));
+}
+
 void exit_screen() {
   GOTOXY(1, SCREEN_HEIGHT());
   CURSOR_ON();
@@ -76,7 +92,10 @@ TPANEL& PN_L() {
 void RELOAD(TPANEL& PN) {
   TMEDIA& md = PN.MD;
   while (true) {
+    const std::size_t critical = FC_CRITICALERRORBUFFER.size();
+    const std::size_t warnings = FC_WARNINGBUFFER.size();
     FC_READCAT(md);
+    keep_only_the_way_out(md, critical, warnings);
     if (md.CAT.CATNUM >= 1) break;
     // Nothing to show: fall back to the host directory around, up to the root.
     forget_cursor_entry(PN);

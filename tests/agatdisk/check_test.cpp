@@ -26,21 +26,23 @@ class AgatdiskCheck : public CoreTest {
   }
 };
 
-// A missing volume name (no other DOS writes one) is no damage; lost files, a VTOC that
-// cannot be read and anything else are. The images are only read.
+// A missing volume name (no other DOS writes one) and deleted files are no damage; a lost
+// file and anything else are; a disk whose VTOC is no DOS VTOC (or cannot be read) is
+// neither. The images are only read.
 TEST_F(AgatdiskCheck, ExitStatusSortsImages) {
   AGAT_REQUIRE_TESTDATA();
-  const std::tuple<const char*, int, int> cases[] = {
-      // image, status, lost files
-      {"dos33/empty.dsk", 0, 0},          {"dos33/full.dsk", 0, 0},
-      {"nib/full_vol017.nib", 0, 0},      {"other/new-init.do", 0, 0},
-      {"dos33/files.dsk", 3, 1},          {"nib/files.nib", 3, 1},
-      {"other/stale-deleted.dsk", 3, 17}, {"other/aw-init-13sector.nib", 3, 0},
+  const std::tuple<const char*, int, int, int> cases[] = {
+      // image, status, chains, of them deleted files
+      {"dos33/empty.dsk", 0, 0, 0},          {"dos33/full.dsk", 0, 0, 0},
+      {"nib/full_vol017.nib", 0, 0, 0},      {"other/new-init.do", 0, 0, 0},
+      {"dos33/files.dsk", 0, 1, 1},          {"nib/files.nib", 0, 1, 1},
+      {"other/stale-deleted.dsk", 0, 17, 1}, {"other/aw-init-13sector.nib", 4, 0, 0},
   };
-  for (const auto& [image, status, orphans] : cases) {
+  for (const auto& [image, status, orphans, deleted] : cases) {
     const Outcome r = run({"check", testdata(image), "--json"});
-    EXPECT_EQ(std::tuple(r.status, count(r.out, "\"lists\": "), r.err),
-              std::tuple(status, orphans, ""))
+    EXPECT_EQ(std::tuple(r.status, count(r.out, "\"lists\": "),
+                         count(r.out, "\"kind\": \"deleted\""), r.err),
+              std::tuple(status, orphans, deleted, ""))
         << image;
   }
   const Outcome big =
@@ -54,8 +56,9 @@ TEST_F(AgatdiskCheck, ExitStatusSortsImages) {
 }
 
 // The report of files.dsk: every used sector but those of track 0 (which hold no DOS here)
-// has a reference, and DELETED.BIN's T/S list is lost with its two data sectors. Recovered,
-// the file loads as it was saved, and the image checks sound.
+// has a reference, and DELETED.BIN's T/S list, with its two data sectors, is a deleted file:
+// no damage. Recovered, it comes back under its own name, loads as it was saved, and the
+// image checks sound.
 TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
   AGAT_REQUIRE_TESTDATA();
   std::filesystem::copy_file(testdata("dos33/files.dsk"), dir.file("disk.dsk"));
@@ -67,20 +70,21 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
     track0 += std::string(s ? ", " : "") + "[0, " + std::to_string(s) + "]";
   for (const std::string& part :
        {std::string(
-            "{\n  \"damaged\": true,\n  \"vtoc\": [\n    \"08: Не найден ограничитель имени тома "
+            "{\n  \"dos_catalog\": true,\n  \"damaged\": false,\n  \"vtoc\": [\n    \"08: Не "
+            "найден ограничитель имени тома "
             "($8D, $00).\"\n  ],\n  \"roles\": {\"vtoc\": 1, \"catalog\": 15, \"tslist\": 34, "
             "\"data\": 451, \"none\": 59},\n  \"errors\": [\n    {\"ts\": [17, 0], \"content\": 8, "
             "\"link\": null}\n  ],\n  \"shared\": [],\n  \"unreadable\": [],\n"),
-        std::string("  \"orphans\": [\n    {\"ts\": [32, 5], \"lists\": [], \"data\": [[32, 6], "
-                    "[32, 7]]}\n  "
+        std::string("  \"orphans\": [\n    {\"ts\": [32, 5], \"kind\": \"deleted\", \"file\": "
+                    "\"DELETED.BIN\", \"lists\": [], \"data\": [[32, 6], [32, 7]]}\n  "
                     "],\n  \"used_but_free\": [],\n  \"free_but_used\": [" +
                     track0 + "],\n  \"unreadable_unused\": 0,\n  \"nonstandard\": []\n}\n")})
     EXPECT_NE(json.out.find(part), std::string::npos) << json.out;
   EXPECT_NE(run({"check", "disk.dsk"})
-                .out.find("Брошенные T/S-списки с данными:\n  32/5: данные 32/6 32/7\n"),
+                .out.find("Брошенные T/S-списки с данными:\n  32/5 (удалённый файл "
+                          "\"DELETED.BIN\"): данные 32/6 32/7\n"),
             std::string::npos);
 
-  const std::string lost = "  32    5";
   const struct {
     std::vector<std::string> args;
     int status;
@@ -89,7 +93,7 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
       {{"recover", "disk.dsk", "32/6"}, 1, "", "сектор 32/6 не T/S-список"},
       {{"recover", "disk.dsk", "35/0"}, 1, "", "сектора 35/0 нет в образе"},
       {{"recover", "disk.dsk", "32-5"}, 2, "", "нужно ДОРОЖКА/СЕКТОР"},
-      {{"recover", "disk.dsk", "32/5"}, 0, lost + "\n", ""},
+      {{"recover", "disk.dsk", "32/5"}, 0, "DELETED.BIN\n", ""},
       {{"recover", "disk.dsk", "32/5"}, 1, "", "на T/S-список 32/5 уже есть ссылка"},
       {{"check", "disk.dsk"}, 0, "", ""},
   };
@@ -101,8 +105,8 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
     }
     EXPECT_NE(r.err.find(step.err), std::string::npos) << r.err;
   }
-  const Outcome got = run({"get", "disk.dsk", lost});
   const Bytes source = file_bytes(testdata("src/deleted500.bin"));
+  const Outcome got = run({"get", "disk.dsk", "DELETED.BIN"});
   EXPECT_EQ(got.out.substr(0, 4), std::string("\x00\x40\xF4\x01", 4));  // the head DOS saved
   EXPECT_EQ(got.out.substr(4, source.size()), text_of(source));
   expect_sound(dir.file("disk.dsk"));
@@ -137,7 +141,7 @@ TEST_F(AgatdiskCheck, ProtectedSectorsAreListedNotDamage) {
            "    {\"ts\": [20, 5], \"kind\": \"sync_in_data\"}\n  ]\n}\n";
   const auto check = [&] {
     const Outcome json = run({"check", "p.aim", "--json"});
-    EXPECT_EQ(std::tuple(json.status, json.out.starts_with("{\n  \"damaged\": false"),
+    EXPECT_EQ(std::tuple(json.status, json.out.starts_with("{\n  \"dos_catalog\": true,\n  \"damaged\": false"),
                          json.out.ends_with(listed)),
               std::tuple(0, true, true))
         << json.out << json.err;

@@ -180,12 +180,17 @@ std::vector<Case> cases() {
       {"agatdisk undelete lost.dsk OLD", 1, "",
        "\"OLD                           \": сохранённая в записи дорожка не ведёт к T/S-списку"},
       {"agatdisk undelete zero.dsk OLD", 1, "", "файл не восстановлен"},
-      // Nothing is written through a VTOC that is not the DOS VTOC of the disk; it still reads.
+      // Nothing is written through a VTOC that is not the DOS VTOC of the disk, and what it
+      // leads to is not listed as a catalog: one message says so.
       {"for c in 'put nodos.dsk small.txt' 'rm nodos.dsk DATA' 'rm nodos.dsk SUB' 'lock nodos.dsk "
        "B'"
        " 'undelete nodos.dsk OLD' 'mkdir nodos.dsk N' 'cd nodos.dsk SUB'; do agatdisk $c && exit; "
        "done; agatdisk list nodos.dsk",
-       0, kListing, "повреждён или на диске нет DOS\nagatdisk: (дорожек 0 вместо 35)"},
+       1, "",
+       "(дорожек 0 вместо 35), образ не изменён\nagatdisk: на диске нет каталога DOS, который "
+       "можно прочитать\n"},
+      {"agatdisk check nodos.dsk", 4, "На диске нет каталога DOS, который можно прочитать.\n", ""},
+      {"agatdisk check nodos.dsk --json", 4, "{\"dos_catalog\": false, \"damaged\": null}\n", ""},
       {"agatdisk cd badsub.dsk SUB", 1, "", "сектор 17/5 не похож на сектор каталога"},
       {"agatdisk list badsub.dsk --in SUB", 1, "", "сектор 17/5 не похож на сектор каталога"},
       {"agatdisk rm disk.dsk SUB", 1, "", "Удалять непустой каталог нельзя (\"SUB"},

@@ -17,6 +17,7 @@ enum ExitStatus : int {
   EXIT_USAGE = 2,      // the command line does not fit the command
   EXIT_DIFFERENT = 3,  // cmp, diff: the images or the files differ
   EXIT_DAMAGED = 3,    // check: the image is damaged (3 as cmp uses it for "different")
+  EXIT_NO_DOS = 4,     // check: the disk holds no DOS catalog, neither sound nor damaged
 };
 
 // Thrown by a command that finds an operand or an option value it cannot take; the

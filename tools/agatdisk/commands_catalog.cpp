@@ -15,6 +15,7 @@
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
 #include "core/host_names.h"
+#include "core/vtoc_soundness.h"
 #include "image_access.h"
 #include "terminal.h"
 
@@ -97,6 +98,13 @@ bool list_image(TMEDIA& md, const std::string& path, const ParsedArgs& args, boo
   if (!image_form_of_file(path, type)) return false;
   point_at_image(md, path, type);
   FC_READCAT(md);
+  // What a VTOC of no DOS leads to is no catalog: one message instead of garbage entries.
+  if (!md.VTOCINVALID && !vtoc_is_sound(md)) {
+    FC_CRITICALERRORBUFFER.clear();  // what the walk of that garbage met
+    FC_WARNINGBUFFER.clear();
+    print_error("на диске нет каталога DOS, который можно прочитать"_w);
+    return false;
+  }
   if (args.has("--in") && (core_failed() || !enter_in(md, args))) return false;
   // A catalog that the core could read only in part is shown as far as it was read.
   if (!md.VTOCINVALID) {
@@ -305,7 +313,9 @@ std::vector<Command> catalog_commands() {
         "BTK-каталога; у удалённого файла — дорожка, сохранённая в последнем байте имени) "
         "и catalog ([дорожка, сектор, номер] места записи в каталоге)."_w,
         "У удалённого файла показаны 29 знаков имени: в тридцатом удаление сохранило "
-        "номер дорожки. Если каталог прочитан не целиком, показано прочитанное, а выход — 1."_w,
+        "номер дорожки. Если каталог прочитан не целиком, показано прочитанное, а выход — 1. "
+        "Если VTOC образа описывает не этот диск (на нём нет DOS), печатается только "
+        "сообщение «на диске нет каталога DOS, который можно прочитать», выход — 1."_w,
         "У образа emu800 за строкой тома идёт строка «Описание:» с описанием из заголовка "
         "образа, а в JSON после volume — поле description."_w,
         "С ключом --in КАТАЛОГ показывает BTK-каталог КАТАЛОГ текущего каталога, не входя в "

@@ -13,6 +13,7 @@
 #include "core/file_control.h"
 #include "core/immap_summary.h"
 #include "core/sector_oddity.h"
+#include "core/vtoc_soundness.h"
 #include "image_access.h"
 #include "terminal.h"
 
@@ -117,8 +118,28 @@ std::string text_shared(TSECTORPLACE p) {
   return "  " + place(p) + ": " + joined(links, ", ", text_reference) + "\n";
 }
 
-std::string text_orphan(const TIMMORPHAN& o) {
-  std::string text = "  " + place(o.AT) + ":";
+constexpr std::string_view kKindKeys[] = {"lost", "deleted", "stale"};
+
+// The deleted entry that leads to the chain, by the name it had (the last character,
+// which deletion overwrote, left out).
+std::string deleted_name(TMEDIA& md, const TIMMORPHAN& o) {
+  const TCATREC33& e = as<TCATSECTOR>(md.MASS[o.ENTRY.T][o.ENTRY.S]).CR[o.OCAT];
+  return agat_name_text(e.N, 29);
+}
+
+std::string text_kind(TMEDIA& md, const TIMMORPHAN& o) {
+  switch (o.KIND) {
+    case ORPHAN_LOST:
+      return std::string("потерянный файл, секторы заняты"_w);
+    case ORPHAN_DELETED:
+      return std::string("удалённый файл "_w) + "\"" + visible(deleted_name(md, o)) + "\"";
+    default:
+      return std::string("устаревший список в свободных секторах"_w);
+  }
+}
+
+std::string text_orphan(TMEDIA& md, const TIMMORPHAN& o) {
+  std::string text = "  " + place(o.AT) + " (" + text_kind(md, o) + "):";
   if (!o.LISTS.empty()) text += std::string(" T/S-списки "_w) + text_places(o.LISTS) + ";";
   return text + std::string(" данные "_w) + text_places(o.DATA) + "\n";
 }
@@ -132,7 +153,7 @@ std::string section(std::string_view heading, const List& items, Show show) {
   return text;
 }
 
-std::string text_check(const TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
+std::string text_check(TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
   TextReport vtoc;
   vtoc_report(faults, vtoc);
   std::string text =
@@ -146,7 +167,8 @@ std::string text_check(const TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSU
   text += section("Секторы с несколькими ссылками"_w, sum.SHARED, text_shared);
   text += std::string("Нечитаемые секторы, на которые есть ссылки: "_w) +
           text_places(sum.UNREADABLE) + "\n";
-  text += section("Брошенные T/S-списки с данными"_w, sum.ORPHANS, text_orphan);
+  text += section("Брошенные T/S-списки с данными"_w, sum.ORPHANS,
+                  [&md](const TIMMORPHAN& o) { return text_orphan(md, o); });
   text += std::string("Используются, но свободны по карте VTOC: "_w) +
           text_places(sum.USED_BUT_FREE) + "\n";
   text += std::string("Не используются, но заняты по карте VTOC: "_w) +
@@ -189,9 +211,10 @@ std::string json_shared(TSECTORPLACE p) {
          "]}";
 }
 
-std::string json_orphan(const TIMMORPHAN& o) {
-  return "{\"ts\": " + json_place(o.AT) + ", \"lists\": " + json_places(o.LISTS) +
-         ", \"data\": " + json_places(o.DATA) + "}";
+std::string json_orphan(TMEDIA& md, const TIMMORPHAN& o) {
+  return "{\"ts\": " + json_place(o.AT) + ", \"kind\": \"" + std::string(kKindKeys[o.KIND]) +
+         "\", \"file\": " + (o.KIND == ORPHAN_DELETED ? json_string(deleted_name(md, o)) : "null") +
+         ", \"lists\": " + json_places(o.LISTS) + ", \"data\": " + json_places(o.DATA) + "}";
 }
 
 std::string json_nonstandard(const NonstandardSector& n) {
@@ -204,8 +227,9 @@ std::string json_list(const List& items, Show show) {
   return "[\n    " + joined(items, ",\n    ", show) + "\n  ]";
 }
 
-std::string json_check(const TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
-  std::string text = "{\n  \"damaged\": " + std::string(sum.DAMAGED ? "true" : "false");
+std::string json_check(TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSUMMARY& sum) {
+  std::string text =
+      "{\n  \"dos_catalog\": true,\n  \"damaged\": " + std::string(sum.DAMAGED ? "true" : "false");
   text += ",\n  \"vtoc\": " +
           json_list(faults, [](const TVTOCFAULT& f) { return json_string(vtoc_fault_line(f)); });
   text += ",\n  \"roles\": {";
@@ -215,7 +239,8 @@ std::string json_check(const TMEDIA& md, const TVTOCFAULTS& faults, const TIMMSU
   text += ",\n  \"errors\": " + json_list(sum.ERRORS, json_error);
   text += ",\n  \"shared\": " + json_list(sum.SHARED, json_shared);
   text += ",\n  \"unreadable\": " + json_places(sum.UNREADABLE);
-  text += ",\n  \"orphans\": " + json_list(sum.ORPHANS, json_orphan);
+  text += ",\n  \"orphans\": " +
+          json_list(sum.ORPHANS, [&md](const TIMMORPHAN& o) { return json_orphan(md, o); });
   text += ",\n  \"used_but_free\": " + json_places(sum.USED_BUT_FREE);
   text += ",\n  \"free_but_used\": " + json_places(sum.FREE_BUT_USED);
   text += ",\n  \"unreadable_unused\": " + std::to_string(sum.UNREADABLE_UNUSED);
@@ -234,6 +259,13 @@ int run_check(const ParsedArgs& args) {
   auto md = image_medium(path, type);
   FC_LOADMEDIA(*md);
   if (core_failed()) return EXIT_FAILED;
+  // Without a DOS VTOC every link the map would follow means nothing: one line says so.
+  if (!vtoc_is_sound(*md)) {
+    print(args.has("--json")
+              ? std::string("{\"dos_catalog\": false, \"damaged\": null}\n")
+              : std::string("На диске нет каталога DOS, который можно прочитать.\n"_w));
+    return EXIT_NO_DOS;
+  }
   TVTOCFAULTS faults;
   SCANMAP(*md, faults);
   const TIMMSUMMARY sum = summarise_map(*md, faults);
@@ -265,8 +297,6 @@ int run_recover(const ParsedArgs& args) {
     print_error(std::string("сектора "_w) + place(p) + std::string(" нет в образе"_w));
     return EXIT_FAILED;
   }
-  TVTOCFAULTS faults;
-  SCANMAP(*md, faults);
   BUILDFILE(*md, p.T, p.S);
   if (core_failed()) return EXIT_FAILED;
   // The new file's name, as list shows it.
@@ -291,15 +321,20 @@ std::vector<Command> check_commands() {
         "ошибки полей VTOC, число секторов каждой роли (VTOC, каталог, T/S-список, данные, "
         "без ссылок), секторы с ошибками (ошибка в содержимом со смещением, ссылка за "
         "пределы образа), секторы с несколькими ссылками, нечитаемые секторы, на которые "
-        "есть ссылки, брошенные T/S-списки с данными (и их данные) и несоответствия карты "
-        "VTOC."_w,
-        "С ключом --json печатает один объект: damaged, vtoc (строки ошибок VTOC), roles, "
+        "есть ссылки, брошенные T/S-списки с данными (их данные и вид: потерянный файл, "
+        "секторы которого заняты, удалённый файл, до которого ещё ведёт его запись, или "
+        "устаревший список в свободных секторах) и несоответствия карты VTOC."_w,
+        "С ключом --json печатает один объект: dos_catalog (true), damaged, vtoc (строки ошибок "
+        "VTOC), roles, "
         "errors (ts, content — смещение ошибки или null, link — ссылка за пределы образа "
         "или null), shared (ts и references: from, role, file), unreadable, orphans (ts, "
-        "lists, data), used_but_free, free_but_used и unreadable_unused."_w,
-        "Выход 0 — повреждений нет, 3 — есть, 1 — проверить не удалось. Отсутствие имени "
-        "тома (так пишут образы других DOS) и нечитаемые свободные секторы без ссылок "
-        "повреждением не считаются."_w,
+        "kind — lost, deleted или stale, file — имя удалённого файла или null, lists, data), "
+        "used_but_free, free_but_used и unreadable_unused."_w,
+        "Выход 0 — повреждений нет, 3 — есть, 4 — на диске нет каталога DOS (VTOC не "
+        "читается или описывает не этот диск; печатается одна строка, в JSON — "
+        "{\"dos_catalog\": false, \"damaged\": null}), 1 — проверить не удалось. Отсутствие "
+        "имени тома (так пишут образы других DOS), удалённые файлы, устаревшие списки и "
+        "нечитаемые свободные секторы без ссылок повреждением не считаются."_w,
         "Секторы защищённых дисков, прочитанные вопреки разметке дорожки (адресное поле "
         "закрыто не $5A, контрольная сумма — исключающее ИЛИ, метка среди данных), "
         "перечисляются в отчёте перед его итогом, в --json — в nonstandard (ts, kind: "
@@ -312,10 +347,16 @@ std::vector<Command> check_commands() {
       {"recover",
        "recover ОБРАЗ ДОРОЖКА/СЕКТОР"_w,
        "файл из брошенного T/S-списка"_w,
-       {"Создаёт в текущем каталоге запись файла типа T для T/S-списка, на который нет "
-        "ссылок (как клавиша r на карте образа), занимает его секторы в VTOC и печатает "
-        "имя нового файла: дорожка и сектор списка, например «  18   15». Каталог не "
-        "расширяется: без свободной записи ничего не меняется и выход 1."_w},
+       {"Восстанавливает файл, цепочка которого начинается с T/S-списка ДОРОЖКА/СЕКТОР, на "
+        "который нет ссылок (как клавиша r на карте образа), и печатает его имя. Удалённый "
+        "файл, запись которого ещё ведёт к списку, восстанавливается под своим именем, как "
+        "командой undelete. Иначе в текущем каталоге создаётся запись файла типа T с именем "
+        "из дорожки и сектора списка, например «  18   15», и его секторы занимаются в VTOC; "
+        "запись берётся из никогда не занятых, а запись удалённого файла — только когда "
+        "других нет, с предупреждением."_w,
+        "Отказ (выход 1, ничего не меняется): список продолжает чужую цепочку (называется её "
+        "первый список), какой-либо сектор цепочки уже занят файлом, VTOC или каталогом "
+        "(называется чем), в каталоге нет свободной записи (каталог не расширяется)."_w},
        {},
        2,
        2,
