@@ -19,6 +19,7 @@ TextViewHook& view_hook() {
 
 void VV_INIT(TextReport& R) {
   R.bytes_.clear();
+  R.scanned_ = R.line_end_ = 0;
   R.colour_ = 0;
 }
 
@@ -47,23 +48,30 @@ void TextReport::append(std::string_view raw) {
 void TextReport::stream() {
   if (!sink_) return;
   // The last line feed that ends a line: the byte after a 0 is a colour, whatever its
-  // value, so the bytes are read from the start, where a line starts.
-  std::size_t end = 0;
-  for (std::size_t i = 0; i < bytes_.size(); ++i) {
-    if (bytes_[i] == '\0')
+  // value, so the bytes are read on from where the last look stopped (a line's start, or
+  // a pair still waiting for its colour), never twice.
+  std::size_t i = scanned_;
+  for (; i < bytes_.size(); ++i) {
+    if (bytes_[i] == '\0') {
+      if (i + 1 == bytes_.size()) break;
       ++i;
-    else if (bytes_[i] == '\n')
-      end = i + 1;
+    } else if (bytes_[i] == '\n') {
+      line_end_ = i + 1;
+    }
   }
-  if (end == 0) return;
-  sink_(std::string_view(bytes_).substr(0, end));
-  bytes_.erase(0, end);
+  scanned_ = i;
+  if (line_end_ == 0) return;
+  sink_(std::string_view(bytes_).substr(0, line_end_));
+  bytes_.erase(0, line_end_);
+  scanned_ -= line_end_;
+  line_end_ = 0;
 }
 
 void TextReport::finish() {
   if (!sink_ || bytes_.empty()) return;
   sink_(bytes_);
   bytes_.clear();
+  scanned_ = line_end_ = 0;
 }
 
 void VV_ADD_STRING(TextReport& R, std::string_view S) {

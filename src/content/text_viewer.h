@@ -73,6 +73,8 @@ class TextReport {
   static constexpr std::size_t kUnlimited = std::size_t{1} << 62;
   std::string bytes_;
   Sink sink_;
+  std::size_t scanned_ = 0;   // streamed: the bytes before this one were looked at
+  std::size_t line_end_ = 0;  // streamed: where the last whole line found ends, or 0
   std::uint8_t colour_ = 0;  // the attribute of the last colour pair written
 };
 

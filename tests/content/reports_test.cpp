@@ -182,24 +182,28 @@ TEST(TextViewerBuffer, AStreamedReportPassesOnWholeLinesAndCutsNothing) {
     write(streamed);
     write(held);
   }
+  // Then one line longer than the viewer's whole buffer, a byte at a time, unended.
+  for (std::uint32_t i = 0; i < 2 * VV_BUFSIZE; ++i) VV_ADD_CHAR(streamed, 'z');
   streamed.finish();
   EXPECT_EQ(streamed.size(), 0u);
   EXPECT_FALSE(streamed.full());
   EXPECT_TRUE(held.full());
   ASSERT_GT(pieces.size(), 3 * VV_BUFSIZE / TextReport::STREAM_CHUNK - 1);
   std::string whole;
-  for (const std::string& p : pieces) {
-    EXPECT_LE(p.size(), TextReport::STREAM_CHUNK + 64);
-    EXPECT_EQ(plain_text(p).back(), '\n');
-    whole += p;
+  for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+    EXPECT_LE(pieces[i].size(), TextReport::STREAM_CHUNK + 64);
+    EXPECT_EQ(plain_text(pieces[i]).back(), '\n');
   }
-  ASSERT_GT(whole.size(), 3 * VV_BUFSIZE);
+  EXPECT_EQ(pieces.back().size(), 2 + 2 * VV_BUFSIZE);  // after the colour pair of its start
+  for (const std::string& p : pieces) whole += p;
+  ASSERT_GT(whole.size(), 5 * VV_BUFSIZE);
   EXPECT_TRUE(std::string_view(whole).substr(0, VV_BUFSIZE - 28) ==
               held.text().substr(0, VV_BUFSIZE - 28));
   EXPECT_EQ(whole.find(">> No space"), std::string::npos);
   // Every line, in order, with its own colour.
   const std::vector<ReportLine> lines = report_lines(whole, 0);
   ASSERT_EQ(lines.size(), static_cast<std::size_t>(n) + 1);
+  EXPECT_TRUE(plain_text(lines.back()) == std::string(2 * VV_BUFSIZE, 'z'));
   for (int i = 0; i < n; i += 997) {
     EXPECT_EQ(plain_text(lines[static_cast<std::size_t>(i)]), "line " + std::to_string(i));
     std::uint8_t last = 0;
