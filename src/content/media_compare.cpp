@@ -21,8 +21,8 @@ std::string shown_name(const std::string& host) {
 
 // Adds the line of a sector whose bytes differ between the images: the offsets that
 // differ (EQU becomes false), or the image in which the sector is unreadable.
-void report_sector(TextReport& R, const SectorComparison& c, const TMEDIA& MD1,
-                   const TMEDIA& MD2, bool& EQU) {
+void report_sector(TextReport& R, const SectorComparison& c, const TMEDIA& MD1, const TMEDIA& MD2,
+                   bool& EQU) {
   if (c.DIFFERING == 0) return;
   const bool ok = c.READABLE1 && c.READABLE2;
   VV_ADD_COLOR(R, COL[ok ? CR_ICMP_SCOK : CR_ICMP_SCBAD]);
@@ -92,8 +92,8 @@ bool compare_media(TMEDIA& MD1, TMEDIA& MD2, TextReport& R, bool& EQU) {
       VV_ADD_STRING_EOL(
           R, std::string("Сравнение образа "_w) + shown_name(MD1.HOSTPATH + MD1.IMAGENAME));
       // The blanks line the second path up under the first.
-      VV_ADD_STRING_EOL(R, std::string("с образом        "_w) +
-                               shown_name(MD2.HOSTPATH + MD2.IMAGENAME) + ":");
+      VV_ADD_STRING_EOL(
+          R, std::string("с образом        "_w) + shown_name(MD2.HOSTPATH + MD2.IMAGENAME) + ":");
     }
     report_sector(R, c, MD1, MD2, EQU);
   });

@@ -75,7 +75,7 @@ class TextReport {
   Sink sink_;
   std::size_t scanned_ = 0;   // streamed: the bytes before this one were looked at
   std::size_t line_end_ = 0;  // streamed: where the last whole line found ends, or 0
-  std::uint8_t colour_ = 0;  // the attribute of the last colour pair written
+  std::uint8_t colour_ = 0;   // the attribute of the last colour pair written
 };
 
 // Empties the report. The colour is forgotten too, so that every report writes its own

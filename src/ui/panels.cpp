@@ -38,8 +38,7 @@ void draw_both(TPANEL& PN_R, TPANEL& PN_L) {
   TPANEL& left = SWAPPANEL ? PN_L : PN_R;
   TPANEL& right = SWAPPANEL ? PN_R : PN_L;
   PN_MAIN(left.MD, left.TOP, left.CURSOR, 1, width / 2 - 1, Y2, RIGHTSIDE != SWAPPANEL);
-  PN_MAIN(right.MD, right.TOP, right.CURSOR, width / 2 + 1, width - 1, Y2,
-          RIGHTSIDE == SWAPPANEL);
+  PN_MAIN(right.MD, right.TOP, right.CURSOR, width / 2 + 1, width - 1, Y2, RIGHTSIDE == SWAPPANEL);
 }
 
 }  // namespace

@@ -159,7 +159,8 @@ std::vector<Case> cases() {
 
       // Help, which wins over errors.
       {"agatdisk --help", 0,
-       "regex:agatdisk — [\\s\\S]*\n  cmp ОБРАЗ1 ОБРАЗ2 \\[--bytes\\] +посекторное[\\s\\S]*3 — cmp или diff "
+       "regex:agatdisk — [\\s\\S]*\n  cmp ОБРАЗ1 ОБРАЗ2 \\[--bytes\\] +посекторное[\\s\\S]*3 — cmp "
+       "или diff "
        "нашли различия, check — повреждения.\n"},
       {"agatdisk put --help --type Q", 0, "regex:agatdisk put ОБРАЗ ФАЙЛ [\\s\\S]*0x84[\\s\\S]*",
        ""},

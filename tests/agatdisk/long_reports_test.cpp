@@ -49,18 +49,30 @@ TEST_F(AgatdiskLongReports, TheSectorComparisonListsEverySectorAndSumsItUp) {
   const struct {
     std::vector<std::string> args;
     int status;
-    std::size_t lines;        // the title, a line a sector listed, the summary
-    std::string first_sector; // the first sector's line
+    std::size_t lines;         // the title, a line a sector listed, the summary
+    std::string first_sector;  // the first sector's line
     std::string summary;
   } cases[] = {
-      {{"cmp", "a.dsk", "b.dsk"}, 3, 2 + 21 + 1, "  5/ 0- отличий: 1",
+      {{"cmp", "a.dsk", "b.dsk"},
+       3,
+       2 + 21 + 1,
+       "  5/ 0- отличий: 1",
        "Сравнено секторов: 3360, различаются: 20, не читаются хотя бы в одном образе: 1"},
-      {{"cmp", "a.dsk", "b.dsk", "--bytes"}, 3, 2 + 21 + 1, "  5/ 0- отличий: 1; 00",
+      {{"cmp", "a.dsk", "b.dsk", "--bytes"},
+       3,
+       2 + 21 + 1,
+       "  5/ 0- отличий: 1; 00",
        "Сравнено секторов: 3360, различаются: 20, не читаются хотя бы в одном образе: 1"},
-      {{"cmp", "a.dsk", "a.dsk", "--bytes"}, 0, 2 + 1 + 1, "Отличий между образами не найдено",
+      {{"cmp", "a.dsk", "a.dsk", "--bytes"},
+       0,
+       2 + 1 + 1,
+       "Отличий между образами не найдено",
        "Сравнено секторов: 3360, различаются: 0, не читаются хотя бы в одном образе: 0"},
       // 9/3: $BD in one image, $42 in the other, which reads it.
-      {{"cmp", "a.dsk", "c.dsk", "--bytes"}, 3, 2 + 3360 + 1, "  0/ 0- отличий: 256; 00 01",
+      {{"cmp", "a.dsk", "c.dsk", "--bytes"},
+       3,
+       2 + 3360 + 1,
+       "  0/ 0- отличий: 256; 00 01",
        "Сравнено секторов: 3360, различаются: 3359, не читаются хотя бы в одном образе: 1"},
   };
   for (const auto& t : cases) {
@@ -93,9 +105,9 @@ TEST_F(AgatdiskLongReports, TheSectorComparisonListsEverySectorAndSumsItUp) {
 TEST_F(AgatdiskLongReports, TheListingOfALargeBinaryIsPrintedToItsEnd) {
   Bytes blob(150000, 0xEA);  // NOP: one instruction a byte
   write("blob.bin", blob);
-  const Outcome made = run_line(
-      "agatdisk new big.dsk --form dsk800 && agatdisk put big.dsk blob.bin --name BLOB",
-      dir.path().string());
+  const Outcome made =
+      run_line("agatdisk new big.dsk --form dsk800 && agatdisk put big.dsk blob.bin --name BLOB",
+               dir.path().string());
   ASSERT_EQ(made.status, 0) << made.err;
   const Outcome r = run({"view", "big.dsk", "BLOB", "--format", "asis"});
   EXPECT_EQ(r.status, 0) << r.err;

@@ -89,7 +89,7 @@ TEST_F(HexEdit, EveryBlockOpensAtItsFirstByte) {
   };
   const std::vector<Session> sessions = {
       {1000, 0x0000, true, "0000:  00 01", 0},
-      {20, 0x0800, true, "0800:  00 01", 0},   // shorter than the last one's place
+      {20, 0x0800, true, "0800:  00 01", 0},  // shorter than the last one's place
       {300, 0x0000, false, "0000:  00 01", 8},
       {40, 0x0000, false, "0000:  00 01", 8},  // the cursor stood on byte 299
       {600, 0x2003, false, "2000:  -- -- -- 00", 17},

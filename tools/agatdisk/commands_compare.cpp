@@ -57,8 +57,8 @@ int run_cmp(const ParsedArgs& args) {
   const bool compared = compare_media_sectors(*md1, *md2, [&](const SectorComparison& c) {
     if (sectors++ == 0)
       print(std::string("Сравнение образа "_w) + host_to_cp1251(md1->HOSTPATH + md1->IMAGENAME) +
-            std::string("\nс образом        "_w) +
-            host_to_cp1251(md2->HOSTPATH + md2->IMAGENAME) + ":\n");
+            std::string("\nс образом        "_w) + host_to_cp1251(md2->HOSTPATH + md2->IMAGENAME) +
+            ":\n");
     // Sectors of equal bytes are equal, even where both hold the mark of a sector that
     // was not read; a sector that differs is unreadable when either image failed it.
     if (c.DIFFERING == 0) return;
