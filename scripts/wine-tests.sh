@@ -4,7 +4,8 @@
 #   - agatdisk.exe lists, gets, puts, converts, describes and shows the shared test images
 #     with the same output, messages, exit status and files as the Linux build, byte for byte;
 #   - blend.exe repairs reads made from a test image into the same .rep files as blend;
-#   - sorbel.exe starts in a terminal (tmux), shows its two panels and leaves with F10.
+#   - sorbel.exe starts in a terminal (tmux), shows its two panels, closes its menu on Escape
+#     and leaves with F10, the terminal echoing again.
 # The Linux programs come from build/asan (LINUX_BUILD names another build). Each part
 # that lacks what it needs (Wine, the test images, tmux) is skipped, saying so.
 set -euo pipefail
@@ -169,8 +170,10 @@ else
   chmod u+w "$work/sorbel/files.dsk"
   socket=agat-wine-$$
   screen() { tmux -L "$socket" capture-pane -p -t sorbel 2>/dev/null || true; }
+  # After the program the terminal must echo again, as it did before.
   tmux -L "$socket" new-session -d -s sorbel -x 100 -y 30 \
-    "cd '$work/sorbel' && wine '$win/src/ui/sorbel.exe' files.dsk 2>/dev/null; echo exit=\$?; sleep 30"
+    "cd '$work/sorbel' && wine '$win/src/ui/sorbel.exe' files.dsk 2>/dev/null; echo exit=\$?; \
+     stty -a | tr ' ;' '\\n\\n' | grep -qx echo && echo echo=on || echo echo=off; sleep 30"
   count() { screen | grep -o "$1" | wc -l; }
   shown=no
   for _ in $(seq 1 100); do
@@ -182,6 +185,18 @@ else
     sleep 0.2
   done
   [ $shown = yes ] || fail "sorbel.exe showed no panels: $(screen)"
+  # Escape alone, as a terminal sends it (a lone escape byte), closes the main menu.
+  waits() {
+    for _ in $(seq 1 50); do
+      if [ "$(count "$1")" "$2" 1 ]; then return 0; fi
+      sleep 0.2
+    done
+    return 1
+  }
+  tmux -L "$socket" send-keys -t sorbel F9
+  waits 'Главное меню' -ge || fail "sorbel.exe showed no menu on F9: $(screen)"
+  tmux -L "$socket" send-keys -t sorbel Escape
+  waits 'Главное меню' -lt || fail "sorbel.exe did not close its menu on Escape: $(screen)"
   tmux -L "$socket" send-keys -t sorbel F10
   left=no
   for _ in $(seq 1 50); do
@@ -192,6 +207,7 @@ else
     sleep 0.2
   done
   [ $left = yes ] || fail "sorbel.exe did not leave with F10: $(screen)"
+  waits 'echo=on' -ge || fail "sorbel.exe left the terminal without echo: $(screen)"
   tmux -L "$socket" kill-server 2>/dev/null || true
 fi
 

@@ -247,7 +247,7 @@ void DA_DIZASM(TextReport& R, const std::uint8_t* BUF, std::int32_t SIZE, std::i
   TextLine line(R);
   // A report that has filled up takes nothing more, so the rest of the block is skipped.
   const Templates& t = templates();
-  while (pos < SIZE && R.size() < VV_BUFSIZE) {
+  while (pos < SIZE && !R.full()) {
     const int length = DECODECMD(line, t, BUF, SIZE, pos, pc);
     pos += length;
     pc += length;

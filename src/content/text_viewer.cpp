@@ -19,26 +19,59 @@ TextViewHook& view_hook() {
 
 void VV_INIT(TextReport& R) {
   R.bytes_.clear();
+  R.scanned_ = R.line_end_ = 0;
   R.colour_ = 0;
 }
 
 void VV_ADD_CHAR(TextReport& R, char C) {
   std::string& bytes = R.bytes_;
-  if (bytes.size() >= VV_BUFSIZE) return;  // closed by the overflow note
+  const std::size_t limit = R.limit();
+  if (bytes.size() >= limit) return;  // closed by the overflow note
   bytes.push_back(C);
   // The note is written as soon as no more than its own length is left, so it always
   // fits and fills the buffer to its last byte.
-  if (bytes.size() + NO_SPACE.size() > VV_BUFSIZE - 1) bytes.append(NO_SPACE);
+  if (bytes.size() + NO_SPACE.size() > limit - 1) bytes.append(NO_SPACE);
+  if (bytes.size() > TextReport::STREAM_CHUNK) R.stream();
 }
 
 void TextReport::append(std::string_view raw) {
   // Bytes that leave room for the overflow note after the last of them go in at once;
   // near the end of the buffer, one by one, so that the note comes where it must.
-  if (bytes_.size() + raw.size() + NO_SPACE.size() <= VV_BUFSIZE - 1) {
+  if (bytes_.size() + raw.size() + NO_SPACE.size() <= limit() - 1) {
     bytes_.append(raw);
+    if (bytes_.size() > STREAM_CHUNK) stream();
     return;
   }
   for (char c : raw) VV_ADD_CHAR(*this, c);
+}
+
+void TextReport::stream() {
+  if (!sink_) return;
+  // The last line feed that ends a line: the byte after a 0 is a colour, whatever its
+  // value, so the bytes are read on from where the last look stopped (a line's start, or
+  // a pair still waiting for its colour), never twice.
+  std::size_t i = scanned_;
+  for (; i < bytes_.size(); ++i) {
+    if (bytes_[i] == '\0') {
+      if (i + 1 == bytes_.size()) break;
+      ++i;
+    } else if (bytes_[i] == '\n') {
+      line_end_ = i + 1;
+    }
+  }
+  scanned_ = i;
+  if (line_end_ == 0) return;
+  sink_(std::string_view(bytes_).substr(0, line_end_));
+  bytes_.erase(0, line_end_);
+  scanned_ -= line_end_;
+  line_end_ = 0;
+}
+
+void TextReport::finish() {
+  if (!sink_ || bytes_.empty()) return;
+  sink_(bytes_);
+  bytes_.clear();
+  scanned_ = line_end_ = 0;
 }
 
 void VV_ADD_STRING(TextReport& R, std::string_view S) {
@@ -60,12 +93,13 @@ void VV_ADD_TEXT(TextReport& R, std::string_view S) {
   // Text that surely leaves room for the note (a line end takes three bytes) and holds
   // no zero goes in a line at a time; otherwise through VV_ADD_STRING and VV_ADD_EOL,
   // which replace the zeros and place the note exactly.
-  if (bytes.size() + 3 * S.size() + NO_SPACE.size() <= VV_BUFSIZE - 1 &&
+  if (bytes.size() + 3 * S.size() + NO_SPACE.size() <= R.limit() - 1 &&
       S.find('\0') == std::string_view::npos) {
     const char line_end[] = {'\n', '\0', static_cast<char>(R.colour_)};
     for (std::size_t eol; (eol = S.find('\n')) != std::string_view::npos; S.remove_prefix(eol + 1))
       bytes.append(S.data(), eol).append(line_end, sizeof line_end);
     bytes.append(S);
+    if (bytes.size() > TextReport::STREAM_CHUNK) R.stream();
     return;
   }
   for (std::size_t eol; (eol = S.find('\n')) != std::string_view::npos; S.remove_prefix(eol + 1)) {

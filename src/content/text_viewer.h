@@ -9,7 +9,9 @@
 //     repeats the current attribute, so any line can be drawn without the ones before;
 //   - every other byte is a character.
 // Only the VV_ operations write this format and only the report reader reads it.
-// A report that outgrows VV_BUFSIZE ends with NO_SPACE; what comes after is dropped.
+// A report that outgrows VV_BUFSIZE ends with NO_SPACE; what comes after is dropped. A
+// streamed report (built with a sink, for output that has no screen to fill) has no such
+// limit: its finished lines leave it as it grows.
 #pragma once
 
 #include <array>
@@ -18,6 +20,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace agat {
 
@@ -32,9 +35,24 @@ inline constexpr std::string_view NO_SPACE{NO_SPACE_BYTES, sizeof NO_SPACE_BYTES
 // One report being built. Its bytes grow as they are written, up to VV_BUFSIZE.
 class TextReport {
  public:
-  // The bytes written so far, colour pairs included.
+  // Receives bytes of a streamed report: whole lines (colour pairs included, each piece
+  // starting where a line starts), then at finish() the rest.
+  using Sink = std::function<void(std::string_view bytes)>;
+
+  TextReport() = default;
+  // A streamed report: whenever more than STREAM_CHUNK bytes are held, its whole lines go
+  // to SINK and are dropped; nothing is ever cut.
+  explicit TextReport(Sink sink) : sink_(std::move(sink)) {}
+  static constexpr std::size_t STREAM_CHUNK = 65536;
+
+  // The bytes written so far (of a streamed report: those not yet passed on), colour
+  // pairs included.
   std::string_view text() const { return bytes_; }
   std::uint32_t size() const { return static_cast<std::uint32_t>(bytes_.size()); }
+  // Whether nothing more goes in: a held report that reached VV_BUFSIZE.
+  bool full() const { return !sink_ && bytes_.size() >= VV_BUFSIZE; }
+  // Passes on whatever a streamed report still holds; nothing for a held one.
+  void finish();
 
  private:
   friend void VV_INIT(TextReport& R);
@@ -47,9 +65,17 @@ class TextReport {
 
   // Appends RAW as it is, closing the report with NO_SPACE where it fills up.
   void append(std::string_view raw);
+  // The most bytes a report holds before its overflow note: VV_BUFSIZE unless streamed.
+  std::size_t limit() const { return sink_ ? kUnlimited : VV_BUFSIZE; }
+  // A streamed report that holds more than STREAM_CHUNK bytes passes on its whole lines.
+  void stream();
 
+  static constexpr std::size_t kUnlimited = std::size_t{1} << 62;
   std::string bytes_;
-  std::uint8_t colour_ = 0;  // the attribute of the last colour pair written
+  Sink sink_;
+  std::size_t scanned_ = 0;   // streamed: the bytes before this one were looked at
+  std::size_t line_end_ = 0;  // streamed: where the last whole line found ends, or 0
+  std::uint8_t colour_ = 0;   // the attribute of the last colour pair written
 };
 
 // Empties the report. The colour is forgotten too, so that every report writes its own

@@ -115,6 +115,16 @@ void Win32Console::show() {
 
 std::uint16_t Win32Console::key_code(unsigned virtual_key, char16_t character) {
   switch (virtual_key) {
+    // The keys that type a control character are known by the key, not by the character:
+    // a console that reads a terminal sends Escape (a lone escape byte) with no character.
+    case VK_ESCAPE:
+      return KEYCODE_ESCAPE;
+    case VK_RETURN:
+      return KEYCODE_ENTER;
+    case VK_BACK:
+      return KEYCODE_BACKSPACE;
+    case VK_TAB:
+      return KEYCODE_TAB;
     case VK_F1:
       return HKEY_F1;
     case VK_F2:
@@ -167,6 +177,14 @@ std::uint16_t Win32Console::key_code(unsigned virtual_key, char16_t character) {
   return local <= 0 ? 0 : static_cast<std::uint16_t>(local);
 }
 
+std::vector<std::uint16_t> Win32Console::keys_of(const KEY_EVENT_RECORD& record) {
+  if (!record.bKeyDown) return {};
+  const std::uint16_t code =
+      key_code(record.wVirtualKeyCode, static_cast<char16_t>(record.uChar.UnicodeChar));
+  if (code == 0) return {};
+  return std::vector<std::uint16_t>(std::max<WORD>(record.wRepeatCount, 1), code);
+}
+
 std::uint16_t Win32Console::read_key() {
   show();
   while (pending_.empty()) {
@@ -184,12 +202,9 @@ std::uint16_t Win32Console::read_key() {
       dirty_ = true;
       return HKEY_RESIZE;
     }
-    if (record.EventType != KEY_EVENT || !record.Event.KeyEvent.bKeyDown) continue;
-    const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
-    const std::uint16_t code =
-        key_code(key.wVirtualKeyCode, static_cast<char16_t>(key.uChar.UnicodeChar));
-    if (code == 0) continue;
-    pending_.insert(pending_.end(), std::max<WORD>(key.wRepeatCount, 1), code);
+    if (record.EventType != KEY_EVENT) continue;
+    const std::vector<std::uint16_t> keys = keys_of(record.Event.KeyEvent);
+    pending_.insert(pending_.end(), keys.begin(), keys.end());
   }
   const std::uint16_t code = pending_.front();
   pending_.pop_front();

@@ -12,6 +12,9 @@
 
 #include "platform/console.h"
 
+// The key record of the console input, as <windows.h> declares it.
+struct _KEY_EVENT_RECORD;
+
 namespace agat {
 
 class Win32Console : public Console {
@@ -37,6 +40,9 @@ class Win32Console : public Console {
   // CHARACTER the Unicode character it types (0 for none). 0 for a key that has no code
   // (a modifier alone, a character Windows-1251 lacks).
   static std::uint16_t key_code(unsigned virtual_key, char16_t character);
+  // The keys one key record of the console input gives: none for a key released or a key
+  // without a code, otherwise its code as many times as the record repeats it.
+  static std::vector<std::uint16_t> keys_of(const _KEY_EVENT_RECORD& record);
 
  private:
   struct Cell {

@@ -195,6 +195,10 @@ bool HEXEDIT(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READO
   EDITMODE = READONLY ? MDNONE : MDHEX;
   TEXTATTR = COL[EMPTY];
   CLRSCR();
+  // Every block opens at its first byte: a place kept from another block would open a
+  // shorter one at its end.
+  TOP = OFFS & FF;
+  CURSOR = OFFS;
   CURDIG = 0;
   const std::int32_t last = OFFS + SIZE - 1;
   while (true) {

@@ -30,8 +30,8 @@ inline constexpr std::int32_t FF = 0x0FFFFFF0;
 // A selection end before any selection was made: no address at all.
 inline constexpr std::int32_t NO_SELECTION = -1;
 
-// The state lives as long as the program. TOP and CURSOR are kept from one session to
-// the next and brought into the new block at its first drawing.
+// The state lives as long as the program; every session starts with TOP and CURSOR at the
+// block's first byte, and the keys keep them inside the block.
 extern TEDITMODE EDITMODE;
 extern std::int32_t TOP;     // address of the top row, a multiple of 16
 extern std::int32_t CURSOR;  // address of the byte under the cursor

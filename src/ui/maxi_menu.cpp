@@ -24,7 +24,8 @@ void write_at(int x, int y, std::string_view text, std::uint8_t colour) {
 
 }  // namespace
 
-bool MN_MAXI(PMENUITEM PFIRSTITEM, std::string_view HD, T_ACTOR& ACTOR, std::int32_t& ARG) {
+bool MN_MAXI(PMENUITEM PFIRSTITEM, std::string_view HD, T_ACTOR& ACTOR, std::int32_t& ARG,
+             const MenuBackdrop& BACKDROP) {
   std::vector<PMENUITEM> items;
   for (PMENUITEM item = PFIRSTITEM; item != nullptr && items.size() < MAX_MENU_ITEMS;
        item = item->INEXTITEM)
@@ -41,7 +42,7 @@ bool MN_MAXI(PMENUITEM PFIRSTITEM, std::string_view HD, T_ACTOR& ACTOR, std::int
   int selected = 1;
   const int count = static_cast<int>(items.size());
 
-  while (true) {
+  const auto draw = [&] {
     int x1 = 0, y1 = 0;
     SW_MAKECWIN(lw + 2, count + 1, COL[MN_MAIN_RAMKA], COL[MN_MAIN_HEADER], HD, x1, y1);
     for (int n = 1; n <= count; ++n) {
@@ -55,6 +56,15 @@ bool MN_MAXI(PMENUITEM PFIRSTITEM, std::string_view HD, T_ACTOR& ACTOR, std::int
         write_at(x, y1 + n, item->IACCEL, COL[sel ? MN_MAIN_SELHOTK : MN_MAIN_HOTKEY]);
       }
     }
+  };
+  // What lies under a submenu: this menu's backdrop and this menu.
+  const MenuBackdrop under_submenu = [&] {
+    if (BACKDROP) BACKDROP();
+    draw();
+  };
+
+  while (true) {
+    draw();
     CURSOR_OFF();
     const std::uint16_t key = MREADKEY();
     if (GK_ISACTOR(key, ACTOR, ARG)) return true;
@@ -63,7 +73,8 @@ bool MN_MAXI(PMENUITEM PFIRSTITEM, std::string_view HD, T_ACTOR& ACTOR, std::int
         PMENUITEM item = items[selected - 1];
         if (item->IACT == MASUBMENU) {
           const std::string title = " " + std::string(item->ILABEL) + " ";
-          if (MN_MAXI(item->PSUBMENU, title, ACTOR, ARG)) return true;
+          if (MN_MAXI(item->PSUBMENU, title, ACTOR, ARG, under_submenu)) return true;
+          if (BACKDROP) BACKDROP();
         } else {
           ACTOR = item->ROUTE;
           ARG = item->ARG;
@@ -79,6 +90,9 @@ bool MN_MAXI(PMENUITEM PFIRSTITEM, std::string_view HD, T_ACTOR& ACTOR, std::int
         break;
       case HKEY_DOWN:
         selected = selected == count ? 1 : selected + 1;
+        break;
+      case HKEY_RESIZE:
+        if (BACKDROP) BACKDROP();
         break;
       default:
         break;

@@ -19,28 +19,46 @@ void set_marks(TCAT& cat, bool (*mark)(const TCATREC&)) {
   for (std::int32_t i = 0; i < cat.CATNUM; ++i) cat.CATREC[i].SELECT = mark(cat.CATREC[i]);
 }
 
+// The cursor on an entry of the list, shown in the ROWS rows of the panel, which are
+// filled as far as the entries go.
+void scroll_into_view(TPANEL& P, std::int32_t ROWS) {
+  const std::int32_t count = P.MD.CAT.CATNUM;
+  P.CURSOR = std::max(std::min(P.CURSOR, count - 1), 0);
+  P.TOP = std::min(P.TOP, P.CURSOR);
+  if (P.CURSOR - ROWS + 1 > P.TOP) P.TOP = P.CURSOR - ROWS + 1;
+  P.TOP = std::max(std::min(P.TOP, count - ROWS), 0);
+}
+
+// Both panels, scrolled; the list of each runs on rows 2..Y2.
+void draw_both(TPANEL& PN_R, TPANEL& PN_L) {
+  const int width = SCREEN_WIDTH();
+  const std::int32_t Y2 = SCREEN_HEIGHT() - 3;
+  scroll_into_view(PN_R, Y2 - 1);
+  scroll_into_view(PN_L, Y2 - 1);
+  TPANEL& left = SWAPPANEL ? PN_L : PN_R;
+  TPANEL& right = SWAPPANEL ? PN_R : PN_L;
+  PN_MAIN(left.MD, left.TOP, left.CURSOR, 1, width / 2 - 1, Y2, RIGHTSIDE != SWAPPANEL);
+  PN_MAIN(right.MD, right.TOP, right.CURSOR, width / 2 + 1, width - 1, Y2, RIGHTSIDE == SWAPPANEL);
+}
+
 }  // namespace
+
+void draw_panels(TPANEL& PN_R, TPANEL& PN_L) {
+  TEXTATTR = COL[EMPTY];
+  CLRSCR();
+  draw_both(PN_R, PN_L);
+}
 
 std::int32_t PM_DMAIN(TPANEL& PN_R, TPANEL& PN_L, PPANEL& PN_CUR, PPANEL& PN_OTH) {
   TEXTATTR = COL[EMPTY];
   CLRSCR();
   while (true) {
-    const int width = SCREEN_WIDTH();
     const std::int32_t Y2 = SCREEN_HEIGHT() - 3;
     PN_CUR = RIGHTSIDE ? &PN_R : &PN_L;
     PN_OTH = RIGHTSIDE ? &PN_L : &PN_R;
     TPANEL& cur = *PN_CUR;
     TCAT& cat = cur.MD.CAT;
-
-    cur.CURSOR = std::max(std::min(cur.CURSOR, cat.CATNUM - 1), 0);
-    cur.TOP = std::min(cur.TOP, cur.CURSOR);
-    if (cur.CURSOR - Y2 + 2 > cur.TOP) cur.TOP = cur.CURSOR - Y2 + 2;
-
-    TPANEL& left = SWAPPANEL ? PN_L : PN_R;
-    TPANEL& right = SWAPPANEL ? PN_R : PN_L;
-    PN_MAIN(left.MD, left.TOP, left.CURSOR, 1, width / 2 - 1, Y2, RIGHTSIDE != SWAPPANEL);
-    PN_MAIN(right.MD, right.TOP, right.CURSOR, width / 2 + 1, width - 1, Y2,
-            RIGHTSIDE == SWAPPANEL);
+    draw_both(PN_R, PN_L);
 
     CURSOR_OFF();
     const std::uint16_t key = MREADKEY();

@@ -160,7 +160,9 @@ void SORBEL(const std::vector<std::string>& params) {
         HELP();
         break;
       case HKEY_F9:
-        if (MN_MAXI(main_menu(), " Главное меню "_w, act, arg)) act(pn_cur, pn_oth, arg);
+        if (MN_MAXI(main_menu(), " Главное меню "_w, act, arg,
+                    [&pn_r, &pn_l] { draw_panels(pn_r, pn_l); }))
+          act(pn_cur, pn_oth, arg);
         break;
       default:
         if (GK_ISACTOR(static_cast<std::uint16_t>(key), act, arg)) act(pn_cur, pn_oth, arg);

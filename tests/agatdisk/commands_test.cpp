@@ -129,6 +129,12 @@ std::string diff_head(const std::string& a, const std::string& b) {
   return "Сравнение файла " + a + pad + "\nс файлом        " + b + pad + "\n";
 }
 
+// The last line of the comparison of two 140 KB images.
+std::string cmp_summary(int differing, int unreadable) {
+  return "Сравнено секторов: 560, различаются: " + std::to_string(differing) +
+         ", не читаются хотя бы в одном образе: " + std::to_string(unreadable) + "\n";
+}
+
 std::vector<Case> cases() {
   const std::string hello = loaded(pattern(300, 1));
   return {
@@ -153,7 +159,8 @@ std::vector<Case> cases() {
 
       // Help, which wins over errors.
       {"agatdisk --help", 0,
-       "regex:agatdisk — [\\s\\S]*\n  cmp ОБРАЗ1 ОБРАЗ2 +посекторное[\\s\\S]*3 — cmp или diff "
+       "regex:agatdisk — [\\s\\S]*\n  cmp ОБРАЗ1 ОБРАЗ2 \\[--bytes\\] +посекторное[\\s\\S]*3 — cmp "
+       "или diff "
        "нашли различия, check — повреждения.\n"},
       {"agatdisk put --help --type Q", 0, "regex:agatdisk put ОБРАЗ ФАЙЛ [\\s\\S]*0x84[\\s\\S]*",
        ""},
@@ -311,10 +318,12 @@ std::vector<Case> cases() {
       // read, and exit 3 when there is one.
       {"agatdisk cmp disk.dsk disk.dsk", 0,
        "Сравнение образа ./disk.dsk\nс образом        ./disk.dsk:\n"
-       "Отличий между образами не найдено\n"},
+       "Отличий между образами не найдено\n" +
+           cmp_summary(0, 0)},
       {"agatdisk cmp broken.dsk disk.dsk", 3,
        "Сравнение образа ./broken.dsk\nс образом        ./disk.dsk:\n"
-       " 17/ 1- ошибка чтения образа broken.dsk\nОтличий между образами не найдено\n"},
+       " 17/ 1- ошибка чтения образа broken.dsk\n" +
+           cmp_summary(0, 1)},
       // The file comparison: exit 3 when the files differ, in their last lines or only in size.
       {"agatdisk diff texts.dsk T1 texts.dsk T1", 0,
        diff_head("T1", "T1") + "(построчное сравнение)\nОтличий не найдено.\n"},
@@ -332,8 +341,10 @@ std::vector<Case> cases() {
        "неизвестный формат \"tekst\""},
       {"agatdisk convert disk.dsk copy.dsk --form dsk140 && agatdisk lock copy.dsk HELLO && "
        "agatdisk unlock copy.dsk LOCKED && agatdisk cmp disk.dsk copy.dsk",
-       3, "Сравнение образа ./disk.dsk\nс образом        ./copy.dsk:\n 17/ 1-  0D 53\n", "",
-       "copy.dsk"},
+       3,
+       "Сравнение образа ./disk.dsk\nс образом        ./copy.dsk:\n 17/ 1- отличий: 2\n" +
+           cmp_summary(1, 0),
+       "", "copy.dsk"},
   };
 }
 

@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "content/immap_report.h"
 #include "content/media_compare.h"
+#include "content/report_reader.h"
 #include "content/text_viewer.h"
 #include "content/viewer_recorder.h"
 #include "core/cp1251.h"
@@ -147,6 +149,68 @@ TEST(TextViewerBuffer, WholeStringsAndLinesWriteWhatSingleBytesWould) {
   EXPECT_TRUE(strings.text() == bytewise.text());
   EXPECT_TRUE(lines.text() == bytewise.text());
   EXPECT_EQ(lines.text().substr(VV_BUFSIZE - 28), NO_SPACE);
+}
+
+// A streamed report (output with no screen to fill) passes on whole lines as it grows and
+// cuts nothing: three times the viewer's buffer, written a byte, a string, a text and a
+// gathered line at a time, with the colour whose code is a line feed's among them, comes
+// out whole, in pieces that each end a line; its start is what a held report keeps.
+TEST(TextViewerBuffer, AStreamedReportPassesOnWholeLinesAndCutsNothing) {
+  std::vector<std::string> pieces;
+  TextReport streamed([&](std::string_view b) { pieces.emplace_back(b); });
+  TextReport held;
+  int n = 0;
+  const auto write = [&n](TextReport& R) {
+    const std::string text = "line " + std::to_string(n);
+    VV_ADD_COLOR(R, static_cast<std::uint8_t>(n % 3 == 0 ? 0x0A : n % 3));
+    switch (n % 4) {
+      case 0:
+        for (char c : text) VV_ADD_CHAR(R, c);
+        VV_ADD_EOL(R);
+        break;
+      case 1:
+        VV_ADD_STRING_EOL(R, text);
+        break;
+      case 2:
+        VV_ADD_TEXT(R, text + "\n");
+        break;
+      default:
+        TextLine(R).text(text).end();
+    }
+  };
+  for (; n < 400000; ++n) {
+    write(streamed);
+    write(held);
+  }
+  // Then one line longer than the viewer's whole buffer, a byte at a time, unended.
+  for (std::uint32_t i = 0; i < 2 * VV_BUFSIZE; ++i) VV_ADD_CHAR(streamed, 'z');
+  streamed.finish();
+  EXPECT_EQ(streamed.size(), 0u);
+  EXPECT_FALSE(streamed.full());
+  EXPECT_TRUE(held.full());
+  ASSERT_GT(pieces.size(), 3 * VV_BUFSIZE / TextReport::STREAM_CHUNK - 1);
+  std::string whole;
+  for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+    EXPECT_LE(pieces[i].size(), TextReport::STREAM_CHUNK + 64);
+    EXPECT_EQ(plain_text(pieces[i]).back(), '\n');
+  }
+  EXPECT_EQ(pieces.back().size(), 2 + 2 * VV_BUFSIZE);  // after the colour pair of its start
+  for (const std::string& p : pieces) whole += p;
+  ASSERT_GT(whole.size(), 5 * VV_BUFSIZE);
+  EXPECT_TRUE(std::string_view(whole).substr(0, VV_BUFSIZE - 28) ==
+              held.text().substr(0, VV_BUFSIZE - 28));
+  EXPECT_EQ(whole.find(">> No space"), std::string::npos);
+  // Every line, in order, with its own colour.
+  const std::vector<ReportLine> lines = report_lines(whole, 0);
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(n) + 1);
+  EXPECT_TRUE(plain_text(lines.back()) == std::string(2 * VV_BUFSIZE, 'z'));
+  for (int i = 0; i < n; i += 997) {
+    EXPECT_EQ(plain_text(lines[static_cast<std::size_t>(i)]), "line " + std::to_string(i));
+    std::uint8_t last = 0;
+    for_each_run(lines[static_cast<std::size_t>(i)],
+                 [&](std::uint8_t a, std::string_view) { last = a; });
+    EXPECT_EQ(last, i % 3 == 0 ? 0x0A : i % 3) << i;
+  }
 }
 
 TEST(ReportReader, ReadsBackLinesColoursAndTextAsWritten) {

@@ -22,7 +22,7 @@ class HexEdit : public testing::ConsoleTest {
  protected:
   void SetUp() override {
     ConsoleTest::SetUp();
-    TOP = CURSOR = 0;  // a session starts where the last one left
+    TOP = CURSOR = 0x7FF0;  // left by an earlier session, far past any block here
   }
   // Runs the editor on BLOCK (an exact-size copy, so that a stray access is caught) until
   // the scripted keys are read; the block as it was left.
@@ -60,11 +60,8 @@ TEST_F(HexEdit, RowsAndReadOnlyScrolling) {
   EXPECT_FALSE(edit(block, 0x0800, true));
   EXPECT_EQ(block[0], 0xC1);
 
-  // TOP is kept from the last session and brought into the new block. A base address off
-  // a multiple of 16 starts with empty fields.
+  // A base address off a multiple of 16 starts with empty fields.
   Bytes large(1000, 0xA0);
-  row_is(1, "03E0:  A0 A0 A0 A0 A0 A0 A0 A0 - A0 A0 A0 -- -- -- -- --");
-  mc().key(HKEY_HOME);
   row_is(1, "0000:  -- -- -- A0 A0 A0 A0 A0 - A0 A0 A0 A0 A0 A0 A0 A0");
   // clang-format off
   for (auto [key, top] : std::vector<std::pair<std::uint16_t, std::string>>{
@@ -77,6 +74,41 @@ TEST_F(HexEdit, RowsAndReadOnlyScrolling) {
   }
   mc().key(HKEY_F3);
   EXPECT_FALSE(edit(large, 3, true));
+}
+
+TEST_F(HexEdit, EveryBlockOpensAtItsFirstByte) {
+  // Sessions one after the other, each left far from its start: the next block, shorter
+  // or longer, read-only or not, shows its first row and (editing) has the cursor on its
+  // first byte.
+  struct Session {
+    std::size_t size;
+    std::int32_t offs;
+    bool read_only;
+    std::string first_row;  // the start of row 1 when it opens
+    int cursor_x;           // 0: hidden
+  };
+  const std::vector<Session> sessions = {
+      {1000, 0x0000, true, "0000:  00 01", 0},
+      {20, 0x0800, true, "0800:  00 01", 0},  // shorter than the last one's place
+      {300, 0x0000, false, "0000:  00 01", 8},
+      {40, 0x0000, false, "0000:  00 01", 8},  // the cursor stood on byte 299
+      {600, 0x2003, false, "2000:  -- -- -- 00", 17},
+      {256, 0x0000, true, "0000:  00 01", 0},
+  };
+  for (const Session& s : sessions) {
+    SCOPED_TRACE(s.size);
+    Bytes block(s.size);
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i);
+    mc().then([&s](MemoryConsole& c) {
+      EXPECT_EQ(c.row(1).substr(0, s.first_row.size()), s.first_row);
+      EXPECT_EQ(c.cursor_visible(), s.cursor_x != 0);
+      if (s.cursor_x != 0) {
+        EXPECT_EQ(std::pair(c.where_x(), c.where_y()), std::pair(s.cursor_x, 1));
+      }
+    });
+    mc().keys({HKEY_END, HKEY_NPAGE, HKEY_DOWN, ESC});
+    EXPECT_FALSE(edit(block, s.offs, s.read_only));
+  }
 }
 
 TEST_F(HexEdit, TypingInHexAndTextModeAndLeavingWithTheQuestion) {
@@ -132,7 +164,6 @@ TEST_F(HexEdit, SelectionAndCopyStayInTheBlock) {
            // A selection from byte 2 up past the block's start: bytes 0..2.
            {{INS, HKEY_UP, HKEY_UP, INS, HKEY_END, HKEY_F5}, {1, 2, 3, 4, 5, 6, 7, 1}}}) {
     Bytes block = {1, 2, 3, 4, 5, 6, 7, 8};
-    CURSOR = 0;
     for (std::uint16_t k : select) mc().key(k);
     mc().then([](MemoryConsole& s) {
       EXPECT_EQ(first_other_attribute(s, 34, 42, 1, COL[HEX_SELHEX]), 0);

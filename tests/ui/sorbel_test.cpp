@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 
 #include "content/colours.h"
 #include "ui/fixtures.h"
@@ -76,6 +77,52 @@ TEST_F(Sorbel, StartsWithAndWithoutParametersOnAnyScreenAndEndsWithFin) {
   screen->keys({KEYCODE_BACKSPACE, HKEY_LEFT});
   left_rows(24, {"/"});
   quit();
+}
+
+// A submenu that closes leaves the main menu over the panels exactly as before it opened,
+// each of the seven, however wide. A resize scrolls both panels, the other one too: a taller
+// screen is filled from the first entry, a shorter one keeps the cursor's entry in view.
+TEST_F(Sorbel, ClosedSubmenusAndResizesLeaveNoStaleRows) {
+  std::filesystem::create_directory(dir.file("many"));
+  for (int i = 0; i < 40; ++i)
+    std::filesystem::create_directory(dir.file("many/d" + std::to_string(i)));
+  auto before = std::make_shared<std::string>();
+  screen->key(HKEY_F9);
+  for (int k = 0; k < 7; ++k) {
+    if (k > 0) screen->key(HKEY_DOWN);
+    check([before](MemoryConsole& s) { *before = s.screen_text(); });
+    screen->key(KEYCODE_ENTER);
+    check([before, k](MemoryConsole& s) { EXPECT_NE(s.screen_text(), *before) << k; });
+    screen->key(KEYCODE_ESCAPE);
+    check([before, k](MemoryConsole& s) { EXPECT_EQ(s.screen_text(), *before) << k; });
+  }
+  screen->key(KEYCODE_ESCAPE);
+
+  // Both panels in "many" (41 entries with ".."), each cursor on the last entry.
+  screen->keys({KEYCODE_ENTER, HKEY_END, KEYCODE_TAB, KEYCODE_ENTER, HKEY_END, KEYCODE_TAB});
+  // The cursor's row of each half shows "+" in its second column.
+  const auto cursor_rows = [this](int left_row, int right_row, const char* first_entry) {
+    check([=, this](MemoryConsole& s) {
+      for (int y = 2; y <= s.height() - 3; ++y) {
+        EXPECT_EQ(s.cell(2, y).ch == U'+', y == left_row) << y << "\n" << s.screen_text();
+        EXPECT_EQ(s.cell(s.width() / 2 + 2, y).ch == U'+', y == right_row) << y;
+      }
+      if (first_entry != nullptr) {
+        EXPECT_EQ(left(2), first_entry);
+      }
+    });
+  };
+  cursor_rows(22, 22, nullptr);  // the list on rows 2..22, the cursor on its last
+  screen->resize(80, 60);        // 56 rows: all 41 entries, the last on row 42
+  cursor_rows(42, 42, "  HostDir: ..");
+  check([this](MemoryConsole&) { EXPECT_EQ(left(43), ""); });
+  screen->resize(80, 12);  // 8 rows: the last entry on the last of them
+  cursor_rows(9, 9, nullptr);
+  screen->keys({KEYCODE_TAB, HKEY_HOME});
+  screen->resize(80, 30);  // 26 rows: the left panel, now the other, filled to its end
+  cursor_rows(27, 2, nullptr);
+  check([this](MemoryConsole&) { EXPECT_EQ(right(2), " +HostDir: .."); });
+  quit({"many", "many"});
 }
 
 TEST_F(Sorbel, EnteringAndLeavingImagesAndSubCatalogs) {

@@ -42,8 +42,8 @@ std::span<const Command> command_table();
 
 // The parts of the table, one per topic, each in its own file.
 std::vector<Command> catalog_commands();  // list, get, put, rm, undelete, lock, unlock, mkdir, cd
-std::vector<Command> image_commands();    // new, convert, cmp
-std::vector<Command> compare_commands();  // diff
+std::vector<Command> image_commands();    // new, convert
+std::vector<Command> compare_commands();  // cmp, diff
 std::vector<Command> check_commands();    // check, recover
 std::vector<Command> picture_commands();  // png
 std::vector<Command> content_commands();  // info, view, export, import

@@ -10,8 +10,6 @@
 #include "content/export_import.h"
 #include "content/format_control.h"
 #include "content/info_page.h"
-#include "content/report_reader.h"
-#include "core/catalog_read.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
@@ -29,13 +27,6 @@ const Option kConvert{"--convert", {}, {}};
 constexpr std::string_view kInHelp =
     "С ключом --in КАТАЛОГ файл ищется в BTK-каталоге КАТАЛОГ текущего каталога, без входа "
     "в него (образ не меняется)."_w;
-
-// A report as the viewer shows it, ended by a line feed.
-void print_shown(const TextReport& report) {
-  std::string text = shown_text(report.text());
-  if (!text.empty() && text.back() != '\n') text += '\n';
-  print(text);
-}
 
 // The host name of a file: its Agat name converted (a deleted entry's last character is a
 // track number, no part of the name).
@@ -134,9 +125,9 @@ int run_info(const ParsedArgs& args) {
   if (args.has("--json")) {
     print(info_json(info));
   } else {
-    TextReport report;
-    info_report(report, info);
-    print_shown(report);
+    PrintedReport printed(PrintedReport::SHOWN);
+    info_report(printed.report(), info);
+    printed.end();
   }
   return EXIT_DONE;
 }
@@ -165,9 +156,10 @@ int run_view(const ParsedArgs& args) {
     print_error("файл пуст"_w);
     return EXIT_DONE;
   }
-  TextReport report;
-  view_report(report, *e, *buf, FMTDETECT(*e, *buf, format));
-  print_shown(report);
+  // A listing may be far longer than the viewer's buffer: it is printed as it is made.
+  PrintedReport printed(PrintedReport::SHOWN);
+  view_report(printed.report(), *e, *buf, FMTDETECT(*e, *buf, format));
+  printed.end();
   return EXIT_DONE;
 }
 

@@ -1,12 +1,9 @@
-// The commands on whole images: new, convert and cmp.
-#include <algorithm>
+// The commands on whole images: new and convert.
 #include <memory>
 #include <vector>
 
 #include "command_support.h"
 #include "commands.h"
-#include "content/media_compare.h"
-#include "content/report_reader.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
@@ -53,25 +50,6 @@ int run_convert(const ParsedArgs& args) {
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
 }
 
-int run_cmp(const ParsedArgs& args) {
-  TIMAGET type1, type2;
-  if (!image_form_of_file(args.operands[0], type1) || !image_form_of_file(args.operands[1], type2))
-    return EXIT_FAILED;
-  auto md1 = image_medium(args.operands[0], type1);
-  auto md2 = image_medium(args.operands[1], type2);
-  TextReport built;
-  bool equal = true;
-  const bool compared = compare_media(*md1, *md2, built, equal);
-  if (core_failed() || !compared) return EXIT_FAILED;
-  std::string report = plain_text(built.text());
-  // Two title lines, then a line for each sector that differs or that one image cannot
-  // read; a report without such lines ends in a sentence without a line end.
-  const auto lines = std::count(report.begin(), report.end(), '\n');
-  if (report.empty() || report.back() != '\n') report += '\n';
-  print(report);
-  return lines > 2 ? EXIT_DIFFERENT : EXIT_DONE;
-}
-
 }  // namespace
 
 std::vector<Command> image_commands() {
@@ -100,19 +78,6 @@ std::vector<Command> image_commands() {
        2,
        2,
        run_convert},
-      {"cmp",
-       "cmp ОБРАЗ1 ОБРАЗ2"_w,
-       "посекторное сравнение образов"_w,
-       {"Сравнивает два образа одной геометрии сектор за сектором (формы могут быть "
-        "разными: сравниваются прочитанные секторы) и печатает отчёт: по строке на "
-        "каждый отличающийся сектор — дорожка/сектор и смещения отличающихся байтов, "
-        "или имя образа, в котором сектор не читается."_w,
-        "Выход 0, если в отчёте нет ни одного сектора, и 3, если есть (в том числе "
-        "сектор, который не читается только в одном образе); 1 — сравнить не удалось."_w},
-       {},
-       2,
-       2,
-       run_cmp},
   };
 }
 

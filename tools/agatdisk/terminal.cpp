@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "content/report_reader.h"
 #include "core/char_sets.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
@@ -54,6 +55,19 @@ std::string terminal_text(std::string_view cp1251) {
 
 void print(std::string_view cp1251) {
   write_all(stdout, terminal_text(cp1251));
+}
+
+PrintedReport::PrintedReport(Form form)
+    : form_(form), report_([this](std::string_view bytes) {
+        const std::string text = form_ == SHOWN ? shown_text(bytes) : plain_text(bytes);
+        if (text.empty()) return;
+        last_ = text.back();
+        print(text);
+      }) {}
+
+void PrintedReport::end() {
+  report_.finish();
+  if (last_ != '\n') print("\n");
 }
 
 void print_host(std::string_view host) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "content/text_viewer.h"
 #include "core/world_formats.h"
 
 namespace agat {
@@ -15,6 +16,26 @@ std::string terminal_text(std::string_view cp1251);
 
 // Writes Windows-1251 text to standard output, converted.
 void print(std::string_view cp1251);
+// A report printed on standard output while it is made, however long: its lines go out
+// as the report passes them on, as plain text or as the viewer shows them (content/
+// report_reader.h), and nothing is held back or cut.
+class PrintedReport {
+ public:
+  enum Form { PLAIN, SHOWN };
+  explicit PrintedReport(Form form);
+  PrintedReport(const PrintedReport&) = delete;
+  PrintedReport& operator=(const PrintedReport&) = delete;
+
+  TextReport& report() { return report_; }
+  // Prints what is left, and a line feed when the report ends without one.
+  void end();
+
+ private:
+  Form form_;
+  char last_ = '\n';  // the last character printed
+  TextReport report_;
+};
+
 // Writes host bytes (a path as given) to standard output as they are.
 void print_host(std::string_view host);
 // Writes "agatdisk: " and one line of Windows-1251 text to standard error, converted.
