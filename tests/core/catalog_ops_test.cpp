@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+
 #include "core/host_paths.h"
 #include "support/image_test.h"
 
@@ -23,10 +26,9 @@ class CatalogOpsTest : public testing::ImageTest {
 };
 
 // Undeleting takes a file's sectors again and makes the last name character, which kept
-// the list's track, $52. A saved track that leads to no T/S list (off the disk, or no
+// the list's track, a blank. A saved track that leads to no T/S list (off the disk, or no
 // list there, or track 0, which would end the catalog) is refused with a message and
-// changes nothing, not even in memory; a sector another file took meanwhile is named in a
-// warning.
+// changes nothing, not even in memory.
 TEST_F(CatalogOpsTest, DeleteAndUndelete) {
   const TCATREC old = save("GONE", 2000);
   const std::uint32_t free_before = md->FREESPACE;
@@ -36,7 +38,7 @@ TEST_F(CatalogOpsTest, DeleteAndUndelete) {
   FC_UNDELETE(md->CAT.CATREC[1]);
   reload();
   EXPECT_EQ(std::tuple(md->CAT.CATREC[1].AGATNAME[29], md->FREESPACE),
-            std::tuple(0x52, free_before));
+            std::tuple(AGAT_SPACE, free_before));
   testing::DiskAudit(*md).expect_vtoc_matches();
 
   FC_DELETE(md->CAT.CATREC[1]);
@@ -54,10 +56,63 @@ TEST_F(CatalogOpsTest, DeleteAndUndelete) {
     EXPECT_TRUE(image_bytes() == image && *mass == md->MASS) << int{t};
     EXPECT_NE(take_critical_text().find("файл не восстановлен"), std::string::npos);
   }
-  saved_track(old.TTSL);
-  ASSERT_TRUE(GETSECT(*md, old.TTSL, old.STSL));  // another file took the T/S list
-  FC_UNDELETE(md->CAT.CATREC[1]);
-  EXPECT_NE(cp1251_to_utf8(FC_WARNINGBUFFER).find("уже занят другим файлом"), std::string::npos);
+}
+
+// Undeleting a file whose sectors were handed out since is refused, naming who holds them
+// (a file, a new sub-catalog, or only the VTOC's mark), and changes nothing; once the
+// holder is gone, the file comes back whole.
+TEST_F(CatalogOpsTest, UndeleteRefusesSectorsTakenSince) {
+  struct Case {
+    const char* what;
+    std::function<void()> take;
+    const char* holder;
+  };
+  // P's entry, deleted before A's, is the one a new entry reuses, so A's entry stays.
+  const auto deleted_a = [this]() -> TCATREC& {
+    for (int i = 0; i < md->CAT.CATNUM; ++i) {
+      TCATREC& e = md->CAT.CATREC[i];
+      if (e.TTSL == 0xFF && e.AGATNAME[0] == agat_name("A")[0]) return e;
+    }
+    throw std::runtime_error("no deleted A");
+  };
+  const std::vector<Case> cases{
+      {"file", [this] { save("B", 700); }, "занимает файл \"B"},
+      {"sub-catalog", [this] { FC_MAKEDIR(*md, agat_name("SUB")); }, "занимает каталог"},
+      {"mark",
+       [&] {
+         GETSECT(*md, deleted_a().AGATNAME[29], deleted_a().STSL);
+         store();
+       },
+       "отмечены занятыми в VTOC"},
+  };
+  for (const Case& c : cases) {
+    make();
+    for (std::size_t i = 0; i < 5120; ++i) buf[i] = static_cast<std::uint8_t>(i % 251);
+    save("P", 1);
+    save("A", 5120);
+    FC_DELETE(entry("A"));
+    FC_DELETE(entry("P"));
+    reload();
+    c.take();
+    reload();
+    const auto image = image_bytes();
+    FC_UNDELETE(deleted_a());
+    const std::string text = take_critical_text();
+    EXPECT_EQ(image_bytes(), image) << c.what;
+    EXPECT_NE(text.find("Восстановление файла \"A"), std::string::npos) << text;
+    EXPECT_NE(text.find("его секторы с тех пор заняты, файл не восстановлен"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find(c.holder), std::string::npos) << c.what << ": " << text;
+  }
+  // Once the mark is gone, the file comes back with its data.
+  FREESECT(*md, deleted_a().AGATNAME[29], deleted_a().STSL);
+  store();
+  FC_UNDELETE(deleted_a());
+  reload();
+  EXPECT_EQ(take_critical_text(), "");
+  FC_LOAD(entry("A"), buf);
+  EXPECT_EQ(std::tuple(entry("A").SIZE, buf[5119]), std::tuple(5120, 5119 % 251));
+  testing::DiskAudit(*md).expect_vtoc_matches();
 }
 
 // Chains that loop end every walk with a message and nothing saved: a file's T/S lists on
