@@ -200,6 +200,10 @@ void FC_LOAD(TCATREC& CR, TFILEBUF& BUF) {
 void FC_SAVE(TCATREC& CR, TFILEBUF& BUF, TMEDIA& MD, bool UNIQNAME) {
   if (CR.SIZE < 0 || CR.SIZE > MAXFILESIZE) {
     report_critical("Запись файла: неверный размер файла"_w);
+  } else if (MD.MEDIAT == MDIMAGE && CR.EXT == 0xFF) {
+    // The type byte $FF marks a BTK sub-catalog: an entry of a file with it would lead the
+    // catalog into the file's T/S list, and its data could no longer be read or freed.
+    report_critical("Запись файла: байт типа $FF означает BTK-каталог, файл не записан"_w);
   } else if (MD.MEDIAT == MDIMAGE) {
     // Saying nothing here would let a move take the silence for success.
     if (require_sound_vtoc(MD, "Запись файла"_w)) SAVE_TO_IMAGE(CR, BUF, MD);

@@ -209,7 +209,18 @@ int run_put(const ParsedArgs& args) {
     cr.EXT = ext;
     cr.SIZE = static_cast<std::int32_t>(data.size());
   }
-  if (args.has("--name")) cr.AGATNAME = name;
+  if (args.has("--name")) {
+    // A name as the listing shows it stands for that entry's bytes, so that the file
+    // replaces the entry the user sees instead of joining it as a twin under other bytes.
+    bool ambiguous = false;
+    const std::string& typed = args.value("--name", "");
+    const TCATREC* listed = find_named(*md, typed_name(typed), EntryKind::any, false, ambiguous);
+    if (ambiguous) {
+      not_found(typed, {}, true);
+      return EXIT_FAILED;
+    }
+    cr.AGATNAME = listed != nullptr ? listed->AGATNAME : name;
+  }
   if (args.has("--type")) cr.EXT = ext;
   FC_SAVE(cr, *buf, *md, false);
   return core_failed() ? EXIT_FAILED : EXIT_DONE;
@@ -344,13 +355,16 @@ std::vector<Command> catalog_commands() {
         "заменяется, если он не заперт (запертый не заменяется, и ничего не пишется), место "
         "занимают целые секторы, остаток последнего "
         "заполняется нулями. Имя Агата по умолчанию — имя файла без каталога (первые 30 "
-        "знаков), тип по умолчанию — B."_w,
+        "знаков), тип по умолчанию — B. Имя --name, совпадающее с именем записи так, как её "
+        "показывает list, означает эту запись: файл заменяет её."_w,
         "ТИП — буква T, I, A, B, S, П, К, Д (латинские P, K, D означают П, К, Д; "
         "кириллические Т, А, В — T, A, B; регистр не важен) или байт типа "
         "шестнадцатеричным числом, например 0x84 — запертый B. Байт FF не тип, а знак "
         "BTK-каталога."_w,
         "С ключом --fil ФАЙЛ — FIL-файл: имя, тип и данные T/S-списка берутся из его "
-        "заголовка; --name и --type, если даны, заменяют имя и байт типа."_w},
+        "заголовка; --name и --type, если даны, заменяют имя и байт типа. Байт типа FF "
+        "(знак BTK-каталога) не записывается: такой файл отвергается, пока --type не даст "
+        "другой тип."_w},
        {{"--name", {}, "ИМЯ"_w}, {"--type", {}, "ТИП"_w}, {"--fil", {}, {}}},
        2,
        2,
