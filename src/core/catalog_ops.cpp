@@ -167,9 +167,12 @@ void report_taken(const std::vector<TakenSector>& taken) {
       places += std::to_string(taken[j].at.TR) + "/" + std::to_string(taken[j].at.SC);
     }
     if (count > kShown) places += std::string(" и ещё "_w) + std::to_string(count - kShown);
-    report_critical(places + " — " + (taken[i].holder.empty()
-                                          ? std::string("отмечены занятыми в VTOC"_w)
-                                          : std::string("занимает "_w) + taken[i].holder));
+    const bool one = count == 1;
+    const std::string what =
+        taken[i].holder.empty()
+            ? std::string(one ? " отмечен занятым в VTOC"_w : " отмечены занятыми в VTOC"_w)
+            : std::string(" занимает "_w) + taken[i].holder;
+    report_critical(std::string(one ? "сектор "_w : "секторы "_w) + places + what);
   }
 }
 
@@ -276,7 +279,8 @@ void FC_UNDELETE(TCATREC& CR, std::uint8_t LAST) {
   for_chain_sectors(md, chain, [&](std::uint8_t t, std::uint8_t s) { sectors.push_back({t, s}); });
   const std::vector<TakenSector> taken = taken_sectors(md, sectors);
   if (!taken.empty()) {
-    report_critical(context + std::string(": его секторы с тех пор заняты, файл не восстановлен"_w));
+    report_critical(context +
+                    std::string(": его секторы с тех пор заняты, файл не восстановлен"_w));
     report_taken(taken);
     return;
   }

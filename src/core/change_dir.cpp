@@ -71,8 +71,8 @@ bool holds_entry_of(TMEDIA& md, TSREF first, TSREF to) {
   mark_catalog_chain(md, first, chain);
   ChainGuard guard;
   std::string quiet;
-  for (TSREF at = first; at.TR != 0 && chain.seen(at.TR, at.SC) &&
-                         guard.visit(at.TR, at.SC, {}, quiet);) {
+  for (TSREF at = first;
+       at.TR != 0 && chain.seen(at.TR, at.SC) && guard.visit(at.TR, at.SC, {}, quiet);) {
     const TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[at.TR][at.SC]);
     if (std::any_of(std::begin(cs.CR), std::end(cs.CR),
                     [&](const TCATREC33& e) { return leads_to(e, to); }))
@@ -107,8 +107,7 @@ bool catalog_can_be_entered(TMEDIA& md, const TCATREC& cr) {
 
 void BTK(TCATREC& cr, TMEDIA& md) {
   const TSREF target{cr.TTSL, cr.STSL};
-  if (!require_sound_vtoc(md, "Переход в BTK-каталог"_w) || !catalog_can_be_entered(md, cr))
-    return;
+  if (!require_sound_vtoc(md, "Переход в BTK-каталог"_w) || !catalog_can_be_entered(md, cr)) return;
   TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
   vt.TE = target.TR;
   vt.SE = target.SC;

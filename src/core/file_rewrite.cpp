@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "core/catalog_entry.h"
-#include "core/file_chain.h"
 #include "core/cp1251_literal.h"
+#include "core/file_chain.h"
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
 #include "core/image_file.h"
@@ -32,10 +32,9 @@ struct DataSector {
 
 // The data sectors of the image file CR in file order, each with the offset FC_LOAD gives
 // its bytes (a hole or a pair off the disk comes with track 0: its zeros have no sector to
-// be written to), and the loaded size. False, with a critical message, for a T/S list that is off the disk,
-// unreadable or met twice.
-bool data_sectors(TMEDIA& md, const TCATREC& cr, std::vector<DataSector>& out,
-                  std::int64_t& size) {
+// be written to), and the loaded size. False, with a critical message, for a T/S list that is off
+// the disk, unreadable or met twice.
+bool data_sectors(TMEDIA& md, const TCATREC& cr, std::vector<DataSector>& out, std::int64_t& size) {
   FileChain chain;
   if (read_file_chain(md, cr.TTSL, cr.STSL, "Запись файла: t/s список"_w, FC_CRITICALERRORBUFFER,
                       chain) != ChainEnd::whole)

@@ -76,14 +76,14 @@ TEST_F(CatalogOpsTest, UndeleteRefusesSectorsTakenSince) {
     throw std::runtime_error("no deleted A");
   };
   const std::vector<Case> cases{
-      {"file", [this] { save("B", 700); }, "занимает файл \"B"},
+      {"file", [this] { save("B", 700); }, "секторы 16/15, 16/14, 16/13, 16/12 занимает файл \"B"},
       {"sub-catalog", [this] { FC_MAKEDIR(*md, agat_name("SUB")); }, "занимает каталог"},
       {"mark",
        [&] {
          GETSECT(*md, deleted_a().AGATNAME[29], deleted_a().STSL);
          store();
        },
-       "отмечены занятыми в VTOC"},
+       "сектор 17/13 отмечен занятым в VTOC"},
   };
   for (const Case& c : cases) {
     make();

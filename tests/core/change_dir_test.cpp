@@ -77,7 +77,8 @@ TEST_F(ChangeDirTest, ASubCatalogMustLeadBack) {
   md->MASS[zt][zs].fill(0);
   // SUB's first sector, whose first entry leads back to the root, seen from OTHER.
   const TCATREC sub = entry("SUB");
-  for (const Case& c : {Case{"zeros", zt, zs, false}, Case{"another's sub-catalog", sub.TTSL, sub.STSL, true}}) {
+  for (const Case& c :
+       {Case{"zeros", zt, zs, false}, Case{"another's sub-catalog", sub.TTSL, sub.STSL, true}}) {
     TCATREC33 e{};
     e.TF = c.t;
     e.SF = c.s;
@@ -97,10 +98,9 @@ TEST_F(ChangeDirTest, ASubCatalogMustLeadBack) {
     const auto image = image_bytes();
     const TSREF here = current_catalog(*md);
     FC_CHDIR(entry("X"));
-    EXPECT_EQ(take_critical_text(),
-              "Переход в BTK-каталог: новый каталог: первая запись сектора " +
-                  std::to_string(c.t) + "/" + std::to_string(c.s) +
-                  " не ведёт обратно в текущий каталог\r\n")
+    EXPECT_EQ(take_critical_text(), "Переход в BTK-каталог: новый каталог: первая запись сектора " +
+                                        std::to_string(c.t) + "/" + std::to_string(c.s) +
+                                        " не ведёт обратно в текущий каталог\r\n")
         << c.what;
     EXPECT_EQ(std::tuple(image_bytes() == image, current_catalog(*md)), std::tuple(true, here))
         << c.what;

@@ -162,7 +162,8 @@ TEST_F(TransferTest, ATypeOfSubCatalogIsNoFileType) {
   FC_SAVE(cr, buf, *md, false);
   EXPECT_EQ(take_critical_text(),
             "Запись файла: байт типа $FF означает BTK-каталог, файл не записан\r\n"
-            "Записывался файл \"SUB" + std::string(27, ' ') + "\"\r\n");
+            "Записывался файл \"SUB" +
+                std::string(27, ' ') + "\"\r\n");
   EXPECT_EQ(image_bytes(), before);
 }
 

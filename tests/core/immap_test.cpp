@@ -110,10 +110,10 @@ TEST_F(ImmapTest, DamageIsFlagged) {
             std::tuple(8, 9, "A", "D", true));
   // C's first list has a hole where its first pair was and links on to B's list, which the
   // walk follows: B's sectors (whose entry points off the disk) are C's now, not an orphan.
-  EXPECT_EQ(std::tuple(at(b.TTSL, b.STSL).LINKSCNT,
-                       name_text(at(b.TTSL, b.STSL).LINKSFROM[0].LF_FNAME),
-                       at(list(b).TSL[1][0], list(b).TSL[1][1]).LINKSCNT, sum.ORPHANS.size()),
-            std::tuple(1, "C", 1, 0u));
+  EXPECT_EQ(
+      std::tuple(at(b.TTSL, b.STSL).LINKSCNT, name_text(at(b.TTSL, b.STSL).LINKSFROM[0].LF_FNAME),
+                 at(list(b).TSL[1][0], list(b).TSL[1][1]).LINKSCNT, sum.ORPHANS.size()),
+      std::tuple(1, "C", 1, 0u));
   // Shared: A's list and its data sector.
   EXPECT_EQ(
       std::tuple(sum.USED_BUT_FREE.size(), sum.UNREADABLE.size(), sum.SHARED.size(), sum.DAMAGED),
@@ -130,9 +130,9 @@ TEST_F(ImmapTest, ChainsLeavingTheDiskAreDamage) {
     bool link_off;      // the link of the list leaves the disk
     int data_recorded;  // references recorded for the file's second data sector
   };
-  for (const Case& c : {Case{"data pair off the disk", 12, false, 1},
-                        Case{"link off the disk", -1, true, 1},
-                        Case{"no list at all", 0, false, 0}}) {
+  for (const Case& c :
+       {Case{"data pair off the disk", 12, false, 1}, Case{"link off the disk", -1, true, 1},
+        Case{"no list at all", 0, false, 0}}) {
     make();
     const TCATREC f = save("F", 3 * 256);
     TTSLSECTOR& l = list(f);

@@ -28,8 +28,8 @@ class SparseFilesTest : public testing::ImageTest {
   }
   // The place of the entry's 35 bytes in the image.
   std::vector<std::uint8_t> entry_bytes(const TCATREC& e) {
-    const auto* p = reinterpret_cast<const std::uint8_t*>(
-        &as<TCATSECTOR>(md->MASS[e.TCAT][e.SCAT]).CR[e.OCAT]);
+    const auto* p =
+        reinterpret_cast<const std::uint8_t*>(&as<TCATSECTOR>(md->MASS[e.TCAT][e.SCAT]).CR[e.OCAT]);
     return {p, p + sizeof(TCATREC33)};
   }
 };
@@ -48,16 +48,19 @@ TEST_F(SparseFilesTest, RandomAccessTextFromDos) {
   ASSERT_EQ(take_critical_text(), "");
   ASSERT_EQ(data.size(), 489u * 256);
   std::size_t non_zero = 0;
-  for (const auto& [record, text] :
-       {std::pair{2, "\xB2\x8D"}, {8, "\xB8\x8D"}, {122, "\xB1\xB2\xB2\x8D"}, {488, "\xB4\xB8\xB8\x8D"}}) {
+  for (const auto& [record, text] : {std::pair{2, "\xB2\x8D"},
+                                     {8, "\xB8\x8D"},
+                                     {122, "\xB1\xB2\xB2\x8D"},
+                                     {488, "\xB4\xB8\xB8\x8D"}}) {
     const std::string_view want(text);
-    EXPECT_TRUE(std::equal(want.begin(), want.end(), data.begin() + record * 256,
-                           [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; }))
+    EXPECT_TRUE(
+        std::equal(want.begin(), want.end(), data.begin() + record * 256,
+                   [](char c, std::uint8_t b) { return static_cast<std::uint8_t>(c) == b; }))
         << record;
     non_zero += want.size();
   }
-  EXPECT_EQ(static_cast<std::size_t>(std::count_if(data.begin(), data.end(),
-                                                   [](std::uint8_t b) { return b != 0; })),
+  EXPECT_EQ(static_cast<std::size_t>(
+                std::count_if(data.begin(), data.end(), [](std::uint8_t b) { return b != 0; })),
             non_zero);
 
   // The map gives every sector of the chain one reference from the file, and none of its
