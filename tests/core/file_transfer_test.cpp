@@ -153,20 +153,6 @@ TEST_F(TransferTest, ASavedFileKeepsTheCatalogEnded) {
   }
 }
 
-// The type byte $FF marks a sub-catalog: a file that brings it (a ".FIL" header, a copy)
-// is refused with a message and the image is not written.
-TEST_F(TransferTest, ATypeOfSubCatalogIsNoFileType) {
-  make(ITI140);
-  const auto before = image_bytes();
-  TCATREC cr = record("SUB", 300, 1, 0xFF);
-  FC_SAVE(cr, buf, *md, false);
-  EXPECT_EQ(take_critical_text(),
-            "Запись файла: байт типа $FF означает BTK-каталог, файл не записан\r\n"
-            "Записывался файл \"SUB" +
-                std::string(27, ' ') + "\"\r\n");
-  EXPECT_EQ(image_bytes(), before);
-}
-
 // Every byte keeps its offset: a data pair off the disk reads as zeros, with a warning; a
 // pair of track 0 is a hole (zeros, whatever its sector byte) when data follows it, and the
 // file ends at its last data sector; an unreadable data sector is copied, with a warning;
