@@ -91,15 +91,13 @@ bool sound(TMEDIA& md, bool unread_ok = false) {
          std::all_of(map.ERRORS.begin(), map.ERRORS.end(), vtoc);
 }
 
-// The sectors of the T/S chain from T/S: its lists and the data they name.
+// The sectors of the T/S chain from T/S: its lists and the data they name (track 0: a hole).
 std::set<Place> chain_of(TMEDIA& md, std::uint8_t t, std::uint8_t s) {
   std::set<Place> sectors;
   while (t != 0 && FC_IS_RANGEOK(md, t, s) && sectors.insert({t, s}).second) {
     const auto& list = as<TTSLSECTOR>(md.MASS[t][s]);
-    for (const auto& pair : list.TSL) {
-      if (pair[0] == 0) break;
-      sectors.insert({pair[0], pair[1]});
-    }
+    for (const auto& pair : list.TSL)
+      if (pair[0] != 0) sectors.insert({pair[0], pair[1]});
     t = list.TE;
     s = list.SE;
   }

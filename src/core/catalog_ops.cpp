@@ -9,11 +9,13 @@
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/current_catalog.h"
+#include "core/file_chain.h"
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
 #include "core/host_errors.h"
 #include "core/host_fs.h"
 #include "core/image_file.h"
+#include "core/sector_holders.h"
 #include "core/vtoc.h"
 #include "core/vtoc_soundness.h"
 
@@ -141,40 +143,37 @@ std::uint8_t relocked(std::uint8_t ext, std::int8_t mode) {
   return ext ^ 0x80;
 }
 
-// The T/S-list sectors of a file's chain from tl/sl, in order. The chain ends at its last
-// list, or with a message in `damaged` (with `prefix`) at a list off the medium or
-// unreadable; false, with a critical message, when it loops.
-bool ts_chain(TMEDIA& md, std::uint8_t tl, std::uint8_t sl, std::string_view prefix,
-              std::string& damaged, std::vector<TSREF>& lists) {
-  ChainGuard guard;
-  for (TSREF at{tl, sl}; at.TR != 0;) {
-    if (DSKAREATEST(prefix, damaged, at.TR, at.SC, md) != 0) return true;
-    if (!guard.visit(at.TR, at.SC, prefix, FC_CRITICALERRORBUFFER)) return false;
-    lists.push_back(at);
-    const TTSLSECTOR& list = as<TTSLSECTOR>(md.MASS[at.TR][at.SC]);
-    at = {list.TE, list.SE};
-  }
-  return true;
-}
-
-// Calls `sector` for each list of the chain and each data sector its pairs name.
-template <class Sector>
-void for_file_sectors(TMEDIA& md, const std::vector<TSREF>& lists, Sector sector) {
-  for (const TSREF& at : lists) {
-    sector(at.TR, at.SC);
-    for (const auto& pair : as<TTSLSECTOR>(md.MASS[at.TR][at.SC]).TSL) {
-      if (pair[0] == 0) break;
-      sector(pair[0], pair[1]);
-    }
-  }
-}
-
 // An entry's name for messages: a deleted entry's last character is a track number.
 std::string shown_deleted_name(const TCATREC33& e) {
   TAGATNAME name;
   std::copy(std::begin(e.N), std::end(e.N), name.begin());
   name[29] = AGAT_SPACE;
   return quoted_agat_name(name);
+}
+
+// One line for each holder of sectors in `taken`: its first sectors, then who holds them.
+void report_taken(const std::vector<TakenSector>& taken) {
+  constexpr std::size_t kShown = 6;
+  std::vector<bool> done(taken.size());
+  for (std::size_t i = 0; i < taken.size(); ++i) {
+    if (done[i]) continue;
+    std::string places;
+    std::size_t count = 0;
+    for (std::size_t j = i; j < taken.size(); ++j) {
+      if (done[j] || taken[j].holder != taken[i].holder) continue;
+      done[j] = true;
+      if (++count > kShown) continue;
+      if (!places.empty()) places += ", ";
+      places += std::to_string(taken[j].at.TR) + "/" + std::to_string(taken[j].at.SC);
+    }
+    if (count > kShown) places += std::string(" и ещё "_w) + std::to_string(count - kShown);
+    const bool one = count == 1;
+    const std::string what =
+        taken[i].holder.empty()
+            ? std::string(one ? " отмечен занятым в VTOC"_w : " отмечены занятыми в VTOC"_w)
+            : std::string(" занимает "_w) + taken[i].holder;
+    report_critical(std::string(one ? "сектор "_w : "секторы "_w) + places + what);
+  }
 }
 
 bool MKADIR(TMEDIA& md, const TAGATNAME& dn) {
@@ -245,12 +244,13 @@ bool INT_DELETE(TMEDIA& MD, std::uint8_t TCAT, std::uint8_t SCAT, std::int32_t O
   }
   // A chain that leaves the disk or meets an unreadable list is deleted as far as it
   // leads, with a warning; one that loops is not deleted at all.
-  std::vector<TSREF> lists;
-  if (!ts_chain(MD, e->TF, e->SF, "Удаление файла: t/s список"_w, FC_WARNINGBUFFER, lists))
+  FileChain chain;
+  if (read_file_chain(MD, e->TF, e->SF, "Удаление файла: t/s список"_w, FC_WARNINGBUFFER, chain) ==
+      ChainEnd::looped)
     return false;
   e->N[29] = e->TF;
   e->TF = 0xFF;
-  for_file_sectors(MD, lists, [&](std::uint8_t t, std::uint8_t s) { FREESECT(MD, t, s); });
+  for_chain_sectors(MD, chain, [&](std::uint8_t t, std::uint8_t s) { FREESECT(MD, t, s); });
   return true;
 }
 
@@ -263,24 +263,30 @@ void FC_UNDELETE(TCATREC& CR, std::uint8_t LAST) {
   // Everything is decided before the entry changes. Track 0 would end the catalog at this
   // entry, whatever sector 0 holds.
   const std::uint8_t tl = e->N[29], sl = e->SF;
-  const std::string name = shown_deleted_name(*e);
-  std::vector<TSREF> lists;
+  const std::string context = std::string("Восстановление файла "_w) + shown_deleted_name(*e);
   if (tl == 0 || !FC_IS_TSL(md, tl, sl)) {
-    report_critical(std::string("Восстановление файла "_w) + name +
-                    std::string(": сохранённая в записи дорожка не ведёт к T/S-списку, файл не "
-                                "восстановлен"_w));
+    report_critical(context + std::string(": сохранённая в записи дорожка не ведёт к T/S-списку, "
+                                          "файл не восстановлен"_w));
     return;
   }
-  if (!ts_chain(md, tl, sl, "Восстановление файла: t/s список"_w, FC_WARNINGBUFFER, lists)) return;
+  FileChain chain;
+  if (read_file_chain(md, tl, sl, "Восстановление файла: t/s список"_w, FC_WARNINGBUFFER, chain) ==
+      ChainEnd::looped)
+    return;
+  // A sector given to another file since would then belong to two, and deleting either
+  // would free the other's: the undeletion is refused, naming who holds the sectors.
+  std::vector<TSREF> sectors;
+  for_chain_sectors(md, chain, [&](std::uint8_t t, std::uint8_t s) { sectors.push_back({t, s}); });
+  const std::vector<TakenSector> taken = taken_sectors(md, sectors);
+  if (!taken.empty()) {
+    report_critical(context +
+                    std::string(": его секторы с тех пор заняты, файл не восстановлен"_w));
+    report_taken(taken);
+    return;
+  }
   e->TF = tl;
   e->N[29] = LAST;
-  // The file's sectors are taken again; one another file took meanwhile is named.
-  for_file_sectors(md, lists, [&](std::uint8_t t, std::uint8_t s) {
-    if (!FC_IS_RANGEOK(md, t, s) || GETSECT(md, t, s)) return;
-    report_warning(std::string("Восстановление файла "_w) + name + std::string(": сектор "_w) +
-                   std::to_string(t) + "/" + std::to_string(s) +
-                   std::string(" уже занят другим файлом"_w));
-  });
+  for_chain_sectors(md, chain, [&](std::uint8_t t, std::uint8_t s) { GETSECT(md, t, s); });
   FC_SAVEMEDIA(md, false);
 }
 

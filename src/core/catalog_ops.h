@@ -18,9 +18,11 @@ void FC_DELETE(TCATREC& CR);
 bool INT_DELETE(TMEDIA& MD, std::uint8_t TCAT, std::uint8_t SCAT, std::int32_t OCAT);
 
 // Restores a deleted Agat file entry whose saved track leads to a T/S list, gives it LAST
-// as its last name character (which deletion overwrote) and takes its sectors in the VTOC
-// again. A saved track that leads nowhere is refused with a message, nothing changed.
-void FC_UNDELETE(TCATREC& CR, std::uint8_t LAST = 0x52);
+// as its last name character (deletion overwrote it with the list's track; almost every
+// name holds a blank there) and takes its sectors in the VTOC again. Refused with a
+// message and nothing changed when the saved track leads nowhere, or when any sector of
+// the file is in use now (the message names who holds it).
+void FC_UNDELETE(TCATREC& CR, std::uint8_t LAST = AGAT_SPACE);
 
 // CR1 is the entry as listed; CR2 carries the new HOSTNAME (host objects) or the new
 // AGATNAME and EXT (Agat files, BTK sub-catalogs).

@@ -40,7 +40,7 @@ bool shaped_like_catalog(const TMEDIA& md, TSREF at) {
 // A catalog can be shown when its first sector looks like one and its chain, as far as the
 // catalog read follows it (to the first entry never used), is on the medium, reads and
 // does not loop; otherwise a message.
-bool catalog_can_be_entered(TMEDIA& md, TSREF first) {
+bool catalog_can_be_shown(TMEDIA& md, TSREF first) {
   ChainGuard guard;
   for (TSREF at = first;;) {
     if (DSKAREATEST(kNewCatalog, FC_CRITICALERRORBUFFER, at.TR, at.SC, md) != 0 ||
@@ -60,10 +60,54 @@ bool catalog_can_be_entered(TMEDIA& md, TSREF first) {
   }
 }
 
+bool leads_to(const TCATREC33& e, TSREF to) {
+  return e.TF != 0 && e.TF != 0xFF && e.E == 0xFF && TSREF{e.TF, e.SF} == to;
+}
+
+// Whether a sub-catalog entry of the catalog from `first` leads to `to`: the catalog the
+// image came from holds the entry of the one it left. Quiet; a bad sector ends the search.
+bool holds_entry_of(TMEDIA& md, TSREF first, TSREF to) {
+  ChainGuard chain;
+  mark_catalog_chain(md, first, chain);
+  ChainGuard guard;
+  std::string quiet;
+  for (TSREF at = first;
+       at.TR != 0 && chain.seen(at.TR, at.SC) && guard.visit(at.TR, at.SC, {}, quiet);) {
+    const TCATSECTOR& cs = as<TCATSECTOR>(md.MASS[at.TR][at.SC]);
+    if (std::any_of(std::begin(cs.CR), std::end(cs.CR),
+                    [&](const TCATREC33& e) { return leads_to(e, to); }))
+      return true;
+    at = {cs.TE, cs.SE};
+  }
+  return false;
+}
+
+// Entering the catalog that entry `cr` leads to. The first entry of the current catalog is
+// the way back when the catalog it leads to holds the entry of this one: that is the
+// catalog the image came from, and it may always be entered again, whatever its entries
+// look like (one bad entry must not shut the user out of the root). Any other catalog is a
+// sub-catalog, entered only when its first entry leads back here: an entry of type $FF
+// that leads anywhere else would lose the way back.
+bool catalog_can_be_entered(TMEDIA& md, const TCATREC& cr) {
+  const TSREF here = current_catalog(md), target{cr.TTSL, cr.STSL};
+  if (TSREF{cr.TCAT, cr.SCAT} == here && cr.OCAT == 0 && md.known_root != here) {
+    if (DSKAREATEST(kNewCatalog, FC_CRITICALERRORBUFFER, target.TR, target.SC, md) != 0)
+      return false;
+    if (holds_entry_of(md, target, here)) return true;
+  }
+  if (!catalog_can_be_shown(md, target)) return false;
+  if (!leads_to(as<TCATSECTOR>(md.MASS[target.TR][target.SC]).CR[0], here)) {
+    report_critical(std::string(kNewCatalog) + std::string(": первая запись сектора "_w) +
+                    std::to_string(target.TR) + "/" + std::to_string(target.SC) +
+                    std::string(" не ведёт обратно в текущий каталог"_w));
+    return false;
+  }
+  return true;
+}
+
 void BTK(TCATREC& cr, TMEDIA& md) {
   const TSREF target{cr.TTSL, cr.STSL};
-  if (!require_sound_vtoc(md, "Переход в BTK-каталог"_w) || !catalog_can_be_entered(md, target))
-    return;
+  if (!require_sound_vtoc(md, "Переход в BTK-каталог"_w) || !catalog_can_be_entered(md, cr)) return;
   TVTOCSECTOR& vt = as<TVTOCSECTOR>(md.MASS[17][0]);
   vt.TE = target.TR;
   vt.SE = target.SC;
@@ -80,8 +124,7 @@ bool catalog_change_can_be_saved(const TMEDIA& MD) {
 
 void enter_sub_catalog_in_memory(TCATREC& CR) {
   if (CR.PMEDIA == nullptr || CR.PMEDIA->MEDIAT != MDIMAGE || CR.CATRECT != CRTBTKDIR) return;
-  const TSREF target{CR.TTSL, CR.STSL};
-  if (catalog_can_be_entered(*CR.PMEDIA, target)) CR.PMEDIA->held_catalog = target;
+  if (catalog_can_be_entered(*CR.PMEDIA, CR)) CR.PMEDIA->held_catalog = TSREF{CR.TTSL, CR.STSL};
 }
 
 void FC_CHDIR(TCATREC& CR) {

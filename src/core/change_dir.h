@@ -7,9 +7,10 @@
 namespace agat {
 
 // Changes CR.PMEDIA according to the entry. Entering a BTK sub-catalog rewrites the
-// VTOC's catalog pointer in the image file, so the image reopens where the user was; a
-// sub-catalog whose chain does not read, or whose first sector is no catalog sector, is
-// refused with a message.
+// VTOC's catalog pointer in the image file, so the image reopens where the user was. The
+// way back (the current catalog's first entry, to a catalog that holds this one's entry)
+// is always taken; a sub-catalog whose chain does not read, whose first sector is no
+// catalog sector or whose first entry does not lead back here is refused with a message.
 void FC_CHDIR(TCATREC& CR);
 
 // Whether the image can record a change of catalog: its file can be written and its VTOC

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "core/catalog_entry.h"
-#include "core/chain_guard.h"
 #include "core/cp1251_literal.h"
+#include "core/file_chain.h"
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
 #include "core/image_file.h"
@@ -30,28 +30,23 @@ struct DataSector {
   std::int32_t at;
 };
 
-// The data sectors of the image file CR in file order, as FC_LOAD reads them: a pair off
-// the disk gives no bytes. False, with a critical message, for a T/S list that is off the
-// disk, unreadable or met twice.
-bool data_sectors(TMEDIA& md, const TCATREC& cr, std::vector<DataSector>& out) {
-  const std::string_view prefix = "Запись файла: t/s список"_w;
-  std::uint8_t tl = cr.TTSL, sl = cr.STSL;
+// The data sectors of the image file CR in file order, each with the offset FC_LOAD gives
+// its bytes (a hole or a pair off the disk comes with track 0: its zeros have no sector to
+// be written to), and the loaded size. False, with a critical message, for a T/S list that is off
+// the disk, unreadable or met twice.
+bool data_sectors(TMEDIA& md, const TCATREC& cr, std::vector<DataSector>& out, std::int64_t& size) {
+  FileChain chain;
+  if (read_file_chain(md, cr.TTSL, cr.STSL, "Запись файла: t/s список"_w, FC_CRITICALERRORBUFFER,
+                      chain) != ChainEnd::whole)
+    return false;
+  size = static_cast<std::int64_t>(chain.pairs.size()) * 256;
   std::int32_t at = 0;
-  ChainGuard guard;
-  while (true) {
-    if (DSKAREATEST(prefix, FC_CRITICALERRORBUFFER, tl, sl, md) != 0) return false;
-    if (!guard.visit(tl, sl, prefix, FC_CRITICALERRORBUFFER)) return false;
-    const TTSLSECTOR& list = as<TTSLSECTOR>(md.MASS[tl][sl]);
-    for (const auto& pair : list.TSL) {
-      if (pair[0] == 0) return true;
-      if (!FC_IS_RANGEOK(md, pair[0], pair[1])) continue;
-      out.push_back({pair[0], pair[1], at});
-      at += 256;
-    }
-    if (list.TE == 0) return true;
-    tl = list.TE;
-    sl = list.SE;
+  for (const TSREF& pair : chain.pairs) {
+    const bool sector = pair.TR != 0 && FC_IS_RANGEOK(md, pair.TR, pair.SC);
+    out.push_back({sector ? pair.TR : std::uint8_t{0}, pair.SC, at});
+    at += 256;
   }
+  return true;
 }
 
 bool rewrite_in_image(TCATREC& cr, const TFILEBUF& buf) {
@@ -62,15 +57,22 @@ bool rewrite_in_image(TCATREC& cr, const TFILEBUF& buf) {
     return refuse(cr, "на месте файла в каталоге теперь другая запись; файл не изменён"_w);
   if ((entry->E & 0x80) != 0) return refuse(cr, "файл защищён от записи (*), он не изменён"_w);
   std::vector<DataSector> sectors;
-  if (!data_sectors(md, cr, sectors)) return false;
-  if (static_cast<std::int64_t>(sectors.size()) * 256 != cr.SIZE)
+  std::int64_t size = 0;
+  if (!data_sectors(md, cr, sectors, size)) return false;
+  if (size != cr.SIZE)
     return refuse(cr, "цепочка секторов файла изменилась после чтения; файл не изменён"_w);
   // Every sector is compared with what it held before any is written, so a sector that the
   // chain names twice is written only from the place that was edited.
   std::vector<DataSector> changed;
-  for (const DataSector& d : sectors)
-    if (!std::equal(md.MASS[d.t][d.s].begin(), md.MASS[d.t][d.s].end(), buf.begin() + d.at))
+  for (const DataSector& d : sectors) {
+    const auto bytes = buf.begin() + d.at;
+    if (d.t == 0) {
+      if (std::any_of(bytes, bytes + 256, [](std::uint8_t b) { return b != 0; }))
+        return refuse(cr, "изменены байты там, где у файла нет сектора; файл не изменён"_w);
+    } else if (!std::equal(md.MASS[d.t][d.s].begin(), md.MASS[d.t][d.s].end(), bytes)) {
       changed.push_back(d);
+    }
+  }
   if (changed.empty()) return true;
   for (const DataSector& d : changed)
     std::copy_n(buf.begin() + d.at, 256, md.MASS[d.t][d.s].begin());

@@ -11,6 +11,7 @@
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
 #include "core/current_catalog.h"
+#include "core/file_chain.h"
 #include "core/file_control_messages.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
@@ -31,37 +32,37 @@ void add_context(std::string_view context, const TAGATNAME& name) {
     if (!buffer->empty()) append_message(*buffer, std::string(context) + quoted_agat_name(name));
 }
 
+// Every byte of the file keeps its offset: a hole reads as zeros, a sector off the medium as
+// zeros and an unreadable one as it is, each of the last two with a warning.
 void LOAD_FROM_IMAGE(TCATREC& cr, TFILEBUF& buf) {
   TMEDIA& md = *cr.PMEDIA;
   // A deleted entry keeps its former track in the last name character.
-  std::uint8_t tl = cr.TTSL == 0xFF ? cr.AGATNAME[29] : cr.TTSL;
-  std::uint8_t sl = cr.STSL;
+  const std::uint8_t tl = cr.TTSL == 0xFF ? cr.AGATNAME[29] : cr.TTSL;
   cr.SIZE = 0;
-  const std::string_view list_prefix = "Загрузка файла: t/s список"_w;
-  ChainGuard guard;
-  while (true) {
-    if (DSKAREATEST(list_prefix, FC_CRITICALERRORBUFFER, tl, sl, md) != 0) return;
-    if (!guard.visit(tl, sl, list_prefix, FC_CRITICALERRORBUFFER)) return;
-    const TTSLSECTOR& list = as<TTSLSECTOR>(md.MASS[tl][sl]);
-    if (cr.SIZE == 0) std::copy(std::begin(list.DATA), std::end(list.DATA), cr.TSDATA.begin());
-    for (const auto& pair : list.TSL) {
-      if (pair[0] == 0) return;
-      if (cr.SIZE + 256 > MAXFILESIZE) {
-        report_critical("Буфер переполнен при чтении файла."_w);
-        report_critical("Возможно, это ошибка в файловой системе диска."_w);
-        return;
-      }
-      const auto r =
-          DSKAREATEST("Загрузка файла: данные"_w, FC_WARNINGBUFFER, pair[0], pair[1], md);
-      if (r != 1) {
-        std::copy(md.MASS[pair[0]][pair[1]].begin(), md.MASS[pair[0]][pair[1]].end(),
-                  buf.begin() + cr.SIZE);
-        cr.SIZE += 256;
-      }
+  FileChain chain;
+  read_file_chain(md, tl, cr.STSL, "Загрузка файла: t/s список"_w, FC_CRITICALERRORBUFFER, chain);
+  if (chain.lists.empty()) return;
+  const TSREF first = chain.lists.front();
+  const TTSLSECTOR& head = as<TTSLSECTOR>(md.MASS[first.TR][first.SC]);
+  std::copy(std::begin(head.DATA), std::end(head.DATA), cr.TSDATA.begin());
+  for (const TSREF& pair : chain.pairs) {
+    if (cr.SIZE + 256 > MAXFILESIZE) {
+      report_critical("Буфер переполнен при чтении файла."_w);
+      report_critical("Возможно, это ошибка в файловой системе диска."_w);
+      return;
     }
-    if (list.TE == 0) return;
-    tl = list.TE;
-    sl = list.SE;
+    const auto at = buf.begin() + cr.SIZE;
+    cr.SIZE += 256;
+    if (pair.TR == 0) {
+      std::fill(at, at + 256, std::uint8_t{0});
+    } else if (DSKAREATEST("Загрузка файла: данные"_w, FC_WARNINGBUFFER, pair.TR, pair.SC, md) ==
+               1) {
+      std::fill(at, at + 256, std::uint8_t{0});
+      report_warning(std::string("на месте сектора в файле оставлены нули (смещение "_w) +
+                     std::to_string(cr.SIZE - 256) + ")");
+    } else {
+      std::copy(md.MASS[pair.TR][pair.SC].begin(), md.MASS[pair.TR][pair.SC].end(), at);
+    }
   }
 }
 
@@ -199,6 +200,10 @@ void FC_LOAD(TCATREC& CR, TFILEBUF& BUF) {
 void FC_SAVE(TCATREC& CR, TFILEBUF& BUF, TMEDIA& MD, bool UNIQNAME) {
   if (CR.SIZE < 0 || CR.SIZE > MAXFILESIZE) {
     report_critical("Запись файла: неверный размер файла"_w);
+  } else if (MD.MEDIAT == MDIMAGE && CR.EXT == 0xFF) {
+    // The type byte $FF marks a BTK sub-catalog: an entry of a file with it would lead the
+    // catalog into the file's T/S list, and its data could no longer be read or freed.
+    report_critical("Запись файла: байт типа $FF означает BTK-каталог, файл не записан"_w);
   } else if (MD.MEDIAT == MDIMAGE) {
     // Saying nothing here would let a move take the silence for success.
     if (require_sound_vtoc(MD, "Запись файла"_w)) SAVE_TO_IMAGE(CR, BUF, MD);

@@ -128,12 +128,19 @@ class MapWalk {
   };
 
   // The T/S chain of one file from its first list t/s, named in catalog sector ct/cs.
-  // A chain that loops ends when one of its lists holds 16 references.
+  // A list with a pair or a link off the medium is still the file's list: its other pairs
+  // are recorded and the faults marked on it. A sector whose byte 0 is not 0 is no list at
+  // all: the fault is marked there and the chain ends. A chain that loops ends when one of
+  // its lists holds 16 references.
   void SINGLEFILE(std::uint8_t ct, std::uint8_t cs, std::uint8_t t, std::uint8_t s) {
     while (true) {
       if (!add_link(t, s, ct, cs, IMMTSLIST, name_)) return;
       const T_IMMSECTORDESC& d = SCMP[t][s];
-      if (d.ERRREAD || !d.ISTSLIST) return;
+      if (d.ERRREAD) return;
+      if (!d.ISTSLIST && tsl_flaw(md_, md_.MASS[t][s]) == 0) {
+        set_bug(t, s, 0);
+        return;
+      }
       ct = t;
       cs = s;
       if (!SINGLETSL(t, s)) return;
@@ -141,13 +148,13 @@ class MapWalk {
     }
   }
 
-  // The data sectors of list t/s; t/s becomes the next list. False when the file ends
-  // in this list (an empty pair, or no next list).
+  // The data sectors of list t/s; t/s becomes the next list. Pairs whose track is 0 are
+  // holes, not the end: the whole chain is the file's. False when no list follows.
   bool SINGLETSL(std::uint8_t& t, std::uint8_t& s) {
     const TTSLSECTOR& list = as<TTSLSECTOR>(md_.MASS[t][s]);
     for (int j = 0; j < 122; ++j) {
       const std::uint8_t dt = list.TSL[j][0], ds = list.TSL[j][1];
-      if (dt == 0) return false;
+      if (dt == 0) continue;
       if (FC_IS_RANGEOK(md_, dt, ds)) {
         add_link(dt, ds, t, s, IMMDATA, name_);
       } else {
@@ -273,10 +280,8 @@ void walk_tsl_chain(TMEDIA& MD, std::uint8_t TTSL, std::uint8_t STSL,
     seen[place(TTSL, STSL)] = true;
     VISIT(TTSL, STSL, true);
     const TTSLSECTOR& list = as<TTSLSECTOR>(MD.MASS[TTSL][STSL]);
-    for (const auto& pair : list.TSL) {
-      if (pair[0] == 0) break;
-      if (FC_IS_RANGEOK(MD, pair[0], pair[1])) VISIT(pair[0], pair[1], false);
-    }
+    for (const auto& pair : list.TSL)
+      if (pair[0] != 0 && FC_IS_RANGEOK(MD, pair[0], pair[1])) VISIT(pair[0], pair[1], false);
     if (list.TE == 0) return;
     TTSL = list.TE;
     STSL = list.SE;

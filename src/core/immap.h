@@ -61,8 +61,8 @@ bool is_orphan_tsl(const T_IMMSECTORDESC& D);
 bool is_fault(const T_IMMSECTORDESC& D);
 
 // Calls VISIT(track, sector, is_list) for each T/S list of the chain from TTSL/STSL that
-// is shaped like one, and for each data sector it names on the medium, up to the first
-// empty pair. The walk ends at a list seen before or after 255 lists.
+// is shaped like one, and for each data sector it names on the medium (pairs whose track
+// is 0 are holes, passed over). The walk ends at a list seen before or after 255 lists.
 void walk_tsl_chain(TMEDIA& MD, std::uint8_t TTSL, std::uint8_t STSL,
                     const std::function<void(std::uint8_t, std::uint8_t, bool)>& VISIT);
 

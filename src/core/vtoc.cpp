@@ -136,22 +136,17 @@ bool NEWSECT(TMEDIA& MD, std::uint8_t& TR, std::uint8_t& SC) {
   return false;
 }
 
+int tsl_flaw(const TMEDIA& MD, const TSECTOR& SECTOR) {
+  const TTSLSECTOR& b = as<TTSLSECTOR>(SECTOR);
+  if (b.R != 0) return 0;
+  if (b.TE != 0 && !FC_IS_RANGEOK(MD, b.TE, b.SE)) return 1;
+  for (int j = 0; j < 122; ++j)
+    if (b.TSL[j][0] != 0 && !FC_IS_RANGEOK(MD, b.TSL[j][0], b.TSL[j][1])) return 12 + 2 * j;
+  return -1;
+}
+
 bool FC_IS_TSL(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
-  if (!FC_IS_RANGEOK(MD, TR, SC)) return false;
-  const TTSLSECTOR& b = as<TTSLSECTOR>(MD.MASS[TR][SC]);
-  if (b.R != 0) return false;
-  if (!FC_IS_RANGEOK(MD, b.TE, b.SE)) return false;
-  bool ended = false;
-  for (const auto& pair : b.TSL) {
-    if (ended) {
-      if (pair[0] != 0 || pair[1] != 0) return false;
-    } else if (pair[0] == 0 && pair[1] == 0) {
-      ended = true;
-    } else if (!FC_IS_RANGEOK(MD, pair[0], pair[1])) {
-      return false;
-    }
-  }
-  return true;
+  return FC_IS_RANGEOK(MD, TR, SC) && tsl_flaw(MD, MD.MASS[TR][SC]) < 0;
 }
 
 // FC_IS_SECFREE of every sector, with the map of each track looked up (and its sector

@@ -47,8 +47,14 @@ bool GETSECT(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC);
 // Finds and takes a free sector, going from the VTOC's next track in its direction. The
 // VTOC, its extension sectors and the current catalog's sectors are never handed out.
 bool NEWSECT(TMEDIA& MD, std::uint8_t& TR, std::uint8_t& SC);
-// True when sector TR/SC has the shape of a T/S-list sector.
+// True when sector TR/SC has the shape of a T/S-list sector: byte 0 is 0, the link is on
+// the medium (or track 0), and every pair names a sector on the medium or has track 0 (a
+// hole, whatever its sector byte).
 bool FC_IS_TSL(TMEDIA& MD, std::uint8_t TR, std::uint8_t SC);
+// Where the T/S list in SECTOR breaks that shape: -1 when it does not, else the offset of
+// the first byte at fault (0: byte 0 is not 0, so the sector is no list at all; 1: the
+// link leaves the medium; 12 + 2 x J: pair J names a sector off the medium).
+int tsl_flaw(const TMEDIA& MD, const TSECTOR& SECTOR);
 
 // The number of sectors the VTOC marks free on the whole medium.
 std::uint32_t free_sector_count(TMEDIA& MD);

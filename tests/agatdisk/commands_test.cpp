@@ -97,6 +97,12 @@ class AgatdiskCommands : public CoreTest {
     write_bytes(dir.file("small.txt"), pattern(100, 9));
     write_bytes(dir.file("notimage.bin"), Bytes(1000, 0));
     write_bytes(dir.file("short.fil"), Bytes(10, 0));
+    const TAGATNAME ff = agat_name("FF");
+    Bytes fil(ff.begin(), ff.end());
+    fil.resize(39, 0);
+    fil.push_back(0xFF);  // the type byte of a sub-catalog
+    fil.resize(50, 0x11);
+    write_bytes(dir.file("ff.fil"), fil);
   }
 
   // A copy of disk.dsk with `count` bytes from `offset` set to `value`, or with `bytes` there.
@@ -244,6 +250,18 @@ std::vector<Case> cases() {
       {"agatdisk list mgr.dsk && agatdisk get mgr.dsk MGR.Фрг.APPLE", 0,
        listing_with({{" A   3 HELLO", " A   3 MGR.Фрг.APPLE"}}) + hello},
       {"agatdisk get twins.dsk MGR.Фрг.APPLE", 1, "", "подходит к записям с разными именами"},
+      // put --name with a name as listed replaces that entry in its place: no twin appears.
+      {"agatdisk put mgr.dsk small.txt --name MGR.Фрг.APPLE && agatdisk list mgr.dsk", 0,
+       listing_with({{" A   3 HELLO", " B   2 MGR.Фрг.APPLE"}, {"524", "525"}}), "", "mgr.dsk"},
+      {"agatdisk put twins.dsk small.txt --name MGR.Фрг.APPLE", 1, "",
+       "подходит к записям с разными именами"},
+      // A header type $FF is a sub-catalog's mark: refused, unless --type gives another.
+      {"agatdisk put disk.dsk ff.fil --fil", 1, "", "байт типа $FF означает BTK-каталог"},
+      {"agatdisk put disk.dsk ff.fil --fil --type T && agatdisk list disk.dsk", 0,
+       listing_with({{" T   4 OLD [удалён]", " T   2 FF"}, {"524", "522"}}), "", "disk.dsk"},
+      // A list that links off the disk is damage.
+      {"agatdisk check offlink.dsk; echo $?", 0,
+       "regex:[\\s\\S]*17/12: ссылка за пределы образа: 40/0\n[\\s\\S]*Найдены повреждения.\n3\n"},
       // A damaged T/S chain met while deleting is a warning: the deletion and a put over the
       // file go through, as far as the chain leads.
       {"agatdisk rm offlink.dsk DATA && agatdisk list offlink.dsk", 0,

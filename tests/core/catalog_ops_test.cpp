@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/host_paths.h"
 #include "support/image_test.h"
 
@@ -23,10 +25,9 @@ class CatalogOpsTest : public testing::ImageTest {
 };
 
 // Undeleting takes a file's sectors again and makes the last name character, which kept
-// the list's track, $52. A saved track that leads to no T/S list (off the disk, or no
+// the list's track, a blank. A saved track that leads to no T/S list (off the disk, or no
 // list there, or track 0, which would end the catalog) is refused with a message and
-// changes nothing, not even in memory; a sector another file took meanwhile is named in a
-// warning.
+// changes nothing, not even in memory.
 TEST_F(CatalogOpsTest, DeleteAndUndelete) {
   const TCATREC old = save("GONE", 2000);
   const std::uint32_t free_before = md->FREESPACE;
@@ -36,7 +37,7 @@ TEST_F(CatalogOpsTest, DeleteAndUndelete) {
   FC_UNDELETE(md->CAT.CATREC[1]);
   reload();
   EXPECT_EQ(std::tuple(md->CAT.CATREC[1].AGATNAME[29], md->FREESPACE),
-            std::tuple(0x52, free_before));
+            std::tuple(AGAT_SPACE, free_before));
   testing::DiskAudit(*md).expect_vtoc_matches();
 
   FC_DELETE(md->CAT.CATREC[1]);
@@ -54,10 +55,47 @@ TEST_F(CatalogOpsTest, DeleteAndUndelete) {
     EXPECT_TRUE(image_bytes() == image && *mass == md->MASS) << int{t};
     EXPECT_NE(take_critical_text().find("файл не восстановлен"), std::string::npos);
   }
-  saved_track(old.TTSL);
-  ASSERT_TRUE(GETSECT(*md, old.TTSL, old.STSL));  // another file took the T/S list
-  FC_UNDELETE(md->CAT.CATREC[1]);
-  EXPECT_NE(cp1251_to_utf8(FC_WARNINGBUFFER).find("уже занят другим файлом"), std::string::npos);
+}
+
+// Undeleting a file whose sectors were handed out since is refused, naming who holds them
+// (a file, a new sub-catalog, or only the VTOC's mark), and changes nothing; once the
+// holder is gone, the file comes back whole. P's deleted entry comes first in the catalog,
+// so a new entry reuses it and A's entry stays.
+TEST_F(CatalogOpsTest, UndeleteRefusesSectorsTakenSince) {
+  const auto deleted_a = [this]() -> TCATREC& { return md->CAT.CATREC[2]; };
+  const std::vector<std::pair<std::function<void()>, const char*>> cases{
+      {[this] { save("B", 700); }, "секторы 16/15, 16/14, 16/13, 16/12 занимает файл \"B"},
+      {[this] { FC_MAKEDIR(*md, agat_name("SUB")); }, "занимает каталог"},
+      {[&] { GETSECT(*md, deleted_a().AGATNAME[29], deleted_a().STSL), store(); },
+       "сектор 17/13 отмечен занятым в VTOC"},
+  };
+  for (const auto& [take, holder] : cases) {
+    make();
+    for (std::size_t i = 0; i < 5120; ++i) buf[i] = static_cast<std::uint8_t>(i % 251);
+    save("P", 1);
+    save("A", 5120);
+    FC_DELETE(entry("A"));
+    FC_DELETE(entry("P"));
+    reload();
+    take();
+    reload();
+    const auto image = image_bytes();
+    FC_UNDELETE(deleted_a());
+    const std::string text = take_critical_text();
+    EXPECT_EQ(image_bytes(), image) << holder;
+    EXPECT_TRUE(text.starts_with("Восстановление файла \"A" + std::string(29, ' ') +
+                                 "\": его секторы с тех пор заняты, файл не восстановлен\r\n") &&
+                text.find(holder) != std::string::npos)
+        << text;
+  }
+  FREESECT(*md, deleted_a().AGATNAME[29], deleted_a().STSL);
+  store();
+  FC_UNDELETE(deleted_a());
+  reload();
+  FC_LOAD(entry("A"), buf);
+  EXPECT_EQ(std::tuple(take_critical_text(), entry("A").SIZE, buf[5119]),
+            std::tuple("", 5120, 5119 % 251));
+  testing::DiskAudit(*md).expect_vtoc_matches();
 }
 
 // Chains that loop end every walk with a message and nothing saved: a file's T/S lists on

@@ -153,32 +153,45 @@ TEST_F(TransferTest, ASavedFileKeepsTheCatalogEnded) {
   }
 }
 
-// A data pair off the disk is skipped with a warning; track 0 ends the file whatever the
-// sector; an unreadable data sector is copied, with a warning; a list that links to
-// itself and an unreadable first list stop the load with a message.
+// Every byte keeps its offset: a data pair off the disk reads as zeros, with a warning; a
+// pair of track 0 is a hole (zeros, whatever its sector byte) when data follows it, and the
+// file ends at its last data sector; an unreadable data sector is copied, with a warning;
+// a list that links to itself and an unreadable first list stop the load with a message.
 TEST_F(TransferTest, LoadingDamagedFiles) {
   make(ITI800);
   TCATREC* e = save("F", 5 * 256, 1);
   auto& list = as<TTSLSECTOR>(md->MASS[e->TTSL][e->STSL]);
   const auto place = [](int t, int s) { return std::to_string(t) + "/" + std::to_string(s); };
   const std::string name = "Считывался файл \"F" + std::string(29, ' ') + "\"\r\n";
+  const auto zeros_at = [&](int from) {
+    return std::all_of(buf.begin() + from, buf.begin() + from + 256, [](auto b) { return b == 0; });
+  };
 
+  const std::uint8_t fifth = md->MASS[list.TSL[4][0]][list.TSL[4][1]][0];
   list.TSL[3][0] = 200;
+  buf.fill(0x55);
   FC_LOAD(*e, buf);
-  EXPECT_EQ(e->SIZE, 4 * 256);
+  EXPECT_EQ(std::tuple(e->SIZE, zeros_at(3 * 256), buf[4 * 256]), std::tuple(5 * 256, true, fifth));
   EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER),
             "Загрузка файла: данные: указатель на сектор\r\nвыходит за пределы среды: " +
-                place(200, list.TSL[3][1]) + "\r\n" + name);
+                place(200, list.TSL[3][1]) +
+                "\r\nна месте сектора в файле оставлены нули (смещение 768)\r\n" + name);
   testing::take_critical();
 
   list.TSL[3][0] = 0;
   list.TSL[3][1] = 7;
   md->MASS[list.TSL[1][0]][list.TSL[1][1]].fill(0xBD);
+  buf.fill(0x55);
   FC_LOAD(*e, buf);
-  EXPECT_EQ(std::tuple(e->SIZE, buf[256]), std::tuple(3 * 256, 0xBD));
+  EXPECT_EQ(std::tuple(e->SIZE, buf[256], zeros_at(3 * 256), buf[4 * 256]),
+            std::tuple(5 * 256, 0xBD, true, fifth));
   EXPECT_EQ(cp1251_to_utf8(FC_WARNINGBUFFER), "Загрузка файла: данные: сектор " +
                                                   place(list.TSL[1][0], list.TSL[1][1]) +
                                                   " не читается\r\n" + name);
+  testing::take_critical();
+  list.TSL[4][0] = 0;  // holes at the end: the file ends at its last data sector
+  FC_LOAD(*e, buf);
+  EXPECT_EQ(e->SIZE, 3 * 256);
   testing::take_critical();
 
   for (auto& p : list.TSL) p[0] = 17, p[1] = 1;  // all 122 pairs used...

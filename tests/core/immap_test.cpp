@@ -108,13 +108,45 @@ TEST_F(ImmapTest, DamageIsFlagged) {
                        name_text(shared.LINKSFROM[0].LF_FNAME),
                        name_text(shared.LINKSFROM[1].LF_FNAME), at(c.TTSL, c.STSL).ISFREETSLIST),
             std::tuple(8, 9, "A", "D", true));
-  ASSERT_EQ(sum.ORPHANS.size(), 1u);
-  EXPECT_EQ(std::tuple(sum.ORPHANS[0].AT.T, sum.ORPHANS[0].AT.S, sum.ORPHANS[0].DATA.size()),
-            std::tuple(b.TTSL, b.STSL, 2u));
+  // C's first list has a hole where its first pair was and links on to B's list, which the
+  // walk follows: B's sectors (whose entry points off the disk) are C's now, not an orphan.
+  EXPECT_EQ(
+      std::tuple(at(b.TTSL, b.STSL).LINKSCNT, name_text(at(b.TTSL, b.STSL).LINKSFROM[0].LF_FNAME),
+                 at(list(b).TSL[1][0], list(b).TSL[1][1]).LINKSCNT, sum.ORPHANS.size()),
+      std::tuple(1, "C", 1, 0u));
   // Shared: A's list and its data sector.
   EXPECT_EQ(
       std::tuple(sum.USED_BUT_FREE.size(), sum.UNREADABLE.size(), sum.SHARED.size(), sum.DAMAGED),
       std::tuple(1u, 1u, 2u, true));
+}
+
+// Each way a file's chain leaves the disk is damage, charged to the list that holds the bad
+// reference, while the rest of the list is still the file's: a data pair off the disk, a
+// last list whose link leaves the disk, an entry that leads to a sector that is no list.
+TEST_F(ImmapTest, ChainsLeavingTheDiskAreDamage) {
+  struct Case {
+    const char* what;
+    int offs;           // the fault in the list: -1 none
+    bool link_off;      // the link of the list leaves the disk
+    int data_recorded;  // references recorded for the file's second data sector
+  };
+  for (const Case& c :
+       {Case{"data pair off the disk", 12, false, 1}, Case{"link off the disk", -1, true, 1},
+        Case{"no list at all", 0, false, 0}}) {
+    make();
+    const TCATREC f = save("F", 3 * 256);
+    TTSLSECTOR& l = list(f);
+    const TSREF second{l.TSL[1][0], l.TSL[1][1]};
+    if (c.offs == 12) l.TSL[0][0] = 40;
+    if (c.link_off) l.TE = 40;
+    if (c.offs == 0) l.R = 0x55;
+    const TIMMSUMMARY sum = scan();
+    const T_IMMSECTORDESC& d = at(f.TTSL, f.STSL);
+    EXPECT_EQ(std::tuple(d.LINKSCNT, d.ERRSELF, c.offs < 0 || d.INTBUGOFFS == c.offs, d.ERRFROM,
+                         at(second.TR, second.SC).LINKSCNT, sum.DAMAGED),
+              std::tuple(1, c.offs >= 0, true, c.link_off, c.data_recorded, true))
+        << c.what;
+  }
 }
 
 // Walks end on any image: a catalog chain whose sectors hold 16 references of other roles
@@ -198,8 +230,8 @@ TEST_F(ImmapTest, BuildFileFromALostList) {
   EXPECT_NE(testing::take_critical_text().find("на T/S-список 18/15 уже есть ссылка"),
             std::string::npos);
 
-  // The walk of the file stops at a hole in its first list, so its second list has no
-  // reference; it still belongs to the file, and an entry for it would share its sectors.
+  // A hole in the first list does not end the file: its second list is the file's too, and
+  // an entry for it would share its sectors.
   TTSLSECTOR& first = as<TTSLSECTOR>(sector(18, 15));
   first.TSL[5][0] = first.TSL[5][1] = 0;
   const std::uint8_t nt = first.TE, ns = first.SE;
@@ -207,8 +239,7 @@ TEST_F(ImmapTest, BuildFileFromALostList) {
   scan();
   const auto kept = image_bytes();
   EXPECT_FALSE(BUILDFILE(*md, nt, ns));
-  EXPECT_NE(testing::take_critical_text().find("продолжает цепочку T/S-списка 18/15"),
-            std::string::npos);
+  EXPECT_NE(testing::take_critical_text().find("уже есть ссылка"), std::string::npos);
   EXPECT_EQ(image_bytes(), kept);
 }
 

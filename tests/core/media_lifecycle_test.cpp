@@ -101,13 +101,24 @@ TEST_F(VtocTest, SectorChecks) {
     std::copy(pairs.begin(), pairs.end(), list.begin() + 12);
     return FC_IS_TSL(*md140, 5, 0);
   };
+  // Holes (track 0, any sector byte) are part of a list's shape: data may follow them.
   EXPECT_TRUE(tsl(0, 0, 0, {5, 3, 5, 2}));
   EXPECT_TRUE(tsl(0, 34, 15, {}));
-  EXPECT_FALSE(tsl(0, 0, 0, {5, 3, 0, 0, 5, 2}));
-  EXPECT_FALSE(tsl(0, 0, 0, {5, 3, 0, 0, 0, 2}));
+  EXPECT_TRUE(tsl(0, 0, 0, {5, 3, 0, 0, 5, 2}));
+  EXPECT_TRUE(tsl(0, 0, 0, {5, 3, 0, 0, 0, 2}));
+  EXPECT_TRUE(tsl(0, 0, 0, {0, 0x7E, 0, 0, 0, 0, 34, 15}));
+  EXPECT_TRUE(tsl(0, 0, 0x7E, {}));  // a link of track 0 ends the chain, whatever its sector
   EXPECT_FALSE(tsl(0, 0, 0, {5, 3, 35, 2}));
+  EXPECT_FALSE(tsl(0, 0, 0, {0, 0, 5, 16}));
   EXPECT_FALSE(tsl(0, 34, 16, {}));
   EXPECT_FALSE(tsl(1, 0, 0, {}));
+  // Where the shape breaks: byte 0, the link, the first pair off the medium.
+  for (const auto& [r, te, pair_track, flaw] :
+       {std::tuple{1, 0, 5, 0}, {0, 35, 5, 1}, {0, 0, 35, 14}, {0, 35, 35, 1}, {0, 0, 5, -1}}) {
+    tsl(static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(te), 0,
+        {1, 1, static_cast<std::uint8_t>(pair_track), 1});
+    EXPECT_EQ(tsl_flaw(*md140, md140->MASS[5][0]), flaw) << r << " " << te << " " << pair_track;
+  }
   EXPECT_FALSE(FC_IS_TSL(*md140, 200, 0));  // off the medium: not a list, and no read
 }
 

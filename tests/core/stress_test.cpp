@@ -59,7 +59,7 @@ TEST_P(StressTest, RandomOperationsKeepTheDiskConsistent) {
       ++deleted;
     } else if (op < 8 && (e = pick(true)) != nullptr) {  // undelete, when nothing took its sectors
       TAGATNAME restored = e->AGATNAME;
-      restored[29] = 0x52;
+      restored[29] = AGAT_SPACE;
       FC_LOAD(*e, buf);
       bool free =
           FC_WARNINGBUFFER.empty() && FC_CRITICALERRORBUFFER.empty() && !live.count(restored);

@@ -123,10 +123,8 @@ class DiskAudit {
     while (t != 0) {
       if (!take(t, s, "T/S list")) return;
       const auto& list = as<TTSLSECTOR>(md_.MASS[t][s]);
-      for (const auto& p : list.TSL) {
-        if (p[0] == 0) break;
-        take(p[0], p[1], "data sector");
-      }
+      for (const auto& p : list.TSL)
+        if (p[0] != 0) take(p[0], p[1], "data sector");  // track 0: a hole
       t = list.TE;
       s = list.SE;
     }
