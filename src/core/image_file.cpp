@@ -56,23 +56,6 @@ std::vector<std::uint8_t>& file_buffer() {
   return buffer;
 }
 
-// A track of one of the track forms.
-void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, TTRACK& out) {
-  switch (type) {
-    case ITN140:
-      NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE>(record, NIB140_TRACK_SIZE),
-                        track, out);
-      break;
-    case ITN800:
-      NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE),
-                        track, out);
-      break;
-    default:
-      AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE>(record, ATRSIZE), track, out);
-      break;
-  }
-}
-
 // A whole track of a plain form, or a new track of a nibble form. (AIM tracks are only
 // ever updated in place.)
 void encode_track(TIMAGET type, std::uint8_t* record, std::uint8_t track, const TTRACK& in,
@@ -103,6 +86,11 @@ bool geometry_is_sound(const TMEDIA& md) {
 }
 
 }  // namespace
+
+bool FC_IS_SECWRITABLE(const TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
+  if (MD.MEDIAT != MDIMAGE || TR > MD.NUMTR || SC > MD.NUMSC || SC >= 32) return true;
+  return (MD.unwritable[TR] & (1u << SC)) == 0;
+}
 
 std::size_t image_data_size(TIMAGET type) {
   return track_count(type) * track_record_size(type);
@@ -162,9 +150,12 @@ void FC_LOADMEDIA(TMEDIA& MD) {
                              data.data(), EMU_HEADER_SIZE))
                        : "";
   for (int t = 0; t <= MD.NUMTR; ++t) {
-    if (!plain)
-      decode_track(MD.IMAGET, data.data() + header + t * record, static_cast<std::uint8_t>(t),
-                   MD.MASS[t]);
+    MD.unwritable[t] =
+        plain ? 0
+              : read_track_record(
+                    MD.IMAGET,
+                    std::span<const std::uint8_t>(data.data() + header + t * record, record),
+                    MD.MASS[t], MD.NUMSC + 1);
     report_progress(t, MD.NUMTR);
   }
 }
@@ -249,6 +240,8 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
 
   const FileIoResult result = CREATEENABLE ? create_file(path, data.data(), data.size(), &error)
                                            : replace_file(path, data.data(), data.size(), &error);
+  // Every track of a new file was encoded whole.
+  if (result == FileIoResult::ok && CREATEENABLE) MD.unwritable.fill(0);
   const std::string reason = host_error_suffix(error);
   const std::string unchanged = CREATEENABLE ? "" : std::string(", файл образа не изменён"_w);
   switch (result) {
