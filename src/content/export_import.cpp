@@ -7,6 +7,9 @@
 #include "content/exec_proc.h"
 #include "content/format_control.h"
 #include "content/text_proc.h"
+#include "core/catalog_entry.h"
+#include "core/char_sets.h"
+#include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
 
@@ -16,6 +19,41 @@ namespace {
 
 bool is_text_format(TFILEFORMAT f) {
   return f == FFTEXT || f == FFAGAWT || f == FFAUTOGRAF;
+}
+
+// An imported file never takes the place of a live namesake: NAME becomes the first of
+// NAME~1, NAME~2 ... (its end cut where the number would not fit in 30 characters) that
+// the current catalog lacks. False, with a critical message, when the catalog cannot be
+// searched or every variant is taken.
+bool make_import_name_unique(TMEDIA& md, TAGATNAME& name) {
+  constexpr int kMaxVariants = 9999;
+  const std::size_t before = FC_CRITICALERRORBUFFER.size();
+  std::uint8_t t, s;
+  std::int32_t o;
+  if (!FINDTHISCAT(md, name, t, s, o, false)) return FC_CRITICALERRORBUFFER.size() == before;
+  std::size_t length = name.size();
+  while (length > 0 && name[length - 1] == AGAT_SPACE) --length;
+  for (int n = 1; n <= kMaxVariants; ++n) {
+    const std::string suffix = L2A("~" + std::to_string(n));
+    TAGATNAME variant;
+    variant.fill(AGAT_SPACE);
+    const std::size_t kept = std::min(length, variant.size() - suffix.size());
+    std::copy(name.begin(), name.begin() + static_cast<std::ptrdiff_t>(kept), variant.begin());
+    std::copy(suffix.begin(), suffix.end(), variant.begin() + static_cast<std::ptrdiff_t>(kept));
+    if (FINDTHISCAT(md, variant, t, s, o, false)) continue;
+    if (FC_CRITICALERRORBUFFER.size() != before) return false;
+    const auto shown = [](const TAGATNAME& n, std::size_t length) {
+      return quoted(A2L(std::string_view(reinterpret_cast<const char*>(n.data()), length)));
+    };
+    report_warning(std::string("Импорт файла: файл "_w) + shown(name, length) +
+                   std::string(" уже есть, новый файл записан под именем "_w) +
+                   shown(variant, kept + suffix.size()));
+    name = variant;
+    return true;
+  }
+  report_critical(std::string("Импорт файла: все варианты имени "_w) + quoted_agat_name(name) +
+                  std::string(" заняты"_w));
+  return false;
 }
 
 }  // namespace
@@ -44,7 +82,8 @@ bool is_import_format(TFILEFORMAT FMT) {
   return FMT == FFTEXT || FMT == FFASIS || FMT == FFBINARY || FMT == FFKOMAND;
 }
 
-bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE) {
+bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE,
+               bool REPLACE) {
   if (DST.PMEDIA == nullptr || !is_import_format(FMT)) return false;
   TFILEBUF& buf = content_buffer();
   const bool read =
@@ -55,6 +94,8 @@ bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMO
   const std::size_t end =
       std::min<std::size_t>((static_cast<std::size_t>(DST.SIZE) + 255) / 256 * 256, buf.size());
   std::fill(buf.begin() + DST.SIZE, buf.begin() + static_cast<std::ptrdiff_t>(end), 0);
+  if (DST.PMEDIA->MEDIAT == MDIMAGE && !REPLACE && !make_import_name_unique(*DST.PMEDIA, DST.AGATNAME))
+    return false;
   FC_SAVE(DST, buf, *DST.PMEDIA, true);
   return FC_CRITICALERRORBUFFER.empty();
 }

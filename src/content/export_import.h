@@ -33,9 +33,12 @@ bool is_import_format(TFILEFORMAT FMT);
 
 // Reads the host file SRC as a new Agat file of format FMT (SUBMODE: binaries converted
 // from Windows-1251 to the Agat code) and saves it into DST's medium under DST's name, a
-// host name being made unique. DST is the prepared entry (name, medium; for a host medium
-// the host name); its size, type and T/S-list bytes are set here. True when it was saved;
-// otherwise a critical message says why and nothing was written.
-bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE);
+// host name being made unique. In an image a live file of that name is kept: the new one
+// is named NAME~1, NAME~2 ... (a warning says which), unless REPLACE lets it take the
+// namesake's place as a copy does. DST is the prepared entry (name, medium; for a host
+// medium the host name); its size, type, T/S-list bytes and the name it got are set here.
+// True when it was saved; otherwise a critical message says why and nothing was written.
+bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE,
+               bool REPLACE = false);
 
 }  // namespace agat
