@@ -12,6 +12,8 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/file_transfer.h"
+#include "core/host_fs.h"
+#include "core/host_paths.h"
 
 namespace agat {
 
@@ -70,12 +72,28 @@ bool export_loaded(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::strin
   return EP_EXPORT(CR, BUF, FMT, NM, SUBMODE);
 }
 
-void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMODE) {
+void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMODE,
+               const TREPLACEQUESTION& ASK) {
   if (SRC.CATRECT != CRTAGATFILE) return;
   TFILEBUF& buf = content_buffer();
   if (!load_content(SRC, buf)) return;
   const TFILEFORMAT fmt = FMTDETECT(SRC, buf, FMT);
-  export_loaded(SRC, buf, fmt, DST + std::string(export_suffix(fmt)), SUBMODE);
+  std::string path = DST + std::string(export_suffix(fmt));
+  if (host_link_status(path).kind != HostKind::missing) {
+    if (ASK) {
+      if (!ASK(path)) return;
+    } else {
+      const std::size_t start = host_name_start(path);
+      const std::string folder = path.substr(0, start);
+      std::string name = path.substr(start);
+      if (!FINDUNIQNAME(folder, name)) return;
+      report_warning(std::string("Экспорт файла: файл "_w) + quoted_host_path(path) +
+                     std::string(" уже есть, записан файл "_w) +
+                     quoted_host_path(folder + name));
+      path = folder + name;
+    }
+  }
+  export_loaded(SRC, buf, fmt, path, SUBMODE);
 }
 
 bool is_import_format(TFILEFORMAT FMT) {

@@ -3,6 +3,7 @@
 // binaries (content/exec_proc.h).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,10 +23,16 @@ std::string_view export_suffix(TFILEFORMAT FMT);
 bool export_loaded(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM,
                    bool SUBMODE);
 
+// Asked whether the existing host file PATH may be replaced by an export.
+using TREPLACEQUESTION = std::function<bool(const std::string& PATH)>;
+
 // Loads the Agat file SRC and exports it in format FMT (FFAUTO: detected) to the host file
-// DST followed by the format's suffix. A failed load or write leaves its message for the
-// caller's error report.
-void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMODE);
+// DST followed by the format's suffix. An existing host file of that name is replaced only
+// when ASK answers yes (a no cancels the export); without ASK the export gets the first
+// free name NAME~1.EXT, NAME~2.EXT ... beside it, and a warning names it. A failed load
+// or write leaves its message for the caller's error report.
+void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMODE,
+               const TREPLACEQUESTION& ASK = {});
 
 // The formats a host file can be imported as: FFTEXT (a plain text), FFASIS and FFKOMAND
 // (a K file), FFBINARY (a B file).
