@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <map>
-#include <thread>
 
 #include "core/host_paths.h"
 
@@ -21,7 +20,7 @@ std::map<std::string, HeldLock>& held_locks() {
   return locks;
 }
 
-constexpr auto kRetryPause = std::chrono::milliseconds(20);
+constexpr int kRetryPauseMs = 20;
 
 }  // namespace
 
@@ -49,7 +48,7 @@ ImageLock::ImageLock(const std::string& image_path, int wait_ms)
       state_ = ImageLockState::busy;
       return;
     }
-    std::this_thread::sleep_for(kRetryPause);
+    pause_lock_wait(kRetryPauseMs);
   }
   locks[key_] = HeldLock{handle, 1};
   state_ = ImageLockState::held;

@@ -48,5 +48,7 @@ bool open_lock_file(const std::string& path, std::intptr_t& handle);
 bool try_lock_file(std::intptr_t handle);
 // Closes the file, which releases its lock.
 void close_lock_file(std::intptr_t handle);
+// Sleeps MS milliseconds between two tries.
+void pause_lock_wait(int ms);
 
 }  // namespace agat

@@ -1,10 +1,11 @@
+#include "core/image_lock.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
-
-#include "core/image_lock.h"
 
 namespace agat {
 
@@ -28,6 +29,12 @@ bool try_lock_file(std::intptr_t handle) {
 
 void close_lock_file(std::intptr_t handle) {
   ::close(static_cast<int>(handle));
+}
+
+void pause_lock_wait(int ms) {
+  timespec pause{ms / 1000, (ms % 1000) * 1000000L};
+  while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
+  }
 }
 
 }  // namespace agat

@@ -1,6 +1,7 @@
+#include "core/image_lock.h"
+
 #include <windows.h>
 
-#include "core/image_lock.h"
 #include "core/win32_host.h"
 
 namespace agat {
@@ -22,6 +23,10 @@ bool try_lock_file(std::intptr_t handle) {
 
 void close_lock_file(std::intptr_t handle) {
   CloseHandle(reinterpret_cast<HANDLE>(handle));
+}
+
+void pause_lock_wait(int ms) {
+  Sleep(static_cast<DWORD>(ms));
 }
 
 }  // namespace agat
