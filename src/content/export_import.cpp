@@ -23,6 +23,13 @@ bool is_text_format(TFILEFORMAT f) {
   return f == FFTEXT || f == FFAGAWT || f == FFAUTOGRAF;
 }
 
+// An Agat name in Windows-1251 without its trailing blanks, between double quotes.
+std::string shown_name(const TAGATNAME& name) {
+  std::size_t length = name.size();
+  while (length > 0 && name[length - 1] == AGAT_SPACE) --length;
+  return quoted(A2L(std::string_view(reinterpret_cast<const char*>(name.data()), length)));
+}
+
 // An imported file never takes the place of a live namesake: NAME becomes the first of
 // NAME~1, NAME~2 ... (its end cut where the number would not fit in 30 characters) that
 // the current catalog lacks. False, with a critical message, when the catalog cannot be
@@ -44,16 +51,13 @@ bool make_import_name_unique(TMEDIA& md, TAGATNAME& name) {
     std::copy(suffix.begin(), suffix.end(), variant.begin() + static_cast<std::ptrdiff_t>(kept));
     if (FINDTHISCAT(md, variant, t, s, o, false)) continue;
     if (FC_CRITICALERRORBUFFER.size() != before) return false;
-    const auto shown = [](const TAGATNAME& n, std::size_t length) {
-      return quoted(A2L(std::string_view(reinterpret_cast<const char*>(n.data()), length)));
-    };
-    report_warning(std::string("Импорт файла: файл "_w) + shown(name, length) +
+    report_warning(std::string("Импорт файла: файл "_w) + shown_name(name) +
                    std::string(" уже есть, новый файл записан под именем "_w) +
-                   shown(variant, kept + suffix.size()));
+                   shown_name(variant));
     name = variant;
     return true;
   }
-  report_critical(std::string("Импорт файла: все варианты имени "_w) + quoted_agat_name(name) +
+  report_critical(std::string("Импорт файла: все варианты имени "_w) + shown_name(name) +
                   std::string(" заняты"_w));
   return false;
 }
