@@ -230,7 +230,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   if (!CREATEENABLE) lock.emplace(path);
   if (lock && lock->state() == ImageLockState::busy) {
     report_critical(
-        "Запись образа: образ занят: его записывает другая программа; файл образа не изменён"_w);
+        "Запись образа: образ занят, его записывает другая программа; файл образа не изменён"_w);
     return;
   }
 
