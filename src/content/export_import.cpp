@@ -92,8 +92,7 @@ void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMO
       std::string name = path.substr(start);
       if (!FINDUNIQNAME(folder, name)) return;
       report_warning(std::string("Экспорт файла: файл "_w) + quoted_host_path(path) +
-                     std::string(" уже есть, записан файл "_w) +
-                     quoted_host_path(folder + name));
+                     std::string(" уже есть, записан файл "_w) + quoted_host_path(folder + name));
       path = folder + name;
     }
   }
@@ -104,8 +103,7 @@ bool is_import_format(TFILEFORMAT FMT) {
   return FMT == FFTEXT || FMT == FFASIS || FMT == FFBINARY || FMT == FFKOMAND;
 }
 
-bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE,
-               bool REPLACE) {
+bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE, bool REPLACE) {
   if (DST.PMEDIA == nullptr || !is_import_format(FMT)) return false;
   TFILEBUF& buf = content_buffer();
   const bool read =
@@ -116,7 +114,8 @@ bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMO
   const std::size_t end =
       std::min<std::size_t>((static_cast<std::size_t>(DST.SIZE) + 255) / 256 * 256, buf.size());
   std::fill(buf.begin() + DST.SIZE, buf.begin() + static_cast<std::ptrdiff_t>(end), 0);
-  if (DST.PMEDIA->MEDIAT == MDIMAGE && !REPLACE && !make_import_name_unique(*DST.PMEDIA, DST.AGATNAME))
+  if (DST.PMEDIA->MEDIAT == MDIMAGE && !REPLACE &&
+      !make_import_name_unique(*DST.PMEDIA, DST.AGATNAME))
     return false;
   FC_SAVE(DST, buf, *DST.PMEDIA, true);
   return FC_CRITICALERRORBUFFER.empty();

@@ -46,8 +46,8 @@ void write_fields(TIMAGET type, std::span<std::uint8_t> record, const TrackField
 
 }  // namespace
 
-std::uint32_t read_track_record(TIMAGET type, std::span<const std::uint8_t> record,
-                                TTRACK& sectors, int count) {
+std::uint32_t read_track_record(TIMAGET type, std::span<const std::uint8_t> record, TTRACK& sectors,
+                                int count) {
   TrackFields fields;
   read_fields(type, record, sectors, fields);
   std::uint32_t unwritable = 0;

@@ -29,7 +29,7 @@ bool update_track_record(TIMAGET type, std::span<std::uint8_t> record, std::uint
 // answers the sectors among 0..COUNT-1 that a save cannot write there, one bit each
 // (bit S for sector S): those whose field the reader did not find, whose place in the
 // record is unknown.
-std::uint32_t read_track_record(TIMAGET type, std::span<const std::uint8_t> record,
-                                TTRACK& sectors, int count);
+std::uint32_t read_track_record(TIMAGET type, std::span<const std::uint8_t> record, TTRACK& sectors,
+                                int count);
 
 }  // namespace agat

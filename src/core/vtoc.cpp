@@ -116,8 +116,9 @@ bool NEWSECT(TMEDIA& MD, std::uint8_t& TR, std::uint8_t& SC) {
     if (FC_IS_SECFREE(MD, t, s) && !FC_IS_SECWRITABLE(MD, t, s)) {
       const std::string skipped = std::string("Выделение сектора: свободный сектор "_w) +
                                   std::to_string(tr) + "/" + std::to_string(sc) +
-                                  std::string(" не читается в файле образа, запись в него "
-                                              "невозможна; взят следующий"_w);
+                                  std::string(
+                                      " не читается в файле образа, запись в него "
+                                      "невозможна; взят следующий"_w);
       if (FC_WARNINGBUFFER.find(skipped) == std::string::npos) report_warning(skipped);
       return false;
     }

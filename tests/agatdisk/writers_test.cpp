@@ -45,8 +45,7 @@ TEST_F(AgatdiskWriters, TwentyWritersStartedTogetherAllLand) {
   EXPECT_NE(listed.find(json_head("F19", "B", 0x04, false, sectors_of(300 + 97 * 19 + 4))),
             std::string::npos)
       << listed;
-  EXPECT_NE(listed.find(json_head("SUB", "null", 0xFF, false, 0).substr(0, 40)),
-            std::string::npos)
+  EXPECT_NE(listed.find(json_head("SUB", "null", 0xFF, false, 0).substr(0, 40)), std::string::npos)
       << listed;
   expect_sound(dir.file("d.dsk"));
 }

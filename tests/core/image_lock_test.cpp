@@ -60,8 +60,7 @@ TEST(ImageLock, LockFilesAndTurns) {
   }
   EXPECT_TRUE(std::filesystem::exists(testing::fs_path(image_lock_path(image))));
   // No lock file can be made where there is no folder: the writer goes on without one.
-  EXPECT_EQ(ImageLock(dir.file("none") + sep + "disk.dsk", 0).state(),
-            ImageLockState::unavailable);
+  EXPECT_EQ(ImageLock(dir.file("none") + sep + "disk.dsk", 0).state(), ImageLockState::unavailable);
 }
 
 // Two media loaded from one file: a save of one makes the other's save, which would undo

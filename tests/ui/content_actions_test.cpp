@@ -180,11 +180,13 @@ TEST_F(ContentActions, ExportsAndImportsKeepTheFilesTheyWouldReplace) {
   answer(" Укажите имя файла, в который будет выполнен экспорт ", "");
   shows({" Подтвердите ", "Файл \"ТАБЛИЦА.bas\" уже есть. Заменить ?"});
   screen->key(KEYCODE_ENTER);
-  screen->then([&](MemoryConsole&) { EXPECT_EQ(testing::read_bytes(dir.file("ТАБЛИЦА.bas")), mine); });
+  screen->then(
+      [&](MemoryConsole&) { EXPECT_EQ(testing::read_bytes(dir.file("ТАБЛИЦА.bas")), mine); });
   screen->key('e');
   answer(" Укажите имя файла, в который будет выполнен экспорт ", "");
   screen->key(KEYCODE_ESCAPE);
-  screen->then([&](MemoryConsole&) { EXPECT_EQ(testing::read_bytes(dir.file("ТАБЛИЦА.bas")), mine); });
+  screen->then(
+      [&](MemoryConsole&) { EXPECT_EQ(testing::read_bytes(dir.file("ТАБЛИЦА.bas")), mine); });
   screen->key('e');
   answer(" Укажите имя файла, в который будет выполнен экспорт ", "");
   screen->keys({HKEY_LEFT, KEYCODE_ENTER});

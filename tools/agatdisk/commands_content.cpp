@@ -210,8 +210,7 @@ int run_import(const ParsedArgs& args) {
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
   entry.PMEDIA = md.get();
-  const bool saved =
-      CC_IMPORT(source, entry, format, args.has("--convert"), args.has("--force"));
+  const bool saved = CC_IMPORT(source, entry, format, args.has("--convert"), args.has("--force"));
   return core_failed() || !saved ? EXIT_FAILED : EXIT_DONE;
 }
 
