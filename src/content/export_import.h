@@ -3,6 +3,7 @@
 // binaries (content/exec_proc.h).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -22,10 +23,16 @@ std::string_view export_suffix(TFILEFORMAT FMT);
 bool export_loaded(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM,
                    bool SUBMODE);
 
+// Asked whether the existing host file PATH may be replaced by an export.
+using TREPLACEQUESTION = std::function<bool(const std::string& PATH)>;
+
 // Loads the Agat file SRC and exports it in format FMT (FFAUTO: detected) to the host file
-// DST followed by the format's suffix. A failed load or write leaves its message for the
-// caller's error report.
-void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMODE);
+// DST followed by the format's suffix. An existing host file of that name is replaced only
+// when ASK answers yes (a no cancels the export); without ASK the export gets the first
+// free name NAME~1.EXT, NAME~2.EXT ... beside it, and a warning names it. A failed load
+// or write leaves its message for the caller's error report.
+void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMODE,
+               const TREPLACEQUESTION& ASK = {});
 
 // The formats a host file can be imported as: FFTEXT (a plain text), FFASIS and FFKOMAND
 // (a K file), FFBINARY (a B file).
@@ -33,9 +40,12 @@ bool is_import_format(TFILEFORMAT FMT);
 
 // Reads the host file SRC as a new Agat file of format FMT (SUBMODE: binaries converted
 // from Windows-1251 to the Agat code) and saves it into DST's medium under DST's name, a
-// host name being made unique. DST is the prepared entry (name, medium; for a host medium
-// the host name); its size, type and T/S-list bytes are set here. True when it was saved;
-// otherwise a critical message says why and nothing was written.
-bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE);
+// host name being made unique. In an image a live file of that name is kept: the new one
+// is named NAME~1, NAME~2 ... (a warning says which), unless REPLACE lets it take the
+// namesake's place as a copy does. DST is the prepared entry (name, medium; for a host
+// medium the host name); its size, type, T/S-list bytes and the name it got are set here.
+// True when it was saved; otherwise a critical message says why and nothing was written.
+bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE,
+               bool REPLACE = false);
 
 }  // namespace agat

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "core/file_control_messages.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
+#include "core/image_lock.h"
 #include "core/nibble_140.h"
 #include "core/nibble_800.h"
 #include "core/track_update.h"
@@ -56,27 +58,6 @@ std::vector<std::uint8_t>& file_buffer() {
   return buffer;
 }
 
-// A track of one of the track forms, and what is not standard in its sectors.
-void decode_track(TIMAGET type, const std::uint8_t* record, std::uint8_t track, TTRACK& out,
-                  TrackOddities& odd) {
-  TrackFields fields;
-  odd.fill(0);
-  switch (type) {
-    case ITN140:
-      NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE>(record, NIB140_TRACK_SIZE),
-                        track, out);
-      break;
-    case ITN800:
-      nib800_read_fields(
-          std::span<const std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE), out, fields,
-          odd);
-      break;
-    default:
-      aim800_read_fields(std::span<const std::uint8_t, ATRSIZE>(record, ATRSIZE), out, fields, odd);
-      break;
-  }
-}
-
 // A whole track of a plain form, or a new track of a nibble form. (AIM tracks are only
 // ever updated in place.)
 void encode_track(TIMAGET type, std::uint8_t* record, std::uint8_t track, const TTRACK& in,
@@ -106,7 +87,55 @@ bool geometry_is_sound(const TMEDIA& md) {
          md.NUMSC == IMAGEDESC[md.IMAGET].NSC;
 }
 
+// A digest of bytes that come in pieces: the same bytes give the same digest however they
+// are cut. Eight bytes at a time, for images are read and saved whole on every change.
+class ImageDigest {
+ public:
+  void add(const std::uint8_t* p, std::size_t n) {
+    while (n > 0) {
+      const std::size_t take = std::min(n, sizeof word_ - filled_);
+      std::memcpy(word_ + filled_, p, take);
+      filled_ += take;
+      p += take;
+      n -= take;
+      if (filled_ == sizeof word_) mix();
+    }
+  }
+  std::uint64_t value() {
+    if (filled_ > 0) {
+      std::memset(word_ + filled_, 0, sizeof word_ - filled_);
+      mix();
+    }
+    return hash_ ^ length_;
+  }
+
+ private:
+  void mix() {
+    std::uint64_t w;
+    std::memcpy(&w, word_, sizeof w);
+    hash_ = (hash_ ^ w) * 0x100000001B3ull;
+    hash_ ^= hash_ >> 29;
+    length_ += filled_;
+    filled_ = 0;
+  }
+  std::uint64_t hash_ = 0xCBF29CE484222325ull;
+  std::uint64_t length_ = 0;
+  std::uint8_t word_[8]{};
+  std::size_t filled_ = 0;
+};
+
+std::uint64_t digest_of(const std::vector<std::uint8_t>& data, std::size_t size) {
+  ImageDigest d;
+  d.add(data.data(), size);
+  return d.value();
+}
+
 }  // namespace
+
+bool FC_IS_SECWRITABLE(const TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
+  if (MD.MEDIAT != MDIMAGE || TR > MD.NUMTR || SC > MD.NUMSC || SC >= 32) return true;
+  return (MD.unwritable[TR] & (1u << SC)) == 0;
+}
 
 std::size_t image_data_size(TIMAGET type) {
   return track_count(type) * track_record_size(type);
@@ -118,6 +147,7 @@ std::size_t image_header_size(TIMAGET type) {
 
 void FC_LOADMEDIA(TMEDIA& MD) {
   if (MD.MEDIAT != MDIMAGE) return;
+  MD.loaded_digest.reset();
   if (!geometry_is_sound(MD)) {
     report_critical("Чтение образа: неизвестный тип образа"_w);
     return;
@@ -165,13 +195,21 @@ void FC_LOADMEDIA(TMEDIA& MD) {
                        ? emulator_header_description(std::span<const std::uint8_t, EMU_HEADER_SIZE>(
                              data.data(), EMU_HEADER_SIZE))
                        : "";
+  ImageDigest digest;
+  digest.add(data.data(), plain ? header : header + image_data_size(MD.IMAGET));
   for (auto& track : MD.nonstandard) track.fill(0);
   for (int t = 0; t <= MD.NUMTR; ++t) {
-    if (!plain)
-      decode_track(MD.IMAGET, data.data() + header + t * record, static_cast<std::uint8_t>(t),
-                   MD.MASS[t], MD.nonstandard[t]);
+    if (plain) {
+      digest.add(MD.MASS[t][0].data(), record);
+      MD.unwritable[t] = 0;
+    } else {
+      MD.unwritable[t] = read_track_record(
+          MD.IMAGET, std::span<const std::uint8_t>(data.data() + header + t * record, record),
+          MD.MASS[t], MD.NUMSC + 1, MD.nonstandard[t]);
+    }
     report_progress(t, MD.NUMTR);
   }
+  MD.loaded_digest = digest.value();
 }
 
 void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
@@ -187,6 +225,15 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   auto& data = file_buffer();
   std::size_t old_size = 0;  // of the file as it is now
   int error = 0;
+  // Another writer's read-change-save of this image ends before this one reads the file.
+  // (A new file is made only where none is: it needs no turn.)
+  std::optional<ImageLock> lock;
+  if (!CREATEENABLE) lock.emplace(path);
+  if (lock && lock->state() == ImageLockState::busy) {
+    report_critical(
+        "Запись образа: образ занят, его записывает другая программа; файл образа не изменён"_w);
+    return;
+  }
 
   if (CREATEENABLE) {
     // An AIM track is updated inside the record already on disk; there is none here.
@@ -213,6 +260,15 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
         return;
     }
     old_size = data.size();
+    // What this medium holds was read before another program wrote the file: saving it
+    // would undo that program's change.
+    if (MD.loaded_digest &&
+        (data.size() < data_size || digest_of(data, data_size) != *MD.loaded_digest)) {
+      report_critical(
+          "Запись образа: файл образа изменён другой программой после чтения; файл образа не "
+          "изменён, повторите действие"_w);
+      return;
+    }
     // The sectors of a file that is no longer this form would land in foreign bytes.
     if (header != 0 && !is_emulator_header(data)) {
       report_critical(
@@ -254,6 +310,10 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
 
   const FileIoResult result = CREATEENABLE ? create_file(path, data.data(), data.size(), &error)
                                            : replace_file(path, data.data(), data.size(), &error);
+  if (result == FileIoResult::ok) {
+    MD.loaded_digest = digest_of(data, data_size);
+    if (CREATEENABLE) MD.unwritable.fill(0);  // every track was encoded whole
+  }
   const std::string reason = host_error_suffix(error);
   const std::string unchanged = CREATEENABLE ? "" : std::string(", файл образа не изменён"_w);
   switch (result) {

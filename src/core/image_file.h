@@ -26,6 +26,11 @@ void FC_LOADMEDIA(TMEDIA& MD);
 // with DESCRIPTION. A failed save leaves the old file as it was.
 void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE);
 
+// Whether a save can write sector SC of track TR of the image: always in the plain forms;
+// in the track forms (nibble, AIM) not when the last load found no field of it (say, its
+// address field did not decode), for a save rewrites a sector only where its field lies.
+bool FC_IS_SECWRITABLE(const TMEDIA& MD, std::uint8_t TR, std::uint8_t SC);
+
 // The number of bytes of an image file of this type that hold the tracks.
 std::size_t image_data_size(TIMAGET type);
 // The number of bytes before the tracks: the header of an ITE800 file, 0 for the others.

@@ -9,13 +9,13 @@ namespace agat {
 
 namespace {
 
-template <std::size_t N>
-std::span<std::uint8_t, N> fixed(std::span<std::uint8_t> record) {
-  return std::span<std::uint8_t, N>(record.data(), N);
+template <std::size_t N, typename Byte>
+std::span<Byte, N> fixed(std::span<Byte> record) {
+  return std::span<Byte, N>(record.data(), N);
 }
 
-void read_fields(TIMAGET type, std::span<std::uint8_t> record, TTRACK& sectors, TrackFields& fields,
-                 TrackOddities& odd) {
+void read_fields(TIMAGET type, std::span<const std::uint8_t> record, TTRACK& sectors,
+                 TrackFields& fields, TrackOddities& odd) {
   odd.fill(0);
   switch (type) {
     case ITN140:
@@ -46,6 +46,16 @@ void write_fields(TIMAGET type, std::span<std::uint8_t> record, const TrackField
 }
 
 }  // namespace
+
+std::uint32_t read_track_record(TIMAGET type, std::span<const std::uint8_t> record, TTRACK& sectors,
+                                int count, TrackOddities& odd) {
+  TrackFields fields;
+  read_fields(type, record, sectors, fields, odd);
+  std::uint32_t unwritable = 0;
+  for (int s = 0; s < count && s < 32; ++s)
+    if (fields[s] == NO_FIELD) unwritable |= 1u << s;
+  return unwritable;
+}
 
 bool update_track_record(TIMAGET type, std::span<std::uint8_t> record, std::uint8_t track,
                          const TTRACK& want, int sectors, TrackUpdateFailure& failure) {

@@ -26,4 +26,11 @@ struct TrackUpdateFailure {
 bool update_track_record(TIMAGET type, std::span<std::uint8_t> record, std::uint8_t track,
                          const TTRACK& want, int sectors, TrackUpdateFailure& failure);
 
+// Decodes RECORD (the track as the file holds it) of an image of TYPE into SECTORS, notes in
+// ODD what is not standard in each sector (a TrackOddities of core/world_formats.h), and answers the sectors among 0..COUNT-1 that a save cannot write there, one bit each
+// (bit S for sector S): those whose field the reader did not find, whose place in the
+// record is unknown.
+std::uint32_t read_track_record(TIMAGET type, std::span<const std::uint8_t> record, TTRACK& sectors,
+                                int count, TrackOddities& odd);
+
 }  // namespace agat

@@ -5,6 +5,7 @@
 #include "core/cp1251_literal.h"
 #include "core/current_catalog.h"
 #include "core/file_control_messages.h"
+#include "core/image_file.h"
 
 namespace agat {
 
@@ -110,6 +111,17 @@ bool NEWSECT(TMEDIA& MD, std::uint8_t& TR, std::uint8_t& SC) {
   mark_catalog_chain(MD, current_catalog(MD), in_use);
   const auto taken = [&](int tr, int sc) {
     const auto t = static_cast<std::uint8_t>(tr), s = static_cast<std::uint8_t>(sc);
+    // A free sector that the save could not write stays free and is passed over, once
+    // said for each sector however many sectors are taken.
+    if (FC_IS_SECFREE(MD, t, s) && !FC_IS_SECWRITABLE(MD, t, s)) {
+      const std::string skipped = std::string("Выделение сектора: свободный сектор "_w) +
+                                  std::to_string(tr) + "/" + std::to_string(sc) +
+                                  std::string(
+                                      " не читается в файле образа, запись в него "
+                                      "невозможна; взят следующий"_w);
+      if (FC_WARNINGBUFFER.find(skipped) == std::string::npos) report_warning(skipped);
+      return false;
+    }
     if (!GETSECT(MD, t, s)) return false;
     if (!is_map_sector(MD, t, s) && !in_use.seen(t, s)) return true;
     report_warning(

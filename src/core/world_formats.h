@@ -164,6 +164,13 @@ struct TMEDIA {
   // entry did not lead anywhere), which tells a sub-catalog in that entry from a way back.
   std::optional<TSREF> held_catalog;
   std::optional<TSREF> known_root;
+  // A digest of the image's tracks (and header) as this medium last loaded or saved them:
+  // a save that finds other bytes in the file knows that another program wrote it since,
+  // and writes nothing rather than lose that program's change.
+  std::optional<std::uint64_t> loaded_digest;
+  // Per track, the sectors (bit S for sector S) of a nibble or AIM file whose field the
+  // last load did not find: a save cannot write them, so they are never given to a file.
+  std::array<std::uint32_t, MAXTRACK + 1> unwritable{};
 };
 
 struct TIMAGEDESC {

@@ -1,5 +1,6 @@
 #include "ui/actions_transfer.h"
 
+#include "content/colours.h"
 #include "content/export_import.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
@@ -8,6 +9,7 @@
 #include "ui/actions_files.h"
 #include "ui/dialogs.h"
 #include "ui/errors.h"
+#include "ui/mini_menu.h"
 
 namespace agat {
 
@@ -30,12 +32,26 @@ std::string export_name(const TCATREC& cr) {
   return AGAT2HOSTFNAME(name);
 }
 
+// Asks before an export replaces the host file PATH; "Нет" is the answer offered.
+bool may_replace(const std::string& path) {
+  constexpr std::size_t kShown = 40;  // the question stays narrower than the screen
+  std::string name = host_to_cp1251(path.substr(host_name_start(path)));
+  if (name.size() > kShown) name = name.substr(0, kShown - 3) + "...";
+  std::uint8_t sel = 2;
+  return MN_MINI(COL[MN_CLMD_RAMKA], COL[MN_CLMD_HEADER], COL[MN_CLMD_BODY], COL[MN_CLMD_MENU],
+                 " Подтвердите "_w,
+                 std::string("Файл \""_w) + name + std::string("\" уже есть. Заменить ?"_w),
+                 "| Да | Нет "_w, sel) &&
+         sel == 1;
+}
+
 void INT_EXPORT(TPANEL& cur, const TPANEL& oth, TFILEFORMAT fmt, bool submode) {
   TCAT& cat = cur.MD.CAT;
   if (ISSELECT(cat)) {
     for (std::int32_t i = 0; i < cat.CATNUM; ++i) {
       TCATREC& e = cat.CATREC[i];
       if (!e.SELECT || e.CATRECT != CRTAGATFILE) continue;
+      // A host file of the name is kept: the export gets a numbered name beside it.
       CC_EXPORT(e, host_path(oth, export_name(e)), fmt, submode);
       ERROR_OCCURED();
       e.SELECT = false;
@@ -48,7 +64,7 @@ void INT_EXPORT(TPANEL& cur, const TPANEL& oth, TFILEFORMAT fmt, bool submode) {
   if (!DL_ENTERHOSTFILENAME(" Укажите имя файла, в который будет выполнен экспорт "_w, name) ||
       name.empty())
     return;
-  CC_EXPORT(*cr, host_path(oth, cp1251_to_host(name)), fmt, submode);
+  CC_EXPORT(*cr, host_path(oth, cp1251_to_host(name)), fmt, submode, may_replace);
 }
 
 void INT_IMPORT(TPANEL& cur, const TPANEL& oth, TFILEFORMAT fmt, bool submode) {

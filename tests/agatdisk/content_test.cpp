@@ -68,6 +68,58 @@ TEST_F(AgatdiskContent, ImportThenExportGivesBackTextLinesAndCodeBytes) {
   EXPECT_EQ(view.out.substr(0, 5), "1800-");
 }
 
+TEST_F(AgatdiskContent, ImportKeepsNamesakesUnderNumberedNamesUnlessForced) {
+  std::filesystem::create_directories(fs_path(dir.file("x")));
+  std::filesystem::create_directories(fs_path(dir.file("y")));
+  const std::string name30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";
+  for (const auto& [file, text] : std::vector<std::pair<std::string, std::string>>{
+           {"x/notes.txt", "first\n"}, {"y/notes.txt", "second\n"}, {"z.txt", "third\n"}})
+    write_bytes(dir.file(file), Bytes(text.begin(), text.end()));
+  struct Step {
+    std::string line;
+    int status;
+    std::string warned;  // the name the message gives the new file; "" for none
+  };
+  for (const Step& s :
+       std::vector<Step>{{"x/notes.txt", 0, ""},
+                         {"y/notes.txt", 0, "notes.txt~1"},
+                         {"z.txt --name notes.txt", 0, "notes.txt~2"},
+                         {"z.txt --name notes.txt~1", 0, "notes.txt~1~1"},
+                         {"x/notes.txt --name " + name30, 0, ""},
+                         {"y/notes.txt --name " + name30, 0, name30.substr(0, 28) + "~1"},
+                         {"z.txt --name " + name30, 0, name30.substr(0, 28) + "~2"},
+                         {"y/notes.txt --name AW --force", 0, ""},
+                         {"z.txt --name BELL -f", 0, ""}}) {
+    const Outcome r = run("agatdisk import disk.dsk " + s.line);
+    EXPECT_EQ(r.status, s.status) << s.line << "\n" << r.err;
+    EXPECT_EQ(r.err.find("\"" + s.warned + "\"") != std::string::npos, !s.warned.empty())
+        << s.line << "\n"
+        << r.err;
+  }
+  // Each file holds its own text; the forced imports took their namesakes' places.
+  for (const auto& [name, text] :
+       std::vector<std::pair<std::string, std::string>>{{"notes.txt", "first\n"},
+                                                        {"notes.txt~1", "second\n"},
+                                                        {"notes.txt~2", "third\n"},
+                                                        {"notes.txt~1~1", "third\n"},
+                                                        {name30, "first\n"},
+                                                        {name30.substr(0, 28) + "~1", "second\n"},
+                                                        {name30.substr(0, 28) + "~2", "third\n"},
+                                                        {"AW", "second\n"},
+                                                        {"BELL", "third\n"}}) {
+    const Outcome r = run("agatdisk export disk.dsk '" + name + "' -o out -f && cat out");
+    EXPECT_EQ(r.out, text) << name << "\n" << r.err;
+  }
+  EXPECT_EQ(run("agatdisk list disk.dsk --json | grep -c '\"kind\": \"file\"'").out, "10\n");
+  // A locked namesake is kept even when forced.
+  const Outcome locked =
+      run("agatdisk lock disk.dsk AW && agatdisk import disk.dsk z.txt "
+          "--name AW --force");
+  EXPECT_EQ(locked.status, 1);
+  EXPECT_NE(locked.err.find("запертый"), std::string::npos) << locked.err;
+  expect_sound(dir.file("disk.dsk"));
+}
+
 TEST_F(AgatdiskContent, ExportOnlyFormatsAndEveryBasicLineInItsView) {
   ASSERT_EQ(run(std::string(MAKE_SAMPLES_BINARY) + " . >/dev/null").status, 0);
   struct Case {

@@ -67,10 +67,12 @@ inline const std::vector<SaveFault>& save_faults() {
   return faults;
 }
 
+// The names in DIR, but for the lock files that image saves make beside their images and
+// keep (core/image_lock.h).
 inline std::set<std::string> entries_of(const std::filesystem::path& dir) {
   std::set<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(dir))
-    names.insert(host_string(e.path().filename()));
+    if (e.path().extension() != ".lock") names.insert(host_string(e.path().filename()));
   return names;
 }
 

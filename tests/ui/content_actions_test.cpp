@@ -169,5 +169,55 @@ TEST_F(ContentActions, ExportWithAndWithoutMarksAndImportOfTextsAndBinaries) {
   expect_consistent({"demo140.dsk"});
 }
 
+// No transfer replaces a file without a word: marked exports take numbered names beside
+// the user's files, the single export asks ("Нет" offered first), an import keeps the
+// Agat file of its name and names the new one.
+TEST_F(ContentActions, ExportsAndImportsKeepTheFilesTheyWouldReplace) {
+  make_samples();
+  const std::vector<std::uint8_t> mine = {'m', 'i', 'n', 'e', '\n'};
+  testing::write_bytes(dir.file("ЧИТАЙ МЕНЯ.txt"), mine);
+  testing::write_bytes(dir.file("ТАБЛИЦА.bas"), mine);
+  testing::write_bytes(dir.file("note.txt"), {'O', 'N', 'E', '\n'});
+  // Marked "ЧИТАЙ МЕНЯ" and "ЗАСТАВКА": the first gets a numbered name, and the report says so.
+  screen->keys({KEYCODE_ENTER, HKEY_DOWN, ' ', HKEY_DOWN, HKEY_DOWN, HKEY_DOWN, HKEY_DOWN,
+                HKEY_DOWN, ' ', 'e'});
+  shows_then_escape({"ЧИТАЙ МЕНЯ~1.txt"});
+  // "ТАБЛИЦА" under the cursor: Enter keeps the file, Escape too, "Да" replaces it.
+  screen->keys({HKEY_HOME, HKEY_DOWN, HKEY_DOWN, HKEY_DOWN, 'e'});
+  answer(" Укажите имя файла, в который будет выполнен экспорт ", "");
+  shows({" Подтвердите ", "Файл \"ТАБЛИЦА.bas\" уже есть. Заменить ?"});
+  screen->key(KEYCODE_ENTER);
+  screen->then(
+      [&](MemoryConsole&) { EXPECT_EQ(testing::read_bytes(dir.file("ТАБЛИЦА.bas")), mine); });
+  screen->key('e');
+  answer(" Укажите имя файла, в который будет выполнен экспорт ", "");
+  screen->key(KEYCODE_ESCAPE);
+  screen->then(
+      [&](MemoryConsole&) { EXPECT_EQ(testing::read_bytes(dir.file("ТАБЛИЦА.bas")), mine); });
+  screen->key('e');
+  answer(" Укажите имя файла, в который будет выполнен экспорт ", "");
+  screen->keys({HKEY_LEFT, KEYCODE_ENTER});
+  // The same text imported twice: the second is "note.txt~1", and the cursor is on it.
+  for (int i = 0; i < 2; ++i) {
+    menu(5, 1);
+    answer(" Введите имя импортируемого файла ", "note.txt");
+  }
+  shows_then_escape({"note.txt~1"});
+  check([&](MemoryConsole&) {
+    EXPECT_NE(panel_row("note.txt"), 0);
+    EXPECT_NE(panel_row("note.txt~1"), 0);
+  });
+  quit({"demo140.dsk"});
+
+  EXPECT_EQ(testing::read_bytes(dir.file("ЧИТАЙ МЕНЯ.txt")), mine);
+  EXPECT_TRUE(host_file("ЧИТАЙ МЕНЯ~1.txt").starts_with("ЭТО ДИСК С ПРИМЕРАМИ"));
+  EXPECT_EQ(testing::read_bytes(dir.file("ЗАСТАВКА.bin")).size(), 0x3Eu);
+  EXPECT_NE(host_file("ТАБЛИЦА.bas").find("ТАБЛИЦА УМНОЖЕНИЯ"), std::string::npos);
+  auto md = read_image("demo140.dsk");
+  EXPECT_EQ(load(*md, "note.txt"), load(*md, "note.txt~1"));
+  EXPECT_EQ(load(*md, "note.txt").size(), 256u);
+  expect_consistent({"demo140.dsk"});
+}
+
 }  // namespace
 }  // namespace agat

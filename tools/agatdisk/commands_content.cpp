@@ -206,7 +206,7 @@ int run_import(const ParsedArgs& args) {
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
   entry.PMEDIA = md.get();
-  const bool saved = CC_IMPORT(source, entry, format, args.has("--convert"));
+  const bool saved = CC_IMPORT(source, entry, format, args.has("--convert"), args.has("--force"));
   return core_failed() || !saved ? EXIT_FAILED : EXIT_DONE;
 }
 
@@ -261,7 +261,7 @@ std::vector<Command> content_commands() {
        2,
        run_export},
       {"import",
-       "import ОБРАЗ ФАЙЛ [--format ФОРМАТ] [--convert] [--name ИМЯ]"_w,
+       "import ОБРАЗ ФАЙЛ [--format ФОРМАТ] [--convert] [--name ИМЯ] [--force]"_w,
        "текст или двоичный файл компьютера в образ"_w,
        {"Записывает файл компьютера в текущий каталог образа новым файлом Агата, как импорт "
         "файлового менеджера: text — текстом типа T (строки UTF-8 переводятся в коды "
@@ -270,9 +270,11 @@ std::vector<Command> content_commands() {
         "обрезается с предупреждением. По умолчанию (auto) файл с расширением .txt "
         "берётся как text, любой другой — как binary."_w,
         "С ключом --convert байты двоичного файла переводятся из Windows-1251 в коды "
-        "Агата. Имя Агата по умолчанию — имя файла без каталога; файл Агата с тем же "
-        "именем заменяется, как при put."_w},
-       {kFormat, kConvert, {"--name", {}, "ИМЯ"_w}},
+        "Агата. Имя Агата по умолчанию — имя файла без каталога. Файл Агата с тем же "
+        "именем не заменяется: новый файл получает имя с окончанием ~1, ~2 ... (начало "
+        "имени укорачивается, чтобы оно уместилось в 30 знаков), и предупреждение "
+        "называет его. С ключом --force (-f) файл с тем же именем заменяется, как при put."_w},
+       {kFormat, kConvert, {"--name", {}, "ИМЯ"_w}, kForce},
        2,
        2,
        run_import},

@@ -1,6 +1,7 @@
 #include "image_access.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 
 #include "core/catalog_read.h"
@@ -26,6 +27,7 @@ void point_at_image(TMEDIA& md, const std::string& path, TIMAGET type) {
   set_geometry(md, type);
   md.held_catalog.reset();
   md.known_root.reset();
+  md.loaded_digest.reset();
 }
 
 std::unique_ptr<TMEDIA> image_medium(const std::string& path, TIMAGET type) {
@@ -58,6 +60,22 @@ bool image_form_of_file(const std::string& path, TIMAGET& type) {
     return false;
   }
   return true;
+}
+
+bool lock_for_command(std::string_view command, const std::string& path,
+                      std::optional<ImageLock>& lock) {
+  static constexpr std::array<std::string_view, 9> kWriters = {
+      "put", "rm", "undelete", "lock", "unlock", "mkdir", "cd", "recover", "import"};
+  if (std::find(kWriters.begin(), kWriters.end(), command) == kWriters.end()) return true;
+  // No lock file beside a name that is no image file: opening it says what is wrong.
+  if (host_status(path).kind != HostKind::regular) return true;
+  lock.emplace(path);
+  if (lock->state() != ImageLockState::busy) return true;
+  print_error(std::string("образ "_w) + quoted_host(path) +
+              std::string(" занят: его записывает другая программа, и за "_w) +
+              std::to_string(IMAGE_LOCK_WAIT_MS / 1000) +
+              std::string(" секунд он не освободился; образ не изменён"_w));
+  return false;
 }
 
 std::unique_ptr<TMEDIA> open_image(const std::string& path) {

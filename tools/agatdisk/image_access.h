@@ -4,7 +4,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "core/image_lock.h"
 
 #include "core/world_formats.h"
 
@@ -25,6 +29,13 @@ std::unique_ptr<TMEDIA> image_medium(const std::string& path, TIMAGET type);
 // has one). Prints a message and answers false when the file cannot be looked at, is not
 // a file, has the size of no image form, or lacks the header its size calls for.
 bool image_form_of_file(const std::string& path, TIMAGET& type);
+
+// For a command that changes the image it names first (COMMAND: its name), takes that
+// image's write lock into LOCK before the image is read, so that its read-change-save is
+// one turn; other commands take none. False, after a message, when another writer kept
+// the image busy for the whole wait.
+bool lock_for_command(std::string_view command, const std::string& path,
+                      std::optional<ImageLock>& lock);
 
 // An image medium whose current catalog has been read, or nullptr after a message (the
 // file is not an image, or the core could not read the catalog).

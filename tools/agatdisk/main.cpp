@@ -6,6 +6,7 @@
 // shows the answer: the listing, the file, the comparison report, and the core's messages
 // on standard error. The exit status says how it went (ExitStatus).
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "commands.h"
 #include "core/cp1251_literal.h"
 #include "core/host_arguments.h"
+#include "image_access.h"
 #include "streams.h"
 #include "terminal.h"
 
@@ -119,6 +121,9 @@ int run(std::span<const std::string> words) {
   if (args.operands.size() > command->max_operands)
     return usage_error(command, std::string("лишний аргумент "_w) +
                                     quoted_host(args.operands[command->max_operands]));
+  std::optional<ImageLock> lock;
+  if (!lock_for_command(command->name, args.operands.empty() ? "" : args.operands[0], lock))
+    return EXIT_FAILED;
   try {
     return command->run(args);
   } catch (const UsageError& e) {
