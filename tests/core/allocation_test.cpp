@@ -29,8 +29,9 @@ class AllocationTest : public testing::ImageTest {
       auto trial = bytes;
       trial[base + i + 9] ^= 0x01;  // the checksum, 4-and-4 coded, no longer adds up
       TTRACK sectors;
-      const std::uint32_t lost =
-          read_track_record(ITN140, std::span<const std::uint8_t>(&trial[base], rec), sectors, 16, odd);
+      TrackOddities odd;
+      const std::uint32_t lost = read_track_record(
+          ITN140, std::span<const std::uint8_t>(&trial[base], rec), sectors, 16, odd);
       if (lost == (1u << sc)) {
         testing::write_bytes(dir.file("t.img"), trial);
         return base + i;
