@@ -28,7 +28,7 @@ std::string image_lock_path(const std::string& image_path) {
   const std::size_t start = host_name_start(image_path);
   const std::string folder =
       start == 0 ? std::string(".") + HOST_SEPARATOR : image_path.substr(0, start);
-  return folder + image_path.substr(start) + ".lock";
+  return folder + image_path.substr(start) + IMAGE_LOCK_SUFFIX;
 }
 
 ImageLock::ImageLock(const std::string& image_path, int wait_ms)
@@ -42,13 +42,19 @@ ImageLock::ImageLock(const std::string& image_path, int wait_ms)
   std::intptr_t handle = 0;
   if (!open_lock_file(key_, handle)) return;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(wait_ms);
-  while (!try_lock_file(handle)) {
+  // The holder before may have renamed a new image over the file this one waited for:
+  // then the lock it got guards nothing, and the new file is opened and locked instead.
+  while (!try_lock_file(handle) || !lock_names_file(handle, key_)) {
     if (std::chrono::steady_clock::now() >= deadline) {
       close_lock_file(handle);
       state_ = ImageLockState::busy;
       return;
     }
     pause_lock_wait(kRetryPauseMs);
+    if (!lock_names_file(handle, key_)) {
+      close_lock_file(handle);
+      if (!open_lock_file(key_, handle)) return;
+    }
   }
   locks[key_] = HeldLock{handle, 1};
   state_ = ImageLockState::held;

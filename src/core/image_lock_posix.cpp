@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -9,14 +10,22 @@
 
 namespace agat {
 
+const char* const IMAGE_LOCK_SUFFIX = "";
+
 bool open_lock_file(const std::string& path, std::intptr_t& handle) {
   int fd;
   do {
-    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return false;
   handle = fd;
   return true;
+}
+
+bool lock_names_file(std::intptr_t handle, const std::string& path) {
+  struct stat held, named;
+  return ::fstat(static_cast<int>(handle), &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
+         held.st_dev == named.st_dev && held.st_ino == named.st_ino;
 }
 
 bool try_lock_file(std::intptr_t handle) {

@@ -6,12 +6,19 @@
 
 namespace agat {
 
+const char* const IMAGE_LOCK_SUFFIX = ".lock";
+
 bool open_lock_file(const std::string& path, std::intptr_t& handle) {
   HANDLE h = CreateFileW(wide_of_utf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   handle = reinterpret_cast<std::intptr_t>(h);
+  return true;
+}
+
+// The lock file is never replaced.
+bool lock_names_file(std::intptr_t, const std::string&) {
   return true;
 }
 

@@ -1,8 +1,12 @@
-// Writers of one image take turns: the lock file beside the image, shared by the holders in
-// one process, and a save that finds the file written by another program since its load.
+// Writers of one image take turns: the lock (the image itself, or a lock file beside it),
+// shared by the holders in one process and moved on to a new file renamed over the image,
+// and a save that finds the file written by another program since its load.
 #include "core/image_lock.h"
 
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 #include "core/cp1251.h"
 #include "core/host_paths.h"
@@ -31,13 +35,14 @@ class ForeignHolder {
 TEST(ImageLock, LockFilesAndTurns) {
   const std::string sep(1, HOST_SEPARATOR);
   for (const auto& [image, lock] : std::vector<std::pair<std::string, std::string>>{
-           {"a.dsk", "." + sep + "a.dsk.lock"},
-           {"." + sep + "a.dsk", "." + sep + "a.dsk.lock"},
-           {"dir" + sep + "образ.nib", "dir" + sep + "образ.nib.lock"}})
+           {"a.dsk", "." + sep + "a.dsk" + IMAGE_LOCK_SUFFIX},
+           {"." + sep + "a.dsk", "." + sep + "a.dsk" + IMAGE_LOCK_SUFFIX},
+           {"dir" + sep + "образ.nib", "dir" + sep + "образ.nib" + IMAGE_LOCK_SUFFIX}})
     EXPECT_EQ(image_lock_path(image), lock) << image;
 
   testing::TempDir dir;
   const std::string image = dir.file("disk.dsk");
+  testing::make_image_file(image, ITI140);
   {
     // Another program holds the lock for the whole wait: busy.
     ForeignHolder other(image);
@@ -59,8 +64,29 @@ TEST(ImageLock, LockFilesAndTurns) {
     EXPECT_TRUE(other.take());
   }
   EXPECT_TRUE(std::filesystem::exists(testing::fs_path(image_lock_path(image))));
-  // No lock file can be made where there is no folder: the writer goes on without one.
+  // Nothing can be locked where there is no folder: the writer goes on without a lock.
   EXPECT_EQ(ImageLock(dir.file("none") + sep + "disk.dsk", 0).state(), ImageLockState::unavailable);
+
+  // A writer waits while another holds the lock; that one saves a new file over the image
+  // and ends. The waiting writer then holds the lock of the file the name now leads to, so
+  // a third one finds it busy.
+  auto other = std::make_unique<ForeignHolder>(image);
+  ASSERT_TRUE(other->take());
+  ImageLockState waited = ImageLockState::unavailable;
+  std::unique_ptr<ImageLock> lock;
+  std::thread writer([&] {
+    lock = std::make_unique<ImageLock>(image, 5000);
+    waited = lock->state();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  testing::make_image_file(dir.file("new.dsk"), ITI140);
+  std::filesystem::rename(testing::fs_path(dir.file("new.dsk")), testing::fs_path(image));
+  other.reset();
+  writer.join();
+  EXPECT_EQ(waited, ImageLockState::held);
+  EXPECT_FALSE(ForeignHolder(image).take());
+  lock.reset();
+  EXPECT_TRUE(ForeignHolder(image).take());
 }
 
 // Two media loaded from one file: a save of one makes the other's save, which would undo
