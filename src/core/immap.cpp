@@ -214,7 +214,9 @@ void INITMAP(TMEDIA& MD) {
       d.ERRREAD = !FC_IS_SECOK(sector);
       d.ISFREE = mask && (mask.get() & (*MD.VTOCMASKS)[sc]) != 0;
       d.ISTSLIST = FC_IS_TSL(MD, tr, sc);
-      d.ISFREETSLIST = sector[12] == 0;
+      const TTSLSECTOR& list = as<TTSLSECTOR>(sector);
+      d.ISFREETSLIST = std::none_of(std::begin(list.TSL), std::end(list.TSL),
+                                    [](const auto& pair) { return pair[0] != 0; });
     }
   }
 }

@@ -38,7 +38,7 @@ struct T_IMMSECTORDESC {
   bool ERRREAD = false;         // unreadable
   bool ISFREE = false;          // free in the VTOC
   bool ISTSLIST = false;        // shaped like a T/S list
-  bool ISFREETSLIST = false;    // byte 12 (the track of the first pair) is 0
+  bool ISFREETSLIST = false;    // no pair names a sector (every track byte is 0)
   bool ISFLASH = false;         // part of the file whose T/S list is under the cursor
   bool ISORPHANHEAD = false;    // the first list of a lost chain (find_orphans)
 };

@@ -3,6 +3,7 @@
 // that share a sector refused, and the entry a new file takes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "core/immap.h"
@@ -114,6 +115,13 @@ TEST_F(ImmapRecovery, SharedChainsAndTheEntryTaken) {
   EXPECT_EQ(std::tuple(entry("  30    0").OCAT, raw(p).TF, raw(p).N[0]),
             std::tuple(p.OCAT + 1, 0xFF, kept_p.N[0]));
   EXPECT_FALSE(scan().DAMAGED);
+  // A lost sparse file whose first pair is a hole is a lost chain all the same.
+  sector(32, 1).fill(0);
+  lay_list(32, 0, {{0, 0}, {32, 1}});
+  store();
+  const auto heads = scan().ORPHANS;
+  EXPECT_TRUE(std::any_of(heads.begin(), heads.end(),
+                          [](const TIMMORPHAN& o) { return o.AT.T == 32 && o.AT.S == 0; }));
 
   TCATSECTOR& cat = as<TCATSECTOR>(sector(17, 1));
   for (int o = p.OCAT + 2; o < 7; ++o) cat.CR[o] = cat.CR[0];  // no never-used entry is left
