@@ -87,12 +87,13 @@ void PN_MAIN(const TMEDIA& MD, std::int32_t TOP, std::int32_t CURSOR, int X1, in
              bool SELECTPANEL) {
   X_RANGE = X2;
 
+  // A disk without a DOS catalog has no volume name: its VTOC's bytes mean nothing.
+  const bool no_dos = MD.MEDIAT == MDIMAGE && !MD.VTOCINVALID && !vtoc_is_sound(MD);
   GOTOXY(X1, 1);
   set_colour(PANEL_VOLUMEID);
-  AGATNAMEOUT(MD.VOLUMEID);
+  if (!no_dos) AGATNAMEOUT(MD.VOLUMEID);
   MFLUSH();
 
-  const bool no_dos = MD.MEDIAT == MDIMAGE && !MD.VTOCINVALID && !vtoc_is_sound(MD);
   for (int y = 2; y <= Y2; ++y) {
     GOTOXY(X1, y);
     const std::int32_t n = TOP + y - 2;

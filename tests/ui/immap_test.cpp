@@ -219,7 +219,7 @@ TEST_F(ImmapScreen, TabFindsTheFirstListOfAChain) {
 TEST_F(ImmapScreen, PanelOfADiskWithoutDos) {
   testing::write_bytes(dir.file("nodos.dsk"), std::vector<std::uint8_t>(143360, 0x11));
   screen->keys({KEYCODE_ENTER});
-  left_rows(2, {" +HostDir: ..", "  На диске нет каталога DOS", ""});
+  left_rows(1, {"", " +HostDir: ..", "  На диске нет каталога DOS", ""});
   screen->keys({HKEY_F12});
   shows({"Анализ VTOC:"});
   screen->keys({KEYCODE_ESCAPE});
