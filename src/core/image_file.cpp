@@ -88,39 +88,50 @@ bool geometry_is_sound(const TMEDIA& md) {
 }
 
 // A digest of bytes that come in pieces: the same bytes give the same digest however they
-// are cut. Eight bytes at a time, for images are read and saved whole on every change.
+// are cut. Images are read and saved whole on every change, so it runs at memory speed:
+// four independent lanes of 8-byte words, each a multiply chain, joined at the end.
 class ImageDigest {
  public:
   void add(const std::uint8_t* p, std::size_t n) {
-    while (n > 0) {
-      const std::size_t take = std::min(n, sizeof word_ - filled_);
-      std::memcpy(word_ + filled_, p, take);
+    length_ += n;
+    if (filled_ > 0) {
+      const std::size_t take = std::min(n, sizeof block_ - filled_);
+      std::memcpy(block_ + filled_, p, take);
       filled_ += take;
       p += take;
       n -= take;
-      if (filled_ == sizeof word_) mix();
+      if (filled_ < sizeof block_) return;
+      mix(block_);
+      filled_ = 0;
     }
+    for (; n >= sizeof block_; p += sizeof block_, n -= sizeof block_) mix(p);
+    std::memcpy(block_, p, n);
+    filled_ = n;
   }
   std::uint64_t value() {
     if (filled_ > 0) {
-      std::memset(word_ + filled_, 0, sizeof word_ - filled_);
-      mix();
+      std::memset(block_ + filled_, 0, sizeof block_ - filled_);
+      mix(block_);
+      filled_ = 0;
     }
-    return hash_ ^ length_;
+    std::uint64_t h = length_;
+    for (const std::uint64_t lane : lanes_) h = (h ^ lane ^ (lane >> 31)) * kPrime;
+    return h ^ (h >> 29);
   }
 
  private:
-  void mix() {
-    std::uint64_t w;
-    std::memcpy(&w, word_, sizeof w);
-    hash_ = (hash_ ^ w) * 0x100000001B3ull;
-    hash_ ^= hash_ >> 29;
-    length_ += filled_;
-    filled_ = 0;
+  static constexpr std::uint64_t kPrime = 0x100000001B3ull;
+  void mix(const std::uint8_t* block) {
+    for (int i = 0; i < 4; ++i) {
+      std::uint64_t w;
+      std::memcpy(&w, block + 8 * i, sizeof w);
+      lanes_[i] = (lanes_[i] ^ w) * kPrime;  // one to one in the lane and in the word
+    }
   }
-  std::uint64_t hash_ = 0xCBF29CE484222325ull;
+  std::uint64_t lanes_[4] = {0xCBF29CE484222325ull, 0x84222325CBF29CE4ull, 0x9E3779B97F4A7C15ull,
+                             0xC2B2AE3D27D4EB4Full};
   std::uint64_t length_ = 0;
-  std::uint8_t word_[8]{};
+  std::uint8_t block_[32]{};
   std::size_t filled_ = 0;
 };
 
