@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/cp1251.h"
 #include "platform/memory_console.h"
 #include "support/session.h"
+#include "ui/main_menu.h"
 #include "ui/mywrite.h"
 
 namespace agat::testing {
@@ -100,13 +102,34 @@ class SorbelTest : public SessionTest {
     FC_LOAD(*e, buf);
     return {buf.begin(), buf.begin() + e->SIZE};
   }
-  // Opens a submenu of the main menu and chooses its item (both counted from 1).
-  void menu(int submenu, int item) {
+  // Opens the submenu SUBMENU of the main menu and chooses its item ITEM, both found by their
+  // labels (UTF-8) in the menu the program shows; a label the menu lacks fails the test.
+  void menu(std::string_view submenu, std::string_view item) {
+    const int sub = menu_position(main_menu(), submenu);
+    const PMENUITEM entry = menu_item(main_menu(), sub);
+    const int choice =
+        entry != nullptr && entry->IACT == MASUBMENU ? menu_position(entry->PSUBMENU, item) : 0;
+    ASSERT_TRUE(sub > 0 && choice > 0) << "no item \"" << item << "\" in \"" << submenu << "\"";
     screen->key(HKEY_F9);
-    for (int i = 1; i < submenu; ++i) screen->key(HKEY_DOWN);
+    for (int i = 1; i < sub; ++i) screen->key(HKEY_DOWN);
     screen->key(KEYCODE_ENTER);
-    for (int i = 1; i < item; ++i) screen->key(HKEY_DOWN);
+    for (int i = 1; i < choice; ++i) screen->key(HKEY_DOWN);
     screen->key(KEYCODE_ENTER);
+  }
+  // The place (from 1) of the item labelled LABEL (UTF-8) in the menu that starts with FIRST,
+  // or 0.
+  static int menu_position(PMENUITEM first, std::string_view label) {
+    std::string wanted;
+    utf8_to_cp1251(label, wanted);
+    int at = 1;
+    for (PMENUITEM i = first; i != nullptr; i = i->INEXTITEM, ++at)
+      if (i->ILABEL == wanted) return at;
+    return 0;
+  }
+  // The item at PLACE (from 1) of the menu that starts with FIRST, or null.
+  static PMENUITEM menu_item(PMENUITEM first, int place) {
+    for (int at = 1; first != nullptr && at < place; ++at) first = first->INEXTITEM;
+    return place > 0 ? first : nullptr;
   }
   // The screen column (from 1) at which TEXT starts in row Y: one for every UTF-8 lead
   // byte before it.
