@@ -27,12 +27,6 @@ class ContentActions : public testing::SorbelTest {
   void SetUp() override {
     SorbelTest::SetUp();
     install_hex_editor();
-    crt_hexedit::TOP = crt_hexedit::CURSOR = 0;
-    crt_hexedit::EDITMODE = MDHEX;
-  }
-  void TearDown() override {
-    set_hexdump_hook(nullptr);
-    SorbelTest::TearDown();
   }
   void make_samples() {
     ASSERT_EQ(std::system((std::string(MAKE_SAMPLES_BINARY) + " . >/dev/null").c_str()), 0);

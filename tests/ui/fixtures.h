@@ -1,5 +1,5 @@
 // Fixtures for the screen tests. ConsoleTest: an in-memory console made the program's
-// console, the output cache and the console state reset around every test, and helpers
+// console, the program's state reset around every test, and helpers
 // that read cells of the screen as UTF-8 text. SorbelTest: short forms for the
 // end-to-end sessions of the file manager.
 #pragma once
@@ -15,6 +15,7 @@
 
 #include "core/cp1251.h"
 #include "platform/memory_console.h"
+#include "support/program_state.h"
 #include "support/session.h"
 #include "ui/main_menu.h"
 #include "ui/mywrite.h"
@@ -23,16 +24,13 @@ namespace agat::testing {
 
 class ConsoleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    MDROPCACHE();
-    TEXTATTR = 0x07;
-    CONSOLEENCODINGENABLE = true;
+  // The state is reset before the members of a derived fixture are made, so that a hook
+  // one of them installs stays.
+  ConsoleTest() {
+    reset_program_state();
     use_screen(80, 25);
   }
-  void TearDown() override {
-    MDROPCACHE();
-    set_console(nullptr);
-  }
+  void TearDown() override { reset_program_state(); }
   // Replaces the console by a fresh one of the given size.
   MemoryConsole& use_screen(int width, int height) {
     screen_ = std::make_unique<MemoryConsole>(width, height);
