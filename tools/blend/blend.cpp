@@ -91,16 +91,16 @@ class LINE {
     text_ += c;
     return *this;
   }
-  LINE& operator<<(int v) { return RIGHT(v, 0); }
+  LINE& operator<<(int v) { return right_aligned(v, 0); }
   // v right-aligned in `width` characters, as "%2d" and "%3d" give it.
-  LINE& RIGHT(int v, int width) {
+  LINE& right_aligned(int v, int width) {
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
     if (end - digits < width) text_.append(width - (end - digits), ' ');
     text_.append(digits, end);
     return *this;
   }
-  void WRITE(std::FILE* out) {
+  void write_to(std::FILE* out) {
     std::fwrite(text_.data(), 1, text_.size(), out);
     text_.clear();
   }
@@ -222,16 +222,16 @@ void UNMARKEQU(std::FILE* out) {
   LINE line;
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     if (!IMAGES[i].PRESENT) continue;
-    line.RIGHT(i, 2) << ": " << IMAGES[i].NAME << " -";
+    line.right_aligned(i, 2) << ": " << IMAGES[i].NAME << " -";
     for (TIMGNUMBER j = i + 1; j <= ALLIMGHI; ++j) {
       if (!IMAGES[j].PRESENT) continue;
-      line.RIGHT(j, 3);
+      line.right_aligned(j, 3);
       if (SAMEIMAGE(i, j)) {
         line << 'd';
         IMAGES[j].PRESENT = false;
       }
     }
-    (line << '\n').WRITE(out);
+    (line << '\n').write_to(out);
   }
 }
 
@@ -297,16 +297,16 @@ void CALCDISTANCE(std::FILE* out) {
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     TIMGDESC& im = IMAGES[i];
     if (!im.PRESENT) continue;
-    line.RIGHT(i, 2) << ": " << im.NAME << " -";
+    line.right_aligned(i, 2) << ": " << im.NAME << " -";
     for (TIMGNUMBER j = ALLIMGLO; j <= ALLIMGHI; ++j) {
       if (IMAGES[j].PRESENT && j != i) {
-        line.RIGHT(j, 3) << ':' << static_cast<int>(dist[i][j]);
+        line.right_aligned(j, 3) << ':' << static_cast<int>(dist[i][j]);
         im.DISTANCE[j] = TDISTDESC{true, dist[i][j], j};
       } else {
         im.DISTANCE[j] = TDISTDESC{false, 0, j};
       }
     }
-    (line << '\n').WRITE(out);
+    (line << '\n').write_to(out);
 
     SORTDISTANCE(i);
 
@@ -315,7 +315,7 @@ void CALCDISTANCE(std::FILE* out) {
       const TDISTDESC& e = im.DISTANCE[k];
       if (e.P) line << k << '.' << e.N << ':' << static_cast<int>(e.D) << ' ';
     }
-    (line << "]\n").WRITE(out);
+    (line << "]\n").write_to(out);
   }
 }
 
@@ -329,8 +329,8 @@ int CUREBLOCKS(std::FILE* out) {
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     TIMGDESC& im = IMAGES[i];
     if (!im.PRESENT) continue;
-    (line << "===== ").RIGHT(i, 2) << ": " << im.NAME << " =====\n";
-    line.WRITE(out);
+    (line << "===== ").right_aligned(i, 2) << ": " << im.NAME << " =====\n";
+    line.write_to(out);
     for (int n = 0; n <= ALLBL; ++n) {
       if (im.DATAVALID[n]) continue;
       const TDISTDESC* donor = nullptr;
@@ -341,7 +341,7 @@ int CUREBLOCKS(std::FILE* out) {
         }
       }
       if (donor == nullptr) {
-        (SECTOR_N2S(line << "Donor for sector ", n) << " not found :(\n").WRITE(out);
+        (SECTOR_N2S(line << "Donor for sector ", n) << " not found :(\n").write_to(out);
         continue;
       }
       const TIMGDESC& from = IMAGES[donor->N];
@@ -351,7 +351,7 @@ int CUREBLOCKS(std::FILE* out) {
       ++cured;
       SECTOR_N2S(line << "Sector ", n)
           << " cured from " << from.NAME << ", distance = " << static_cast<int>(donor->D) << '\n';
-      line.WRITE(out);
+      line.write_to(out);
     }
   }
   return cured;
@@ -366,7 +366,7 @@ void SHOWDIFFERENT(std::FILE* out) {
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     if (IMAGES[i].PRESENT) line << '\t' << i << ':' << IMAGES[i].NAME;
   }
-  (line << '\n').WRITE(out);
+  (line << '\n').write_to(out);
 
   for (int n = 0; n <= ALLBL; ++n) {
     if (!SECTORDIFFERS(n)) continue;
@@ -385,7 +385,7 @@ void SHOWDIFFERENT(std::FILE* out) {
       if (!any) line << '-';
       line << "\t\t";
     }
-    (line << '\n').WRITE(out);
+    (line << '\n').write_to(out);
   }
 }
 

@@ -1,7 +1,7 @@
 // The file calls of blend, one implementation per host (blend_files_posix.cpp,
 // blend_files_win32.cpp): the entries of the current directory, the first bytes of an
 // image file, and a file written whole. A file that cannot be listed, opened, read or
-// written ends the run: FAIL throws TFILEERROR with the text of the error line.
+// written ends the run: throw_file_error throws TFILEERROR with the text of the error line.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +16,10 @@ struct TFILEERROR {
   std::string TEXT;
 };
 
-[[noreturn]] void FAIL(const char* what, const std::string& name, const std::string& reason);
+[[noreturn]] void throw_file_error(const char* what, const std::string& name,
+                                   const std::string& reason);
 // The reason is the system's text for the errno value ERR.
-[[noreturn]] void FAIL(const char* what, const std::string& name, int err);
+[[noreturn]] void throw_file_error(const char* what, const std::string& name, int err);
 
 // One entry of the current directory.
 struct TDIRENTRY {
