@@ -48,14 +48,14 @@ class FakeServiceControl : public ServiceControl {
 
   ScHandle OpenSCManagerA(std::uint32_t dwDesiredAccess) override {
     if (open_manager_error) return fail_with(*open_manager_error, ScHandle::Null);
-    return NewHandle({true, dwDesiredAccess, {}});
+    return new_handle({true, dwDesiredAccess, {}});
   }
   ScHandle OpenServiceA(ScHandle hSCManager, const char* lpServiceName,
                         std::uint32_t dwDesiredAccess) override {
     if (!manager_entry(hSCManager, 0)) return ScHandle::Null;
     if (!services.contains(lpServiceName))
       return fail_with(kErrorServiceDoesNotExist, ScHandle::Null);
-    return NewHandle({false, dwDesiredAccess, lpServiceName});
+    return new_handle({false, dwDesiredAccess, lpServiceName});
   }
   ScHandle CreateServiceA(ScHandle hSCManager, const ServiceCreateParams& p) override {
     if (!manager_entry(hSCManager, kScManagerCreateService)) return ScHandle::Null;
@@ -63,7 +63,7 @@ class FakeServiceControl : public ServiceControl {
     if (services.contains(p.lpServiceName)) return fail_with(kErrorServiceExists, ScHandle::Null);
     services[p.lpServiceName] = {p.lpDisplayName, p.lpBinaryPathName, "",
                                  p.dwServiceType, p.dwStartType,      p.dwErrorControl};
-    return NewHandle({false, p.dwDesiredAccess, p.lpServiceName});
+    return new_handle({false, p.dwDesiredAccess, p.lpServiceName});
   }
   bool ChangeServiceConfig2A(ScHandle hService, const char* lpDescription) override {
     Entry* entry = service_entry(hService, kServiceChangeConfig);
@@ -99,7 +99,7 @@ class FakeServiceControl : public ServiceControl {
     return true;
   }
   bool CloseServiceHandle(ScHandle hSCObject) override {
-    return handles_.erase(hSCObject) != 0 || BadHandle();
+    return handles_.erase(hSCObject) != 0 || bad_handle();
   }
   void Sleep(std::uint32_t dwMilliseconds) override {
     sleeps.push_back(dwMilliseconds);
@@ -120,25 +120,25 @@ class FakeServiceControl : public ServiceControl {
     last_error_ = error;
     return result;
   }
-  bool BadHandle() {
+  bool bad_handle() {
     ++bad_handle_uses_;
     return fail_with(6, false);  // invalid handle
   }
-  ScHandle NewHandle(Handle handle) {
+  ScHandle new_handle(Handle handle) {
     handles_[static_cast<ScHandle>(next_handle_)] = std::move(handle);
     return static_cast<ScHandle>(next_handle_++);
   }
   // Checks a manager handle and the right a call needs on it.
   bool manager_entry(ScHandle h, std::uint32_t right) {
     const auto it = handles_.find(h);
-    if (it == handles_.end() || !it->second.manager) return BadHandle();
+    if (it == handles_.end() || !it->second.manager) return bad_handle();
     return (it->second.access & right) == right || fail_with(kErrorAccessDenied, false);
   }
   // The entry behind a service handle, when the handle holds the right a call needs.
   Entry* service_entry(ScHandle h, std::uint32_t right) {
     const auto it = handles_.find(h);
     if (it == handles_.end() || it->second.manager) {
-      BadHandle();
+      bad_handle();
       return nullptr;
     }
     if ((it->second.access & right) != right) return fail_with<Entry*>(kErrorAccessDenied, nullptr);

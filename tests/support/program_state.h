@@ -29,7 +29,7 @@ inline void reset_program_state() {
   set_hexdump_hook(nullptr);
   set_graph_window_hooks({});
   // The console and what is written to it.
-  MDROPCACHE();
+  drop_output_cache();
   set_console(nullptr);
   TEXTATTR = 0x07;
   CONSOLEENCODINGENABLE = true;

@@ -51,7 +51,7 @@ class SessionTest : public CoreTest {
   void run(const std::vector<std::string>& params = {}) {
     set_console(screen.get());
     try {
-      SORBEL(params);
+      run_sorbel(params);
     } catch (const MemoryConsole::ScriptExhausted&) {
       ADD_FAILURE() << "the program wanted more keys than the script has; screen:\n"
                     << screen->screen_text();

@@ -26,7 +26,7 @@ constexpr unsigned FA_SYSFILE = 0x04;   // not a regular file: FIFO, socket, dev
 constexpr unsigned FA_ARCHIVE = 0x20;   // a regular file
 // FA_DIRECTORY (0x10) never appears: directories are not listed.
 
-unsigned DOSATTR(const std::string& name, const struct stat& st) {
+unsigned dos_attributes(const std::string& name, const struct stat& st) {
   unsigned attr = 0;
   if ((st.st_mode & S_IWUSR) == 0) attr |= FA_READONLY;
   if (!name.empty() && name[0] == '.') attr |= FA_HIDDEN;
@@ -36,7 +36,7 @@ unsigned DOSATTR(const std::string& name, const struct stat& st) {
 
 }  // namespace
 
-void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit) {
+void list_directory(const std::function<void(const TDIRENTRY&)>& visit) {
   DIR* dir = ::opendir(".");
   if (dir == nullptr) throw_file_error("list", "the current directory", errno);
   struct DIRCLOSER {
@@ -61,12 +61,12 @@ void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit) {
     e.DIRECTORY = S_ISDIR(st.st_mode);
     e.REGULAR = S_ISREG(st.st_mode);
     e.SIZE = e.REGULAR ? static_cast<std::uint64_t>(st.st_size) : 0;
-    e.ATTR = DOSATTR(e.NAME, st);
+    e.ATTR = dos_attributes(e.NAME, st);
     visit(e);
   }
 }
 
-void READFILE(const std::string& name, void* data, std::size_t size) {
+void read_whole_file(const std::string& name, void* data, std::size_t size) {
   const int fd = host_open(name.c_str(), O_RDONLY);
   if (fd < 0) throw_file_error("open", name, errno);
   auto* dst = static_cast<char*>(data);
@@ -87,7 +87,7 @@ void READFILE(const std::string& name, void* data, std::size_t size) {
   ::close(fd);
 }
 
-void WRITEFILE(const std::string& name, const void* data, std::size_t size) {
+void write_whole_file(const std::string& name, const void* data, std::size_t size) {
   // New files get the usual permissions: read and write for all, less the process's umask.
   static const mode_t mode = [] {
     const mode_t mask = ::umask(0);

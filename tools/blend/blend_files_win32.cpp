@@ -20,7 +20,7 @@ constexpr DWORD kDosBits = 0x37;
 
 }  // namespace
 
-void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit) {
+void list_directory(const std::function<void(const TDIRENTRY&)>& visit) {
   WIN32_FIND_DATAW found;
   HANDLE listing = FindFirstFileW(L"*", &found);
   if (listing == INVALID_HANDLE_VALUE) {
@@ -44,7 +44,7 @@ void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit) {
     throw_file_error("list", "the current directory", agat::errno_from_last_error());
 }
 
-void READFILE(const std::string& name, void* data, std::size_t size) {
+void read_whole_file(const std::string& name, void* data, std::size_t size) {
   HostHandle file = agat::host_open_file(name, false, GENERIC_READ);
   if (file == INVALID_HANDLE_VALUE) throw_file_error("open", name, errno);
   auto* dst = static_cast<char*>(data);
@@ -65,7 +65,7 @@ void READFILE(const std::string& name, void* data, std::size_t size) {
   CloseHandle(file);
 }
 
-void WRITEFILE(const std::string& name, const void* data, std::size_t size) {
+void write_whole_file(const std::string& name, const void* data, std::size_t size) {
   std::random_device random;
   std::string tmp;
   HostHandle file = INVALID_HANDLE_VALUE;

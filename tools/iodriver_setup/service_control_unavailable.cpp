@@ -44,7 +44,7 @@ class UnavailableServiceControl final : public ServiceControl {
 
 }  // namespace
 
-std::unique_ptr<ServiceControl> MakeSystemServiceControl() {
+std::unique_ptr<ServiceControl> make_system_service_control() {
   return std::make_unique<UnavailableServiceControl>();
 }
 
