@@ -32,7 +32,7 @@ std::uint16_t MREADKEY();
 void crt_goto_xy(int x, int y);
 int crt_where_x();
 int crt_where_y();
-void crt_clear_screen();      // the whole screen in TEXTATTR
+void crt_clear_screen();    // the whole screen in TEXTATTR
 void crt_clear_line_end();  // the rest of the cursor's row in TEXTATTR
 void crt_cursor_on();
 void crt_cursor_off();

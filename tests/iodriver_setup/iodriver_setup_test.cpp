@@ -183,8 +183,8 @@ TEST(DriverService, Commands) {
 // Runs the program as `program` from directory `dir` with the arguments `args` (shell words);
 // returns its standard output and exit code.
 std::pair<std::string, int> run_program(const std::string& args,
-                                       const std::string& program = "'" IODRIVER_SETUP_BINARY "'",
-                                       const std::string& dir = ".") {
+                                        const std::string& program = "'" IODRIVER_SETUP_BINARY "'",
+                                        const std::string& dir = ".") {
   std::FILE* pipe = popen(("cd '" + dir + "' && exec " + program + " " + args).c_str(), "r");
   std::string output;
   char buffer[4096];
@@ -196,7 +196,8 @@ std::pair<std::string, int> run_program(const std::string& args,
 
 // Without an argument the program names itself as it was called, so the hint can be typed back.
 TEST(IodriverSetupProcess, UsageNamesTheProgramAsCalled) {
-  EXPECT_EQ(run_program(""), std::pair(std::string("use ") + IODRIVER_SETUP_BINARY + " /i | /u\n", 1));
+  EXPECT_EQ(run_program(""),
+            std::pair(std::string("use ") + IODRIVER_SETUP_BINARY + " /i | /u\n", 1));
   agat::testing::TempDir dir;
   std::filesystem::create_symlink(IODRIVER_SETUP_BINARY, dir.file("setup tool"));
   EXPECT_EQ(run_program("", "'./setup tool'", dir.path()),
