@@ -30,7 +30,7 @@ void BM_Analysis(benchmark::State& state) {
     FC_LOADMEDIA(*md);
     load += seconds_of(t0);
     t0 = Clock::now();
-    SCANMAP(*md, faults);
+    scan_map(*md, faults);
     const double t = seconds_of(t0);
     work += t;
     state.SetIterationTime(t);

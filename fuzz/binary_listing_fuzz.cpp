@@ -27,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     report_lines(report.text(), 0);
   }
   TextReport report;
-  DA_DIZASM(report, buf.data(), cr.SIZE, cr.TSDATA[7] | cr.TSDATA[8] << 8);
+  dizasm_listing(report, buf.data(), cr.SIZE, cr.TSDATA[7] | cr.TSDATA[8] << 8);
   return 0;
 }

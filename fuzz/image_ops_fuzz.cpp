@@ -80,7 +80,7 @@ std::uint8_t type_of(std::uint8_t b) {
 bool sound(TMEDIA& md, bool unread_ok = false) {
   if (md.VTOCINVALID) return false;
   TVTOCFAULTS faults;
-  SCANMAP(md, faults);
+  scan_map(md, faults);
   const TIMMSUMMARY map = summarise_map(md, faults);
   const auto volume_name = [](const TVTOCFAULT& f) {
     return f.KIND == TVTOCFAULT::FIELD && f.OFFS == VTOC_VOLNAME_OFFS;

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TMEDIA& md = *found;
   const bool loads = reread(md);
   TVTOCFAULTS faults;
-  SCANMAP(md, faults);
+  scan_map(md, faults);
   TextReport report;
   vtoc_report(faults, report);
   plain_text(report.text());
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t k = 0; k < summary.ORPHANS.size() && k < entries; ++k) {
     const TSECTORPLACE at = summary.ORPHANS[k].AT;
     const Bytes before = read_scratch_file(SCRATCH_IMAGE);
-    SCANMAP(md, faults);
+    scan_map(md, faults);
     const bool built = BUILDFILE(md, at.T, at.S);
     if (!take_messages() || !built) {
       FUZZ_CHECK(read_scratch_file(SCRATCH_IMAGE) == before, "a refused entry changed the file");
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       continue;
     }
     FUZZ_CHECK(reread(md) || !loads, "the image no longer loads");
-    SCANMAP(md, faults);
+    scan_map(md, faults);
     FUZZ_CHECK(SCMP[at.T][at.S].LINKSCNT > 0, "the list is still lost");
   }
   return 0;

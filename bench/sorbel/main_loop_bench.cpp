@@ -58,7 +58,7 @@ void BM_MainLoopPass(benchmark::State& state) {
     for (int i = 0; i < kPasses; ++i) screen.key(ctrl_key('R'));
     screen.key(HKEY_F10);
     const auto t0 = Clock::now();
-    SORBEL({"full.dsk", "other.dsk"});
+    run_sorbel({"full.dsk", "other.dsk"});
     const auto t1 = Clock::now();
     // The same number of reloads of both panels alone.
     for (int i = 0; i < kPasses + 3; ++i) {

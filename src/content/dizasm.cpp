@@ -241,7 +241,7 @@ int DECODECMD(TextLine& line, const Templates& t, const std::uint8_t* buf, std::
 
 }  // namespace
 
-void DA_DIZASM(TextReport& R, const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS) {
+void dizasm_listing(TextReport& R, const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS) {
   std::int32_t pos = 0;
   std::int32_t pc = OFFS;
   TextLine line(R);
@@ -257,7 +257,7 @@ void DA_DIZASM(TextReport& R, const std::uint8_t* BUF, std::int32_t SIZE, std::i
 void DA_DIZASMTOVIEWER(const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS) {
   TextReport report;
   VV_INIT(report);
-  DA_DIZASM(report, BUF, SIZE, OFFS);
+  dizasm_listing(report, BUF, SIZE, OFFS);
   VV_VIEW(report);
 }
 

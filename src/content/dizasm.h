@@ -42,9 +42,9 @@ inline constexpr std::array<std::uint8_t, 14> CMDLENGTHS = {1, 1, 1, 2, 3, 2, 2,
 // Appends to R one line per instruction of the SIZE bytes at BUF, the first at address
 // OFFS. An instruction cut off by the end of the block shows its missing bytes as "..";
 // nothing past BUF + SIZE is read.
-void DA_DIZASM(TextReport& R, const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS);
+void dizasm_listing(TextReport& R, const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS);
 
-// The listing of DA_DIZASM in a new report, shown in the text viewer.
+// The listing of dizasm_listing in a new report, shown in the text viewer.
 void DA_DIZASMTOVIEWER(const std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS);
 
 }  // namespace agat

@@ -98,7 +98,7 @@ void binary_listing(TextReport& R, const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT
   std::int32_t size = 0, offs = 0;
   GETSIZEANDOFFS(CR, BUF, FMT, src, size, offs);
   VV_INIT(R);
-  DA_DIZASM(R, src, size, offs);
+  dizasm_listing(R, src, size, offs);
 }
 
 }  // namespace agat

@@ -101,7 +101,7 @@ void walk_text(const TCATREC& cr, const TFILEBUF& buf, TFILEFORMAT fmt, Sink& si
 
 struct ViewSink {
   TextReport& r;
-  void text(std::string_view s) { VV_ADD_TEXT(r, s); }  // a code 0 shows as "?"
+  void text(std::string_view s) { add_report_text(r, s); }  // a code 0 shows as "?"
   void colour(std::uint8_t attribute) { VV_ADD_COLOR(r, attribute); }
 };
 

@@ -88,7 +88,7 @@ void VV_ADD_STRING(TextReport& R, std::string_view S) {
   R.append(text);
 }
 
-void VV_ADD_TEXT(TextReport& R, std::string_view S) {
+void add_report_text(TextReport& R, std::string_view S) {
   std::string& bytes = R.bytes_;
   // Text that surely leaves room for the note (a line end takes three bytes) and holds
   // no zero goes in a line at a time; otherwise through VV_ADD_STRING and VV_ADD_EOL,

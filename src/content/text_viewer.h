@@ -58,7 +58,7 @@ class TextReport {
   friend void VV_INIT(TextReport& R);
   friend void VV_ADD_CHAR(TextReport& R, char C);
   friend void VV_ADD_STRING(TextReport& R, std::string_view S);
-  friend void VV_ADD_TEXT(TextReport& R, std::string_view S);
+  friend void add_report_text(TextReport& R, std::string_view S);
   friend void VV_ADD_COLOR(TextReport& R, std::uint8_t B);
   friend void VV_ADD_EOL(TextReport& R);
   friend class TextLine;
@@ -86,7 +86,7 @@ void VV_ADD_CHAR(TextReport& R, char C);
 // Appends the characters of S; a byte 0 in S becomes "?".
 void VV_ADD_STRING(TextReport& R, std::string_view S);
 // Appends lines of text: every line feed in S as VV_ADD_EOL, the rest as VV_ADD_STRING.
-void VV_ADD_TEXT(TextReport& R, std::string_view S);
+void add_report_text(TextReport& R, std::string_view S);
 // Appends a colour pair, unless B is already the current colour.
 void VV_ADD_COLOR(TextReport& R, std::uint8_t B);
 // Appends a line end and a colour pair that repeats the current colour.

@@ -35,7 +35,7 @@ void VTOCANALYSE(TMEDIA& MD, TVTOCFAULTS& FAULTS);
 void ANALYSEMAP(TMEDIA& MD);
 
 // A full analysis: INITMAP, VTOCANALYSE and ANALYSEMAP.
-void SCANMAP(TMEDIA& MD, TVTOCFAULTS& FAULTS);
+void scan_map(TMEDIA& MD, TVTOCFAULTS& FAULTS);
 
 // Marks ISFLASH on the chain of T/S lists from TTSL/STSL and on their data sectors,
 // clearing it everywhere else.

@@ -176,7 +176,7 @@ bool BUILDFILE(TMEDIA& MD, std::uint8_t TTSL, std::uint8_t STSL) {
   }
   // What refers to what is decided on the sectors as they are now.
   TVTOCFAULTS faults;
-  SCANMAP(MD, faults);
+  scan_map(MD, faults);
   const std::vector<TIMMORPHAN> orphans = find_orphans(MD);
   if (SCMP[TTSL][STSL].LINKSCNT != 0) {
     refuse(std::string("на T/S-список "_w) + where + std::string(" уже есть ссылка"_w));

@@ -30,7 +30,7 @@ std::string holder_of(const T_IMMSECTORDESC& d) {
 std::vector<TakenSector> taken_sectors(TMEDIA& MD, const std::vector<TSREF>& WANTED) {
   const auto kept = std::make_unique<T_IMMARRAY>(SCMP);
   TVTOCFAULTS faults;
-  SCANMAP(MD, faults);
+  scan_map(MD, faults);
   std::vector<TakenSector> taken;
   ChainGuard asked;
   std::string quiet;

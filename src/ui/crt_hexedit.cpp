@@ -75,20 +75,20 @@ void LINEOUT(const std::uint8_t* block, std::int32_t first, int SKIP, int STOP, 
   put(COL[HEX_HEX], "  ");
   put(COL[HEX_CHAR], chars);
   MFLUSH();
-  CRT_CLREOL();
+  crt_clear_line_end();
 }
 
 // Where the cursor stands on the screen, or hidden when the block is read-only.
 void place_cursor() {
   if (EDITMODE == MDNONE) {
-    CURSOR_OFF();
+    crt_cursor_off();
     return;
   }
   const std::int32_t pos = (CURSOR - TOP) % 16;
   const std::int32_t row = (CURSOR - TOP) / 16 + 1;
   const std::int32_t half = pos >= 8 ? 1 : 0;
-  GOTOXY(EDITMODE == MDHEX ? 8 + 3 * pos + 2 * half + CURDIG : 60 + pos + half, row);
-  CURSOR_ON();
+  crt_goto_xy(EDITMODE == MDHEX ? 8 + 3 * pos + 2 * half + CURDIG : 60 + pos + half, row);
+  crt_cursor_on();
 }
 
 // TOP, and while editing CURSOR, brought into the block at FIRST..LAST so that the cursor
@@ -110,12 +110,12 @@ void DRAWSCR(const std::uint8_t* PBUF, std::int32_t OFFS, std::int32_t FINAL) {
   const std::int32_t lo = std::min(SELBEG, SELEND);
   const std::int32_t hi = std::max(SELBEG, SELEND);
   std::int32_t a = TOP;
-  for (int y = 1; y <= SCREEN_HEIGHT(); ++y, a += 16) {
+  for (int y = 1; y <= crt_screen_height(); ++y, a += 16) {
     MFLUSH();
-    GOTOXY(1, y);
+    crt_goto_xy(1, y);
     if (a >= FINAL) {
       TEXTATTR = COL[EMPTY];
-      CRT_CLREOL();
+      crt_clear_line_end();
       continue;
     }
     const auto pos = [a](std::int32_t address) { return std::clamp(address - a, 0, 16); };
@@ -183,7 +183,7 @@ void HELP() {
 
 }  // namespace crt_hexedit
 
-bool HEXEDIT(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READONLY) {
+bool hex_edit(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READONLY) {
   using namespace crt_hexedit;
   bool changed = false;
   SELBEG = SELEND = NO_SELECTION;
@@ -194,7 +194,7 @@ bool HEXEDIT(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READO
   }
   EDITMODE = READONLY ? MDNONE : MDHEX;
   TEXTATTR = COL[EMPTY];
-  CLRSCR();
+  crt_clear_screen();
   // Every block opens at its first byte: a place kept from another block would open a
   // shorter one at its end.
   TOP = OFFS & FF;
@@ -202,7 +202,7 @@ bool HEXEDIT(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READO
   CURDIG = 0;
   const std::int32_t last = OFFS + SIZE - 1;
   while (true) {
-    const std::int32_t scrsize = (SCREEN_HEIGHT() - 1) * 16;
+    const std::int32_t scrsize = (crt_screen_height() - 1) * 16;
     bring_into_block(OFFS, last, scrsize);
     DRAWSCR(BUF, OFFS, OFFS + SIZE);
     place_cursor();
@@ -217,12 +217,12 @@ bool HEXEDIT(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READO
         continue;
       case KEYCODE_ESCAPE:
       case HKEY_F3:
-        CURSOR_OFF();
+        crt_cursor_off();
         return changed && ARE_YOU_SURE();
       case HKEY_F1:
         crt_hexedit::HELP();
         TEXTATTR = COL[EMPTY];
-        CLRSCR();
+        crt_clear_screen();
         continue;
       default:
         break;
@@ -309,7 +309,7 @@ bool HEXEDIT(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READO
 
 void install_hex_editor() {
   set_hexdump_hook([](std::uint8_t* buf, std::int32_t size, std::int32_t offs, bool read_only) {
-    return HEXEDIT(buf, size, offs, read_only);
+    return hex_edit(buf, size, offs, read_only);
   });
 }
 

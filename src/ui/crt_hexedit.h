@@ -18,9 +18,9 @@ enum TEDITMODE : std::uint8_t {
 
 // Shows the SIZE bytes at BUF, addressed from OFFS. True when the user changed the block
 // and confirmed saving it.
-bool HEXEDIT(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READONLY);
+bool hex_edit(std::uint8_t* BUF, std::int32_t SIZE, std::int32_t OFFS, bool READONLY);
 
-// Makes HEXEDIT the screen that content modules reach through HEXDUMP.
+// Makes hex_edit the screen that content modules reach through HEXDUMP.
 void install_hex_editor();
 
 namespace crt_hexedit {

@@ -44,7 +44,7 @@ bool fault_noted = false;
 std::int32_t fault_t = 0, fault_s = 0;
 
 std::int32_t screen_rows() {
-  return SCREEN_HEIGHT();
+  return crt_screen_height();
 }
 // The track rows below the first.
 std::int32_t TRONSCR() {
@@ -54,7 +54,7 @@ std::int32_t TRONSCR() {
 // The output so far is written, then the cursor moves.
 void at(int x, int y) {
   MFLUSH();
-  GOTOXY(x, y);
+  crt_goto_xy(x, y);
 }
 
 std::string padded(std::int32_t v, std::size_t width) {
@@ -78,7 +78,7 @@ void panel_line(int y, std::initializer_list<Piece> pieces) {
     MWRITE(p.text);
   }
   MFLUSH();
-  CRT_CLREOL();
+  crt_clear_line_end();
 }
 
 std::string place(std::int32_t t, std::int32_t s) {
@@ -164,7 +164,7 @@ void DRMAP_TSLIST(const T_IMMSECTORDESC& d) {
 void DRMODE() {
   TEXTATTR = COL[IMM_HEADER];
   at(1, 1);
-  CRT_CLREOL();
+  crt_clear_line_end();
   MWRITE(MODE_TITLES[VIEWMODE]);
   MFLUSH();
 }
@@ -188,7 +188,7 @@ void DRMAP(const T_IMMARRAY& map, std::uint8_t nt, std::uint8_t ns) {
     at(1, row);
     TEXTATTR = COL[IMM_NUMBERS];
     if (tr > nt) {
-      CRT_CLREOL();
+      crt_clear_line_end();
       continue;
     }
     MWRITE(padded(tr, 3) + " ");
@@ -403,11 +403,11 @@ std::uint8_t IMGMAPEXPOSE(const T_IMMARRAY& MAP, std::uint8_t& T, std::uint8_t& 
     if (NEEDCLRSCR) {
       MFLUSH();
       TEXTATTR = COL[EMPTY];
-      CLRSCR();
+      crt_clear_screen();
       PREVTOPTRY = -9999;
       NEEDCLRSCR = false;
     }
-    WITHSPACERS = SCREEN_WIDTH() > 105;
+    WITHSPACERS = crt_screen_width() > 105;
     const int cell = WITHSPACERS ? 3 : 2;
     NOTESX = (NS + 1) * cell + 6;
     const std::int32_t tronscr = TRONSCR();
@@ -419,7 +419,7 @@ std::uint8_t IMGMAPEXPOSE(const T_IMMARRAY& MAP, std::uint8_t& T, std::uint8_t& 
     }
     DRAWSCINFO(MAP, ODD);
     at(CURSSCX * cell + 5, CURSTRY + 3 - TOPTRY);
-    CURSOR_ON();
+    crt_cursor_on();
     const std::uint16_t key = MREADKEY();
     switch (key) {
       case KEYCODE_TAB:

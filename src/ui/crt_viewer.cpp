@@ -49,7 +49,7 @@ std::string host_text(const char* p, std::uint32_t size) {
 }  // namespace
 
 void FINDLINES(const char* TEXT, std::uint32_t SIZE) {
-  const auto sw = static_cast<std::size_t>(std::max(SCREEN_WIDTH() - 1, 0));
+  const auto sw = static_cast<std::size_t>(std::max(crt_screen_width() - 1, 0));
   LINES.clear();
   whole_text = std::string_view(TEXT, SIZE);
   for (const ReportLine& line : report_lines(whole_text, first_attribute)) {
@@ -63,14 +63,14 @@ void FINDLINES(const char* TEXT, std::uint32_t SIZE) {
 }
 
 void DRAW() {
-  const std::int32_t sw = SCREEN_WIDTH() - 1;
-  const std::int32_t height = SCREEN_HEIGHT();
+  const std::int32_t sw = crt_screen_width() - 1;
+  const std::int32_t height = crt_screen_height();
   for (std::int32_t y = 1; y <= height; ++y) {
     const ReportLine* line = line_at(TOPY + y - 1);
-    GOTOXY(1, y);
+    crt_goto_xy(1, y);
     if (line == nullptr) {
       TEXTATTR = COL[EMPTY];
-      CRT_CLREOL();
+      crt_clear_line_end();
       continue;
     }
     // Colour pairs are obeyed in the part scrolled off to the left too, so the visible
@@ -87,7 +87,7 @@ void DRAW() {
       }
     });
     MFLUSH();
-    CRT_CLREOL();
+    crt_clear_line_end();
   }
 }
 
@@ -169,7 +169,7 @@ void TEXTVIEW(const char* P, std::uint32_t S) {
   while (true) {
     if (WRAPMODE) TOPX = 0;
     DRAW();
-    CURSOR_OFF();
+    crt_cursor_off();
 
     // Ordinary characters other than Enter and Escape do nothing; extended keys carry
     // their scan code in the high byte.
@@ -179,7 +179,7 @@ void TEXTVIEW(const char* P, std::uint32_t S) {
       if (key == KEYCODE_ENTER || key == KEYCODE_ESCAPE) return;
     } while ((key & 0xFF) != 0 || key == 0);
 
-    const std::int32_t page = SCREEN_HEIGHT() - 1;
+    const std::int32_t page = crt_screen_height() - 1;
     switch (key) {
       case HKEY_F1:
         crt_viewer::HELP();
@@ -220,7 +220,7 @@ void TEXTVIEW(const char* P, std::uint32_t S) {
       case HKEY_END:
       case HKEY_DC:
         // The last line on the second row from the bottom.
-        TOPY = ENDLINE - SCREEN_HEIGHT() + 2;
+        TOPY = ENDLINE - crt_screen_height() + 2;
         break;
       case HKEY_DOWN:
         ++TOPY;

@@ -41,12 +41,12 @@ bool ENTERSTRING(std::string_view HD, std::string& BUFFER, std::int32_t MAXLEN,
   };
   std::int32_t x1 = 0, y1 = 0;
   SW_MAKECWIN(MAXLEN + 2, 2, COL[ENTERSTR_RAMKA], COL[ENTERSTR_HEADER], HD, x1, y1);
-  CURSOR_ON();
+  crt_cursor_on();
   bool all_selected = true;
   const std::size_t field = MAXLEN > 0 ? static_cast<std::size_t>(MAXLEN) : 0;
 
   while (true) {
-    GOTOXY(x1 + 1, y1 + 1);
+    crt_goto_xy(x1 + 1, y1 + 1);
     TEXTATTR = all_selected ? COL[ENTERSTR_HITEXT] : COL[ENTERSTR_TEXT];
     for (std::size_t i = 0; i < field; ++i) {
       if (i >= BUFFER.size())
@@ -55,7 +55,7 @@ bool ENTERSTRING(std::string_view HD, std::string& BUFFER, std::int32_t MAXLEN,
         MWRITE(is_printable(static_cast<std::uint8_t>(BUFFER[i])) ? BUFFER[i] : '?');
     }
     MFLUSH();
-    GOTOXY(x1 + static_cast<std::int32_t>(cursor) + 1, y1 + 1);
+    crt_goto_xy(x1 + static_cast<std::int32_t>(cursor) + 1, y1 + 1);
 
     const std::uint16_t key = MREADKEY();
     if (key == KEYCODE_BACKSPACE) {

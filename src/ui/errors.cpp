@@ -69,7 +69,7 @@ bool ERROR_OCCURED() {
   if (critical || warnings) {
     // Only the messages count: the headings and the blank line between the parts, and
     // the separator line of the box, are not measured.
-    if (lines > SCREEN_HEIGHT() - 4 || width > SCREEN_WIDTH() - 4) {
+    if (lines > crt_screen_height() - 4 || width > crt_screen_width() - 4) {
       VV_VIEW(R);
     } else {
       std::string title, body;

@@ -21,7 +21,7 @@ namespace {
 // faults is reported in the text viewer first.
 void SCAN(TMEDIA& md) {
   TVTOCFAULTS faults;
-  SCANMAP(md, faults);
+  scan_map(md, faults);
   find_orphans(md);
   if (faults.empty()) return;
   TextReport report;

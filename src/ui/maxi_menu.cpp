@@ -17,7 +17,7 @@ namespace {
 void write_at(int x, int y, std::string_view text, std::uint8_t colour) {
   MFLUSH();
   TEXTATTR = colour;
-  GOTOXY(x, y);
+  crt_goto_xy(x, y);
   MWRITE(text);
   MFLUSH();
 }
@@ -65,7 +65,7 @@ bool MN_MAXI(PMENUITEM PFIRSTITEM, std::string_view HD, T_ACTOR& ACTOR, std::int
 
   while (true) {
     draw();
-    CURSOR_OFF();
+    crt_cursor_off();
     const std::uint16_t key = MREADKEY();
     if (GK_ISACTOR(key, ACTOR, ARG)) return true;
     switch (key) {

@@ -26,12 +26,12 @@ bool MN_MINI(std::uint8_t COLBORD, std::uint8_t COLHEAD, std::uint8_t COLMSG, st
   std::int32_t x0 = 0, y0 = 0;
   SW_MAKECWIN(w + 3, 3, COLBORD, COLHEAD, HD, x0, y0);
   TEXTATTR = COLMSG;
-  GOTOXY(x0 + (w - question_width) / 2 + 2, y0 + 1);
+  crt_goto_xy(x0 + (w - question_width) / 2 + 2, y0 + 1);
   MWRITE_NOCACHE(BD);
 
   const auto highlight = static_cast<std::uint8_t>((COLMENU << 4) | (COLMENU >> 4));
   while (true) {
-    GOTOXY(x0 + (w - menu_width) / 2 + 2, y0 + 2);
+    crt_goto_xy(x0 + (w - menu_width) / 2 + 2, y0 + 2);
     std::int32_t button = 0;
     for (char c : MN) {
       if (c != '|') {
@@ -47,7 +47,7 @@ bool MN_MINI(std::uint8_t COLBORD, std::uint8_t COLHEAD, std::uint8_t COLMSG, st
     }
     MFLUSH();
 
-    CURSOR_OFF();
+    crt_cursor_off();
     const std::uint16_t key = MREADKEY();
     if (key == KEYCODE_ENTER) return true;
     if (key == KEYCODE_ESCAPE) return false;

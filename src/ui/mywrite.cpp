@@ -33,7 +33,7 @@ void MFLUSH() {
   cache.clear();
 }
 
-void MDROPCACHE() {
+void drop_output_cache() {
   cache.clear();
 }
 
@@ -45,31 +45,31 @@ std::uint16_t MREADKEY() {
   return console().read_key();
 }
 
-void GOTOXY(int x, int y) {
+void crt_goto_xy(int x, int y) {
   console().goto_xy(x, y);
 }
-int WHEREX() {
+int crt_where_x() {
   return console().where_x();
 }
-int WHEREY() {
+int crt_where_y() {
   return console().where_y();
 }
-void CLRSCR() {
+void crt_clear_screen() {
   console().clear_screen(TEXTATTR);
 }
-void CRT_CLREOL() {
+void crt_clear_line_end() {
   console().clear_to_eol(TEXTATTR);
 }
-void CURSOR_ON() {
+void crt_cursor_on() {
   console().show_cursor(true);
 }
-void CURSOR_OFF() {
+void crt_cursor_off() {
   console().show_cursor(false);
 }
-int SCREEN_WIDTH() {
+int crt_screen_width() {
   return console().width();
 }
-int SCREEN_HEIGHT() {
+int crt_screen_height() {
   return console().height();
 }
 

@@ -29,17 +29,17 @@ int MWHEREX();
 std::uint16_t MREADKEY();
 
 // Console services.
-void GOTOXY(int x, int y);
-int WHEREX();
-int WHEREY();
-void CLRSCR();      // the whole screen in TEXTATTR
-void CRT_CLREOL();  // the rest of the cursor's row in TEXTATTR
-void CURSOR_ON();
-void CURSOR_OFF();
-int SCREEN_WIDTH();
-int SCREEN_HEIGHT();
+void crt_goto_xy(int x, int y);
+int crt_where_x();
+int crt_where_y();
+void crt_clear_screen();    // the whole screen in TEXTATTR
+void crt_clear_line_end();  // the rest of the cursor's row in TEXTATTR
+void crt_cursor_on();
+void crt_cursor_off();
+int crt_screen_width();
+int crt_screen_height();
 
 // The cache is dropped unwritten (at program end, and between tests).
-void MDROPCACHE();
+void drop_output_cache();
 
 }  // namespace agat

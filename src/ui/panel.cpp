@@ -29,7 +29,7 @@ bool printable(std::uint8_t c) {
 template <std::size_t N>
 void AGATNAMEOUT(const std::array<std::uint8_t, N>& name) {
   for (std::uint8_t ch : name) {
-    if (WHEREX() >= X_RANGE) break;
+    if (crt_where_x() >= X_RANGE) break;
     const std::uint8_t c = A2L(ch);
     MWRITE_TRUNK(printable(c) ? std::string_view(reinterpret_cast<const char*>(&c), 1) : "?");
   }
@@ -89,13 +89,13 @@ void PN_MAIN(const TMEDIA& MD, std::int32_t TOP, std::int32_t CURSOR, int X1, in
 
   // A disk without a DOS catalog has no volume name: its VTOC's bytes mean nothing.
   const bool no_dos = MD.MEDIAT == MDIMAGE && !MD.VTOCINVALID && !vtoc_is_sound(MD);
-  GOTOXY(X1, 1);
+  crt_goto_xy(X1, 1);
   set_colour(PANEL_VOLUMEID);
   if (!no_dos) AGATNAMEOUT(MD.VOLUMEID);
   MFLUSH();
 
   for (int y = 2; y <= Y2; ++y) {
-    GOTOXY(X1, y);
+    crt_goto_xy(X1, y);
     const std::int32_t n = TOP + y - 2;
     if (n >= MD.CAT.CATNUM || n < 0) {
       set_colour(EMPTY);
@@ -118,20 +118,20 @@ void PN_MAIN(const TMEDIA& MD, std::int32_t TOP, std::int32_t CURSOR, int X1, in
     CLREOL();
   }
 
-  GOTOXY(X1, Y2 + 1);
+  crt_goto_xy(X1, Y2 + 1);
   set_colour(PANEL_FREE);
   MWRITE_TRUNK("Свободно "_w);
   MWRITE_TRUNK(std::to_string(MD.FREESPACE));
   MWRITE_TRUNK(" блока(ов)"_w);
   MFLUSH();
 
-  GOTOXY(X1, Y2 + 2);
+  crt_goto_xy(X1, Y2 + 2);
   set_colour(PANEL_PATH);
   MWRITE_TRUNK(host_to_cp1251(MD.HOSTPATH));
   if (MD.MEDIAT == MDIMAGE) MWRITE_TRUNK(host_to_cp1251(MD.IMAGENAME));
   MFLUSH();
 
-  GOTOXY(X1, Y2 + 3);
+  crt_goto_xy(X1, Y2 + 3);
   std::int64_t sectors = 0;
   std::int32_t marked = 0;
   for (std::int32_t i = 0; i < MD.CAT.CATNUM; ++i) {

@@ -31,8 +31,8 @@ void scroll_into_view(TPANEL& P, std::int32_t ROWS) {
 
 // Both panels, scrolled; the list of each runs on rows 2..Y2.
 void draw_both(TPANEL& PN_R, TPANEL& PN_L) {
-  const int width = SCREEN_WIDTH();
-  const std::int32_t Y2 = SCREEN_HEIGHT() - 3;
+  const int width = crt_screen_width();
+  const std::int32_t Y2 = crt_screen_height() - 3;
   scroll_into_view(PN_R, Y2 - 1);
   scroll_into_view(PN_L, Y2 - 1);
   TPANEL& left = SWAPPANEL ? PN_L : PN_R;
@@ -45,22 +45,22 @@ void draw_both(TPANEL& PN_R, TPANEL& PN_L) {
 
 void draw_panels(TPANEL& PN_R, TPANEL& PN_L) {
   TEXTATTR = COL[EMPTY];
-  CLRSCR();
+  crt_clear_screen();
   draw_both(PN_R, PN_L);
 }
 
 std::int32_t PM_DMAIN(TPANEL& PN_R, TPANEL& PN_L, PPANEL& PN_CUR, PPANEL& PN_OTH) {
   TEXTATTR = COL[EMPTY];
-  CLRSCR();
+  crt_clear_screen();
   while (true) {
-    const std::int32_t Y2 = SCREEN_HEIGHT() - 3;
+    const std::int32_t Y2 = crt_screen_height() - 3;
     PN_CUR = RIGHTSIDE ? &PN_R : &PN_L;
     PN_OTH = RIGHTSIDE ? &PN_L : &PN_R;
     TPANEL& cur = *PN_CUR;
     TCAT& cat = cur.MD.CAT;
     draw_both(PN_R, PN_L);
 
-    CURSOR_OFF();
+    crt_cursor_off();
     const std::uint16_t key = MREADKEY();
     switch (key) {
       case KEYCODE_TAB:
@@ -104,7 +104,7 @@ std::int32_t PM_DMAIN(TPANEL& PN_R, TPANEL& PN_L, PPANEL& PN_CUR, PPANEL& PN_OTH
         break;
       case HKEY_RESIZE:
         TEXTATTR = COL[EMPTY];
-        CLRSCR();
+        crt_clear_screen();
         break;
       default:
         return key;

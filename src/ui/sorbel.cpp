@@ -73,10 +73,10 @@ void keep_only_the_way_out(TMEDIA& md, std::size_t critical, std::size_t warning
 }
 
 void exit_screen() {
-  GOTOXY(1, SCREEN_HEIGHT());
-  CURSOR_ON();
+  crt_goto_xy(1, crt_screen_height());
+  crt_cursor_on();
   TEXTATTR = 0x07;
-  CRT_CLREOL();
+  crt_clear_line_end();
   MWRITE_NOCACHE("FIN");
 }
 
@@ -117,7 +117,7 @@ void RELOAD(TPANEL& PN) {
       break;
     }
   }
-  PN.TOP = std::max(PN.CURSOR - SCREEN_HEIGHT() / 2, 0);
+  PN.TOP = std::max(PN.CURSOR - crt_screen_height() / 2, 0);
 }
 
 void HELP() {
@@ -133,7 +133,7 @@ void HELP() {
              "Описание программы: README.md в её исходных текстах."_w);
 }
 
-void SORBEL(const std::vector<std::string>& params) {
+void run_sorbel(const std::vector<std::string>& params) {
   start_session(params);
   TPANEL& pn_r = PN_R();
   TPANEL& pn_l = PN_L();

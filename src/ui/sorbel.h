@@ -13,7 +13,7 @@ namespace agat {
 // Runs the file manager on the active console until the user leaves it. The first and
 // second parameter name the entries of the start directory on which the cursors of the
 // two panels are placed at the first reading. Writes "FIN" on the last row at the end.
-void SORBEL(const std::vector<std::string>& params);
+void run_sorbel(const std::vector<std::string>& params);
 
 // The two panels (large: each holds a whole disk), allocated once.
 TPANEL& PN_R();

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
       windows.insert(windows.begin(), &window);
     agat::install_picture_windows(windows, start_dir);
 
-    agat::SORBEL(params);
+    agat::run_sorbel(params);
     agat::install_picture_windows({}, "");
     agat::set_terminal_handover(nullptr, nullptr);
     agat::set_console(nullptr);

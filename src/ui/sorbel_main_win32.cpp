@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     agat::GdiPictureWindow window;
     agat::install_picture_windows({&window}, start_dir);
 
-    agat::SORBEL(params);
+    agat::run_sorbel(params);
     agat::install_picture_windows({}, "");
     agat::set_console(nullptr);
   }

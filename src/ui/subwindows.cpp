@@ -37,21 +37,21 @@ void SW_MAKEWIN(std::int32_t X1, std::int32_t Y1, std::int32_t X2, std::int32_t 
   TEXTATTR = COLBORD;
   // The frame characters are OEM codes already: they must not be converted.
   CONSOLEENCODINGENABLE = false;
-  GOTOXY(X1, Y1);
+  crt_goto_xy(X1, Y1);
   MWRITE_NOCACHE(frame_line(width, kTopLeft, kHorizontal, kTopRight));
   const std::string inside = frame_line(width, kVertical, ' ', kVertical);
   for (std::int32_t y = Y1 + 1; y <= Y2 - 1; ++y) {
-    GOTOXY(X1, y);
+    crt_goto_xy(X1, y);
     MWRITE_NOCACHE(inside);
   }
-  GOTOXY(X1, Y2);
+  crt_goto_xy(X1, Y2);
   MWRITE_NOCACHE(frame_line(width, kBottomLeft, kHorizontal, kBottomRight));
   CONSOLEENCODINGENABLE = true;
 
   TEXTATTR = COLHEAD;
   // C++ division truncates toward zero, so a title wider than the frame starts left of it
   // by half the excess, as a centred title should.
-  GOTOXY(X1 + (width - static_cast<std::int32_t>(HD.size())) / 2, Y1);
+  crt_goto_xy(X1 + (width - static_cast<std::int32_t>(HD.size())) / 2, Y1);
   MWRITE_NOCACHE(HD);
 }
 
@@ -59,8 +59,8 @@ void SW_MAKECWIN(std::int32_t W, std::int32_t H, std::uint8_t COLBORD, std::uint
                  std::string_view HD, std::int32_t& X1, std::int32_t& Y1) {
   // A window as wide (or as high) as the screen, or larger, would start left of column 1
   // (above row 1) and lose its frame there; it starts on the first column (row) instead.
-  X1 = std::max((SCREEN_WIDTH() - W) / 2, 1);
-  Y1 = std::max((SCREEN_HEIGHT() - H) / 2, 1);
+  X1 = std::max((crt_screen_width() - W) / 2, 1);
+  Y1 = std::max((crt_screen_height() - H) / 2, 1);
   SW_MAKEWIN(X1, Y1, X1 + W, Y1 + H, COLBORD, COLHEAD, HD);
 }
 
@@ -87,12 +87,12 @@ void SW_MESSAGE(std::uint8_t COLBORD, std::uint8_t COLHEAD, std::uint8_t COLMSG,
   std::int32_t y = y0 + 1;
   for (std::size_t start = 0;;) {
     const std::size_t end = BD.find('\n', start);
-    GOTOXY(x0 + 2, y++);
+    crt_goto_xy(x0 + 2, y++);
     MWRITE_NOCACHE(BD.substr(start, end == std::string_view::npos ? end : end - start));
     if (end == std::string_view::npos) break;
     start = end + 1;
   }
-  CURSOR_OFF();
+  crt_cursor_off();
   MREADKEY();
 }
 

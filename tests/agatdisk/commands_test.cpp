@@ -6,7 +6,10 @@
 
 #include <map>
 #include <regex>
+#include <set>
+#include <sstream>
 
+#include "commands.h"
 #include "harness.h"
 #include "image_access.h"
 #include "support/testdata.h"
@@ -439,18 +442,91 @@ TEST_F(AgatdiskCommands, EveryListedNameFindsItsEntry) {
   EXPECT_GE(found, have_testdata() ? 180 : 50);
 }
 
-// Every command explains itself, and the overview names every command.
-TEST_F(AgatdiskCommands, EveryCommandHasHelp) {
-  const std::string overview = run_agatdisk({"--help"}, dir.path().string()).out;
-  for (const char* name : {"list", "get", "put", "rm", "undelete", "lock", "unlock", "mkdir", "cd",
-                           "new", "convert", "cmp", "diff", "png"}) {
-    SCOPED_TRACE(name);
-    EXPECT_NE(overview.find(std::string("\n  ") + name + " "), std::string::npos);
-    const Outcome r = run_agatdisk({name, "-h"}, dir.path().string());
-    EXPECT_TRUE(r.status == 0 && r.out.starts_with(std::string("agatdisk ") + name + " ") &&
-                r.out.size() > 100)
-        << r.out;
+// The operands a synopsis asks for: the upper-case words outside brackets are required,
+// those in brackets optional, "..." after one lets it repeat; and the options it shows, by
+// the name or the alias a user types, each with the placeholder of its value ("" for a flag).
+struct SynopsisShape {
+  std::size_t required = 0;
+  std::size_t optional = 0;
+  bool repeats = false;
+  std::map<std::string, std::string> options;
+};
+
+SynopsisShape shape_of(std::string_view synopsis) {
+  SynopsisShape shape;
+  std::istringstream words{std::string(synopsis)};
+  std::string word, option;
+  words >> word;  // the command's name
+  while (words >> word) {
+    const bool opens = word.starts_with("["), closes = word.ends_with("]");
+    const std::string bare = word.substr(opens, word.size() - opens - closes);
+    if (!option.empty()) {
+      shape.options[option] = bare;  // the option's value
+      option.clear();
+    } else if (bare.starts_with("-")) {
+      shape.options[bare] = "";
+      if (!closes) option = bare;  // "--form ФОРМА", "[--in КАТАЛОГ]"
+    } else {
+      ++(opens ? shape.optional : shape.required);
+      shape.repeats = shape.repeats || bare.ends_with("...");
+    }
   }
+  return shape;
+}
+
+// Every command of the table explains itself, in the overview and with -h, under the synopsis
+// that the table gives it; the synopsis agrees with the operands and options the command
+// takes, a short call quotes it, and the README's table of commands has a row for each.
+TEST_F(AgatdiskCommands, EveryCommandOfTheTableHasItsHelp) {
+  const std::string overview = run_agatdisk({"--help"}, dir.path().string()).out;
+  std::set<std::string> names;
+  for (const Command& c : command_table()) {
+    const std::string name(c.name), synopsis = cp1251_to_utf8(c.synopsis);
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(names.insert(name).second) << "listed twice";
+    EXPECT_TRUE(synopsis.starts_with(name + " ")) << synopsis;
+    const std::size_t row = overview.find("\n  " + synopsis);
+    ASSERT_NE(row, std::string::npos);
+    EXPECT_NE(std::string_view(" \n").find(overview.at(row + 3 + synopsis.size())),
+              std::string::npos);
+
+    const SynopsisShape shape = shape_of(c.synopsis);
+    EXPECT_EQ(shape.required, c.min_operands) << synopsis;
+    const std::size_t most = shape.repeats ? SIZE_MAX : shape.required + shape.optional;
+    EXPECT_EQ(c.max_operands, most) << synopsis;
+    std::map<std::string, std::string> options;
+    for (const Option& o : c.options)
+      options[std::string(shape.options.count(std::string(o.alias)) ? o.alias : o.name)] = o.value;
+    EXPECT_EQ(shape.options, options) << synopsis;
+
+    const Outcome help = run_agatdisk({name, "-h"}, dir.path().string());
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("agatdisk " + synopsis + "\n\n")) << help.out;
+    EXPECT_GT(help.out.size(), 100u);
+    if (c.min_operands > 0) {
+      const Outcome bare = run_agatdisk({name}, dir.path().string());
+      EXPECT_EQ(bare.status, 2);
+      EXPECT_NE(bare.err.find("вызов: agatdisk " + synopsis + "\n"), std::string::npos) << bare.err;
+    }
+  }
+  EXPECT_GE(names.size(), 20u);
+
+  // The README's table of commands: a row for every command and for nothing else.
+  std::ifstream readme(AGAT_README);
+  std::set<std::string> rows;
+  bool in_table = false;
+  for (std::string line; std::getline(readme, line);) {
+    if (line == "| Command | What it does |")
+      in_table = true;
+    else if (in_table && !line.starts_with("|"))
+      break;
+    else if (in_table)
+      for (const std::string& cell : {line.substr(0, line.find(" | "))})
+        for (std::size_t at = cell.find('`'); at != std::string::npos;
+             at = cell.find('`', cell.find('`', at + 1) + 1))
+          rows.insert(cell.substr(at + 1, cell.find_first_of(" `", at + 1) - at - 1));
+  }
+  EXPECT_EQ(rows, names);
 }
 
 }  // namespace

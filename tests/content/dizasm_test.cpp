@@ -63,7 +63,7 @@ TEST(Disassembler, OpcodeTableIsTheDocumentedInstructionSet) {
 std::vector<std::string> listing(const std::vector<std::uint8_t>& code, std::int32_t offs,
                                  TextReport& r) {
   VV_INIT(r);
-  DA_DIZASM(r, code.data(), static_cast<std::int32_t>(code.size()), offs);
+  dizasm_listing(r, code.data(), static_cast<std::int32_t>(code.size()), offs);
   std::vector<std::string> lines;
   for (const ReportLine& line : report_lines(r.text(), 0))
     lines.push_back(cp1251_to_utf8(plain_text(line)));

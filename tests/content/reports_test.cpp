@@ -73,7 +73,7 @@ TEST(TextViewerBuffer, TextOfManyLinesIsItsStringsAndLineEnds) {
         VV_ADD_STRING(*r, std::string(start, 'x'));
         VV_ADD_COLOR(*r, 3);
       }
-      VV_ADD_TEXT(bulk, text);
+      add_report_text(bulk, text);
       for (std::size_t eol; (eol = text.find('\n')) != std::string_view::npos;
            text.remove_prefix(eol + 1)) {
         VV_ADD_STRING(step, text.substr(0, eol));
@@ -172,7 +172,7 @@ TEST(TextViewerBuffer, AStreamedReportPassesOnWholeLinesAndCutsNothing) {
         VV_ADD_STRING_EOL(R, text);
         break;
       case 2:
-        VV_ADD_TEXT(R, text + "\n");
+        add_report_text(R, text + "\n");
         break;
       default:
         TextLine(R).text(text).end();

@@ -19,7 +19,7 @@ class ImmapTest : public testing::ImageTest {
  protected:
   TVTOCFAULTS faults;
   TIMMSUMMARY scan() {
-    SCANMAP(*md, faults);
+    scan_map(*md, faults);
     return summarise_map(*md, faults);
   }
   TSECTOR& sector(int t, int s) { return md->MASS[t][s]; }

@@ -42,7 +42,7 @@ TEST_F(SparseFilesTest, RandomAccessTextFromDos) {
   EXPECT_EQ(records, " @2; @8; @122; @488;");
   EXPECT_EQ(std::count_if(data.begin(), data.end(), [](std::uint8_t b) { return b != 0; }), 12);
   TVTOCFAULTS faults;
-  SCANMAP(*md, faults);
+  scan_map(*md, faults);
   for (const TSREF at : {TSREF{26, 13}, {26, 10}, {26, 8}, {26, 7}, {26, 6}})
     EXPECT_EQ(std::tuple(SCMP[at.TR][at.SC].LINKSCNT, SCMP[at.TR][at.SC].ERRSELF),
               std::tuple(1, false))

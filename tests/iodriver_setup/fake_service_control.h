@@ -47,58 +47,59 @@ class FakeServiceControl : public ServiceControl {
   std::vector<std::uint32_t> sleeps;
 
   ScHandle OpenSCManagerA(std::uint32_t dwDesiredAccess) override {
-    if (open_manager_error) return Fail(*open_manager_error, ScHandle::Null);
-    return NewHandle({true, dwDesiredAccess, {}});
+    if (open_manager_error) return fail_with(*open_manager_error, ScHandle::Null);
+    return new_handle({true, dwDesiredAccess, {}});
   }
   ScHandle OpenServiceA(ScHandle hSCManager, const char* lpServiceName,
                         std::uint32_t dwDesiredAccess) override {
-    if (!Manager(hSCManager, 0)) return ScHandle::Null;
-    if (!services.contains(lpServiceName)) return Fail(kErrorServiceDoesNotExist, ScHandle::Null);
-    return NewHandle({false, dwDesiredAccess, lpServiceName});
+    if (!manager_entry(hSCManager, 0)) return ScHandle::Null;
+    if (!services.contains(lpServiceName))
+      return fail_with(kErrorServiceDoesNotExist, ScHandle::Null);
+    return new_handle({false, dwDesiredAccess, lpServiceName});
   }
   ScHandle CreateServiceA(ScHandle hSCManager, const ServiceCreateParams& p) override {
-    if (!Manager(hSCManager, kScManagerCreateService)) return ScHandle::Null;
-    if (create_error) return Fail(*create_error, ScHandle::Null);
-    if (services.contains(p.lpServiceName)) return Fail(kErrorServiceExists, ScHandle::Null);
+    if (!manager_entry(hSCManager, kScManagerCreateService)) return ScHandle::Null;
+    if (create_error) return fail_with(*create_error, ScHandle::Null);
+    if (services.contains(p.lpServiceName)) return fail_with(kErrorServiceExists, ScHandle::Null);
     services[p.lpServiceName] = {p.lpDisplayName, p.lpBinaryPathName, "",
                                  p.dwServiceType, p.dwStartType,      p.dwErrorControl};
-    return NewHandle({false, p.dwDesiredAccess, p.lpServiceName});
+    return new_handle({false, p.dwDesiredAccess, p.lpServiceName});
   }
   bool ChangeServiceConfig2A(ScHandle hService, const char* lpDescription) override {
-    Entry* entry = Service(hService, kServiceChangeConfig);
+    Entry* entry = service_entry(hService, kServiceChangeConfig);
     if (entry == nullptr) return false;
-    if (describe_error) return Fail(*describe_error, false);
+    if (describe_error) return fail_with(*describe_error, false);
     entry->description = lpDescription;
     return true;
   }
   bool StartServiceA(ScHandle hService) override {
-    if (Service(hService, kServiceStart) == nullptr) return false;
+    if (service_entry(hService, kServiceStart) == nullptr) return false;
     ++start_requests;
-    return start_error ? Fail(*start_error, false) : true;
+    return start_error ? fail_with(*start_error, false) : true;
   }
   bool ControlService(ScHandle hService, std::uint32_t dwControl, ServiceStatus& status) override {
-    if (dwControl != kServiceControlStop) return Fail(1, false);  // invalid function
-    if (Service(hService, kServiceStop) == nullptr) return false;
+    if (dwControl != kServiceControlStop) return fail_with(1, false);  // invalid function
+    if (service_entry(hService, kServiceStop) == nullptr) return false;
     ++stop_requests;
-    if (control_error) return Fail(*control_error, false);
+    if (control_error) return fail_with(*control_error, false);
     status = {.dwCurrentState = kServiceStopPending, .dwWin32ExitCode = stop_exit_code};
     return true;
   }
   bool QueryServiceStatus(ScHandle hService, ServiceStatus& status) override {
-    if (Service(hService, kServiceQueryStatus) == nullptr) return false;
+    if (service_entry(hService, kServiceQueryStatus) == nullptr) return false;
     const std::uint32_t state = states.empty() ? kQueryFails : states.front();
     if (states.size() > 1) states.pop_front();
-    if (state == kQueryFails) return Fail(kErrorAccessDenied, false);
+    if (state == kQueryFails) return fail_with(kErrorAccessDenied, false);
     status = {.dwServiceType = kServiceKernelDriver, .dwCurrentState = state};
     return true;
   }
   bool DeleteService(ScHandle hService) override {
-    if (Service(hService, kDelete) == nullptr) return false;
+    if (service_entry(hService, kDelete) == nullptr) return false;
     services.erase(handles_.at(hService).service);
     return true;
   }
   bool CloseServiceHandle(ScHandle hSCObject) override {
-    return handles_.erase(hSCObject) != 0 || BadHandle();
+    return handles_.erase(hSCObject) != 0 || bad_handle();
   }
   void Sleep(std::uint32_t dwMilliseconds) override {
     sleeps.push_back(dwMilliseconds);
@@ -115,34 +116,34 @@ class FakeServiceControl : public ServiceControl {
   };
 
   template <typename T>
-  T Fail(std::uint32_t error, T result) {
+  T fail_with(std::uint32_t error, T result) {
     last_error_ = error;
     return result;
   }
-  bool BadHandle() {
+  bool bad_handle() {
     ++bad_handle_uses_;
-    return Fail(6, false);  // invalid handle
+    return fail_with(6, false);  // invalid handle
   }
-  ScHandle NewHandle(Handle handle) {
+  ScHandle new_handle(Handle handle) {
     handles_[static_cast<ScHandle>(next_handle_)] = std::move(handle);
     return static_cast<ScHandle>(next_handle_++);
   }
   // Checks a manager handle and the right a call needs on it.
-  bool Manager(ScHandle h, std::uint32_t right) {
+  bool manager_entry(ScHandle h, std::uint32_t right) {
     const auto it = handles_.find(h);
-    if (it == handles_.end() || !it->second.manager) return BadHandle();
-    return (it->second.access & right) == right || Fail(kErrorAccessDenied, false);
+    if (it == handles_.end() || !it->second.manager) return bad_handle();
+    return (it->second.access & right) == right || fail_with(kErrorAccessDenied, false);
   }
   // The entry behind a service handle, when the handle holds the right a call needs.
-  Entry* Service(ScHandle h, std::uint32_t right) {
+  Entry* service_entry(ScHandle h, std::uint32_t right) {
     const auto it = handles_.find(h);
     if (it == handles_.end() || it->second.manager) {
-      BadHandle();
+      bad_handle();
       return nullptr;
     }
-    if ((it->second.access & right) != right) return Fail<Entry*>(kErrorAccessDenied, nullptr);
+    if ((it->second.access & right) != right) return fail_with<Entry*>(kErrorAccessDenied, nullptr);
     const auto entry = services.find(it->second.service);
-    if (entry == services.end()) return Fail<Entry*>(kErrorServiceDoesNotExist, nullptr);
+    if (entry == services.end()) return fail_with<Entry*>(kErrorServiceDoesNotExist, nullptr);
     return &entry->second;
   }
 

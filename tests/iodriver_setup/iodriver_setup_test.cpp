@@ -144,7 +144,7 @@ TEST(DriverService, Commands) {
   const auto run = [&](const char* command) {
     out.str("");
     const char* argv[] = {"iodriver_setup", command};
-    return RunIodriverSetup(2, argv, scm, out);
+    return run_iodriver_setup(2, argv, scm, out);
   };
   scm.states = {kStopped};
   EXPECT_EQ(run("/i"), 0);
@@ -182,9 +182,9 @@ TEST(DriverService, Commands) {
 
 // Runs the program as `program` from directory `dir` with the arguments `args` (shell words);
 // returns its standard output and exit code.
-std::pair<std::string, int> RunProgram(const std::string& args,
-                                       const std::string& program = "'" IODRIVER_SETUP_BINARY "'",
-                                       const std::string& dir = ".") {
+std::pair<std::string, int> run_program(const std::string& args,
+                                        const std::string& program = "'" IODRIVER_SETUP_BINARY "'",
+                                        const std::string& dir = ".") {
   std::FILE* pipe = popen(("cd '" + dir + "' && exec " + program + " " + args).c_str(), "r");
   std::string output;
   char buffer[4096];
@@ -196,10 +196,11 @@ std::pair<std::string, int> RunProgram(const std::string& args,
 
 // Without an argument the program names itself as it was called, so the hint can be typed back.
 TEST(IodriverSetupProcess, UsageNamesTheProgramAsCalled) {
-  EXPECT_EQ(RunProgram(""), std::pair(std::string("use ") + IODRIVER_SETUP_BINARY + " /i | /u\n", 1));
+  EXPECT_EQ(run_program(""),
+            std::pair(std::string("use ") + IODRIVER_SETUP_BINARY + " /i | /u\n", 1));
   agat::testing::TempDir dir;
   std::filesystem::create_symlink(IODRIVER_SETUP_BINARY, dir.file("setup tool"));
-  EXPECT_EQ(RunProgram("", "'./setup tool'", dir.path()),
+  EXPECT_EQ(run_program("", "'./setup tool'", dir.path()),
             std::pair(std::string("use ./setup tool /i | /u\n"), 1));
 }
 
@@ -209,7 +210,7 @@ TEST(IodriverSetupProcess, CommandsWithoutAManager) {
   const auto expect = [](std::initializer_list<const char*> calls, const std::string& output,
                          int exit_code) {
     for (const char* args : calls)
-      EXPECT_EQ(RunProgram(args), std::pair(output, exit_code)) << args;
+      EXPECT_EQ(run_program(args), std::pair(output, exit_code)) << args;
   };
   expect({"/i", "/I", "/i /u"}, "Installing GiveIO driver...\nService installation failed\n", 2);
   expect({"/u", "/U", "/U /i x"},

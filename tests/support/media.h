@@ -10,6 +10,8 @@
 
 #include "core/cp1251.h"
 #include "core/file_control.h"
+#include "core/host_file_faults.h"
+#include "core/image_file.h"
 
 namespace agat::testing {
 
@@ -93,17 +95,21 @@ inline std::string take_critical_text() {
   return cp1251_to_utf8(take_critical());
 }
 
-// Every test starts and ends with empty message buffers.
+// The core's program-wide state as a program starts: empty message buffers, no progress
+// procedure, no host-file faults. The file manager's whole state is reset_program_state's
+// (support/program_state.h), which starts with this.
+inline void reset_core_state() {
+  FC_CRITICALERRORBUFFER.clear();
+  FC_WARNINGBUFFER.clear();
+  PROGRESSPROC = nullptr;
+  set_host_file_fault_hook({});
+}
+
+// Every test starts and ends with the core's state reset.
 class CoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    FC_CRITICALERRORBUFFER.clear();
-    FC_WARNINGBUFFER.clear();
-  }
-  void TearDown() override {
-    FC_CRITICALERRORBUFFER.clear();
-    FC_WARNINGBUFFER.clear();
-  }
+  void SetUp() override { reset_core_state(); }
+  void TearDown() override { reset_core_state(); }
 };
 
 }  // namespace agat::testing

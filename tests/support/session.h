@@ -16,6 +16,7 @@
 #include "platform/memory_console.h"
 #include "support/catalog.h"
 #include "support/media.h"
+#include "support/program_state.h"
 #include "support/temp_dir.h"
 #include "ui/crt_viewer.h"
 #include "ui/mywrite.h"
@@ -30,14 +31,14 @@ class SessionTest : public CoreTest {
 
   void SetUp() override {
     CoreTest::SetUp();
+    reset_program_state();
     old_cwd_ = std::filesystem::current_path();
     std::filesystem::current_path(dir.path());
     install_text_viewer();
   }
   void TearDown() override {
     std::filesystem::current_path(old_cwd_);
-    set_console(nullptr);
-    MDROPCACHE();
+    reset_program_state();
     CoreTest::TearDown();
   }
 
@@ -50,7 +51,7 @@ class SessionTest : public CoreTest {
   void run(const std::vector<std::string>& params = {}) {
     set_console(screen.get());
     try {
-      SORBEL(params);
+      run_sorbel(params);
     } catch (const MemoryConsole::ScriptExhausted&) {
       ADD_FAILURE() << "the program wanted more keys than the script has; screen:\n"
                     << screen->screen_text();

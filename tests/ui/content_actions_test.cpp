@@ -27,12 +27,6 @@ class ContentActions : public testing::SorbelTest {
   void SetUp() override {
     SorbelTest::SetUp();
     install_hex_editor();
-    crt_hexedit::TOP = crt_hexedit::CURSOR = 0;
-    crt_hexedit::EDITMODE = MDHEX;
-  }
-  void TearDown() override {
-    set_hexdump_hook(nullptr);
-    SorbelTest::TearDown();
   }
   void make_samples() {
     ASSERT_EQ(std::system((std::string(MAKE_SAMPLES_BINARY) + " . >/dev/null").c_str()), 0);
@@ -62,7 +56,7 @@ TEST_F(ContentActions, ViewsAndInformationPagesOfTheSamples) {
   shows_then_escape({" Редактирование ", "Формат файла: Программа транслятора BASIC"});
   screen->key(HKEY_F3);  // "ТАБЛИЦА", BASIC with long names
   shows_then_escape({"   30  FOR ROWNUMBER = 1 TO 9", "  4 UNUSED не используется"});
-  menu(1, 4);  // the same program forced to be a plain text
+  menu("Просмотр файла", "Обычный текст");  // the same program forced to be a text
   shows_then_escape({"== EOF =="});
   for (int i = 0; i < 4; ++i) screen->key(HKEY_DOWN);  // "ЗАСТАВКА", a K file at $1800
   screen->key(HKEY_F3);
@@ -78,11 +72,11 @@ TEST_F(ContentActions, ViewsAndInformationPagesOfTheSamples) {
                      "Первый T/S список: 17 / 3", "Точка загрузки: $1800", "    Длина кода: $003E",
                      "Предполагаемый формат: Исполняемый двоичный файл ОС \"Школьница\""});
   screen->key(KEYCODE_BACKSPACE);  // out of the image, the cursor on it
-  menu(6, 1);                      // "Информация об объекте"
+  menu("Основное-разное", "Информация об объекте");
   shows_then_escape({"           HostOS имя: demo140.dsk",
                      "          Тип объекта: Образ Агат-диска: Образ 140 К без эпилога"});
   screen->key(HKEY_HOME);
-  menu(6, 1);
+  menu("Основное-разное", "Информация об объекте");
   shows_then_escape({"           HostOS имя: ..", "          Тип объекта: HostOS директория"});
   screen->keys({KEYCODE_TAB, HKEY_F3});  // the other panel's cursor is on the empty file
   shows_then_escape({" Просмотр ", "Файл  пуст"});
@@ -132,7 +126,8 @@ TEST_F(ContentActions, ExportWithAndWithoutMarksAndImportOfTextsAndBinaries) {
   testing::write_bytes(dir.file("code.bin"), {'A', 0xC1});              // Windows-1251 "AБ"
   screen->keys({KEYCODE_ENTER, HKEY_DOWN, HKEY_DOWN, HKEY_DOWN, 'e'});  // "ТАБЛИЦА"
   answer(" Укажите имя файла, в который будет выполнен экспорт ", "");  // the name proposed
-  menu(4, 2);  // in GW-Basic keywords, under another name
+  menu("Экспорт файла",
+       "Автоопределение формата (Basic как GW; Bin с перекодировкой)");  // under another name
   answer(" Укажите имя файла, в который будет выполнен экспорт ", "gw");
   screen->key('e');  // into a folder that does not exist: a message, and the program goes on
   answer(" Укажите имя файла, в который будет выполнен экспорт ", "none/x");
@@ -141,9 +136,9 @@ TEST_F(ContentActions, ExportWithAndWithoutMarksAndImportOfTextsAndBinaries) {
   screen->keys(
       {HKEY_HOME, HKEY_DOWN, ' ', HKEY_DOWN, HKEY_DOWN, HKEY_DOWN, HKEY_DOWN, HKEY_DOWN, ' ', 'e'});
   check([&](MemoryConsole&) { EXPECT_EQ(left(3).substr(0, 1), " "); });
-  menu(5, 1);  // a text, then a binary converted to the Agat code: the new files listed
+  menu("Импорт файла", "Обычный текст");  // then a binary converted to the Agat code: both listed
   answer(" Введите имя импортируемого файла ", "note.txt");
-  menu(5, 3);
+  menu("Импорт файла", "Двоичный B-файл, с перекодировкой");
   answer(" Введите имя импортируемого файла ", "code.bin");
   check([&](MemoryConsole&) {
     EXPECT_NE(panel_row("note.txt"), 0);
@@ -199,7 +194,7 @@ TEST_F(ContentActions, ExportsAndImportsKeepTheFilesTheyWouldReplace) {
   screen->keys({HKEY_LEFT, KEYCODE_ENTER});
   // The same text imported twice: the second is "note.txt~1", and the cursor is on it.
   for (int i = 0; i < 2; ++i) {
-    menu(5, 1);
+    menu("Импорт файла", "Обычный текст");
     answer(" Введите имя импортируемого файла ", "note.txt");
   }
   shows_then_escape({"note.txt~1"});

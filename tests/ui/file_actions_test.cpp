@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <set>
+#include <tuple>
 
 #include "content/colours.h"
 #include "core/image_form.h"
@@ -295,16 +296,16 @@ TEST_F(FileActions, LockUnlockAndToggleFromTheMenu) {
   save(*a, "B", 0x84, 10);
   save(*a, "C", 0x00, 10);
   screen->keys({KEYCODE_ENTER, HKEY_DOWN});
-  menu(6, 7);  // lock the cursor file
+  menu("Основное-разное", "Поставить защиту \"*\"");  // the cursor file
   screen->keys({HKEY_DOWN, ' ', HKEY_DOWN, ' '});
-  menu(6, 6);  // toggle the marked B and C
+  menu("Основное-разное", "Изменить защиту \"*\"");  // of the marked B and C
   quit({"a.dsk"});
   auto a2 = read_image("a.dsk");
   for (auto [name, type] : {std::pair{"A", 0x84}, {"B", 0x04}, {"C", 0x80}})
     EXPECT_EQ(find_entry(*a2, name)->EXT, type) << name;
 
   screen->keys({KEYCODE_ENTER, '+'});
-  menu(6, 5);  // unlock everything marked
+  menu("Основное-разное", "Убрать защиту \"*\"");  // of everything marked
   quit({"a.dsk"});
   a2 = read_image("a.dsk");
   for (const char* n : {"A", "B", "C"}) EXPECT_EQ(find_entry(*a2, n)->EXT & 0x80, 0) << n;
@@ -354,16 +355,23 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   screen->keys({KEYCODE_ENTER, HKEY_F11});
   shows({"Очистка образа небезопасна в случае ошибок в файловой системе. Выполнить ?"});
   screen->key(KEYCODE_ENTER);
-  menu(7, 8);  // "Изменить имя тома"
+  menu("Образ", "Изменить имя тома");
   screen->key(HKEY_END);
   answer(" Введите новое имя тома ", " 2");
   check([&](MemoryConsole&) { EXPECT_EQ(left(1), "МОЙ ДИСК 2"); });
   screen->key(KEYCODE_BACKSPACE);
-  for (int item = 3; item <= 7; ++item) {
-    menu(7, item);
+  // Each item that makes an image, the name typed before the extension it proposes, the form.
+  const std::tuple<const char*, const char*, TIMAGET> made[] = {
+      {"Создать образ DSK 140 k", "new2.DSK", ITI140},
+      {"Создать образ NIB 140 k", "new3.NIB", ITN140},
+      {"Создать образ DSK 800 k", "new4.DSK", ITI800},
+      {"Создать образ NIB 800 k", "new5.NIB", ITN800},
+      {"Создать образ DSK 800 k с заголовком", "new6.DSK", ITE800}};
+  for (auto [label, name, type] : made) {
+    menu("Образ", label);
     shows({" Введите имя нового образа "});
     screen->key(HKEY_HOME);  // typing at once would replace the proposed extension too
-    screen->text("new" + std::to_string(item - 1));
+    screen->text(std::string(name, 4));
     screen->key(KEYCODE_ENTER);
   }
   quit({"a.dsk"});
@@ -377,12 +385,7 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   EXPECT_TRUE(std::equal(volume, volume + 10, agat_name("МОЙ ДИСК 2").begin()) &&
               volume[10] == 0x8D && volume[11] == 0 && volume[30] == 0);
   expect_consistent({"a.dsk"});
-  const std::pair<const char*, TIMAGET> made[] = {{"new2.DSK", ITI140},
-                                                  {"new3.NIB", ITN140},
-                                                  {"new4.DSK", ITI800},
-                                                  {"new5.NIB", ITN800},
-                                                  {"new6.DSK", ITE800}};
-  for (auto [name, type] : made) {
+  for (auto [label, name, type] : made) {
     ASSERT_TRUE(std::filesystem::exists(dir.file(name))) << name;
     EXPECT_EQ(std::filesystem::file_size(dir.file(name)),
               static_cast<std::uintmax_t>(IMAGEDESC[type].FULLSIZE));

@@ -1,5 +1,5 @@
 // Fixtures for the screen tests. ConsoleTest: an in-memory console made the program's
-// console, the output cache and the console state reset around every test, and helpers
+// console, the program's state reset around every test, and helpers
 // that read cells of the screen as UTF-8 text. SorbelTest: short forms for the
 // end-to-end sessions of the file manager.
 #pragma once
@@ -10,27 +10,27 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/cp1251.h"
 #include "platform/memory_console.h"
+#include "support/program_state.h"
 #include "support/session.h"
+#include "ui/main_menu.h"
 #include "ui/mywrite.h"
 
 namespace agat::testing {
 
 class ConsoleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    MDROPCACHE();
-    TEXTATTR = 0x07;
-    CONSOLEENCODINGENABLE = true;
+  // The state is reset before the members of a derived fixture are made, so that a hook
+  // one of them installs stays.
+  ConsoleTest() {
+    reset_program_state();
     use_screen(80, 25);
   }
-  void TearDown() override {
-    MDROPCACHE();
-    set_console(nullptr);
-  }
+  void TearDown() override { reset_program_state(); }
   // Replaces the console by a fresh one of the given size.
   MemoryConsole& use_screen(int width, int height) {
     screen_ = std::make_unique<MemoryConsole>(width, height);
@@ -100,13 +100,34 @@ class SorbelTest : public SessionTest {
     FC_LOAD(*e, buf);
     return {buf.begin(), buf.begin() + e->SIZE};
   }
-  // Opens a submenu of the main menu and chooses its item (both counted from 1).
-  void menu(int submenu, int item) {
+  // Opens the submenu SUBMENU of the main menu and chooses its item ITEM, both found by their
+  // labels (UTF-8) in the menu the program shows; a label the menu lacks fails the test.
+  void menu(std::string_view submenu, std::string_view item) {
+    const int sub = menu_position(main_menu(), submenu);
+    const PMENUITEM entry = menu_item(main_menu(), sub);
+    const int choice =
+        entry != nullptr && entry->IACT == MASUBMENU ? menu_position(entry->PSUBMENU, item) : 0;
+    ASSERT_TRUE(sub > 0 && choice > 0) << "no item \"" << item << "\" in \"" << submenu << "\"";
     screen->key(HKEY_F9);
-    for (int i = 1; i < submenu; ++i) screen->key(HKEY_DOWN);
+    for (int i = 1; i < sub; ++i) screen->key(HKEY_DOWN);
     screen->key(KEYCODE_ENTER);
-    for (int i = 1; i < item; ++i) screen->key(HKEY_DOWN);
+    for (int i = 1; i < choice; ++i) screen->key(HKEY_DOWN);
     screen->key(KEYCODE_ENTER);
+  }
+  // The place (from 1) of the item labelled LABEL (UTF-8) in the menu that starts with FIRST,
+  // or 0.
+  static int menu_position(PMENUITEM first, std::string_view label) {
+    std::string wanted;
+    utf8_to_cp1251(label, wanted);
+    int at = 1;
+    for (PMENUITEM i = first; i != nullptr; i = i->INEXTITEM, ++at)
+      if (i->ILABEL == wanted) return at;
+    return 0;
+  }
+  // The item at PLACE (from 1) of the menu that starts with FIRST, or null.
+  static PMENUITEM menu_item(PMENUITEM first, int place) {
+    for (int at = 1; first != nullptr && at < place; ++at) first = first->INEXTITEM;
+    return place > 0 ? first : nullptr;
   }
   // The screen column (from 1) at which TEXT starts in row Y: one for every UTF-8 lead
   // byte before it.

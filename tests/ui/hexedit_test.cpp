@@ -28,7 +28,7 @@ class HexEdit : public testing::ConsoleTest {
   // the scripted keys are read; the block as it was left.
   bool edit(Bytes& block, std::int32_t offs, bool read_only) {
     const bool result =
-        HEXEDIT(block.data(), static_cast<std::int32_t>(block.size()), offs, read_only);
+        hex_edit(block.data(), static_cast<std::int32_t>(block.size()), offs, read_only);
     EXPECT_TRUE(mc().script_done());
     return result;
   }

@@ -20,15 +20,6 @@ namespace {
 
 class ImmapScreen : public testing::SorbelTest {
  protected:
-  void SetUp() override {
-    SorbelTest::SetUp();
-    CURSTR = 17, CURSSC = 0;
-    crt_immap_viewer::TOPTRY = 0, crt_immap_viewer::VIEWMODE = crt_immap_viewer::VMLINKS;
-  }
-  void TearDown() override {
-    set_hexdump_hook(nullptr);
-    SorbelTest::TearDown();
-  }
   // Panel row Y ends in TEXT: the panel is the last thing on its rows.
   void panel_shows(int y, const std::string& text) {
     check([y, text](MemoryConsole& s) {

@@ -50,12 +50,6 @@ std::string colour(std::uint8_t attribute) {
 // Every test starts with the viewer's state as the program starts with it, and leaves it so.
 class Viewer : public testing::ConsoleTest {
  protected:
-  void TearDown() override {
-    WRAPMODE = true;
-    SEARCHSTRING.clear();
-    ConsoleTest::TearDown();
-  }
-
   // Shows TEXT until the scripted keys and then LEAVE have been read.
   void view(const std::string& text, std::uint16_t leave = ESC) {
     mc().key(leave);

@@ -30,7 +30,7 @@ constexpr std::uint16_t DEL = HKEY_DC;
 // Covers the screen with "x" so that a test sees what a window clears and what not.
 void fill_screen(MemoryConsole& mc) {
   for (int y = 1; y <= mc.height(); ++y) {
-    GOTOXY(1, y);
+    crt_goto_xy(1, y);
     MWRITE_NOCACHE(std::string(static_cast<std::size_t>(mc.width()), 'x'));
   }
 }

@@ -267,7 +267,7 @@ int run_check(const ParsedArgs& args) {
     return EXIT_NO_DOS;
   }
   TVTOCFAULTS faults;
-  SCANMAP(*md, faults);
+  scan_map(*md, faults);
   const TIMMSUMMARY sum = summarise_map(*md, faults);
   print(args.has("--json") ? json_check(*md, faults, sum) : text_check(*md, faults, sum));
   return sum.DAMAGED ? EXIT_DAMAGED : EXIT_DONE;

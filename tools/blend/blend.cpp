@@ -75,7 +75,7 @@ std::array<TIMGDESC, ALLIMGHI + 1> IMAGES;
 std::array<std::array<std::uint8_t, ALLIMGHI + 1>, ALLBL + 1> CONTENT;
 
 // Every phase starts with an empty line and its header.
-void PHASE(std::FILE* out, const char* header) {
+void phase_header(std::FILE* out, const char* header) {
   std::fprintf(out, "\n%s\n", header);
 }
 
@@ -91,16 +91,16 @@ class LINE {
     text_ += c;
     return *this;
   }
-  LINE& operator<<(int v) { return RIGHT(v, 0); }
+  LINE& operator<<(int v) { return right_aligned(v, 0); }
   // v right-aligned in `width` characters, as "%2d" and "%3d" give it.
-  LINE& RIGHT(int v, int width) {
+  LINE& right_aligned(int v, int width) {
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, v).ptr;
     if (end - digits < width) text_.append(width - (end - digits), ' ');
     text_.append(digits, end);
     return *this;
   }
-  void WRITE(std::FILE* out) {
+  void write_to(std::FILE* out) {
     std::fwrite(text_.data(), 1, text_.size(), out);
     text_.clear();
   }
@@ -119,14 +119,14 @@ LINE& SECTOR_N2S(LINE& line, int n) {
 // comparison serves the duplicate test, the distance and the difference report alike. It goes
 // through all 64 words without stopping early, a loop that the compiler turns into a few wide
 // vector operations.
-bool SAMESECTOR(const TSECTOR& a, const TSECTOR& b) {
+bool same_sector(const TSECTOR& a, const TSECTOR& b) {
   std::uint32_t diff = 0;
   for (int w = 0; w < SECTORWORDS; ++w) diff |= a[w] ^ b[w];
   return diff == 0;
 }
 
 // A sector is good when at least one of its words differs from $BDBDBDBD.
-bool ISVALID(const TSECTOR& s) {
+bool is_valid_sector(const TSECTOR& s) {
   std::uint32_t diff = 0;
   for (int w = 0; w < SECTORWORDS; ++w) diff |= s[w] ^ BADWORD;
   return diff != 0;
@@ -147,16 +147,16 @@ TCONTENTS CONTENTS;
 // instead of with every other slot (reads of one disk seldom have more than two or three
 // contents in a sector), and a sector is good when its content is, which is looked at once.
 // Done as each read is loaded, while its bytes are still in the processor's cache.
-void NUMBERCONTENTS(TIMGNUMBER IMGNUM) {
+void number_contents(TIMGNUMBER IMGNUM) {
   TIMGDESC& im = IMAGES[IMGNUM];
   for (int n = 0; n <= ALLBL; ++n) {
     int& count = CONTENTS.COUNT[n];
     auto& holder = CONTENTS.HOLDER[n];
     int c = 0;
-    while (c < count && !SAMESECTOR(IMAGES[holder[c]].DATA[n], im.DATA[n])) ++c;
+    while (c < count && !same_sector(IMAGES[holder[c]].DATA[n], im.DATA[n])) ++c;
     if (c == count) {
       holder[count++] = IMGNUM;
-      CONTENTS.VALID[n][c] = ISVALID(im.DATA[n]);
+      CONTENTS.VALID[n][c] = is_valid_sector(im.DATA[n]);
     }
     CONTENT[n][IMGNUM] = static_cast<std::uint8_t>(c);
     im.DATAVALID[n] = CONTENTS.VALID[n][c];
@@ -164,14 +164,14 @@ void NUMBERCONTENTS(TIMGNUMBER IMGNUM) {
 }
 
 // Whether two slots hold equal bytes in every sector.
-bool SAMEIMAGE(TIMGNUMBER a, TIMGNUMBER b) {
+bool same_image(TIMGNUMBER a, TIMGNUMBER b) {
   for (const auto& sector : CONTENT)
     if (sector[a] != sector[b]) return false;
   return true;
 }
 
 // Whether the present slots hold different contents in sector n.
-bool SECTORDIFFERS(int n) {
+bool sector_differs(int n) {
   int first = -1;
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     if (!IMAGES[i].PRESENT) continue;
@@ -184,8 +184,8 @@ bool SECTORDIFFERS(int n) {
 // Loads file N into slot IMGNUM.
 void ADDIMAGE(std::FILE* out, TIMGNUMBER IMGNUM, const std::string& N) {
   TIMGDESC& im = IMAGES[IMGNUM];
-  blend::READFILE(N, im.DATA.data(), sizeof(TIMGFILE));
-  NUMBERCONTENTS(IMGNUM);
+  blend::read_whole_file(N, im.DATA.data(), sizeof(TIMGFILE));
+  number_contents(IMGNUM);
   const auto bad = std::count(im.DATAVALID.begin(), im.DATAVALID.end(), false);
   im.PRESENT = true;
   im.NAME = N;
@@ -195,12 +195,12 @@ void ADDIMAGE(std::FILE* out, TIMGNUMBER IMGNUM, const std::string& N) {
 // Loads every image file of the current directory into the slots, in directory order, and
 // lists the other entries. Images beyond the last slot are named and left out.
 void READING(std::FILE* out) {
-  PHASE(out, ">>> Find and loading images...");
+  phase_header(out, ">>> Find and loading images...");
   for (TIMGDESC& im : IMAGES) im.PRESENT = false;
   CONTENTS.COUNT.fill(0);
 
   TIMGNUMBER next = ALLIMGLO;
-  blend::LISTDIR([out, &next](const TDIRENTRY& entry) {
+  blend::list_directory([out, &next](const TDIRENTRY& entry) {
     if (entry.DIRECTORY) return;  // also "." and ".."
     const std::string& name = entry.NAME;
     const bool image =
@@ -218,20 +218,20 @@ void READING(std::FILE* out) {
 
 // Drops every read that equals an earlier one, sector by sector.
 void UNMARKEQU(std::FILE* out) {
-  PHASE(out, ">>> Compare and delete images...");
+  phase_header(out, ">>> Compare and delete images...");
   LINE line;
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     if (!IMAGES[i].PRESENT) continue;
-    line.RIGHT(i, 2) << ": " << IMAGES[i].NAME << " -";
+    line.right_aligned(i, 2) << ": " << IMAGES[i].NAME << " -";
     for (TIMGNUMBER j = i + 1; j <= ALLIMGHI; ++j) {
       if (!IMAGES[j].PRESENT) continue;
-      line.RIGHT(j, 3);
-      if (SAMEIMAGE(i, j)) {
+      line.right_aligned(j, 3);
+      if (same_image(i, j)) {
         line << 'd';
         IMAGES[j].PRESENT = false;
       }
     }
-    (line << '\n').WRITE(out);
+    (line << '\n').write_to(out);
   }
 }
 
@@ -267,7 +267,7 @@ void SORTDISTANCE(TIMGNUMBER IM) {
 // Fills each slot's distance list and sorts it. The distance between two reads is the number of
 // sectors in which they differ.
 void CALCDISTANCE(std::FILE* out) {
-  PHASE(out, ">>> Calc and sort distance...");
+  phase_header(out, ">>> Calc and sort distance...");
 
   // All distances at once, sector by sector: two reads with different contents differ in that
   // sector. The present slots are grouped by their content there, and every slot counts the
@@ -277,7 +277,7 @@ void CALCDISTANCE(std::FILE* out) {
   std::array<std::array<TIMGNUMBER, ALLIMGHI + 1>, ALLIMGHI + 1> members;
   std::array<int, ALLIMGHI + 1> size;
   for (int n = 0; n <= ALLBL; ++n) {
-    if (!SECTORDIFFERS(n)) continue;
+    if (!sector_differs(n)) continue;
     std::fill_n(size.begin(), CONTENTS.COUNT[n], 0);
     for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
       if (IMAGES[i].PRESENT) members[CONTENT[n][i]][size[CONTENT[n][i]]++] = i;
@@ -297,16 +297,16 @@ void CALCDISTANCE(std::FILE* out) {
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     TIMGDESC& im = IMAGES[i];
     if (!im.PRESENT) continue;
-    line.RIGHT(i, 2) << ": " << im.NAME << " -";
+    line.right_aligned(i, 2) << ": " << im.NAME << " -";
     for (TIMGNUMBER j = ALLIMGLO; j <= ALLIMGHI; ++j) {
       if (IMAGES[j].PRESENT && j != i) {
-        line.RIGHT(j, 3) << ':' << static_cast<int>(dist[i][j]);
+        line.right_aligned(j, 3) << ':' << static_cast<int>(dist[i][j]);
         im.DISTANCE[j] = TDISTDESC{true, dist[i][j], j};
       } else {
         im.DISTANCE[j] = TDISTDESC{false, 0, j};
       }
     }
-    (line << '\n').WRITE(out);
+    (line << '\n').write_to(out);
 
     SORTDISTANCE(i);
 
@@ -315,7 +315,7 @@ void CALCDISTANCE(std::FILE* out) {
       const TDISTDESC& e = im.DISTANCE[k];
       if (e.P) line << k << '.' << e.N << ':' << static_cast<int>(e.D) << ' ';
     }
-    (line << "]\n").WRITE(out);
+    (line << "]\n").write_to(out);
   }
 }
 
@@ -323,14 +323,14 @@ void CALCDISTANCE(std::FILE* out) {
 // good at that moment, so a sector repaired in one slot can serve later slots of the same pass.
 // Returns the number of sectors repaired.
 int CUREBLOCKS(std::FILE* out) {
-  PHASE(out, ">>> Cure images...");
+  phase_header(out, ">>> Cure images...");
   int cured = 0;
   LINE line;
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     TIMGDESC& im = IMAGES[i];
     if (!im.PRESENT) continue;
-    (line << "===== ").RIGHT(i, 2) << ": " << im.NAME << " =====\n";
-    line.WRITE(out);
+    (line << "===== ").right_aligned(i, 2) << ": " << im.NAME << " =====\n";
+    line.write_to(out);
     for (int n = 0; n <= ALLBL; ++n) {
       if (im.DATAVALID[n]) continue;
       const TDISTDESC* donor = nullptr;
@@ -341,7 +341,7 @@ int CUREBLOCKS(std::FILE* out) {
         }
       }
       if (donor == nullptr) {
-        (SECTOR_N2S(line << "Donor for sector ", n) << " not found :(\n").WRITE(out);
+        (SECTOR_N2S(line << "Donor for sector ", n) << " not found :(\n").write_to(out);
         continue;
       }
       const TIMGDESC& from = IMAGES[donor->N];
@@ -351,7 +351,7 @@ int CUREBLOCKS(std::FILE* out) {
       ++cured;
       SECTOR_N2S(line << "Sector ", n)
           << " cured from " << from.NAME << ", distance = " << static_cast<int>(donor->D) << '\n';
-      line.WRITE(out);
+      line.write_to(out);
     }
   }
   return cured;
@@ -360,16 +360,16 @@ int CUREBLOCKS(std::FILE* out) {
 // Lists the sectors in which the remaining reads still differ, and for each read the others
 // that differ from it there.
 void SHOWDIFFERENT(std::FILE* out) {
-  PHASE(out, ">>> Show diff...");
+  phase_header(out, ">>> Show diff...");
   LINE line;
   line << '\t';
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     if (IMAGES[i].PRESENT) line << '\t' << i << ':' << IMAGES[i].NAME;
   }
-  (line << '\n').WRITE(out);
+  (line << '\n').write_to(out);
 
   for (int n = 0; n <= ALLBL; ++n) {
-    if (!SECTORDIFFERS(n)) continue;
+    if (!sector_differs(n)) continue;
     SECTOR_N2S(line, n) << '\t';
     for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
       if (!IMAGES[i].PRESENT) continue;
@@ -385,19 +385,19 @@ void SHOWDIFFERENT(std::FILE* out) {
       if (!any) line << '-';
       line << "\t\t";
     }
-    (line << '\n').WRITE(out);
+    (line << '\n').write_to(out);
   }
 }
 
 // Writes every remaining read as its name + ".rep".
 void WRITING(std::FILE* out) {
-  PHASE(out, ">>> Writing images...");
+  phase_header(out, ">>> Writing images...");
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     const TIMGDESC& im = IMAGES[i];
     if (!im.PRESENT) continue;
     const std::string name = im.NAME + ".rep";
     std::fprintf(out, "%s saved\n", name.c_str());
-    blend::WRITEFILE(name, im.DATA.data(), sizeof(TIMGFILE));
+    blend::write_whole_file(name, im.DATA.data(), sizeof(TIMGFILE));
   }
 }
 

@@ -4,12 +4,12 @@
 
 namespace blend {
 
-void FAIL(const char* what, const std::string& name, const std::string& reason) {
+void throw_file_error(const char* what, const std::string& name, const std::string& reason) {
   throw TFILEERROR{std::string("cannot ") + what + " " + name + ": " + reason};
 }
 
-void FAIL(const char* what, const std::string& name, int err) {
-  FAIL(what, name, std::strerror(err));
+void throw_file_error(const char* what, const std::string& name, int err) {
+  throw_file_error(what, name, std::strerror(err));
 }
 
 }  // namespace blend

@@ -1,7 +1,7 @@
 // The file calls of blend, one implementation per host (blend_files_posix.cpp,
 // blend_files_win32.cpp): the entries of the current directory, the first bytes of an
 // image file, and a file written whole. A file that cannot be listed, opened, read or
-// written ends the run: FAIL throws TFILEERROR with the text of the error line.
+// written ends the run: throw_file_error throws TFILEERROR with the text of the error line.
 #pragma once
 
 #include <cstddef>
@@ -16,9 +16,10 @@ struct TFILEERROR {
   std::string TEXT;
 };
 
-[[noreturn]] void FAIL(const char* what, const std::string& name, const std::string& reason);
+[[noreturn]] void throw_file_error(const char* what, const std::string& name,
+                                   const std::string& reason);
 // The reason is the system's text for the errno value ERR.
-[[noreturn]] void FAIL(const char* what, const std::string& name, int err);
+[[noreturn]] void throw_file_error(const char* what, const std::string& name, int err);
 
 // One entry of the current directory.
 struct TDIRENTRY {
@@ -31,15 +32,15 @@ struct TDIRENTRY {
 
 // Calls VISIT for every entry of the current directory, in the order the directory gives
 // them.
-void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit);
+void list_directory(const std::function<void(const TDIRENTRY&)>& visit);
 
 // Reads the first SIZE bytes of file NAME into DATA; a shorter file is a failure.
-void READFILE(const std::string& name, void* data, std::size_t size);
+void read_whole_file(const std::string& name, void* data, std::size_t size);
 
 // Writes SIZE bytes of DATA as file NAME: first to a new file beside it, which is synced
 // and then renamed over the name, so that a file already there (perhaps a read of this run,
 // or a link to one) is replaced as a whole and never written into, and a crash leaves the
 // old file or the new one. A new file gets the usual permissions of the host.
-void WRITEFILE(const std::string& name, const void* data, std::size_t size);
+void write_whole_file(const std::string& name, const void* data, std::size_t size);
 
 }  // namespace blend

@@ -26,7 +26,7 @@ constexpr unsigned FA_SYSFILE = 0x04;   // not a regular file: FIFO, socket, dev
 constexpr unsigned FA_ARCHIVE = 0x20;   // a regular file
 // FA_DIRECTORY (0x10) never appears: directories are not listed.
 
-unsigned DOSATTR(const std::string& name, const struct stat& st) {
+unsigned dos_attributes(const std::string& name, const struct stat& st) {
   unsigned attr = 0;
   if ((st.st_mode & S_IWUSR) == 0) attr |= FA_READONLY;
   if (!name.empty() && name[0] == '.') attr |= FA_HIDDEN;
@@ -36,9 +36,9 @@ unsigned DOSATTR(const std::string& name, const struct stat& st) {
 
 }  // namespace
 
-void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit) {
+void list_directory(const std::function<void(const TDIRENTRY&)>& visit) {
   DIR* dir = ::opendir(".");
-  if (dir == nullptr) FAIL("list", "the current directory", errno);
+  if (dir == nullptr) throw_file_error("list", "the current directory", errno);
   struct DIRCLOSER {
     DIR* d;
     ~DIRCLOSER() { ::closedir(d); }
@@ -48,7 +48,7 @@ void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit) {
     errno = 0;
     const dirent* entry = ::readdir(dir);
     if (entry == nullptr) {
-      if (errno != 0) FAIL("list", "the current directory", errno);
+      if (errno != 0) throw_file_error("list", "the current directory", errno);
       break;
     }
     TDIRENTRY e;
@@ -56,19 +56,19 @@ void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit) {
     // The status of what the entry names; a symbolic link that leads nowhere is taken as it is.
     struct stat st {};
     if (::stat(e.NAME.c_str(), &st) != 0 && ::lstat(e.NAME.c_str(), &st) != 0) {
-      FAIL("examine", e.NAME, errno);
+      throw_file_error("examine", e.NAME, errno);
     }
     e.DIRECTORY = S_ISDIR(st.st_mode);
     e.REGULAR = S_ISREG(st.st_mode);
     e.SIZE = e.REGULAR ? static_cast<std::uint64_t>(st.st_size) : 0;
-    e.ATTR = DOSATTR(e.NAME, st);
+    e.ATTR = dos_attributes(e.NAME, st);
     visit(e);
   }
 }
 
-void READFILE(const std::string& name, void* data, std::size_t size) {
+void read_whole_file(const std::string& name, void* data, std::size_t size) {
   const int fd = host_open(name.c_str(), O_RDONLY);
-  if (fd < 0) FAIL("open", name, errno);
+  if (fd < 0) throw_file_error("open", name, errno);
   auto* dst = static_cast<char*>(data);
   std::size_t got = 0;
   while (got < size) {
@@ -77,15 +77,17 @@ void READFILE(const std::string& name, void* data, std::size_t size) {
     if (r <= 0) {
       const int err = errno;
       ::close(fd);
-      if (r == 0) FAIL("read", name, "the file is shorter than " + std::to_string(size) + " bytes");
-      FAIL("read", name, err);
+      if (r == 0)
+        throw_file_error("read", name,
+                         "the file is shorter than " + std::to_string(size) + " bytes");
+      throw_file_error("read", name, err);
     }
     got += static_cast<std::size_t>(r);
   }
   ::close(fd);
 }
 
-void WRITEFILE(const std::string& name, const void* data, std::size_t size) {
+void write_whole_file(const std::string& name, const void* data, std::size_t size) {
   // New files get the usual permissions: read and write for all, less the process's umask.
   static const mode_t mode = [] {
     const mode_t mask = ::umask(0);
@@ -94,7 +96,7 @@ void WRITEFILE(const std::string& name, const void* data, std::size_t size) {
   }();
   char tmp[] = "./.blend-XXXXXX";
   const int fd = host_mkstemp(tmp);
-  if (fd < 0) FAIL("create", name, errno);
+  if (fd < 0) throw_file_error("create", name, errno);
   const auto* src = static_cast<const char*>(data);
   std::size_t put = 0;
   int err = 0;
@@ -112,12 +114,12 @@ void WRITEFILE(const std::string& name, const void* data, std::size_t size) {
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err != 0) {
     ::unlink(tmp);
-    FAIL("write", name, err);
+    throw_file_error("write", name, err);
   }
   if (host_rename(tmp, name.c_str()) != 0) {
     err = errno;
     ::unlink(tmp);
-    FAIL("create", name, err);
+    throw_file_error("create", name, err);
   }
 }
 

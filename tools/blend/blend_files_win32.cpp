@@ -20,12 +20,12 @@ constexpr DWORD kDosBits = 0x37;
 
 }  // namespace
 
-void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit) {
+void list_directory(const std::function<void(const TDIRENTRY&)>& visit) {
   WIN32_FIND_DATAW found;
   HANDLE listing = FindFirstFileW(L"*", &found);
   if (listing == INVALID_HANDLE_VALUE) {
     if (GetLastError() == ERROR_FILE_NOT_FOUND) return;
-    FAIL("list", "the current directory", agat::errno_from_last_error());
+    throw_file_error("list", "the current directory", agat::errno_from_last_error());
   }
   struct CLOSER {
     HANDLE h;
@@ -41,12 +41,12 @@ void LISTDIR(const std::function<void(const TDIRENTRY&)>& visit) {
     visit(e);
   } while (FindNextFileW(listing, &found));
   if (GetLastError() != ERROR_NO_MORE_FILES)
-    FAIL("list", "the current directory", agat::errno_from_last_error());
+    throw_file_error("list", "the current directory", agat::errno_from_last_error());
 }
 
-void READFILE(const std::string& name, void* data, std::size_t size) {
+void read_whole_file(const std::string& name, void* data, std::size_t size) {
   HostHandle file = agat::host_open_file(name, false, GENERIC_READ);
-  if (file == INVALID_HANDLE_VALUE) FAIL("open", name, errno);
+  if (file == INVALID_HANDLE_VALUE) throw_file_error("open", name, errno);
   auto* dst = static_cast<char*>(data);
   std::size_t got = 0;
   while (got < size) {
@@ -54,18 +54,18 @@ void READFILE(const std::string& name, void* data, std::size_t size) {
     if (!agat::host_read_file(file, dst + got, size - got, n)) {
       const int err = errno;
       CloseHandle(file);
-      FAIL("read", name, err);
+      throw_file_error("read", name, err);
     }
     if (n == 0) {
       CloseHandle(file);
-      FAIL("read", name, "the file is shorter than " + std::to_string(size) + " bytes");
+      throw_file_error("read", name, "the file is shorter than " + std::to_string(size) + " bytes");
     }
     got += n;
   }
   CloseHandle(file);
 }
 
-void WRITEFILE(const std::string& name, const void* data, std::size_t size) {
+void write_whole_file(const std::string& name, const void* data, std::size_t size) {
   std::random_device random;
   std::string tmp;
   HostHandle file = INVALID_HANDLE_VALUE;
@@ -76,7 +76,7 @@ void WRITEFILE(const std::string& name, const void* data, std::size_t size) {
     file = agat::host_open_file(tmp, true, GENERIC_WRITE);
     if (file == INVALID_HANDLE_VALUE && errno != EEXIST) break;
   }
-  if (file == INVALID_HANDLE_VALUE) FAIL("create", name, errno);
+  if (file == INVALID_HANDLE_VALUE) throw_file_error("create", name, errno);
   const auto* src = static_cast<const char*>(data);
   std::size_t put = 0;
   int err = 0;
@@ -92,12 +92,12 @@ void WRITEFILE(const std::string& name, const void* data, std::size_t size) {
   if (!CloseHandle(file) && err == 0) err = agat::errno_from_last_error();
   if (err != 0) {
     DeleteFileW(agat::wide_of_utf8(tmp).c_str());
-    FAIL("write", name, err);
+    throw_file_error("write", name, err);
   }
   if (!agat::host_rename_over(tmp, name)) {
     err = errno;
     DeleteFileW(agat::wide_of_utf8(tmp).c_str());
-    FAIL("create", name, err);
+    throw_file_error("create", name, err);
   }
 }
 

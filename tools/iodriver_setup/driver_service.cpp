@@ -97,25 +97,25 @@ constexpr int kStopPollCount = 40;
 
 // The manager reports states 1..7; anything else would be a broken manager, and gets a
 // name that says so rather than none.
-std::string_view StateName(std::uint32_t state) {
+std::string_view state_name(std::uint32_t state) {
   if (state >= 1 && state < ServiceStateNames.size()) return ServiceStateNames[state];
   return "unknown";
 }
 
 // Commands are ASCII; the comparison ignores the locale on purpose.
-constexpr char AsciiLower(char c) {
+constexpr char ascii_lower(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+bool equals_ignoring_case(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    if (ascii_lower(a[i]) != ascii_lower(b[i])) return false;
   return true;
 }
 
 // Starts an opened service unless it runs already; writes what it finds on the way.
-bool StartOpenedService(ServiceControl& scm, std::ostream& out, ScHandle service) {
+bool start_opened_service(ServiceControl& scm, std::ostream& out, ScHandle service) {
   ServiceStatus status;
   while (scm.QueryServiceStatus(service, status)) {
     const std::uint32_t state = status.dwCurrentState;
@@ -129,7 +129,7 @@ bool StartOpenedService(ServiceControl& scm, std::ostream& out, ScHandle service
       continue;
     }
     if (state != kServiceStopped) {
-      out << "Service state: " << static_cast<std::int32_t>(state) << " (" << StateName(state)
+      out << "Service state: " << static_cast<std::int32_t>(state) << " (" << state_name(state)
           << ").\n";
     }
     if (scm.StartServiceA(service)) return true;  // the running state is not waited for
@@ -141,7 +141,7 @@ bool StartOpenedService(ServiceControl& scm, std::ostream& out, ScHandle service
 
 // Brings an opened service to a stop: a service already stopped or stopping counts as done,
 // a starting one is first let finish its start.
-bool StopOpenedService(ServiceControl& scm, ScHandle service) {
+bool stop_opened_service(ServiceControl& scm, ScHandle service) {
   ServiceStatus status;
   for (;;) {
     if (!scm.QueryServiceStatus(service, status)) return false;
@@ -211,7 +211,7 @@ int StartDriverService(ServiceControl& scm, std::ostream& out, const char* servi
     out << "failed\n";
     return -1;
   }
-  const bool started = StartOpenedService(scm, out, service);
+  const bool started = start_opened_service(scm, out, service);
   scm.CloseServiceHandle(service);
   scm.CloseServiceHandle(manager);
   out << (started ? "done\n" : "failed\n");
@@ -226,7 +226,7 @@ int StopDriverService(ServiceControl& scm, std::ostream& out, const char* servic
     const ScHandle service =
         scm.OpenServiceA(manager, service_name, kServiceQueryStatus | kServiceStop);
     if (service != ScHandle::Null) {
-      stopped = StopOpenedService(scm, service);
+      stopped = stop_opened_service(scm, service);
       scm.CloseServiceHandle(service);
     }
     scm.CloseServiceHandle(manager);
@@ -248,7 +248,7 @@ int RemoveDriverService(ServiceControl& scm, const char* service_name) {
   return deleted ? 0 : -1;
 }
 
-int RunIodriverSetup(int argc, const char* const* argv, ServiceControl& scm, std::ostream& out) {
+int run_iodriver_setup(int argc, const char* const* argv, ServiceControl& scm, std::ostream& out) {
   if (argc < 2) {
     // The program is named as it was called, so the hint can be typed back as shown.
     out << "use " << (argc > 0 && argv[0] != nullptr ? argv[0] : "") << " /i | /u\n";
@@ -256,7 +256,7 @@ int RunIodriverSetup(int argc, const char* const* argv, ServiceControl& scm, std
   }
   const std::string_view command = argv[1];  // later arguments are ignored
 
-  if (EqualsIgnoringCase(command, "/i")) {
+  if (equals_ignoring_case(command, "/i")) {
     out << "Installing GiveIO driver...\n";
     if (InstallDriverService(scm, kGiveioServiceName, kGiveioDisplayName, kGiveioDescription,
                              kGiveioDriverFile) != 0) {
@@ -274,7 +274,7 @@ int RunIodriverSetup(int argc, const char* const* argv, ServiceControl& scm, std
     return kExitOk;
   }
 
-  if (EqualsIgnoringCase(command, "/u")) {
+  if (equals_ignoring_case(command, "/u")) {
     // Both steps report for themselves, and a service that is not there is no error here.
     out << "Uninstalling GiveIO driver...\n";
     StopDriverService(scm, out, kGiveioServiceName);

@@ -45,6 +45,6 @@ inline constexpr int kExitUnknownCommand = 5;
 
 // The whole installer: reads "/i" or "/u" (any case) from argv[1], writes to `out` and
 // returns the exit code.
-int RunIodriverSetup(int argc, const char* const* argv, ServiceControl& scm, std::ostream& out);
+int run_iodriver_setup(int argc, const char* const* argv, ServiceControl& scm, std::ostream& out);
 
 }  // namespace agat::iodriver

@@ -6,8 +6,8 @@
 #include "iodriver_setup/service_control.h"
 
 int main(int argc, char** argv) {
-  const auto scm = agat::iodriver::MakeSystemServiceControl();
-  const int exit_code = agat::iodriver::RunIodriverSetup(argc, argv, *scm, std::cout);
+  const auto scm = agat::iodriver::make_system_service_control();
+  const int exit_code = agat::iodriver::run_iodriver_setup(argc, argv, *scm, std::cout);
   std::cout.flush();
   return exit_code;
 }

@@ -87,6 +87,6 @@ class ServiceControl {
 };
 
 // The backend of the system the program was built for.
-std::unique_ptr<ServiceControl> MakeSystemServiceControl();
+std::unique_ptr<ServiceControl> make_system_service_control();
 
 }  // namespace agat::iodriver

@@ -11,19 +11,19 @@ namespace {
 
 class UnavailableServiceControl final : public ServiceControl {
  public:
-  ScHandle OpenSCManagerA(std::uint32_t) override { return Fail(ScHandle::Null); }
+  ScHandle OpenSCManagerA(std::uint32_t) override { return fail_with(ScHandle::Null); }
   ScHandle OpenServiceA(ScHandle, const char*, std::uint32_t) override {
-    return Fail(ScHandle::Null);
+    return fail_with(ScHandle::Null);
   }
   ScHandle CreateServiceA(ScHandle, const ServiceCreateParams&) override {
-    return Fail(ScHandle::Null);
+    return fail_with(ScHandle::Null);
   }
-  bool ChangeServiceConfig2A(ScHandle, const char*) override { return Fail(false); }
-  bool StartServiceA(ScHandle) override { return Fail(false); }
-  bool ControlService(ScHandle, std::uint32_t, ServiceStatus&) override { return Fail(false); }
-  bool QueryServiceStatus(ScHandle, ServiceStatus&) override { return Fail(false); }
-  bool DeleteService(ScHandle) override { return Fail(false); }
-  bool CloseServiceHandle(ScHandle) override { return Fail(false); }
+  bool ChangeServiceConfig2A(ScHandle, const char*) override { return fail_with(false); }
+  bool StartServiceA(ScHandle) override { return fail_with(false); }
+  bool ControlService(ScHandle, std::uint32_t, ServiceStatus&) override { return fail_with(false); }
+  bool QueryServiceStatus(ScHandle, ServiceStatus&) override { return fail_with(false); }
+  bool DeleteService(ScHandle) override { return fail_with(false); }
+  bool CloseServiceHandle(ScHandle) override { return fail_with(false); }
 
   // Waiting needs no manager, so it really waits.
   void Sleep(std::uint32_t dwMilliseconds) override {
@@ -34,7 +34,7 @@ class UnavailableServiceControl final : public ServiceControl {
 
  private:
   template <typename T>
-  T Fail(T result) {
+  T fail_with(T result) {
     last_error_ = kErrorCallNotImplemented;
     return result;
   }
@@ -44,7 +44,7 @@ class UnavailableServiceControl final : public ServiceControl {
 
 }  // namespace
 
-std::unique_ptr<ServiceControl> MakeSystemServiceControl() {
+std::unique_ptr<ServiceControl> make_system_service_control() {
   return std::make_unique<UnavailableServiceControl>();
 }
 

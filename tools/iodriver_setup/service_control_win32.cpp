@@ -29,15 +29,15 @@ static_assert(kErrorServiceExists == ERROR_SERVICE_EXISTS);
 
 namespace {
 
-ScHandle ToHandle(SC_HANDLE handle) {
+ScHandle to_handle(SC_HANDLE handle) {
   return static_cast<ScHandle>(reinterpret_cast<std::uintptr_t>(handle));
 }
 
-SC_HANDLE FromHandle(ScHandle handle) {
+SC_HANDLE from_handle(ScHandle handle) {
   return reinterpret_cast<SC_HANDLE>(static_cast<std::uintptr_t>(handle));
 }
 
-void CopyStatus(const SERVICE_STATUS& from, ServiceStatus& to) {
+void copy_status(const SERVICE_STATUS& from, ServiceStatus& to) {
   to.dwServiceType = from.dwServiceType;
   to.dwCurrentState = from.dwCurrentState;
   to.dwControlsAccepted = from.dwControlsAccepted;
@@ -50,17 +50,17 @@ void CopyStatus(const SERVICE_STATUS& from, ServiceStatus& to) {
 class Win32ServiceControl final : public ServiceControl {
  public:
   ScHandle OpenSCManagerA(std::uint32_t dwDesiredAccess) override {
-    return ToHandle(::OpenSCManagerA(nullptr, nullptr, dwDesiredAccess));
+    return to_handle(::OpenSCManagerA(nullptr, nullptr, dwDesiredAccess));
   }
 
   ScHandle OpenServiceA(ScHandle hSCManager, const char* lpServiceName,
                         std::uint32_t dwDesiredAccess) override {
-    return ToHandle(::OpenServiceA(FromHandle(hSCManager), lpServiceName, dwDesiredAccess));
+    return to_handle(::OpenServiceA(from_handle(hSCManager), lpServiceName, dwDesiredAccess));
   }
 
   ScHandle CreateServiceA(ScHandle hSCManager, const ServiceCreateParams& params) override {
-    return ToHandle(::CreateServiceA(
-        FromHandle(hSCManager), params.lpServiceName, params.lpDisplayName, params.dwDesiredAccess,
+    return to_handle(::CreateServiceA(
+        from_handle(hSCManager), params.lpServiceName, params.lpDisplayName, params.dwDesiredAccess,
         params.dwServiceType, params.dwStartType, params.dwErrorControl, params.lpBinaryPathName,
         /*lpLoadOrderGroup=*/nullptr, /*lpdwTagId=*/nullptr,
         /*lpDependencies=*/nullptr, /*lpServiceStartName=*/nullptr,
@@ -70,35 +70,35 @@ class Win32ServiceControl final : public ServiceControl {
   bool ChangeServiceConfig2A(ScHandle hService, const char* lpDescription) override {
     // The structure's field is not const, but the description is only read.
     SERVICE_DESCRIPTIONA info{const_cast<char*>(lpDescription)};
-    return ::ChangeServiceConfig2A(FromHandle(hService), SERVICE_CONFIG_DESCRIPTION, &info) !=
+    return ::ChangeServiceConfig2A(from_handle(hService), SERVICE_CONFIG_DESCRIPTION, &info) !=
            FALSE;
   }
 
   bool StartServiceA(ScHandle hService) override {
-    return ::StartServiceA(FromHandle(hService), 0, nullptr) != FALSE;
+    return ::StartServiceA(from_handle(hService), 0, nullptr) != FALSE;
   }
 
   bool ControlService(ScHandle hService, std::uint32_t dwControl,
                       ServiceStatus& lpServiceStatus) override {
     SERVICE_STATUS status{};
-    const BOOL ok = ::ControlService(FromHandle(hService), dwControl, &status);
-    CopyStatus(status, lpServiceStatus);
+    const BOOL ok = ::ControlService(from_handle(hService), dwControl, &status);
+    copy_status(status, lpServiceStatus);
     return ok != FALSE;
   }
 
   bool QueryServiceStatus(ScHandle hService, ServiceStatus& lpServiceStatus) override {
     SERVICE_STATUS status{};
-    const BOOL ok = ::QueryServiceStatus(FromHandle(hService), &status);
-    CopyStatus(status, lpServiceStatus);
+    const BOOL ok = ::QueryServiceStatus(from_handle(hService), &status);
+    copy_status(status, lpServiceStatus);
     return ok != FALSE;
   }
 
   bool DeleteService(ScHandle hService) override {
-    return ::DeleteService(FromHandle(hService)) != FALSE;
+    return ::DeleteService(from_handle(hService)) != FALSE;
   }
 
   bool CloseServiceHandle(ScHandle hSCObject) override {
-    return ::CloseServiceHandle(FromHandle(hSCObject)) != FALSE;
+    return ::CloseServiceHandle(from_handle(hSCObject)) != FALSE;
   }
 
   void Sleep(std::uint32_t dwMilliseconds) override { ::Sleep(dwMilliseconds); }
@@ -108,7 +108,7 @@ class Win32ServiceControl final : public ServiceControl {
 
 }  // namespace
 
-std::unique_ptr<ServiceControl> MakeSystemServiceControl() {
+std::unique_ptr<ServiceControl> make_system_service_control() {
   return std::make_unique<Win32ServiceControl>();
 }
 
