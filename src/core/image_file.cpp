@@ -105,7 +105,7 @@ class ImageDigest {
       filled_ = 0;
     }
     for (; n >= sizeof block_; p += sizeof block_, n -= sizeof block_) mix(p);
-    std::memcpy(block_, p, n);
+    if (n > 0) std::memcpy(block_, p, n);
     filled_ = n;
   }
   std::uint64_t value() {
