@@ -211,13 +211,34 @@ TEST(VideoMemory, AppleColourRule) {
 TEST(Pictures, NothingIsReadPastTheFile) {
   Bytes zx = pattern(8000);
   zx.insert(zx.begin(), {0, 0x40, 0x00, 0x1B});  // a plain ZX screen's head
-  const std::vector<std::tuple<std::uint8_t, TFILEFORMAT, Bytes>> cases = {
-      {0x04, FFBINGRAF, b_file(pattern(16384))},
-      {0x20, FFKOMGRAF, pattern(16384)},
-      {0x04, FFZXUNCOMPGRAF, zx},
-      {0x04, FFZXCOMPGRAF, pattern(8000)},
-      {0x40, FFALVGRAF, pattern(9000)},
-      {0x20, FFMGFRAGM, pattern(9000)}};
+  // Every picture format of the table, with a file of its kind.
+  std::vector<std::tuple<std::uint8_t, TFILEFORMAT, Bytes>> cases;
+  for (const ContentFormat& row : kContentFormats) {
+    switch (row.shown) {
+      case ContentShown::video_memory:
+        cases.emplace_back(row.b_head ? 0x04 : 0x20, row.format,
+                           row.b_head ? b_file(pattern(16384)) : pattern(16384));
+        break;
+      case ContentShown::zx_plain:
+        cases.emplace_back(0x04, row.format, zx);
+        break;
+      case ContentShown::zx_packed:
+        cases.emplace_back(0x04, row.format, pattern(8000));
+        break;
+      case ContentShown::alvgraf:
+        cases.emplace_back(0x40, row.format, pattern(9000));
+        break;
+      case ContentShown::mousegraph:
+        cases.emplace_back(0x20, row.format, pattern(9000));
+        break;
+      case ContentShown::bytes:
+      case ContentShown::code:
+      case ContentShown::text:
+      case ContentShown::basic:
+        EXPECT_FALSE(is_picture_format(row.format)) << row.name;
+        break;
+    }
+  }
   auto a = std::make_unique<TGRAPHSCREEN>(), b = std::make_unique<TGRAPHSCREEN>();
   for (const auto& [ext, fmt, data] : cases) {
     for (std::size_t cut : {0, 3, 5, 7, 700, 2053, 6200}) {
