@@ -40,7 +40,9 @@ enum class ContentFamily : std::uint8_t {
 enum class ContentShown : std::uint8_t {
   bytes,         // raw bytes with nothing known of them
   code,          // code with a load address and a length
-  text,          // a text
+  text,           // a plain Agat text
+  agawt_text,     // a text of "Агат-Автор"
+  autograf_text,  // a text of "Автограф"
   basic,         // a BASIC program
   video_memory,  // video memory, read in one of the video modes
   zx_packed,     // a ZX Spectrum screen packed by PICLER
@@ -94,14 +96,14 @@ inline constexpr std::array<ContentFormat, FILE_FORMAT_COUNT> kContentFormats = 
      .name = "agawt",
      .description = "Текст системы \"Агат-Автор\""_w,
      .family = ContentFamily::text,
-     .shown = ContentShown::text,
+     .shown = ContentShown::agawt_text,
      .b_head = true,
      .export_suffix = ".txt"},
     {.format = FFAUTOGRAF,
      .name = "autograf",
      .description = "Текст системы \"Автограф\""_w,
      .family = ContentFamily::text,
-     .shown = ContentShown::text,
+     .shown = ContentShown::autograf_text,
      .b_head = true,
      .export_suffix = ".txt"},
     {.format = FFALVGRAF,

@@ -124,6 +124,8 @@ std::unique_ptr<Showing> showing_of(const TCATREC& cr, const TFILEBUF& buf, TFIL
     case ContentShown::bytes:
     case ContentShown::code:
     case ContentShown::text:
+    case ContentShown::agawt_text:
+    case ContentShown::autograf_text:
     case ContentShown::basic:
     case ContentShown::video_memory:
       break;

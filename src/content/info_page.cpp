@@ -49,6 +49,8 @@ void format_fields(ObjectInfo& info, const TCATREC& cr, const TFILEBUF& buf) {
       break;
     case ContentShown::bytes:
     case ContentShown::text:
+    case ContentShown::agawt_text:
+    case ContentShown::autograf_text:
     case ContentShown::zx_packed:
     case ContentShown::zx_plain:
       break;
