@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "content/format_defines.h"
 #include "core/file_control.h"
 #include "core/image_form.h"
 #include "image_input.h"
@@ -168,7 +169,9 @@ int main(int argc, char** argv) {
     info.add(fil);
     text.add(fil);
     binary.add(fil);
-    for (const std::uint8_t selector : Bytes{0xF0, 0x00, 0x45, 0x18}) {
+    // Detected, in its first reading and in the first mode; read as a video image of a B
+    // file in MGR; read as a plain ZX screen.
+    for (const std::uint8_t selector : Bytes{0xF0, 0x00, 0x40 | FFBINGRAF, 0x10 | FFZXUNCOMPGRAF}) {
       Bytes seed = {selector};
       seed.insert(seed.end(), fil.begin(), fil.end());
       pictures.add(seed);

@@ -1,8 +1,9 @@
 // Fuzz target: the picture decoders on a ".FIL" file after one selector byte. Its low four
-// bits pick the format: 0 the one detected, 1..10 video memory as a B or K file, Alv Graf,
-// video memory saved as B or K pictures, ZX screens packed and plain, MouseGraph; its high
-// four bits the video-memory mode (9 and more: the first reading chosen for the data). A ZX screen is also
-// drawn in all nine colour and brightness renderings. Nothing past the file may be read.
+// bits pick the format, a TFILEFORMAT (modulo their count): 0 the one detected, every
+// picture format and every format of code or bytes (drawn as video memory), any other
+// ending the run; its high four bits the video-memory mode (9 and more: the first reading
+// chosen for the data). A ZX screen is also drawn in all nine colour and brightness
+// renderings. Nothing past the file may be read.
 //
 // Invariants: the picture fits the frame, its pixel shape is positive and every pixel is a
 // palette index.
@@ -20,10 +21,6 @@ namespace {
 
 using namespace agat;
 
-constexpr TFILEFORMAT kFormats[] = {FFAUTO,         FFBINARY,  FFKOMAND,  FFASIS,
-                                    FFALVGRAF,      FFBINGRAF, FFKOMGRAF, FFZXCOMPGRAF,
-                                    FFZXUNCOMPGRAF, FFMGFRAGM, FFTEXT};
-
 void check(const TGRAPHVIEW& view, const TGRAPHSCREEN& frame) {
   FUZZ_CHECK(view.W >= 0 && view.W <= SCRSIDE && view.H >= 0 && view.H <= SCRSIDE,
              "the picture is larger than the frame");
@@ -39,14 +36,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const auto frame = std::make_unique<TGRAPHSCREEN>();
   const TCATREC cr = fuzz::load_file_input({data + 1, size - 1});
   const TFILEBUF& buf = fuzz::loaded_buffer();
-  const TFILEFORMAT format = FMTDETECT(cr, buf, kFormats[(data[0] & 15) % std::size(kFormats)]);
+  const auto selected = static_cast<TFILEFORMAT>((data[0] & 15) % FILE_FORMAT_COUNT);
+  const TFILEFORMAT format = FMTDETECT(cr, buf, selected);
   const int mode = data[0] >> 4;
-  if (!is_picture_format(format) && format != FFBINARY && format != FFKOMAND && format != FFASIS)
-    return 0;
+  const ContentFormat& row = content_format(format);
+  if (row.family != ContentFamily::picture && row.family != ContentFamily::binary) return 0;
   const std::optional<TFILEGFORMAT> chosen =
       mode < GRAPHIC_FORMAT_COUNT ? std::optional(static_cast<TFILEGFORMAT>(mode)) : std::nullopt;
   check(GP_RENDER(cr, buf, format, *frame, chosen), *frame);
-  if (format == FFZXCOMPGRAF || format == FFZXUNCOMPGRAF) {
+  if (row.shown == ContentShown::zx_packed || row.shown == ContentShown::zx_plain) {
     const auto zx = std::make_unique<TZXSCREEN>();
     ZX_LOAD(buf, cr.SIZE, format, *zx);
     for (int colours = 0; colours < 3; ++colours) {

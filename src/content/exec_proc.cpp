@@ -23,23 +23,19 @@ constexpr std::size_t ts_byte(int n) {
 void GETSIZEANDOFFS(const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, std::uint8_t*& SRC,
                     std::int32_t& SIZE, std::int32_t& OFFS) {
   const std::int32_t file = std::clamp(CR.SIZE, 0, MAXFILESIZE + 1);
-  switch (FMT) {
-    case FFBINARY:
-      // The code follows the head, so only what the file holds after it is code.
-      SRC = BUF.data() + 4;
-      OFFS = get_le16(&BUF[0]);
-      SIZE = std::min<std::int32_t>(get_le16(&BUF[2]), std::max(file - 4, 0));
-      break;
-    case FFKOMAND:
-      SRC = BUF.data();
-      OFFS = get_le16(&CR.TSDATA[ts_byte(10)]);
-      SIZE = std::min<std::int32_t>(get_le16(&CR.TSDATA[ts_byte(8)]), file);
-      break;
-    default:
-      SRC = BUF.data();
-      OFFS = 0;
-      SIZE = file;
-      break;
+  const ContentFormat& format = content_format(FMT);
+  SRC = BUF.data();
+  OFFS = 0;
+  SIZE = file;
+  if (format.shown != ContentShown::code) return;
+  if (format.b_head) {
+    // The code follows the head, so only what the file holds after it is code.
+    SRC = BUF.data() + 4;
+    OFFS = get_le16(&BUF[0]);
+    SIZE = std::min<std::int32_t>(get_le16(&BUF[2]), std::max(file - 4, 0));
+  } else {
+    OFFS = get_le16(&CR.TSDATA[ts_byte(10)]);
+    SIZE = std::min<std::int32_t>(get_le16(&CR.TSDATA[ts_byte(8)]), file);
   }
 }
 
@@ -67,7 +63,7 @@ bool EP_EXPORT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& N
 }
 
 bool EP_IMPORT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM, bool ENC) {
-  const bool b_file = FMT == FFBINARY;
+  const bool b_file = content_format(FMT).b_head;
   std::uint8_t* code = BUF.data() + (b_file ? 4 : 0);
   std::string data;
   if (!read_host_file(NM, EP_IMPORT_MAXFILE, data, "Импорт файла"_w)) return false;

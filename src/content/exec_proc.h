@@ -22,10 +22,10 @@ inline constexpr std::int32_t EP_IMPORT_MAXCODE = 0xFFF0;
 inline constexpr std::int32_t EP_IMPORT_MAXFILE = MAXFILESIZE + 1 - 4;
 
 // The code of the loaded file BUF of entry CR in format FMT: it starts at SRC, is SIZE
-// bytes long and loads at OFFS. FFBINARY: after the 4-byte head, length and address from
-// the head; FFKOMAND: from offset 0, length from T/S-list bytes 8-9, address from bytes
-// 10-11; any other format: the whole file at address 0. The length never reaches past
-// the data the file holds.
+// bytes long and loads at OFFS. Code of a B file: after the 4-byte head, length and address
+// from the head; other code (a K file): from offset 0, length from T/S-list bytes 8-9,
+// address from bytes 10-11; any format that is no code: the whole file at address 0. The length
+// never reaches past the data the file holds.
 void GETSIZEANDOFFS(const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, std::uint8_t*& SRC,
                     std::int32_t& SIZE, std::int32_t& OFFS);
 
@@ -41,10 +41,10 @@ bool EP_EDIT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT);
 bool EP_EXPORT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM, bool ENC);
 
 // Reads the host file NM as the code of a new binary into BUF and sets CR's size, type
-// and T/S-list bytes 8-11: a K file (type $20) loading at EP_IMPORT_ADDRESS, for FFBINARY
-// a B file (type $04) with its head. With ENC every byte is converted from Windows-1251
-// to the Agat code. Code beyond EP_IMPORT_MAXCODE bytes is cut with a warning; a host file
-// that cannot be read, or is longer than EP_IMPORT_MAXFILE, gives a critical message and
+// and T/S-list bytes 8-11: a K file (type $20) loading at EP_IMPORT_ADDRESS, for a format
+// with a B file's head a B file (type $04) with its head. With ENC every byte is converted from
+// Windows-1251 to the Agat code. Code beyond EP_IMPORT_MAXCODE bytes is cut with a warning; a host
+// file that cannot be read, or is longer than EP_IMPORT_MAXFILE, gives a critical message and
 // false. The caller saves the file.
 bool EP_IMPORT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM, bool ENC);
 

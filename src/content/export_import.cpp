@@ -19,10 +19,6 @@ namespace agat {
 
 namespace {
 
-bool is_text_format(TFILEFORMAT f) {
-  return f == FFTEXT || f == FFAGAWT || f == FFAUTOGRAF;
-}
-
 // An Agat name in Windows-1251 without its trailing blanks, between double quotes.
 std::string shown_name(const TAGATNAME& name) {
   std::size_t length = name.size();
@@ -65,14 +61,20 @@ bool make_import_name_unique(TMEDIA& md, TAGATNAME& name) {
 }  // namespace
 
 std::string_view export_suffix(TFILEFORMAT FMT) {
-  if (is_text_format(FMT)) return ".txt";
-  return FMT == FFBASIC ? ".bas" : ".bin";
+  return content_format(FMT).export_suffix;
 }
 
 bool export_loaded(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM,
                    bool SUBMODE) {
-  if (is_text_format(FMT)) return TP_EXPORT(CR, BUF, FMT, NM);
-  if (FMT == FFBASIC) return BP_EXPORT(CR, BUF, NM, SUBMODE);
+  switch (content_format(FMT).family) {
+    case ContentFamily::text:
+      return TP_EXPORT(CR, BUF, FMT, NM);
+    case ContentFamily::basic:
+      return BP_EXPORT(CR, BUF, NM, SUBMODE);
+    case ContentFamily::binary:
+    case ContentFamily::picture:
+      break;
+  }
   return EP_EXPORT(CR, BUF, FMT, NM, SUBMODE);
 }
 
@@ -100,14 +102,15 @@ void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMO
 }
 
 bool is_import_format(TFILEFORMAT FMT) {
-  return FMT == FFTEXT || FMT == FFASIS || FMT == FFBINARY || FMT == FFKOMAND;
+  return content_format(FMT).importable;
 }
 
 bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE, bool REPLACE) {
   if (DST.PMEDIA == nullptr || !is_import_format(FMT)) return false;
   TFILEBUF& buf = content_buffer();
-  const bool read =
-      FMT == FFTEXT ? TP_IMPORT(DST, buf, SRC) : EP_IMPORT(DST, buf, FMT, SRC, SUBMODE);
+  const bool read = content_format(FMT).family == ContentFamily::text
+                        ? TP_IMPORT(DST, buf, SRC)
+                        : EP_IMPORT(DST, buf, FMT, SRC, SUBMODE);
   if (!read) return false;
   // The last sector is written whole: after the file it holds zeros, not what an earlier
   // file left in the buffer.

@@ -97,20 +97,17 @@ bool load_content(TCATREC& CR, TFILEBUF& BUF) {
 }
 
 void view_report(TextReport& R, const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT) {
-  switch (FMT) {
-    case FFTEXT:
-    case FFAGAWT:
-    case FFAUTOGRAF:
+  switch (content_format(FMT).family) {
+    case ContentFamily::text:
       text_report(R, CR, BUF, FMT);
       break;
-    case FFBASIC:
+    case ContentFamily::basic:
       basic_listing(R, CR, BUF);
       break;
-    case FFBINARY:
-    case FFKOMAND:
+    case ContentFamily::binary:
       binary_listing(R, CR, BUF, FMT);
       break;
-    default:
+    case ContentFamily::picture:
       binary_listing(R, CR, BUF, FFASIS);
       break;
   }
@@ -122,21 +119,17 @@ bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT) {
   if (!load_content(CR, buf)) return false;
   if (CR.SIZE == 0) return true;
   const TFILEFORMAT fmt = FMTDETECT(CR, buf, FMT);
-  switch (fmt) {
-    case FFASIS:
-    case FFBINARY:
-    case FFKOMAND:
+  switch (content_format(fmt).family) {
+    case ContentFamily::binary:
       EP_VIEW(CR, buf, fmt);
       break;
-    case FFTEXT:
-    case FFAGAWT:
-    case FFAUTOGRAF:
+    case ContentFamily::text:
       TP_VIEW(CR, buf, fmt);
       break;
-    case FFBASIC:
+    case ContentFamily::basic:
       BP_VIEW(CR, buf);
       break;
-    default:
+    case ContentFamily::picture:
       GP_VIEW(CR, buf, fmt);
       break;
   }
@@ -144,7 +137,7 @@ bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT) {
 }
 
 bool CC_EDITABLE(TFILEFORMAT FMT) {
-  return FMT == FFASIS || FMT == FFBINARY || FMT == FFKOMAND;
+  return FMT != FFAUTO && content_format(FMT).family == ContentFamily::binary;
 }
 
 TFILEFORMAT CC_EDIT(TCATREC& CR, TFILEFORMAT FMT) {

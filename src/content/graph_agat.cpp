@@ -95,7 +95,7 @@ TVIDEODATA GP_VIDEODATA(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT)
   TVIDEODATA d;
   d.BUF = BUF.data();
   d.END = std::clamp(CR.SIZE, 0, MAXFILESIZE + 1);
-  if (FMT == FFBINARY || FMT == FFBINGRAF) {
+  if (content_format(FMT).b_head) {
     d.START = 4;
     if (d.END >= 4) d.SIZE = get_le16(&BUF[2]);
   } else {

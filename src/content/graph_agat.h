@@ -10,7 +10,7 @@
 
 namespace agat {
 
-// Where the picture data of a loaded file lie: a B file (FFBINARY, FFBINGRAF) has them
+// Where the picture data of a loaded file lie: a B file has them
 // after its 4-byte head, which gives their length; any other file from its first byte,
 // the length in T/S-list bytes 8..9.
 struct TVIDEODATA {

@@ -98,36 +98,45 @@ class ZxScreen : public Showing {
 // DR_ALVGRAF and DR_MG: shown once; any key closes.
 class Drawing : public Showing {
  public:
-  Drawing(const TCATREC& cr, const TFILEBUF& buf, TFILEFORMAT fmt)
-      : cr_(cr), buf_(buf), fmt_(fmt) {}
+  Drawing(const TCATREC& cr, const TFILEBUF& buf, bool alvgraf)
+      : cr_(cr), buf_(buf), alvgraf_(alvgraf) {}
   TGRAPHVIEW draw(TGRAPHSCREEN& scr) override {
-    return fmt_ == FFALVGRAF ? DRAW_ALVGRAF(buf_, cr_.SIZE, scr) : DRAW_MG(cr_, buf_, scr);
+    return alvgraf_ ? DRAW_ALVGRAF(buf_, cr_.SIZE, scr) : DRAW_MG(cr_, buf_, scr);
   }
   bool key(TINTKEYCODE) override { return false; }
 
  private:
   const TCATREC& cr_;
   const TFILEBUF& buf_;
-  TFILEFORMAT fmt_;
+  bool alvgraf_;
 };
 
+// Any format that is no picture is shown as video memory, as a picture format the user names
+// for a file of code would be.
 std::unique_ptr<Showing> showing_of(const TCATREC& cr, const TFILEBUF& buf, TFILEFORMAT fmt) {
-  switch (fmt) {
-    case FFALVGRAF:
-    case FFMGFRAGM:
-      return std::make_unique<Drawing>(cr, buf, fmt);
-    case FFZXCOMPGRAF:
-    case FFZXUNCOMPGRAF:
+  switch (content_format(fmt).shown) {
+    case ContentShown::alvgraf:
+    case ContentShown::mousegraph:
+      return std::make_unique<Drawing>(cr, buf, content_format(fmt).shown == ContentShown::alvgraf);
+    case ContentShown::zx_packed:
+    case ContentShown::zx_plain:
       return std::make_unique<ZxScreen>(cr, buf, fmt);
-    default:
-      return std::make_unique<VideoMemory>(cr, buf, fmt);
+    case ContentShown::bytes:
+    case ContentShown::code:
+    case ContentShown::text:
+    case ContentShown::agawt_text:
+    case ContentShown::autograf_text:
+    case ContentShown::basic:
+    case ContentShown::video_memory:
+      break;
   }
+  return std::make_unique<VideoMemory>(cr, buf, fmt);
 }
 
 }  // namespace
 
 bool GP_HASMODES(TFILEFORMAT FMT) {
-  return FMT != FFALVGRAF && FMT != FFMGFRAGM && FMT != FFZXCOMPGRAF && FMT != FFZXUNCOMPGRAF;
+  return !is_picture_format(FMT) || content_format(FMT).has_modes;
 }
 
 void GP_VIEW(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT) {

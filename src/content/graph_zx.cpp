@@ -65,7 +65,7 @@ bool DECODER(const std::uint8_t* BUF, std::int32_t END, std::int32_t& POS, std::
 void ZX_LOAD(const TFILEBUF& BUF, std::int32_t SIZE, TFILEFORMAT FMT, TZXSCREEN& ZX) {
   ZX = TZXSCREEN{};
   SIZE = std::clamp(SIZE, 0, MAXFILESIZE + 1);
-  if (FMT == FFZXUNCOMPGRAF) {
+  if (content_format(FMT).shown == ContentShown::zx_plain) {
     const std::uint32_t length = SIZE >= 4 ? get_le16(&BUF[2]) : 0;
     ZX.SCRERROR = !copy_loaded(BUF, SIZE, 4, ZX.BITMAP.data(), 6144) || length < 6144;
     ZX.PALERROR = !copy_loaded(BUF, SIZE, 4 + 6144, ZX.ATTR.data(), 768) || length < 6912;
@@ -94,7 +94,9 @@ TGRAPHVIEW ZX_VIEW(const TZXSCREEN& ZX, TFILEFORMAT FMT, int MODE, int MODEB) {
   TGRAPHVIEW v;
   v.W = 256;
   v.H = 192;
-  v.COMMENT = std::string("ZX/Picler ") + (FMT == FFZXUNCOMPGRAF ? "[not compress]" : "[compress]");
+  v.COMMENT =
+      std::string("ZX/Picler ") +
+      (content_format(FMT).shown == ContentShown::zx_plain ? "[not compress]" : "[compress]");
   if (ZX.SCRERROR) v.COMMENT += "{with Scr error}";
   if (ZX.PALERROR) v.COMMENT += "{with Pal error}";
   v.COMMENT += std::string(". ") + kColourText[MODE] + ". " + kBrightText[MODEB];

@@ -18,7 +18,7 @@ struct TZXSCREEN {
   bool PALERROR = false;                    // the attributes are incomplete
 };
 
-// The screen of a loaded file of format FFZXUNCOMPGRAF or FFZXCOMPGRAF, of SIZE loaded bytes.
+// The screen of a loaded file of a ZX screen format FMT, plain or packed, of SIZE loaded bytes.
 // A plain screen is incomplete where its head states a shorter length or the file ends
 // early; a packed one where its stream writes past a block or ends before it is full.
 void ZX_LOAD(const TFILEBUF& BUF, std::int32_t SIZE, TFILEFORMAT FMT, TZXSCREEN& ZX);

@@ -26,35 +26,33 @@ std::uint16_t ts_word(const TTSDATA& ts, int n) {
 // one the picture is shown in first.
 void format_fields(ObjectInfo& info, const TCATREC& cr, const TFILEBUF& buf) {
   const std::uint16_t head0 = get_le16(&buf[0]), head2 = get_le16(&buf[2]);
-  switch (info.format) {
-    case FFBINARY:
-      info.load_address = head0;
-      info.code_length = head2;
+  const ContentFormat& format = content_format(info.format);
+  switch (format.shown) {
+    case ContentShown::code:
+      info.load_address = format.b_head ? head0 : ts_word(info.ts_data, 10);
+      info.code_length = format.b_head ? head2 : ts_word(info.ts_data, 8);
       break;
-    case FFKOMAND:
-      info.load_address = ts_word(info.ts_data, 10);
-      info.code_length = ts_word(info.ts_data, 8);
-      break;
-    case FFBASIC:
+    case ContentShown::basic:
       info.code_length = head0;
       break;
-    case FFALVGRAF:
+    case ContentShown::alvgraf:
       info.picture_size = {buf[2], buf[3]};
       break;
-    case FFMGFRAGM: {
+    case ContentShown::mousegraph: {
       const TMGSIZE size = MG_SIZE(cr);
       info.picture_size = {size.W, size.H};
       break;
     }
-    case FFBINGRAF:
-      info.load_address = head0;
+    case ContentShown::video_memory:
+      info.load_address = format.b_head ? head0 : ts_word(info.ts_data, 10);
       info.video_mode = FGFDESC[GP_FIRSTMODE(GP_VIDEODATA(cr, buf, info.format))].NM;
       break;
-    case FFKOMGRAF:
-      info.load_address = ts_word(info.ts_data, 10);
-      info.video_mode = FGFDESC[GP_FIRSTMODE(GP_VIDEODATA(cr, buf, info.format))].NM;
-      break;
-    default:
+    case ContentShown::bytes:
+    case ContentShown::text:
+    case ContentShown::agawt_text:
+    case ContentShown::autograf_text:
+    case ContentShown::zx_packed:
+    case ContentShown::zx_plain:
       break;
   }
 }
@@ -111,7 +109,7 @@ void file_lines(Page& page, const ObjectInfo& info) {
     page.value("FIL-файл"_w);
   }
   page.label("Предполагаемый формат: "_w);
-  if (info.format == FFASIS) return;  // no words and no line end
+  if (content_format(info.format).shown == ContentShown::bytes) return;  // no words, no line end
   page.value(format_description(info.format));
   if (info.load_address) page.field("Точка загрузки: "_w, "$" + hex(*info.load_address, 4));
   if (info.code_length) page.field("    Длина кода: "_w, "$" + hex(*info.code_length, 4));
@@ -162,33 +160,7 @@ std::string disk_description(TIMAGET T) {
 }
 
 std::string_view format_description(TFILEFORMAT F) {
-  switch (F) {
-    case FFBINARY:
-      return "Исполняемый двоичный файл dos 3.3"_w;
-    case FFKOMAND:
-      return "Исполняемый двоичный файл ОС \"Школьница\""_w;
-    case FFTEXT:
-      return "Обычный текстовый файл"_w;
-    case FFBASIC:
-      return "Программа транслятора BASIC"_w;
-    case FFAGAWT:
-      return "Текст системы \"Агат-Автор\""_w;
-    case FFAUTOGRAF:
-      return "Текст системы \"Автограф\""_w;
-    case FFALVGRAF:
-      return "Рисунок системы \"Alv Graf\""_w;
-    case FFBINGRAF:
-    case FFKOMGRAF:
-      return "Образ видеопамяти"_w;
-    case FFZXCOMPGRAF:
-      return "Рисунок ZX-Spectrum'a программы PICLER [сжатый]"_w;
-    case FFZXUNCOMPGRAF:
-      return "Рисунок ZX-Spectrum'a программы PICLER [не сжатый]"_w;
-    case FFMGFRAGM:
-      return "Фрагмент рисунка \"MouseGraph\""_w;
-    default:
-      return "";
-  }
+  return content_format(F).description;
 }
 
 void info_report(TextReport& R, const ObjectInfo& INFO) {

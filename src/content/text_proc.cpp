@@ -32,23 +32,24 @@ struct TextLayout {
 // 40-5F, by an XOR per group.
 constexpr std::array<std::uint8_t, 8> A2T = {0x00, 0x00, 0x20, 0x80, 0x00, 0x00, 0x00, 0xA0};
 
-TextLayout make_layout(TFILEFORMAT fmt) {
+TextLayout make_layout(ContentShown kind) {
+  const bool agawt = kind == ContentShown::agawt_text;
+  const bool autograf = kind == ContentShown::autograf_text;
   TextLayout layout;
-  layout.start = fmt == FFAGAWT ? 5 : fmt == FFAUTOGRAF ? 4 : 0;
+  layout.start = agawt ? 5 : autograf ? 4 : 0;
   for (int stored = 0; stored < 256; ++stored) {
     std::uint16_t& m = layout.meaning[stored];
     // The end marker is the stored byte, before any adjustment.
-    if ((fmt == FFAGAWT && stored == 0x80) ||
-        (fmt != FFAGAWT && fmt != FFAUTOGRAF && stored == 0)) {
+    if ((agawt && stored == 0x80) || (!agawt && !autograf && stored == 0)) {
       m = TextLayout::kEnd;
       continue;
     }
     std::uint8_t code = static_cast<std::uint8_t>(stored);
-    if (fmt == FFAGAWT) code ^= A2T[code >> 5];
-    if (fmt == FFAUTOGRAF) code ^= 0x80;
-    if (code == (fmt == FFAUTOGRAF ? 0x80 : 0x8D)) {
+    if (agawt) code ^= A2T[code >> 5];
+    if (autograf) code ^= 0x80;
+    if (code == (autograf ? 0x80 : 0x8D)) {
       m = '\n';
-    } else if (fmt == FFAUTOGRAF && code >= 0x81 && code <= 0x87) {
+    } else if (autograf && code >= 0x81 && code <= 0x87) {
       m = TextLayout::kColour | (code - 0x81 + 8);  // console colours 8..14
     } else {
       m = A2L(code);
@@ -58,10 +59,12 @@ TextLayout make_layout(TFILEFORMAT fmt) {
 }
 
 const TextLayout& layout_of(TFILEFORMAT fmt) {
-  static const TextLayout plain = make_layout(FFTEXT);
-  static const TextLayout agawt = make_layout(FFAGAWT);
-  static const TextLayout autograf = make_layout(FFAUTOGRAF);
-  return fmt == FFAGAWT ? agawt : fmt == FFAUTOGRAF ? autograf : plain;
+  static const TextLayout plain = make_layout(ContentShown::text);
+  static const TextLayout agawt = make_layout(ContentShown::agawt_text);
+  static const TextLayout autograf = make_layout(ContentShown::autograf_text);
+  const ContentShown kind = content_format(fmt).shown;
+  return kind == ContentShown::agawt_text ? agawt : kind == ContentShown::autograf_text ? autograf
+                                                                                       : plain;
 }
 
 // Reads the text up to its end marker or the file's size and hands it on in runs of

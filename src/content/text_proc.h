@@ -1,6 +1,6 @@
-// Agat texts in the viewer, in host text files and back. Three formats are read: the
-// plain DOS 3.3 text (FFTEXT), and the texts of "Агат-Автор" (FFAGAWT) and "Автограф"
-// (FFAUTOGRAF), both stored as B files with their own start, end marker and codes.
+// Agat texts in the viewer, in host text files and back. Three kinds are read (the table's
+// `ContentShown`): the plain DOS 3.3 text, and the texts of "Агат-Автор" and "Автограф",
+// both stored as B files with their own start, end marker and codes.
 // Import always makes a plain text.
 #pragma once
 
@@ -13,7 +13,7 @@
 namespace agat {
 
 // Builds in R (emptied first) what TP_VIEW shows: the text of the loaded file BUF of
-// entry CR read as FMT (FFAGAWT, FFAUTOGRAF; any other as FFTEXT), in colour CR_TEXT
+// entry CR read as the text kind of FMT (any format that is no text as a plain text), in colour CR_TEXT
 // (the colour codes of "Автограф" switch it), then "== EOF ==" on a line of its own.
 void text_report(TextReport& R, const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT);
 // text_report, shown in the viewer.

@@ -5,6 +5,7 @@
 #include <array>
 #include <set>
 
+#include "content/format_defines.h"
 #include "harness.h"
 
 namespace agat::testing {
@@ -81,6 +82,50 @@ TEST(AgatdiskPng, PicturesAsPngFiles) {
               std::to_string(b[22] << 8 | b[23]);
     }
     EXPECT_EQ(left, pngs);
+  }
+}
+
+// Every format of the table by its name: a picture format makes a PNG file, and takes --mode
+// exactly when it has modes; any other format is refused as no picture.
+TEST(AgatdiskPng, EveryFormatByItsName) {
+  TempDir dir;
+  {
+    auto md = image_medium(dir.host_path(), "disk.dsk", ITI140);
+    FC_INITMEDIA(*md);
+    static TFILEBUF buf;
+    TCATREC cr;
+    cr.AGATNAME = agat_name("ZERO"), cr.EXT = 0x20, cr.SIZE = 8192;
+    cr.TSDATA = {0, 0, 0, 48, 48, 0x00, 0x20, 0x00, 0x20};
+    std::fill(buf.begin(), buf.begin() + cr.SIZE, 0x0F);
+    FC_SAVE(cr, buf, *md, false);
+    ASSERT_EQ(take_critical(), "");
+  }
+  std::string line = "true";
+  for (const ContentFormat& row : kContentFormats) {
+    if (row.format == FFAUTO) continue;
+    const std::string name(row.name);
+    line += "; echo " + name + "; agatdisk png disk.dsk ZERO --format " + name + " -o " + name +
+            ".png; echo $?; agatdisk png disk.dsk ZERO --format " + name +
+            " --mode hgr -o mode.png 2>&1 | grep -o 'нет режимов\\|не рисунок'; rm -f mode.png";
+  }
+  std::string expected;
+  int pictures = 0;
+  for (const ContentFormat& row : kContentFormats) {
+    if (row.format == FFAUTO) continue;
+    const std::string name(row.name);
+    const bool picture = is_picture_format(row.format);
+    pictures += picture;
+    expected += name + "\n" + (picture ? name + ".png\n0\n" : "1\n") +
+                (!picture        ? "не рисунок\n"
+                 : row.has_modes ? ""
+                                 : "нет режимов\n");
+  }
+  const Outcome r = run_line(line, dir.path().string());
+  EXPECT_EQ(r.out, expected);
+  EXPECT_GT(pictures, 0);
+  for (const ContentFormat& row : kContentFormats) {
+    const bool made = fs::exists(dir.file(std::string(row.name) + ".png"));
+    EXPECT_EQ(made, is_picture_format(row.format)) << row.name;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -210,13 +211,36 @@ TEST(VideoMemory, AppleColourRule) {
 TEST(Pictures, NothingIsReadPastTheFile) {
   Bytes zx = pattern(8000);
   zx.insert(zx.begin(), {0, 0x40, 0x00, 0x1B});  // a plain ZX screen's head
-  const std::vector<std::tuple<std::uint8_t, TFILEFORMAT, Bytes>> cases = {
-      {0x04, FFBINGRAF, b_file(pattern(16384))},
-      {0x20, FFKOMGRAF, pattern(16384)},
-      {0x04, FFZXUNCOMPGRAF, zx},
-      {0x04, FFZXCOMPGRAF, pattern(8000)},
-      {0x40, FFALVGRAF, pattern(9000)},
-      {0x20, FFMGFRAGM, pattern(9000)}};
+  // Every picture format of the table, with a file of its kind.
+  std::vector<std::tuple<std::uint8_t, TFILEFORMAT, Bytes>> cases;
+  for (const ContentFormat& row : kContentFormats) {
+    switch (row.shown) {
+      case ContentShown::video_memory:
+        cases.emplace_back(row.b_head ? 0x04 : 0x20, row.format,
+                           row.b_head ? b_file(pattern(16384)) : pattern(16384));
+        break;
+      case ContentShown::zx_plain:
+        cases.emplace_back(0x04, row.format, zx);
+        break;
+      case ContentShown::zx_packed:
+        cases.emplace_back(0x04, row.format, pattern(8000));
+        break;
+      case ContentShown::alvgraf:
+        cases.emplace_back(0x40, row.format, pattern(9000));
+        break;
+      case ContentShown::mousegraph:
+        cases.emplace_back(0x20, row.format, pattern(9000));
+        break;
+      case ContentShown::bytes:
+      case ContentShown::code:
+      case ContentShown::text:
+      case ContentShown::agawt_text:
+      case ContentShown::autograf_text:
+      case ContentShown::basic:
+        EXPECT_FALSE(is_picture_format(row.format)) << row.name;
+        break;
+    }
+  }
   auto a = std::make_unique<TGRAPHSCREEN>(), b = std::make_unique<TGRAPHSCREEN>();
   for (const auto& [ext, fmt, data] : cases) {
     for (std::size_t cut : {0, 3, 5, 7, 700, 2053, 6200}) {
@@ -230,6 +254,40 @@ TEST(Pictures, NothingIsReadPastTheFile) {
       }
     }
   }
+}
+
+// Every picture format of the table is drawn, and takes a video mode exactly when the table
+// says it has modes: a video-memory picture is named by its mode and drawn in the mode asked
+// for; any other picture is drawn the same whatever mode is asked for.
+TEST(Pictures, EveryPictureFormatOfTheTable) {
+  std::set<std::string> mode_names;
+  for (const TFGFDESC& d : FGFDESC) mode_names.insert(d.NM);
+  auto first = std::make_unique<TGRAPHSCREEN>(), again = std::make_unique<TGRAPHSCREEN>();
+  int pictures = 0;
+  for (const ContentFormat& row : kContentFormats) {
+    if (!is_picture_format(row.format)) continue;
+    SCOPED_TRACE(std::string(row.name));
+    ++pictures;
+    File file(row.b_head ? 0x04 : 0x20, row.b_head ? b_file(pattern(8192)) : pattern(8192));
+    file.cr.TSDATA[3] = 200, file.cr.TSDATA[4] = 60, file.cr.TSDATA[6] = 0x20;
+    const TGRAPHVIEW plain = file.render(row.format, *first);
+    EXPECT_TRUE(plain.W > 0 && plain.H > 0 && plain.PSW > 0 && plain.PSH > 0) << shown(plain);
+    EXPECT_EQ(mode_names.count(plain.COMMENT), row.has_modes ? 1u : 0u) << plain.COMMENT;
+    EXPECT_EQ(GP_HASMODES(row.format), row.has_modes);
+    for (int m = 0; m < GRAPHIC_FORMAT_COUNT; ++m) {
+      const TGRAPHVIEW v = file.render(row.format, *again, TFILEGFORMAT(m));
+      if (row.has_modes) {
+        EXPECT_EQ(shown(v), std::string(FGFDESC[m].NM) + " " + std::to_string(FGFDESC[m].W) + "x" +
+                                std::to_string(FGFDESC[m].H) + " " +
+                                std::to_string(FGFDESC[m].PSW) + ":" +
+                                std::to_string(FGFDESC[m].PSH));
+      } else {
+        EXPECT_EQ(shown(v), shown(plain)) << m;
+        EXPECT_TRUE(again->P == first->P) << m;
+      }
+    }
+  }
+  EXPECT_GT(pictures, 0);
 }
 
 TEST(ZxScreen, PackedStreamsAndRenderings) {

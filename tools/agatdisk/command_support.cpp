@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <deque>
+#include <vector>
 
 #include "core/change_dir.h"
 #include "core/cp1251.h"
@@ -27,11 +29,6 @@ constexpr Form kCreatableForms[] = {{"dsk140", ITI140},
                                     {"dsk800", ITI800},
                                     {"nib800", ITN800},
                                     {"emu800", ITE800}};
-
-// In the order of TFILEFORMAT.
-constexpr std::array<std::string_view, FILE_FORMAT_COUNT> kFormatNames = {
-    "auto",     "asis",    "binary",  "komand",  "text",       "basic",        "agawt",
-    "autograf", "alvgraf", "bingraf", "komgraf", "zxcompgraf", "zxuncompgraf", "mgfragm"};
 
 }  // namespace
 
@@ -72,13 +69,30 @@ std::string typed_description(const ParsedArgs& args, TIMAGET form) {
 }
 
 std::string_view format_name(TFILEFORMAT f) {
-  return kFormatNames[f];
+  return content_format(f).name;
+}
+
+std::string format_names(bool (*pick)(const ContentFormat&), std::string_view last) {
+  std::vector<std::string_view> names;
+  for (const ContentFormat& f : kContentFormats)
+    if (pick(f)) names.push_back(f.name);
+  std::string list;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) list += i + 1 == names.size() ? last : ", ";
+    list += names[i];
+  }
+  return list;
+}
+
+std::string_view kept_text(std::string text) {
+  static std::deque<std::string> texts;  // a deque never moves what it holds
+  return texts.emplace_back(std::move(text));
 }
 
 TFILEFORMAT format_option(const ParsedArgs& args) {
   const std::string given = args.value("--format", "auto");
-  for (std::size_t f = 0; f < kFormatNames.size(); ++f)
-    if (given == kFormatNames[f]) return static_cast<TFILEFORMAT>(f);
+  for (const ContentFormat& f : kContentFormats)
+    if (given == f.name) return f.format;
   throw UsageError{std::string("неизвестный формат "_w) + quoted_host(given)};
 }
 

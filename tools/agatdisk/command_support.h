@@ -54,6 +54,13 @@ std::uint8_t type_byte(const std::string& utf8);
 // ("auto", "asis", "binary" ... "mgfragm").
 std::string_view format_name(TFILEFORMAT f);
 
+// The names of the content formats that PICK accepts, in the order of TFILEFORMAT, joined
+// by ", ", the last one by LAST: the lists of formats in the help texts.
+std::string format_names(bool (*pick)(const ContentFormat&), std::string_view last = ", ");
+
+// TEXT kept for as long as the program runs: a help text made when the table is built.
+std::string_view kept_text(std::string text);
+
 // The format given with --format, "auto" when none is; a UsageError for an unknown name.
 TFILEFORMAT format_option(const ParsedArgs& args);
 

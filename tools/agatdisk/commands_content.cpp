@@ -223,7 +223,8 @@ std::vector<Command> content_commands() {
         "диске и предполагаемый формат содержимого с адресом загрузки и длиной кода."_w,
         "С ключом --json печатает один объект JSON: kind (directory, image, btk, file), "
         "host_name (null у файла в образе); у образа image (form, description, tracks, "
-        "sectors, bytes); у BTK-каталога start; у файла name, type, ext, locked, hidden, sectors, size, "
+        "sectors, bytes); у BTK-каталога start; у файла name, type, ext, locked, hidden, sectors, "
+        "size, "
         "ts_data, location (image или fil), image и ts, format, format_text, load_address, "
         "code_length, picture_size, video_mode (null, где их нет)."_w,
         kInHelp},
@@ -237,9 +238,13 @@ std::vector<Command> content_commands() {
        {"Печатает то, что показывает просмотр файла: текст, листинг программы на Бейсике "
         "или, для двоичных файлов, листинг кода: адрес, байты, знаки и команда 6502. "
         "Управляющие коды, которые просмотрщик показывает знаком \"?\", печатаются так же."_w,
-        "ФОРМАТ: auto (по умолчанию: по типу, имени и началу файла), asis, binary, komand, "
-        "text, basic, agawt, autograf; картинки (alvgraf, bingraf, komgraf, zxcompgraf, "
-        "zxuncompgraf, mgfragm) печатаются листингом их байтов."_w,
+        kept_text(std::string("ФОРМАТ: auto (по умолчанию: по типу, имени и началу файла), "_w) +
+                  format_names([](const ContentFormat& f) {
+                    return f.format != FFAUTO && !is_picture_format(f.format);
+                  }) +
+                  std::string("; картинки ("_w) +
+                  format_names([](const ContentFormat& f) { return is_picture_format(f.format); }) +
+                  std::string(") печатаются листингом их байтов."_w)),
         kInHelp},
        {kFormat, kIn},
        2,

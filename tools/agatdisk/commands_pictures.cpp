@@ -88,9 +88,10 @@ std::vector<Command> picture_commands() {
         "окно рисунков: образ видеопамяти (файл B или K), экран ZX Spectrum, рисунок Alv "
         "Graf или MouseGraph. Каждая точка рисунка становится прямоугольником точек PNG "
         "своей формы: рисунок MGR 128 x 128 с формой точки 4:3 даёт 512 x 384."_w,
-        "ФОРМАТ, как у view, говорит, каким рисунком считать файл: alvgraf, bingraf, "
-        "komgraf, zxcompgraf, zxuncompgraf, mgfragm; без --format (auto) формат находится "
-        "по типу, имени и началу файла."_w,
+        kept_text(std::string("ФОРМАТ, как у view, говорит, каким рисунком считать файл: "_w) +
+                  format_names([](const ContentFormat& f) { return is_picture_format(f.format); }) +
+                  std::string("; без --format (auto) формат находится по типу, имени и началу "
+                              "файла."_w)),
         "РЕЖИМ выбирает толкование образа видеопамяти: text64n, text64i, text32, lgr7, "
         "mgr, hgr, apple, mgr9, hgr9. Без --mode из режимов, которые выбирает длина данных, "
         "берётся тот, в котором рисунок складывается лучше всего."_w,
