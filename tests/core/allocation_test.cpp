@@ -29,6 +29,7 @@ class AllocationTest : public testing::ImageTest {
       auto trial = bytes;
       trial[base + i + 9] ^= 0x01;  // the checksum, 4-and-4 coded, no longer adds up
       TTRACK sectors;
+      TrackOddities odd;
       const std::uint32_t lost =
           read_track_record(ITN140, std::span<const std::uint8_t>(&trial[base], rec), sectors, 16, odd);
       if (lost == (1u << sc)) {
