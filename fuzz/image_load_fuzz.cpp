@@ -34,7 +34,7 @@ std::size_t max_catalogs(TIMAGET form) {
 }
 
 bool is_plain(TIMAGET form) {
-  return !track_codec(form).STREAM;
+  return !track_codec(form).stream;
 }
 
 // Loads every file and makes the information page of every entry.

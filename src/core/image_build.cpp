@@ -13,14 +13,14 @@ std::vector<std::uint8_t> image_file_bytes(TIMAGET form, std::span<const TTRACK>
   const TIMAGEDESC& d = IMAGEDESC[form];
   if (tracks.size() < d.NTR + 1u) return {};
   std::vector<std::uint8_t> file(static_cast<std::size_t>(d.FULLSIZE), 0);
-  if (d.SIGNED) {
+  if (d.signed_header) {
     const EmulatorHeader header = make_emulator_header(description);
     std::copy(header.begin(), header.end(), file.begin());
   }
   const std::size_t record = image_record_size(form);
-  const TTRACKCODEC& codec = track_codec(form);
+  const TrackCodec& codec = track_codec(form);
   for (int t = 0; t <= d.NTR; ++t)
-    codec.ENCODE(std::span<std::uint8_t>(file.data() + d.HEADER + t * record, record),
+    codec.encode(std::span<std::uint8_t>(file.data() + d.header + t * record, record),
                  static_cast<std::uint8_t>(t), tracks[t]);
   return file;
 }

@@ -45,7 +45,7 @@ std::string form_word(TIMAGET type) {
 }
 
 bool is_track_form(TIMAGET type) {
-  return track_codec(type).STREAM;
+  return track_codec(type).stream;
 }
 
 // Geometry and type must agree, or the track loops below would leave the arrays.
@@ -178,7 +178,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     return;
   }
   const std::string path = image_path(MD);
-  const TTRACKCODEC& codec = track_codec(MD.IMAGET);
+  const TrackCodec& codec = track_codec(MD.IMAGET);
   const std::size_t record = image_record_size(MD.IMAGET);
   const std::size_t header = image_header_size(MD.IMAGET);
   const std::size_t data_size = header + image_data_size(MD.IMAGET);
@@ -197,7 +197,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
 
   if (CREATEENABLE) {
     // A track of a form whose codec only updates records in place (AIM) has no record here.
-    if (!codec.NEWTRACKS) {
+    if (!codec.new_tracks) {
       report_critical(std::string("Запись образа: образ "_w) + form_word(MD.IMAGET) +
                       std::string(" не может быть создан"_w));
       return;
@@ -238,7 +238,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     }
     if (data.size() < data_size) {
       // Plain and nibble tracks are written whole; AIM tracks need the old record.
-      if (!codec.NEWTRACKS) {
+      if (!codec.new_tracks) {
         report_critical(std::string("Запись образа: файл образа "_w) + form_word(MD.IMAGET) +
                         std::string(" короче образа"_w));
         return;
@@ -254,7 +254,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     // sectors, and those the reader could not decode, keep their bytes.
     TrackUpdateFailure failure;
     if (CREATEENABLE || !is_track_form(MD.IMAGET) || (t + 1) * record > old_size) {
-      codec.ENCODE(std::span<std::uint8_t>(at, record), number, MD.MASS[t]);
+      codec.encode(std::span<std::uint8_t>(at, record), number, MD.MASS[t]);
     } else if (!update_track_record(MD.IMAGET, std::span<std::uint8_t>(at, record), number,
                                     MD.MASS[t], MD.NUMSC + 1, failure)) {
       report_critical(

@@ -31,7 +31,7 @@ void fill_map(std::uint8_t (*map)[4], int count, int first_track, int last_track
 
 void FC_INITMEDIA(TMEDIA& MD) {
   if (MD.MEDIAT != MDIMAGE) return;
-  if (MD.IMAGET >= IMAGE_TYPE_COUNT || !IMAGEDESC[MD.IMAGET].CREATABLE) return;
+  if (MD.IMAGET >= IMAGE_TYPE_COUNT || !IMAGEDESC[MD.IMAGET].creatable) return;
   set_geometry(MD, MD.IMAGET);
   std::uint32_t mask = 0;
   for (std::uint32_t bit : *MD.VTOCMASKS) mask |= bit;

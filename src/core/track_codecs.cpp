@@ -79,7 +79,7 @@ void aim_encode(std::span<std::uint8_t> record, std::uint8_t track, const TTRACK
 
 constexpr std::size_t K140 = 16 * sizeof(TSECTOR), K800 = 21 * sizeof(TSECTOR);
 
-constexpr std::array<TTRACKCODEC, IMAGE_TYPE_COUNT> kCodecs = {{
+constexpr std::array<TrackCodec, IMAGE_TYPE_COUNT> kCodecs = {{
     {ITI140, K140, false, true, plain_read<16>, plain_write, plain_encode<16>},
     {IT4I140, K140, false, true, plain_read<16>, plain_write, plain_encode<16>},
     {IT128I140, K140, false, true, plain_read<16>, plain_write, plain_encode<16>},
@@ -95,14 +95,14 @@ constexpr std::array<TTRACKCODEC, IMAGE_TYPE_COUNT> kCodecs = {{
 // A row left out leaves a zero row at the end, whose FORM is not its place.
 constexpr bool rows_in_order() {
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t)
-    if (kCodecs[t].FORM != t) return false;
+    if (kCodecs[t].form != t) return false;
   return true;
 }
 static_assert(rows_in_order(), "every image form needs its row in kCodecs");
 
 }  // namespace
 
-const TTRACKCODEC& track_codec(TIMAGET type) {
+const TrackCodec& track_codec(TIMAGET type) {
   return kCodecs[type];
 }
 

@@ -7,7 +7,7 @@ namespace agat {
 std::uint32_t read_track_record(TIMAGET type, std::span<const std::uint8_t> record, TTRACK& sectors,
                                 int count, TrackOddities& odd) {
   TrackFields fields;
-  track_codec(type).READ_FIELDS(record, sectors, fields, odd);
+  track_codec(type).read_fields(record, sectors, fields, odd);
   std::uint32_t unwritable = 0;
   for (int s = 0; s < count && s < 32; ++s)
     if (fields[s] == NO_FIELD) unwritable |= 1u << s;
@@ -17,11 +17,11 @@ std::uint32_t read_track_record(TIMAGET type, std::span<const std::uint8_t> reco
 bool update_track_record(TIMAGET type, std::span<std::uint8_t> record, std::uint8_t track,
                          const TTRACK& want, int sectors, TrackUpdateFailure& failure) {
   failure = {};
-  const TTRACKCODEC& codec = track_codec(type);
+  const TrackCodec& codec = track_codec(type);
   TTRACK held;
   TrackFields fields;
   TrackOddities odd;
-  codec.READ_FIELDS(record, held, fields, odd);
+  codec.read_fields(record, held, fields, odd);
   TrackFields changed;
   changed.fill(NO_FIELD);
   // A track with a sector of a protected disk is never encoded anew: that would drop its
@@ -35,15 +35,15 @@ bool update_track_record(TIMAGET type, std::span<std::uint8_t> record, std::uint
     if (fields[s] == NO_FIELD && failure.sector < 0) failure.sector = s;
   }
   if (!any_changed) return true;
-  if (all_standard && codec.NEWTRACKS) {
-    codec.ENCODE(record, track, want);
+  if (all_standard && codec.new_tracks) {
+    codec.encode(record, track, want);
     return true;
   }
   if (failure.sector >= 0) return false;
-  codec.WRITE_FIELDS(record, changed, odd, want);
+  codec.write_fields(record, changed, odd, want);
   // The fields were written where the reader found them; the record must now read as
   // wanted, the sectors that did not decode still not decoding.
-  codec.READ_FIELDS(record, held, fields, odd);
+  codec.read_fields(record, held, fields, odd);
   for (int s = 0; s < sectors; ++s) {
     if (held[s] != want[s]) {
       failure.sector = -1;

@@ -38,16 +38,16 @@ constexpr std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> kForms = {{
 }};
 
 // Every form has its row, in order, with whole tracks between its header and trailer; sizes
-// tell the forms apart (a SIGNED form may share its size with none).
+// tell the forms apart (a form known by its header too may share its size with none).
 constexpr bool rows_are_sound() {
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t) {
     const TIMAGEDESC& d = kForms[t];
-    const std::int32_t tracks = d.FULLSIZE - d.HEADER - d.TRAILER;
-    if (d.FORM != t || d.FORMNAME.empty() || tracks <= 0 || tracks % (d.NTR + 1) != 0 ||
-        d.CREATABLE == d.MENULABEL.empty())
+    const std::int32_t tracks = d.FULLSIZE - d.header - d.trailer;
+    if (d.form != t || d.form_name.empty() || tracks <= 0 || tracks % (d.NTR + 1) != 0 ||
+        d.creatable == d.menu_label.empty())
       return false;
     for (int u = 0; u < t; ++u)
-      if (kForms[u].FULLSIZE == d.FULLSIZE || kForms[u].FORMNAME == d.FORMNAME) return false;
+      if (kForms[u].FULLSIZE == d.FULLSIZE || kForms[u].form_name == d.form_name) return false;
   }
   return true;
 }
@@ -80,8 +80,8 @@ bool image_type_of_size(std::uint64_t size, TIMAGET& type) {
 
 bool image_type_of_name(std::string_view name, TIMAGET& type) {
   for (const TIMAGEDESC& d : IMAGEDESC) {
-    if (d.FORMNAME == name) {
-      type = d.FORM;
+    if (d.form_name == name) {
+      type = d.form;
       return true;
     }
   }
@@ -90,7 +90,7 @@ bool image_type_of_name(std::string_view name, TIMAGET& type) {
 
 std::size_t image_data_size(TIMAGET type) {
   const TIMAGEDESC& d = IMAGEDESC[type];
-  return static_cast<std::size_t>(d.FULLSIZE - d.HEADER - d.TRAILER);
+  return static_cast<std::size_t>(d.FULLSIZE - d.header - d.trailer);
 }
 
 std::size_t image_record_size(TIMAGET type) {
@@ -98,7 +98,7 @@ std::size_t image_record_size(TIMAGET type) {
 }
 
 std::size_t image_header_size(TIMAGET type) {
-  return static_cast<std::size_t>(IMAGEDESC[type].HEADER);
+  return static_cast<std::size_t>(IMAGEDESC[type].header);
 }
 
 void set_geometry(TMEDIA& md, TIMAGET type) {

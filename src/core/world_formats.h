@@ -175,21 +175,21 @@ struct TMEDIA {
 
 // Everything the programs know of one image form, one row per form in TIMAGET's order
 // (world_formats.cpp checks at compile time that every form has its row, in order). How a
-// track of the form is coded is the row of TRACKCODECS (core/track_codecs.h).
+// track of the form is coded is its row of the codecs (core/track_codecs.h).
 struct TIMAGEDESC {
-  TIMAGET FORM;      // the form this row describes
+  TIMAGET form;      // the form this row describes
   std::uint8_t NTR;  // highest track number
   std::uint8_t NSC;  // highest sector number
   std::int32_t FULLSIZE;  // bytes of the whole file: header, tracks, trailer
-  std::int32_t HEADER;    // bytes before the tracks
-  std::int32_t TRAILER;   // bytes after the tracks, kept as they are by a save
-  bool SIGNED;     // recognised by its size and the emulator header's signature, not size alone
-  bool CREATABLE;  // a new file of the form can be made (its header, if any, made anew)
-  std::string_view FORMNAME;   // the name of the form in agatdisk's --form
-  std::string_view EXTENSION;  // of a new file of the form
+  std::int32_t header;    // bytes before the tracks
+  std::int32_t trailer;   // bytes after the tracks, kept as they are by a save
+  bool signed_header;     // the header is an emulator's: the form is known by it and its size
+  bool creatable;         // a new file of the form can be made (its header, if any, made anew)
+  std::string_view form_name;  // the name of the form in agatdisk's --form
+  std::string_view extension;  // of a new file of the form
   std::string_view SHNAME;
-  std::string_view HMNAME;     // Windows-1251
-  std::string_view MENULABEL;  // the item that makes a new file, Windows-1251; "" if none
+  std::string_view HMNAME;      // Windows-1251
+  std::string_view menu_label;  // the item that makes a new file, Windows-1251; "" if none
 };
 
 extern const std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> IMAGEDESC;
@@ -197,7 +197,8 @@ extern const TVTOCMASKS FC_VTOCMASK140;
 extern const TVTOCMASKS FC_VTOCMASK800;
 
 // The image type of a host file of this size; false when no form has that size. A file of
-// the size of a SIGNED form is that form only when it holds the header (image_type_of_file).
+// the size of a form with signed_header is that form only when it holds the header
+// (image_type_of_file).
 bool image_type_of_size(std::uint64_t size, TIMAGET& type);
 
 // The form whose agatdisk name is NAME; false when none is.

@@ -19,7 +19,7 @@ void AC_MAKEDIR(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_DELETE(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_UNDELETE(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_CLEANMEDIA(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
-// ARG is the image type, one that IMAGEDESC calls CREATABLE.
+// ARG is the image type, one that IMAGEDESC calls creatable.
 void AC_CREATEMEDIA(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_REVOLUME(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 

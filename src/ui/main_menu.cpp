@@ -112,7 +112,7 @@ PMENUITEM main_menu() {
     };
     // One item per form that a new file can have, in the order of the forms.
     for (const TIMAGEDESC& d : IMAGEDESC)
-      if (d.CREATABLE) items.push_back(call(d.MENULABEL, "", AC_CREATEMEDIA, d.FORM));
+      if (d.creatable) items.push_back(call(d.menu_label, "", AC_CREATEMEDIA, d.form));
     items.push_back(call("Изменить имя тома"_w, "", AC_REVOLUME));
     return items;
   }();

@@ -35,24 +35,24 @@ TEST(ImageForms, EveryFormHasOneSoundRow) {
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t) {
     const auto form = static_cast<TIMAGET>(t);
     const TIMAGEDESC& d = IMAGEDESC[form];
-    SCOPED_TRACE(d.FORMNAME);
-    EXPECT_EQ(d.FORM, form);
-    EXPECT_EQ(d.FORMNAME, want[t].name);
-    EXPECT_EQ(d.CREATABLE, want[t].creatable);
-    EXPECT_EQ(d.HEADER, want[t].header);
-    EXPECT_EQ(d.TRAILER, want[t].trailer);
+    SCOPED_TRACE(d.form_name);
+    EXPECT_EQ(d.form, form);
+    EXPECT_EQ(d.form_name, want[t].name);
+    EXPECT_EQ(d.creatable, want[t].creatable);
+    EXPECT_EQ(d.header, want[t].header);
+    EXPECT_EQ(d.trailer, want[t].trailer);
     TIMAGET found = ITA800;
-    EXPECT_TRUE(image_type_of_name(d.FORMNAME, found) && found == form);
+    EXPECT_TRUE(image_type_of_name(d.form_name, found) && found == form);
     found = ITA800;
     EXPECT_TRUE(image_type_of_size(static_cast<std::uint64_t>(d.FULLSIZE), found) && found == form);
-    const TTRACKCODEC& codec = track_codec(form);
-    EXPECT_EQ(codec.FORM, form);
-    EXPECT_EQ(codec.RECORD, image_record_size(form));
-    EXPECT_EQ(codec.STREAM, codec.RECORD != (d.NSC + 1u) * sizeof(TSECTOR));
-    EXPECT_EQ(image_header_size(form) + image_data_size(form) + d.TRAILER,
+    const TrackCodec& codec = track_codec(form);
+    EXPECT_EQ(codec.form, form);
+    EXPECT_EQ(codec.record, image_record_size(form));
+    EXPECT_EQ(codec.stream, codec.record != (d.NSC + 1u) * sizeof(TSECTOR));
+    EXPECT_EQ(image_header_size(form) + image_data_size(form) + d.trailer,
               static_cast<std::size_t>(d.FULLSIZE));
-    EXPECT_EQ(d.MENULABEL.empty(), !d.CREATABLE);
-    EXPECT_EQ(d.EXTENSION.front(), '.');
+    EXPECT_EQ(d.menu_label.empty(), !d.creatable);
+    EXPECT_EQ(d.extension.front(), '.');
   }
   TIMAGET found = ITI140;
   for (std::string_view name : {"", "DSK140", "aim800", "dsk140 ", "dsk"})
@@ -81,7 +81,7 @@ TEST_P(BuiltImageTest, LoadsAsItsSectorsAndSavesAsTheSameBuild) {
 
   auto md = testing::load(dir, "disk.img", form);
   ASSERT_TRUE(FC_CRITICALERRORBUFFER.empty()) << FC_CRITICALERRORBUFFER;
-  EXPECT_EQ(md->DESCRIPTION, d.SIGNED ? description : "");
+  EXPECT_EQ(md->DESCRIPTION, d.signed_header ? description : "");
   for (int t = 0; t <= d.NTR; ++t) {
     EXPECT_EQ(md->unwritable[t], 0u) << t;
     for (int s = 0; s <= d.NSC; ++s) {
@@ -109,15 +109,15 @@ class NewImageForms : public CoreTest {};
 TEST_F(NewImageForms, OnlyCreatableFormsAreMadeAnew) {
   TempDir dir;
   for (const TIMAGEDESC& d : IMAGEDESC) {
-    SCOPED_TRACE(d.FORMNAME);
-    const std::string name = "new" + std::string(d.FORMNAME);
-    auto md = testing::image_medium(dir.host_path(), name, d.FORM);
+    SCOPED_TRACE(d.form_name);
+    const std::string name = "new" + std::string(d.form_name);
+    auto md = testing::image_medium(dir.host_path(), name, d.form);
     FC_INITMEDIA(*md);
     EXPECT_EQ(testing::take_critical(), "");
     const auto path = testing::fs_path(dir.file(name));
     std::error_code ec;
     EXPECT_EQ(std::filesystem::exists(path) ? std::filesystem::file_size(path, ec) : 0,
-              d.CREATABLE ? static_cast<std::uintmax_t>(d.FULLSIZE) : 0);
+              d.creatable ? static_cast<std::uintmax_t>(d.FULLSIZE) : 0);
   }
   auto aim = testing::image_medium(dir.host_path(), "new.aim", ITA800);
   FC_SAVEMEDIA(*aim, true);

@@ -23,9 +23,9 @@ inline std::vector<std::uint8_t> make_image_file(const std::string& path, TIMAGE
   std::mt19937 rng(11);
   const TIMAGEDESC& d = IMAGEDESC[type];
   const std::size_t signature = 31 + 2;  // kept, or the file is no longer of the form
-  for (std::size_t i = signature; i < static_cast<std::size_t>(d.HEADER); ++i)
+  for (std::size_t i = signature; i < static_cast<std::size_t>(d.header); ++i)
     file[i] = static_cast<std::uint8_t>(rng());
-  for (std::size_t i = file.size() - d.TRAILER; i < file.size(); ++i)
+  for (std::size_t i = file.size() - d.trailer; i < file.size(); ++i)
     file[i] = static_cast<std::uint8_t>(rng());
   write_bytes(path, file);
   return file;

@@ -15,19 +15,19 @@ namespace agat::testing {
 
 // The form's agatdisk name, which names parameterised tests and sample files.
 inline std::string image_type_name(TIMAGET type) {
-  return type < IMAGE_TYPE_COUNT ? std::string(IMAGEDESC[type].FORMNAME) : "unknown";
+  return type < IMAGE_TYPE_COUNT ? std::string(IMAGEDESC[type].form_name) : "unknown";
 }
 
 // Every form of the table, in its order; those a new file can have.
 inline std::vector<TIMAGET> all_forms() {
   std::vector<TIMAGET> forms;
-  for (const TIMAGEDESC& d : IMAGEDESC) forms.push_back(d.FORM);
+  for (const TIMAGEDESC& d : IMAGEDESC) forms.push_back(d.form);
   return forms;
 }
 inline std::vector<TIMAGET> creatable_forms() {
   std::vector<TIMAGET> forms;
   for (const TIMAGEDESC& d : IMAGEDESC)
-    if (d.CREATABLE) forms.push_back(d.FORM);
+    if (d.creatable) forms.push_back(d.form);
   return forms;
 }
 

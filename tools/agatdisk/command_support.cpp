@@ -23,7 +23,7 @@ template <typename Pick>
 std::string form_names(Pick selected) {
   std::vector<std::string_view> names;
   for (const TIMAGEDESC& d : IMAGEDESC)
-    if (selected(d)) names.push_back(d.FORMNAME);
+    if (selected(d)) names.push_back(d.form_name);
   std::string text;
   for (std::size_t i = 0; i < names.size(); ++i)
     text += (i == 0                  ? ""
@@ -55,18 +55,19 @@ TIMAGET creatable_form(const ParsedArgs& args) {
   const std::string& given = args.value("--form", "");
   TIMAGET form;
   const bool known = image_type_of_name(given, form);
-  if (known && IMAGEDESC[form].CREATABLE) return form;
+  if (known && IMAGEDESC[form].creatable) return form;
   throw UsageError{std::string(known ? "форма "_w : "неизвестная форма "_w) + quoted_host(given) +
                    std::string(known ? " не может быть новым образом"_w : "") +
                    std::string(": новый образ может быть "_w) +
-                   form_names([](const TIMAGEDESC& d) { return d.CREATABLE; })};
+                   form_names([](const TIMAGEDESC& d) { return d.creatable; })};
 }
 
 std::string typed_description(const ParsedArgs& args, TIMAGET form) {
   if (!args.has("--description")) return "";
-  if (!IMAGEDESC[form].SIGNED)
-    throw UsageError{std::string("описание (--description) бывает только у формы "_w) +
-                     form_names([](const TIMAGEDESC& d) { return d.SIGNED && d.CREATABLE; })};
+  if (!IMAGEDESC[form].signed_header)
+    throw UsageError{
+        std::string("описание (--description) бывает только у формы "_w) +
+        form_names([](const TIMAGEDESC& d) { return d.signed_header && d.creatable; })};
   const std::string utf8 = args.value("--description", "");
   std::string description;
   const bool converted = utf8_to_cp1251(utf8, description);

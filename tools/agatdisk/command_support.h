@@ -38,7 +38,7 @@ TCATREC* named_entry(TMEDIA& md, const std::string& utf8, EntryKind kind, bool d
                      std::string_view missing);
 
 // The form given with --form, one of those a new image file can have (IMAGEDESC's
-// CREATABLE); a UsageError for a missing or unknown form, or one that cannot be made.
+// creatable); a UsageError for a missing or unknown form, or one that cannot be made.
 TIMAGET creatable_form(const ParsedArgs& args);
 
 // The description given with --description (Windows-1251), "" without it; a UsageError
