@@ -2,12 +2,7 @@
 
 #include <algorithm>
 
-#include "core/aim_800.h"
-#include "core/emulator_header.h"
-#include "core/image_file.h"
-#include "core/nibble_140.h"
-#include "core/nibble_800.h"
-#include "support/aim_track.h"
+#include "core/image_build.h"
 
 namespace agat::fuzz {
 
@@ -34,52 +29,7 @@ class Reader {
   std::size_t at_ = 0;
 };
 
-std::size_t record_size(TIMAGET form) {
-  return image_data_size(form) / (IMAGEDESC[form].NTR + 1u);
-}
-
-void encode_track(TIMAGET form, const TTRACK& track, std::uint8_t t, std::uint8_t* record) {
-  switch (form) {
-    case ITN140:
-      NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE>(record, NIB140_TRACK_SIZE), t,
-                         track);
-      break;
-    case ITN800:
-      NIB_WRITE_TRACK800(std::span<std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE), t,
-                         track);
-      break;
-    case ITA800: {
-      // A track that holds no sector at all is all $BD when read: it gets no sectors, which
-      // reads the same and far faster.
-      const bool empty = std::all_of(track.begin(), track.end(), [](const TSECTOR& s) {
-        return std::all_of(s.begin(), s.end(), [](auto b) { return b == UNREAD_FILL; });
-      });
-      const Bytes cells =
-          testing::aim_record(empty ? std::vector<std::uint16_t>{} : testing::aim_cells(track, t));
-      std::copy(cells.begin(), cells.end(), record);
-      break;
-    }
-    default:
-      for (int s = 0; s <= IMAGEDESC[form].NSC; ++s)
-        std::copy(track[s].begin(), track[s].end(), record + s * 256);
-      break;
-  }
-}
-
 }  // namespace
-
-Bytes image_file_bytes(TIMAGET form, const TDISK& disk) {
-  Bytes file(static_cast<std::size_t>(IMAGEDESC[form].FULLSIZE), 0);
-  const std::size_t header = image_header_size(form);
-  if (header != 0) {
-    const EmulatorHeader made = make_emulator_header({});
-    std::copy(made.begin(), made.end(), file.begin());
-  }
-  const std::size_t record = record_size(form);
-  for (int t = 0; t <= IMAGEDESC[form].NTR; ++t)
-    encode_track(form, disk[t], static_cast<std::uint8_t>(t), file.data() + header + t * record);
-  return file;
-}
 
 ImageInput decode_image_input(std::span<const std::uint8_t> input) {
   static TDISK disk;

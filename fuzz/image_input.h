@@ -16,6 +16,7 @@
 #include <span>
 #include <vector>
 
+#include "core/image_build.h"
 #include "core/world_formats.h"
 
 namespace agat::fuzz {
@@ -30,9 +31,6 @@ struct ImageInput {
 };
 
 ImageInput decode_image_input(std::span<const std::uint8_t> input);
-
-// The image file of FORM holding the sectors of DISK.
-Bytes image_file_bytes(TIMAGET form, const TDISK& disk);
 
 // An input that describes FILE, an image file of FORM whose sectors are DISK, followed by
 // TAIL: a sector chunk for every sector that is not all $BD, and raw chunks for the bytes

@@ -17,6 +17,7 @@
 #include "core/change_dir.h"
 #include "core/file_transfer.h"
 #include "core/image_file.h"
+#include "core/track_codecs.h"
 #include "fuzz_check.h"
 #include "image_input.h"
 #include "scratch_dir.h"
@@ -33,7 +34,7 @@ std::size_t max_catalogs(TIMAGET form) {
 }
 
 bool is_plain(TIMAGET form) {
-  return form != ITN140 && form != ITN800 && form != ITA800;
+  return !track_codec(form).stream;
 }
 
 // Loads every file and makes the information page of every entry.

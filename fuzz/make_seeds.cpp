@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
     for (int form = 0; form < IMAGE_TYPE_COUNT; ++form) {
       if (IMAGEDESC[form].NTR != md->NUMTR) continue;
       const auto f = static_cast<TIMAGET>(form);
-      const Bytes file = f == type ? bytes : fuzz::image_file_bytes(f, *disk);
+      const Bytes file = f == type ? bytes : image_file_bytes(f, *disk);
       const Bytes input = fuzz::encode_image_input(f, *disk, file);
       load.add(input);
       map.add(input);

@@ -17,12 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "core/emulator_header.h"
 #include "core/file_control.h"
 #include "core/host_names.h"
-#include "core/nibble_140.h"
-#include "core/nibble_800.h"
-#include "support/aim_track.h"
+#include "core/image_build.h"
 #include "support/cpu_time.h"
 
 namespace agat::bench {
@@ -63,33 +60,8 @@ inline std::unique_ptr<TMEDIA> medium(const std::string& name, TIMAGET type) {
 // encoded from zero sectors, the plain forms all zero), ready to be saved over: a save
 // never writes a sector that the file holds unreadable.
 inline void make_blank_file(const std::string& name, TIMAGET type) {
-  std::vector<std::uint8_t> file;
-  const TTRACK track{};
-  if (type == ITA800) {
-    for (int t = 0; t <= MAXTRACK; ++t) {
-      const auto record =
-          testing::aim_record(testing::aim_cells(track, static_cast<std::uint8_t>(t)));
-      file.insert(file.end(), record.begin(), record.end());
-    }
-  } else if (type == ITN140 || type == ITN800) {
-    const std::size_t size = type == ITN140 ? NIB140_TRACK_SIZE : NIB800_TRACK_SIZE;
-    file.resize(size * (IMAGEDESC[type].NTR + 1u));
-    for (std::size_t t = 0; t <= IMAGEDESC[type].NTR; ++t) {
-      const auto number = static_cast<std::uint8_t>(t);
-      if (type == ITN140)
-        NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE>(&file[t * size], size),
-                           number, track);
-      else
-        NIB_WRITE_TRACK800(std::span<std::uint8_t, NIB800_TRACK_SIZE>(&file[t * size], size),
-                           number, track);
-    }
-  } else {
-    file.assign(static_cast<std::size_t>(IMAGEDESC[type].FULLSIZE), 0);
-    if (type == ITE800) {
-      const EmulatorHeader header = make_emulator_header("");
-      std::copy(header.begin(), header.end(), file.begin());
-    }
-  }
+  const std::vector<TTRACK> tracks(MAXTRACK + 1u, TTRACK{});
+  const std::vector<std::uint8_t> file = image_file_bytes(type, tracks);
   std::ofstream((bench_dir() / name).string(), std::ios::binary)
       .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "core/track_fields.h"
 #include "core/world_formats.h"
@@ -38,5 +39,17 @@ void aim800_write_fields(std::span<std::uint8_t, ATRSIZE> record, const TrackFie
 // every sector whose address field is closed by $5A are rewritten from B as plain bytes
 // with the sum; nothing else changes.
 void AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE> record, std::uint8_t T, const TTRACK& B);
+
+// A new track, for images built whole (a save never makes one: it only updates records in
+// place). The cells of sectors 0..20 in stream order, each field after GAP cells $FF:
+// address field $100 $95 $6A $FE T S $5A, data field $100 $6A $95, the 256 bytes, their sum
+// and $5A. The end cell is not among them.
+std::vector<std::uint16_t> aim800_cells(const TTRACK& B, std::uint8_t T, int gap = 10);
+// The record holding CELLS from cell 0 on, the end cell after them and zeros after that.
+void aim800_record(const std::vector<std::uint16_t>& cells,
+                   std::span<std::uint8_t, ATRSIZE> record);
+// The record of a new track of B: no sectors at all when every sector of B is unread
+// ($BD only), which reads the same; otherwise aim800_cells.
+void aim800_encode_track(std::span<std::uint8_t, ATRSIZE> record, std::uint8_t T, const TTRACK& B);
 
 }  // namespace agat

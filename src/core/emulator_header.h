@@ -1,5 +1,5 @@
 // The 256-byte header that an Agat emulator puts before the sectors of its 800 KB disk
-// images (the ITE800 form): a signature, the format tag "AD", a flag word at $30 (its
+// images (the form "emu800"): a signature, the format tag "AD", a flag word at $30 (its
 // meaning unknown; written as 0) and a description of the disk in code page 866. The
 // sectors follow it as in a plain image.
 #pragma once

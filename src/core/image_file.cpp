@@ -6,15 +6,13 @@
 #include <span>
 #include <vector>
 
-#include "core/aim_800.h"
 #include "core/cp1251_literal.h"
 #include "core/emulator_header.h"
 #include "core/file_control_messages.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
 #include "core/image_lock.h"
-#include "core/nibble_140.h"
-#include "core/nibble_800.h"
+#include "core/track_codecs.h"
 #include "core/track_update.h"
 
 namespace agat {
@@ -22,24 +20,6 @@ namespace agat {
 TPROGRESSPROC PROGRESSPROC = nullptr;
 
 namespace {
-
-// Bytes one track takes in the file.
-std::size_t track_record_size(TIMAGET type) {
-  switch (type) {
-    case ITN140:
-      return NIB140_TRACK_SIZE;
-    case ITN800:
-      return NIB800_TRACK_SIZE;
-    case ITA800:
-      return ATRSIZE;
-    default:
-      return (IMAGEDESC[type].NSC + 1) * sizeof(TSECTOR);
-  }
-}
-
-std::size_t track_count(TIMAGET type) {
-  return IMAGEDESC[type].NTR + 1u;
-}
 
 void report_progress(int track, int last_track) {
   if (PROGRESSPROC == nullptr) return;
@@ -58,27 +38,14 @@ std::vector<std::uint8_t>& file_buffer() {
   return buffer;
 }
 
-// A whole track of a plain form, or a new track of a nibble form. (AIM tracks are only
-// ever updated in place.)
-void encode_track(TIMAGET type, std::uint8_t* record, std::uint8_t track, const TTRACK& in,
-                  int sectors) {
-  switch (type) {
-    case ITN140:
-      NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE>(record, NIB140_TRACK_SIZE),
-                         track, in);
-      break;
-    case ITN800:
-      NIB_WRITE_TRACK800(std::span<std::uint8_t, NIB800_TRACK_SIZE>(record, NIB800_TRACK_SIZE),
-                         track, in);
-      break;
-    default:
-      std::memcpy(record, in.data(), sectors * sizeof(TSECTOR));
-      break;
-  }
+// The first word of the form's short name ("AIM"), as messages name it.
+std::string form_word(TIMAGET type) {
+  const std::string_view name = IMAGEDESC[type].SHNAME;
+  return std::string(name.substr(0, name.find(' ')));
 }
 
 bool is_track_form(TIMAGET type) {
-  return type == ITN140 || type == ITN800 || type == ITA800;
+  return track_codec(type).stream;
 }
 
 // Geometry and type must agree, or the track loops below would leave the arrays.
@@ -148,14 +115,6 @@ bool FC_IS_SECWRITABLE(const TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
   return (MD.unwritable[TR] & (1u << SC)) == 0;
 }
 
-std::size_t image_data_size(TIMAGET type) {
-  return track_count(type) * track_record_size(type);
-}
-
-std::size_t image_header_size(TIMAGET type) {
-  return type == ITE800 ? EMU_HEADER_SIZE : 0;
-}
-
 void FC_LOADMEDIA(TMEDIA& MD) {
   if (MD.MEDIAT != MDIMAGE) return;
   MD.loaded_digest.reset();
@@ -165,7 +124,7 @@ void FC_LOADMEDIA(TMEDIA& MD) {
   }
   auto& data = file_buffer();
   const std::string path = image_path(MD);
-  const std::size_t record = track_record_size(MD.IMAGET);
+  const std::size_t record = image_record_size(MD.IMAGET);
   const std::size_t header = image_header_size(MD.IMAGET);
   // The plain forms go straight into the sectors; the track forms and the header first into
   // the file buffer. Either read checks the file's length before it reads, so a file that
@@ -173,7 +132,7 @@ void FC_LOADMEDIA(TMEDIA& MD) {
   const bool plain = !is_track_form(MD.IMAGET);
   std::vector<std::span<std::uint8_t>> tracks;
   if (plain) {
-    tracks.reserve(track_count(MD.IMAGET));
+    tracks.reserve(MD.NUMTR + 1u);
     for (int t = 0; t <= MD.NUMTR; ++t) tracks.emplace_back(MD.MASS[t][0].data(), record);
   }
   int error = 0;
@@ -230,7 +189,8 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     return;
   }
   const std::string path = image_path(MD);
-  const std::size_t record = track_record_size(MD.IMAGET);
+  const TrackCodec& codec = track_codec(MD.IMAGET);
+  const std::size_t record = image_record_size(MD.IMAGET);
   const std::size_t header = image_header_size(MD.IMAGET);
   const std::size_t data_size = header + image_data_size(MD.IMAGET);
   auto& data = file_buffer();
@@ -247,9 +207,10 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   }
 
   if (CREATEENABLE) {
-    // An AIM track is updated inside the record already on disk; there is none here.
-    if (MD.IMAGET == ITA800) {
-      report_critical("Запись образа: образ AIM не может быть создан"_w);
+    // A track of a form whose codec only updates records in place (AIM) has no record here.
+    if (!codec.new_tracks) {
+      report_critical(std::string("Запись образа: образ "_w) + form_word(MD.IMAGET) +
+                      std::string(" не может быть создан"_w));
       return;
     }
     data.assign(data_size, 0);
@@ -288,8 +249,9 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     }
     if (data.size() < data_size) {
       // Plain and nibble tracks are written whole; AIM tracks need the old record.
-      if (MD.IMAGET == ITA800) {
-        report_critical("Запись образа: файл образа AIM короче образа"_w);
+      if (!codec.new_tracks) {
+        report_critical(std::string("Запись образа: файл образа "_w) + form_word(MD.IMAGET) +
+                        std::string(" короче образа"_w));
         return;
       }
       data.resize(data_size, 0);
@@ -303,7 +265,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     // sectors, and those the reader could not decode, keep their bytes.
     TrackUpdateFailure failure;
     if (CREATEENABLE || !is_track_form(MD.IMAGET) || (t + 1) * record > old_size) {
-      encode_track(MD.IMAGET, at, number, MD.MASS[t], MD.NUMSC + 1);
+      codec.encode(std::span<std::uint8_t>(at, record), number, MD.MASS[t]);
     } else if (!update_track_record(MD.IMAGET, std::span<std::uint8_t>(at, record), number,
                                     MD.MASS[t], MD.NUMSC + 1, failure)) {
       report_critical(

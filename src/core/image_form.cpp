@@ -25,7 +25,7 @@ bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& ty
   TIMAGET found;
   if (!image_type_of_size(size, found)) return false;
   EmulatorHeader header;
-  if (found == ITE800 && !read_header(path, header)) return false;
+  if (IMAGEDESC[found].signed_header && !read_header(path, header)) return false;
   type = found;
   return true;
 }

@@ -11,7 +11,8 @@
 namespace agat {
 
 // The image type of the host file `path` of `size` bytes; false when it is no image: no
-// form has that size, or a file of the ITE800 size lacks the header (or cannot be read).
+// form has that size, or a file of the size of a form with signed_header lacks the header (or
+// cannot be read).
 bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& type);
 
 // The description in the emulator header of the image file `path`, in Windows-1251; false

@@ -31,9 +31,7 @@ void fill_map(std::uint8_t (*map)[4], int count, int first_track, int last_track
 
 void FC_INITMEDIA(TMEDIA& MD) {
   if (MD.MEDIAT != MDIMAGE) return;
-  if (MD.IMAGET != ITI140 && MD.IMAGET != ITN140 && MD.IMAGET != ITI800 && MD.IMAGET != ITN800 &&
-      MD.IMAGET != ITE800)
-    return;
+  if (MD.IMAGET >= IMAGE_TYPE_COUNT || !IMAGEDESC[MD.IMAGET].creatable) return;
   set_geometry(MD, MD.IMAGET);
   std::uint32_t mask = 0;
   for (std::uint32_t bit : *MD.VTOCMASKS) mask |= bit;

@@ -1,21 +1,61 @@
 #include "core/world_formats.h"
 
+#include "core/aim_800.h"
 #include "core/cp1251_literal.h"
+#include "core/emulator_header.h"
+#include "core/nibble_140.h"
+#include "core/nibble_800.h"
 
 namespace agat {
 
-const std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> IMAGEDESC = {{
-    {34, 15, 143360, "DSK 140", "Образ 140 К без эпилога"_w},
-    {34, 15, 143364, "DSK 140", "Образ 140 К + 4 байта эпилог"_w},
-    {34, 15, 143488, "DSK 140", "Образ 140 К + 128 байт эпилог"_w},
-    {34, 15, 232960, "NBL 140", "Образ 140 К [nibble]"_w},
-    {159, 20, 860160, "DSK 800", "Образ 800 К без эпилога"_w},
-    {159, 20, 860164, "DSK 800", "Образ 800 К + 4 байта эпилог"_w},
-    {159, 20, 860288, "DSK 800", "Образ 800 К + 128 байт эпилог"_w},
-    {159, 20, 947520, "NBL 800", "Образ 800 К [nibble]"_w},
-    {159, 20, 2068480, "AIM 800", "Образ 800 К [AIM]"_w},
-    {159, 20, 860416, "DSK800E", "Образ 800 К + 256 байт заголовок эмулятора"_w},
+namespace {
+
+constexpr std::int32_t K140 = 35 * 16 * 256, K800 = 160 * 21 * 256;
+constexpr std::int32_t NIB140_TRACK = NIB140_TRACK_SIZE, NIB800_TRACK = NIB800_TRACK_SIZE;
+constexpr std::int32_t AIM_TRACK = ATRSIZE, EMU_HEADER = EMU_HEADER_SIZE;
+
+constexpr std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> kForms = {{
+    {ITI140, 34, 15, K140, 0, 0, false, true, "dsk140", ".DSK", "DSK 140",
+     "Образ 140 К без эпилога"_w, "Создать образ DSK 140 k"_w},
+    {IT4I140, 34, 15, K140 + 4, 0, 4, false, false, "dsk140t4", ".DSK", "DSK 140",
+     "Образ 140 К + 4 байта эпилог"_w, ""},
+    {IT128I140, 34, 15, K140 + 128, 0, 128, false, false, "dsk140t128", ".DSK", "DSK 140",
+     "Образ 140 К + 128 байт эпилог"_w, ""},
+    {ITN140, 34, 15, 35 * NIB140_TRACK, 0, 0, false, true, "nib140", ".NIB", "NBL 140",
+     "Образ 140 К [nibble]"_w, "Создать образ NIB 140 k"_w},
+    {ITI800, 159, 20, K800, 0, 0, false, true, "dsk800", ".DSK", "DSK 800",
+     "Образ 800 К без эпилога"_w, "Создать образ DSK 800 k"_w},
+    {IT4I800, 159, 20, K800 + 4, 0, 4, false, false, "dsk800t4", ".DSK", "DSK 800",
+     "Образ 800 К + 4 байта эпилог"_w, ""},
+    {IT128I800, 159, 20, K800 + 128, 0, 128, false, false, "dsk800t128", ".DSK", "DSK 800",
+     "Образ 800 К + 128 байт эпилог"_w, ""},
+    {ITN800, 159, 20, 160 * NIB800_TRACK, 0, 0, false, true, "nib800", ".NIB", "NBL 800",
+     "Образ 800 К [nibble]"_w, "Создать образ NIB 800 k"_w},
+    {ITA800, 159, 20, 160 * AIM_TRACK, 0, 0, false, false, "aim", ".AIM", "AIM 800",
+     "Образ 800 К [AIM]"_w, ""},
+    {ITE800, 159, 20, EMU_HEADER + K800, EMU_HEADER, 0, true, true, "emu800", ".DSK", "DSK800E",
+     "Образ 800 К + 256 байт заголовок эмулятора"_w, "Создать образ DSK 800 k с заголовком"_w},
 }};
+
+// Every form has its row, in order, with whole tracks between its header and trailer; sizes
+// tell the forms apart (a form known by its header too may share its size with none).
+constexpr bool rows_are_sound() {
+  for (int t = 0; t < IMAGE_TYPE_COUNT; ++t) {
+    const TIMAGEDESC& d = kForms[t];
+    const std::int32_t tracks = d.FULLSIZE - d.header - d.trailer;
+    if (d.form != t || d.form_name.empty() || tracks <= 0 || tracks % (d.NTR + 1) != 0 ||
+        d.creatable == d.menu_label.empty())
+      return false;
+    for (int u = 0; u < t; ++u)
+      if (kForms[u].FULLSIZE == d.FULLSIZE || kForms[u].form_name == d.form_name) return false;
+  }
+  return true;
+}
+static_assert(rows_are_sound(), "every image form needs its own row in kForms");
+
+}  // namespace
+
+const std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> IMAGEDESC = kForms;
 
 // A set bit means the sector is free. On 140 KB disks byte 0 of the mask holds
 // sectors 15..8 and byte 1 sectors 7..0; on 800 KB disks byte 0 holds 20..13,
@@ -36,6 +76,29 @@ bool image_type_of_size(std::uint64_t size, TIMAGET& type) {
     }
   }
   return false;
+}
+
+bool image_type_of_name(std::string_view name, TIMAGET& type) {
+  for (const TIMAGEDESC& d : IMAGEDESC) {
+    if (d.form_name == name) {
+      type = d.form;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::size_t image_data_size(TIMAGET type) {
+  const TIMAGEDESC& d = IMAGEDESC[type];
+  return static_cast<std::size_t>(d.FULLSIZE - d.header - d.trailer);
+}
+
+std::size_t image_record_size(TIMAGET type) {
+  return image_data_size(type) / (IMAGEDESC[type].NTR + 1u);
+}
+
+std::size_t image_header_size(TIMAGET type) {
+  return static_cast<std::size_t>(IMAGEDESC[type].header);
 }
 
 void set_geometry(TMEDIA& md, TIMAGET type) {

@@ -173,12 +173,23 @@ struct TMEDIA {
   std::array<std::uint32_t, MAXTRACK + 1> unwritable{};
 };
 
+// Everything the programs know of one image form, one row per form in TIMAGET's order
+// (world_formats.cpp checks at compile time that every form has its row, in order). How a
+// track of the form is coded is its row of the codecs (core/track_codecs.h).
 struct TIMAGEDESC {
+  TIMAGET form;      // the form this row describes
   std::uint8_t NTR;  // highest track number
   std::uint8_t NSC;  // highest sector number
-  std::int32_t FULLSIZE;
+  std::int32_t FULLSIZE;  // bytes of the whole file: header, tracks, trailer
+  std::int32_t header;    // bytes before the tracks
+  std::int32_t trailer;   // bytes after the tracks, kept as they are by a save
+  bool signed_header;     // the header is an emulator's: the form is known by it and its size
+  bool creatable;         // a new file of the form can be made (its header, if any, made anew)
+  std::string_view form_name;  // the name of the form in agatdisk's --form
+  std::string_view extension;  // of a new file of the form
   std::string_view SHNAME;
-  std::string_view HMNAME;  // Windows-1251
+  std::string_view HMNAME;      // Windows-1251
+  std::string_view menu_label;  // the item that makes a new file, Windows-1251; "" if none
 };
 
 extern const std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> IMAGEDESC;
@@ -186,8 +197,17 @@ extern const TVTOCMASKS FC_VTOCMASK140;
 extern const TVTOCMASKS FC_VTOCMASK800;
 
 // The image type of a host file of this size; false when no form has that size. A file of
-// the ITE800 size is that form only when it holds the header (image_type_of_file).
+// the size of a form with signed_header is that form only when it holds the header
+// (image_type_of_file).
 bool image_type_of_size(std::uint64_t size, TIMAGET& type);
+
+// The form whose agatdisk name is NAME; false when none is.
+bool image_type_of_name(std::string_view name, TIMAGET& type);
+
+// Bytes of one track in a file of the form; of all its tracks; before its tracks (the header).
+std::size_t image_record_size(TIMAGET type);
+std::size_t image_data_size(TIMAGET type);
+std::size_t image_header_size(TIMAGET type);
 
 // Sets NUMTR, NUMSC and VTOCMASKS for an image of this type.
 void set_geometry(TMEDIA& md, TIMAGET type);

@@ -233,14 +233,13 @@ void AC_CLEANMEDIA(PPANEL PAN_CUR, PPANEL, std::int32_t) {
 void AC_CREATEMEDIA(PPANEL PAN_CUR, PPANEL, std::int32_t ARG) {
   if (PAN_CUR->MD.MEDIAT != MDHOSTFS) return;
   const auto type = static_cast<TIMAGET>(ARG);
-  if (type != ITI140 && type != ITN140 && type != ITI800 && type != ITN800 && type != ITE800)
-    return;
+  if (ARG < 0 || ARG >= IMAGE_TYPE_COUNT || !IMAGEDESC[type].creatable) return;
   auto md = std::make_unique<TMEDIA>();
   md->MEDIAT = MDIMAGE;
   md->HOSTPATH = PAN_CUR->MD.HOSTPATH;
   md->IMAGET = type;
   // An image after an emulator's header gets the header with an empty description.
-  std::string name = type == ITN140 || type == ITN800 ? ".NIB" : ".DSK";
+  std::string name(IMAGEDESC[type].extension);
   if (!DL_ENTERHOSTFILENAME(" Введите имя нового образа "_w, name)) return;
   md->IMAGENAME = host_name_of(name);
   FC_INITMEDIA(*md);

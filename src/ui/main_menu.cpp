@@ -4,6 +4,7 @@
 
 #include "content/format_defines.h"
 #include "core/cp1251_literal.h"
+#include "core/world_formats.h"
 #include "ui/actions_content.h"
 #include "ui/actions_files.h"
 #include "ui/actions_navigation.h"
@@ -104,16 +105,17 @@ PMENUITEM main_menu() {
       call("Удалить объект"_w, "F8", AC_DELETE),
       call("Попытаться восстановить файл"_w, "F4", AC_UNDELETE),
   };
-  static std::vector<TMENUITEM> media = {
-      call("Очистить неиспользуемые области образа"_w, "F11", AC_CLEANMEDIA),
-      call("Карта образа"_w, "F12", AC_IMMAP),
-      call("Создать образ DSK 140 k"_w, "", AC_CREATEMEDIA, ITI140),
-      call("Создать образ NIB 140 k"_w, "", AC_CREATEMEDIA, ITN140),
-      call("Создать образ DSK 800 k"_w, "", AC_CREATEMEDIA, ITI800),
-      call("Создать образ NIB 800 k"_w, "", AC_CREATEMEDIA, ITN800),
-      call("Создать образ DSK 800 k с заголовком"_w, "", AC_CREATEMEDIA, ITE800),
-      call("Изменить имя тома"_w, "", AC_REVOLUME),
-  };
+  static std::vector<TMENUITEM> media = [] {
+    std::vector<TMENUITEM> items = {
+        call("Очистить неиспользуемые области образа"_w, "F11", AC_CLEANMEDIA),
+        call("Карта образа"_w, "F12", AC_IMMAP),
+    };
+    // One item per form that a new file can have, in the order of the forms.
+    for (const TIMAGEDESC& d : IMAGEDESC)
+      if (d.creatable) items.push_back(call(d.menu_label, "", AC_CREATEMEDIA, d.form));
+    items.push_back(call("Изменить имя тома"_w, "", AC_REVOLUME));
+    return items;
+  }();
   static std::vector<TMENUITEM> top = {
       submenu("Просмотр файла"_w, chain(view)),
       submenu("Сравнение объектов"_w, chain(compare)),

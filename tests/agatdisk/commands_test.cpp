@@ -165,6 +165,11 @@ std::vector<Case> cases() {
       {"agatdisk get disk.dsk 日本", 2, "", "нет в кодировке Агата"},
       {"agatdisk new n.dsk", 2, "", "нужен ключ --form"},
       {"agatdisk new n.dsk --form aim800", 2, "", "неизвестная форма \"aim800\""},
+      {"agatdisk new n.dsk --form aim", 2, "",
+       "форма \"aim\" не может быть новым образом: новый образ может быть dsk140, nib140, "
+       "dsk800, nib800 или emu800"},
+      {"agatdisk convert disk.dsk n.dsk --form=dsk140t4", 2, "",
+       "форма \"dsk140t4\" не может быть новым образом"},
 
       // Help, which wins over errors.
       {"agatdisk --help", 0,

@@ -37,8 +37,9 @@ TEST_F(CoreTest, HostDirectoryListing) {
     file(std::string("img") + testing::image_type_name(TIMAGET(t)), IMAGEDESC[t].FULLSIZE);
   file("odd.dsk", 143365);    // one byte too long
   file("plain.emu", 860416);  // no header
-  testing::write_bytes(dir.file("imgITE800"), testing::emulator_header_bytes(0));
-  std::filesystem::resize_file(dir.file("imgITE800"), 860416);
+  testing::write_bytes(dir.file("img" + testing::image_type_name(ITE800)),
+                       testing::emulator_header_bytes(0));
+  std::filesystem::resize_file(dir.file("img" + testing::image_type_name(ITE800)), 860416);
   for (int i = 0; i < 40; ++i) file("other" + std::to_string(i), 1);
   ASSERT_EQ(::mkfifo(dir.file("pipe.FIL").c_str(), 0600), 0);
   for (auto [name, size, ext] :
@@ -82,8 +83,9 @@ TEST_F(CoreTest, HostDirectoryListing) {
     return std::tuple(md->CAT.CATREC[1].HOSTNAME, md->CAT.CATREC[2].HOSTNAME,
                       md->CAT.CATREC[11].HOSTNAME, md->CAT.CATREC[12].CATRECT);
   };
-  EXPECT_EQ(sorted(SMTYPE), std::tuple("sub", "imgITI140", "imgITE800", CRTAGATFILE));
-  EXPECT_EQ(sorted(SMNAME), std::tuple("sub", "imgIT128I140", "imgITN800", CRTAGATFILE));
+  // The images are named "img" and their form's agatdisk name.
+  EXPECT_EQ(sorted(SMTYPE), std::tuple("sub", "imgdsk140", "imgemu800", CRTAGATFILE));
+  EXPECT_EQ(sorted(SMNAME), std::tuple("sub", "imgaim", "imgnib800", CRTAGATFILE));
   md->HOSTPATH = "/";
   FC_READCAT(*md);
   EXPECT_EQ(find_entry(*md, ".."), nullptr);

@@ -53,9 +53,7 @@ TEST_P(ImageFormTest, SectorsSurviveASaveAndTheRestOfTheFileStays) {
     for (int s = 0; s <= md->NUMSC; ++s) ASSERT_EQ(again->MASS[t][s], md->MASS[t][s]);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllForms, ImageFormTest,
-                         ::testing::Values(ITI140, IT4I140, IT128I140, ITN140, ITI800, IT4I800,
-                                           IT128I800, ITN800, ITA800, ITE800),
+INSTANTIATE_TEST_SUITE_P(AllForms, ImageFormTest, ::testing::ValuesIn(testing::all_forms()),
                          testing::ImageTypeName());
 
 class TrackFormTest : public CoreTest, public ::testing::WithParamInterface<TIMAGET> {};

@@ -46,8 +46,7 @@ TEST_P(NewImageTest, LayoutAfterReload) {
 }
 
 INSTANTIATE_TEST_SUITE_P(CreatableForms, NewImageTest,
-                         ::testing::Values(ITI140, ITN140, ITI800, ITN800, ITE800),
-                         testing::ImageTypeName());
+                         ::testing::ValuesIn(testing::creatable_forms()), testing::ImageTypeName());
 
 // A name that is taken, by a file or a directory, is refused, and the file keeps its bytes.
 TEST_F(CoreTest, NewImageRefusesExistingNames) {

@@ -6,35 +6,27 @@
 #include <string>
 #include <vector>
 
-#include "core/emulator_header.h"
+#include "core/image_build.h"
 #include "core/image_file.h"
-#include "support/aim_track.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 
 namespace agat::testing {
 
-// An image file of any of the ten forms with random sectors, and a random trailer (or header
-// after the signature) where the form has one. Returns the file's bytes.
+// An image file of any form with random sectors, and random bytes in its trailer and in
+// its header after the signature where the form has them. Returns the file's bytes.
 inline std::vector<std::uint8_t> make_image_file(const std::string& path, TIMAGET type) {
-  std::vector<std::uint8_t> file;
-  if (type == ITA800) {
-    for (int t = 0; t <= 159; ++t) {
-      const auto record = aim_record(aim_cells(random_track(t), static_cast<std::uint8_t>(t)));
-      file.insert(file.end(), record.begin(), record.end());
-    }
-  } else if (type == ITN140 || type == ITN800) {
-    TempDir scratch;
-    auto md = create_image(scratch.host_path(), "n", type);
-    for (int t = 0; t <= md->NUMTR; ++t) md->MASS[t] = random_track(t);
-    FC_SAVEMEDIA(*md, false);
-    file = read_bytes(scratch.file("n"));
-  } else {
-    std::mt19937 rng(11);
-    file.resize(IMAGEDESC[type].FULLSIZE);
-    for (auto& b : file) b = static_cast<std::uint8_t>(rng());
-    if (type == ITE800) std::copy_n(make_emulator_header({}).begin(), 31 + 2, file.begin());
-  }
+  std::vector<TTRACK> tracks(IMAGEDESC[type].NTR + 1u);
+  for (std::size_t t = 0; t < tracks.size(); ++t)
+    tracks[t] = random_track(static_cast<unsigned>(t));
+  std::vector<std::uint8_t> file = image_file_bytes(type, tracks);
+  std::mt19937 rng(11);
+  const TIMAGEDESC& d = IMAGEDESC[type];
+  const std::size_t signature = 31 + 2;  // kept, or the file is no longer of the form
+  for (std::size_t i = signature; i < static_cast<std::size_t>(d.header); ++i)
+    file[i] = static_cast<std::uint8_t>(rng());
+  for (std::size_t i = file.size() - d.trailer; i < file.size(); ++i)
+    file[i] = static_cast<std::uint8_t>(rng());
   write_bytes(path, file);
   return file;
 }

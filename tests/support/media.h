@@ -15,10 +15,22 @@
 
 namespace agat::testing {
 
-inline const char* image_type_name(TIMAGET type) {
-  static const char* const names[] = {"ITI140",  "IT4I140",   "IT128I140", "ITN140", "ITI800",
-                                      "IT4I800", "IT128I800", "ITN800",    "ITA800", "ITE800"};
-  return type < IMAGE_TYPE_COUNT ? names[type] : "unknown";
+// The form's agatdisk name, which names parameterised tests and sample files.
+inline std::string image_type_name(TIMAGET type) {
+  return type < IMAGE_TYPE_COUNT ? std::string(IMAGEDESC[type].form_name) : "unknown";
+}
+
+// Every form of the table, in its order; those a new file can have.
+inline std::vector<TIMAGET> all_forms() {
+  std::vector<TIMAGET> forms;
+  for (const TIMAGEDESC& d : IMAGEDESC) forms.push_back(d.form);
+  return forms;
+}
+inline std::vector<TIMAGET> creatable_forms() {
+  std::vector<TIMAGET> forms;
+  for (const TIMAGEDESC& d : IMAGEDESC)
+    if (d.creatable) forms.push_back(d.form);
+  return forms;
 }
 
 // Names parameterised tests after the image type.

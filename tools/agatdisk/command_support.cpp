@@ -19,16 +19,20 @@ namespace agat {
 
 namespace {
 
-struct Form {
-  std::string_view name;
-  TIMAGET type;
-};
-
-constexpr Form kCreatableForms[] = {{"dsk140", ITI140},
-                                    {"nib140", ITN140},
-                                    {"dsk800", ITI800},
-                                    {"nib800", ITN800},
-                                    {"emu800", ITE800}};
+// The --form names of the forms SELECTED picks, in the forms' order: "a, b или c".
+template <typename Pick>
+std::string form_names(Pick selected) {
+  std::vector<std::string_view> names;
+  for (const TIMAGEDESC& d : IMAGEDESC)
+    if (selected(d)) names.push_back(d.form_name);
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    text += (i == 0                  ? ""
+             : i + 1 == names.size() ? std::string(" или "_w)
+                                     : ", ") +
+            std::string(names[i]);
+  return text;
+}
 
 }  // namespace
 
@@ -45,17 +49,21 @@ TypedName typed_name(const std::string& utf8) {
 TIMAGET creatable_form(const ParsedArgs& args) {
   if (!args.has("--form")) throw UsageError{std::string("нужен ключ --form ФОРМА"_w)};
   const std::string& given = args.value("--form", "");
-  for (const Form& f : kCreatableForms)
-    if (given == f.name) return f.type;
-  throw UsageError{std::string("неизвестная форма "_w) + quoted_host(given) +
-                   std::string(": новый образ может быть dsk140, nib140, dsk800, nib800 или "
-                               "emu800"_w)};
+  TIMAGET form;
+  const bool known = image_type_of_name(given, form);
+  if (known && IMAGEDESC[form].creatable) return form;
+  throw UsageError{std::string(known ? "форма "_w : "неизвестная форма "_w) + quoted_host(given) +
+                   std::string(known ? " не может быть новым образом"_w : "") +
+                   std::string(": новый образ может быть "_w) +
+                   form_names([](const TIMAGEDESC& d) { return d.creatable; })};
 }
 
 std::string typed_description(const ParsedArgs& args, TIMAGET form) {
   if (!args.has("--description")) return "";
-  if (form != ITE800)
-    throw UsageError{std::string("описание (--description) бывает только у формы emu800"_w)};
+  if (!IMAGEDESC[form].signed_header)
+    throw UsageError{
+        std::string("описание (--description) бывает только у формы "_w) +
+        form_names([](const TIMAGEDESC& d) { return d.signed_header && d.creatable; })};
   const std::string utf8 = args.value("--description", "");
   std::string description;
   const bool converted = utf8_to_cp1251(utf8, description);

@@ -37,9 +37,8 @@ void not_found(const std::string& utf8, std::string_view missing, bool ambiguous
 TCATREC* named_entry(TMEDIA& md, const std::string& utf8, EntryKind kind, bool deleted,
                      std::string_view missing);
 
-// The form given with --form, one of those a new image file can have (the core writes no
-// trailer and no AIM track, but the emulator's header); a UsageError for a missing or
-// unknown form.
+// The form given with --form, one of those a new image file can have (IMAGEDESC's
+// creatable); a UsageError for a missing or unknown form, or one that cannot be made.
 TIMAGET creatable_form(const ParsedArgs& args);
 
 // The description given with --description (Windows-1251), "" without it; a UsageError

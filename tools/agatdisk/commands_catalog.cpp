@@ -30,7 +30,7 @@ bool is_listed(const TCATREC& e) {
 std::string text_listing(const TMEDIA& md) {
   const std::string volume = visible(volume_name(md));
   std::string text = std::string("Том:"_w) + (volume.empty() ? "" : " " + volume) + "\n";
-  if (md.IMAGET == ITE800) {
+  if (IMAGEDESC[md.IMAGET].signed_header) {
     const std::string description = visible(md.DESCRIPTION);
     text += std::string("Описание:"_w) + (description.empty() ? "" : " " + description) + "\n";
   }
@@ -57,7 +57,8 @@ std::string json_listing(const TMEDIA& md, bool one_line) {
   const std::string next = one_line ? ", " : ",\n  ";
   std::string text = one_line ? "" : "{\n  ";
   text += "\"volume\": " + json_string(volume_name(md));
-  if (md.IMAGET == ITE800) text += next + "\"description\": " + json_string(md.DESCRIPTION);
+  if (IMAGEDESC[md.IMAGET].signed_header)
+    text += next + "\"description\": " + json_string(md.DESCRIPTION);
   text += next + "\"free\": " + std::to_string(md.FREESPACE) + next + "\"entries\": [";
   bool first = true;
   for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
