@@ -43,15 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (row.family != ContentFamily::picture && row.family != ContentFamily::binary) return 0;
   const std::optional<TFILEGFORMAT> chosen =
       mode < GRAPHIC_FORMAT_COUNT ? std::optional(static_cast<TFILEGFORMAT>(mode)) : std::nullopt;
-  check(GP_RENDER(cr, buf, format, *frame, chosen), *frame);
+  check(gp_render(cr, buf, format, *frame, chosen), *frame);
   if (row.shown == ContentShown::zx_packed || row.shown == ContentShown::zx_plain) {
     const auto zx = std::make_unique<TZXSCREEN>();
-    ZX_LOAD(buf, cr.SIZE, format, *zx);
+    zx_load(buf, cr.SIZE, format, *zx);
     for (int colours = 0; colours < 3; ++colours) {
       for (int bright = 0; bright < 3; ++bright) {
         frame->CLEARSCREEN();
         PUTSCR(*zx, colours, bright, *frame);
-        check(ZX_VIEW(*zx, format, colours, bright), *frame);
+        check(zx_view(*zx, format, colours, bright), *frame);
       }
     }
   }

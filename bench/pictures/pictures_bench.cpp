@@ -48,7 +48,7 @@ void BM_DecodeAndScale(benchmark::State& state) {
     copying += thread_seconds() - t0;
 
     t0 = thread_seconds();
-    const TGRAPHVIEW v = GP_RENDER(cr, *buf, FFBINGRAF, *frame, mode);
+    const TGRAPHVIEW v = gp_render(cr, *buf, FFBINGRAF, *frame, mode);
     const GraphScale s = CALC_SCALE(v.W, v.H, v.PSW, v.PSH, 1024 - 20, 768 - 80);
     const Picture p{frame->P.data(), SCRSIDE, v.W, v.H, v.PSW, v.PSH};
     scale_rgb_into(p, s.SCALEX, s.SCALEY, window.data(), 512);

@@ -60,7 +60,7 @@ TFILEFORMAT detect_k_file(const TCATREC& cr) {
   const bool mgr = name_has(cr, 1, kMgr);
   // A whole picture's length, cut to 16 bits in bytes 8..9, can read as a screen's ($2000
   // for 768 x 768): its size, which fits the loaded length, is the surer sign.
-  if (mgr && MG_WHOLE(cr)) return FFMGFRAGM;
+  if (mgr && mousegraph_whole(cr)) return FFMGFRAGM;
   if (video_memory_words(addr, len)) return FFKOMGRAF;
   if (mgr && ts(7) != 0 && ts(6) != 0) return FFMGFRAGM;
   return FFKOMAND;
@@ -136,7 +136,7 @@ bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT) {
   return false;
 }
 
-bool CC_EDITABLE(TFILEFORMAT FMT) {
+bool is_editable_format(TFILEFORMAT FMT) {
   return FMT != FFAUTO && content_format(FMT).family == ContentFamily::binary;
 }
 
@@ -145,7 +145,7 @@ TFILEFORMAT CC_EDIT(TCATREC& CR, TFILEFORMAT FMT) {
   TFILEBUF& buf = content_buffer();
   if (!load_content(CR, buf) || CR.SIZE == 0) return FFAUTO;
   const TFILEFORMAT fmt = FMTDETECT(CR, buf, FMT);
-  if (!CC_EDITABLE(fmt)) return fmt;
+  if (!is_editable_format(fmt)) return fmt;
   // Refused before the editor opens, so that no one edits what cannot be saved.
   if (may_rewrite_file(CR) && EP_EDIT(CR, buf, fmt)) rewrite_file(CR, buf);
   return fmt;

@@ -34,7 +34,7 @@ void view_report(TextReport& R, const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FM
 bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT);
 
 // Whether the hex editor takes a file of format FMT: a raw, B or K binary.
-bool CC_EDITABLE(TFILEFORMAT FMT);
+bool is_editable_format(TFILEFORMAT FMT);
 
 // Edits the Agat file CR in the hex editor when FMT (FFAUTO: detected) is a raw, B or K
 // binary, and writes it back over itself when the editor reports a change the user wants

@@ -45,7 +45,7 @@ void draw_nibbles(const Data& data, std::int32_t side, TGRAPHSCREEN& scr) {
 void draw_bits(const TVIDEODATA& d, std::int32_t width, std::int32_t rows, bool two_bits,
                bool halves, TGRAPHSCREEN& scr) {
   TBITREADER reader{d.BUF, d.END};
-  reader.RESET(d.START);
+  reader.reset(d.START);
   auto pixel = [&](std::int32_t extra, bool advance) {
     return two_bits ? reader.GETPIX2(extra, advance) : reader.GETPIX(extra, advance) ? LIT : 0;
   };
@@ -91,7 +91,7 @@ void draw_apple(const Data& data, TGRAPHSCREEN& scr) {
 
 }  // namespace
 
-TVIDEODATA GP_VIDEODATA(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT) {
+TVIDEODATA gp_video_data(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT) {
   TVIDEODATA d;
   d.BUF = BUF.data();
   d.END = std::clamp(CR.SIZE, 0, MAXFILESIZE + 1);
@@ -104,7 +104,7 @@ TVIDEODATA GP_VIDEODATA(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT)
   return d;
 }
 
-void DRAW_AGAT(const TVIDEODATA& DATA, TFILEGFORMAT MODE, TGRAPHSCREEN& SCR) {
+void draw_agat(const TVIDEODATA& DATA, TFILEGFORMAT MODE, TGRAPHSCREEN& SCR) {
   const Data data{DATA};
   switch (MODE) {
     case FGFTEXT64N:

@@ -19,11 +19,11 @@ struct TVIDEODATA {
   std::uint32_t SIZE = 0;  // the length the file states
   std::int32_t END = 0;    // the bytes of BUF that were loaded
 };
-TVIDEODATA GP_VIDEODATA(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT);
+TVIDEODATA gp_video_data(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT);
 
 // Draws the data in mode MODE onto the frame (which the caller has cleared); what the file
 // lacks stays black.
-void DRAW_AGAT(const TVIDEODATA& DATA, TFILEGFORMAT MODE, TGRAPHSCREEN& SCR);
+void draw_agat(const TVIDEODATA& DATA, TFILEGFORMAT MODE, TGRAPHSCREEN& SCR);
 
 // One glyph of FONT8 with its top left corner at pixel (X, Y): lit pixels in FG, the
 // others in BG.

@@ -6,7 +6,7 @@
 
 namespace agat {
 
-TGRAPHVIEW DRAW_ALVGRAF(const TFILEBUF& BUF, std::int32_t SIZE, TGRAPHSCREEN& SCR) {
+TGRAPHVIEW draw_alvgraf(const TFILEBUF& BUF, std::int32_t SIZE, TGRAPHSCREEN& SCR) {
   TGRAPHVIEW v;
   SIZE = std::clamp(SIZE, 0, MAXFILESIZE + 1);
   v.W = SIZE > 2 ? BUF[2] : 0;
@@ -17,7 +17,7 @@ TGRAPHVIEW DRAW_ALVGRAF(const TFILEBUF& BUF, std::int32_t SIZE, TGRAPHSCREEN& SC
   CLEARIKC(v.IKC);
   v.IKC[IKCESCAPE] = "Escape";
   TBITREADER reader{BUF.data(), SIZE};
-  reader.RESET(4);
+  reader.reset(4);
   for (std::int32_t y = 0; y < v.H; ++y)
     for (std::int32_t x = 0; x < v.W; ++x) SCR.PUTPIXEL(x, y, reader.GETPIX(0, true) ? LIT : 0);
   return v;

@@ -8,6 +8,6 @@
 namespace agat {
 
 // Draws the picture of SIZE loaded bytes onto the cleared frame and tells how to show it.
-TGRAPHVIEW DRAW_ALVGRAF(const TFILEBUF& BUF, std::int32_t SIZE, TGRAPHSCREEN& SCR);
+TGRAPHVIEW draw_alvgraf(const TFILEBUF& BUF, std::int32_t SIZE, TGRAPHSCREEN& SCR);
 
 }  // namespace agat

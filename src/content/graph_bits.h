@@ -18,7 +18,7 @@ struct TBITREADER {
   std::uint8_t BITGROUP = 6;    // the shift of its current two-bit group
 
   // Starts again at byte START, bit 7, group 6.
-  void RESET(std::int32_t START) {
+  void reset(std::int32_t START) {
     BYTECNT = START;
     BITMASK = 0x80;
     BITGROUP = 6;

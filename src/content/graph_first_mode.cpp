@@ -22,7 +22,7 @@ bool is_text_mode(TFILEGFORMAT mode) {
 
 }  // namespace
 
-double GP_COHERENCE(const TGRAPHSCREEN& SCR, std::int32_t W, std::int32_t H) {
+double gp_coherence(const TGRAPHSCREEN& SCR, std::int32_t W, std::int32_t H) {
   std::array<std::uint64_t, 256> count{};
   std::uint64_t equal = 0, pairs = 0;
   for (std::int32_t y = 0; y < H; ++y) {
@@ -40,7 +40,7 @@ double GP_COHERENCE(const TGRAPHSCREEN& SCR, std::int32_t W, std::int32_t H) {
   return (static_cast<double>(equal) / static_cast<double>(pairs) - chance) / (1.0 - chance);
 }
 
-TFILEGFORMAT GP_FIRSTMODE(const TVIDEODATA& DATA) {
+TFILEGFORMAT gp_first_mode(const TVIDEODATA& DATA) {
   const std::uint32_t loaded = DATA.END > DATA.START ? std::uint32_t(DATA.END - DATA.START) : 0;
   const std::uint32_t size = DATA.SIZE != 0 ? DATA.SIZE : loaded;
   std::vector<TFILEGFORMAT> modes;
@@ -55,8 +55,8 @@ TFILEGFORMAT GP_FIRSTMODE(const TVIDEODATA& DATA) {
   double least = 0;
   for (TFILEGFORMAT m : modes) {
     scr->CLEARSCREEN();
-    DRAW_AGAT(DATA, m, *scr);
-    const double disorder = 1.0 - GP_COHERENCE(*scr, FGFDESC[m].W, FGFDESC[m].H);
+    draw_agat(DATA, m, *scr);
+    const double disorder = 1.0 - gp_coherence(*scr, FGFDESC[m].W, FGFDESC[m].H);
     if (m == modes.front() || disorder < least * kClearlyLess) best = m, least = disorder;
   }
   return best;

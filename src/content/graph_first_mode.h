@@ -14,13 +14,13 @@ namespace agat {
 // How much more often horizontally or vertically neighbouring pixels of the W x H part of
 // SCR share a colour than two pixels taken at random from it would: 1 when all of them do,
 // 0 when no more than chance, below 0 when fewer. A part of one colour counts as 1.
-double GP_COHERENCE(const TGRAPHSCREEN& SCR, std::int32_t W, std::int32_t H);
+double gp_coherence(const TGRAPHSCREEN& SCR, std::int32_t W, std::int32_t H);
 
 // The mode DATA is shown in first. The modes of its stated length (of its loaded length
 // when it states none) are tried in table order, and a later one is taken only when it is
 // clearly less disordered than the best before it, so that data no mode makes sense of
 // keeps the first. Lengths whose modes include a text mode, whose cells are not pixels to
 // compare, keep the first mode of that size, as does a length no mode has (MGR).
-TFILEGFORMAT GP_FIRSTMODE(const TVIDEODATA& DATA);
+TFILEGFORMAT gp_first_mode(const TVIDEODATA& DATA);
 
 }  // namespace agat

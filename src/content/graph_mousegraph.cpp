@@ -18,14 +18,14 @@ std::int32_t size_byte_7(const TCATREC& cr) {
 
 }  // namespace
 
-bool MG_WHOLE(const TCATREC& CR) {
+bool mousegraph_whole(const TCATREC& CR) {
   const std::int32_t needed = size_byte_6(CR) * 2 * size_byte_7(CR) * 16;
   return needed > 0 && CR.SIZE >= needed && CR.SIZE < needed + 512;
 }
 
-TMGSIZE MG_SIZE(const TCATREC& CR) {
+TMGSIZE mousegraph_size(const TCATREC& CR) {
   TMGSIZE s;
-  s.WHOLE = MG_WHOLE(CR);
+  s.WHOLE = mousegraph_whole(CR);
   const std::int32_t units = s.WHOLE ? 16 : 1;
   s.W = size_byte_6(CR) * units;
   s.H = size_byte_7(CR) * units;
@@ -33,9 +33,9 @@ TMGSIZE MG_SIZE(const TCATREC& CR) {
   return s;
 }
 
-TGRAPHVIEW DRAW_MG(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN& SCR) {
+TGRAPHVIEW draw_mousegraph(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN& SCR) {
   TGRAPHVIEW v;
-  const TMGSIZE size = MG_SIZE(CR);
+  const TMGSIZE size = mousegraph_size(CR);
   const bool whole = size.WHOLE;
   const std::int32_t width = size.W, height = size.H, stride = size.STRIDE;
   v.W = std::min(width, SCRSIDE);
@@ -48,7 +48,7 @@ TGRAPHVIEW DRAW_MG(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN& SCR) {
   v.IKC[IKCESCAPE] = "Escape";
   TBITREADER reader{BUF.data(), std::clamp(CR.SIZE, 0, MAXFILESIZE + 1)};
   for (std::int32_t y = 0; y < v.H; ++y) {
-    reader.RESET(y * stride);
+    reader.reset(y * stride);
     for (std::int32_t x = 0; x < v.W; ++x) SCR.PUTPIXEL(x, y, reader.GETPIX(0, true) ? LIT : 0);
   }
   return v;

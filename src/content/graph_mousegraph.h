@@ -12,17 +12,17 @@
 namespace agat {
 
 // Whether the loaded file of entry CR is a picture saved whole.
-bool MG_WHOLE(const TCATREC& CR);
+bool mousegraph_whole(const TCATREC& CR);
 
 // The picture's size in pixels and the bytes of each of its rows.
 struct TMGSIZE {
   std::int32_t W = 0, H = 0, STRIDE = 0;
   bool WHOLE = false;
 };
-TMGSIZE MG_SIZE(const TCATREC& CR);
+TMGSIZE mousegraph_size(const TCATREC& CR);
 
 // Draws the fragment or whole picture onto the cleared frame (a whole picture wider or
 // taller than the frame keeps its top left part) and tells how to show it.
-TGRAPHVIEW DRAW_MG(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN& SCR);
+TGRAPHVIEW draw_mousegraph(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN& SCR);
 
 }  // namespace agat

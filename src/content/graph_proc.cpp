@@ -26,11 +26,11 @@ class Showing {
 class VideoMemory : public Showing {
  public:
   VideoMemory(const TCATREC& cr, const TFILEBUF& buf, TFILEFORMAT fmt)
-      : data_(GP_VIDEODATA(cr, buf, fmt)), mode_(GP_FIRSTMODE(data_)) {}
+      : data_(gp_video_data(cr, buf, fmt)), mode_(gp_first_mode(data_)) {}
   void select(TFILEGFORMAT mode) { mode_ = mode; }
 
   TGRAPHVIEW draw(TGRAPHSCREEN& scr) override {
-    DRAW_AGAT(data_, mode_, scr);
+    draw_agat(data_, mode_, scr);
     const TFGFDESC& d = FGFDESC[mode_];
     TGRAPHVIEW v;
     v.W = d.W;
@@ -78,14 +78,14 @@ class VideoMemory : public Showing {
 class ZxScreen : public Showing {
  public:
   ZxScreen(const TCATREC& cr, const TFILEBUF& buf, TFILEFORMAT fmt) : fmt_(fmt) {
-    ZX_LOAD(buf, cr.SIZE, fmt, *zx_);
+    zx_load(buf, cr.SIZE, fmt, *zx_);
   }
   TGRAPHVIEW draw(TGRAPHSCREEN& scr) override {
     PUTSCR(*zx_, mode_, bright_, scr);
-    return ZX_VIEW(*zx_, fmt_, mode_, bright_);
+    return zx_view(*zx_, fmt_, mode_, bright_);
   }
   bool key(TINTKEYCODE key) override {
-    ZX_KEY(key, mode_, bright_);
+    zx_key(key, mode_, bright_);
     return key != IKCESCAPE;
   }
 
@@ -101,7 +101,7 @@ class Drawing : public Showing {
   Drawing(const TCATREC& cr, const TFILEBUF& buf, bool alvgraf)
       : cr_(cr), buf_(buf), alvgraf_(alvgraf) {}
   TGRAPHVIEW draw(TGRAPHSCREEN& scr) override {
-    return alvgraf_ ? DRAW_ALVGRAF(buf_, cr_.SIZE, scr) : DRAW_MG(cr_, buf_, scr);
+    return alvgraf_ ? draw_alvgraf(buf_, cr_.SIZE, scr) : draw_mousegraph(cr_, buf_, scr);
   }
   bool key(TINTKEYCODE) override { return false; }
 
@@ -135,7 +135,7 @@ std::unique_ptr<Showing> showing_of(const TCATREC& cr, const TFILEBUF& buf, TFIL
 
 }  // namespace
 
-bool GP_HASMODES(TFILEFORMAT FMT) {
+bool gp_has_modes(TFILEFORMAT FMT) {
   return !is_picture_format(FMT) || content_format(FMT).has_modes;
 }
 
@@ -153,10 +153,10 @@ void GP_VIEW(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT) {
   GRAPHCLOSE();
 }
 
-TGRAPHVIEW GP_RENDER(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT, TGRAPHSCREEN& SCR,
+TGRAPHVIEW gp_render(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT, TGRAPHSCREEN& SCR,
                      std::optional<TFILEGFORMAT> MODE) {
   const auto showing = showing_of(CR, BUF, FMT);
-  if (MODE && GP_HASMODES(FMT)) static_cast<VideoMemory&>(*showing).select(*MODE);
+  if (MODE && gp_has_modes(FMT)) static_cast<VideoMemory&>(*showing).select(*MODE);
   SCR.CLEARSCREEN();
   return showing->draw(SCR);
 }

@@ -18,11 +18,11 @@ namespace agat {
 void GP_VIEW(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT);
 
 // Whether FMT is shown as video memory, whose mode can be chosen.
-bool GP_HASMODES(TFILEFORMAT FMT);
+bool gp_has_modes(TFILEFORMAT FMT);
 
 // The first picture GP_VIEW shows for the file, drawn onto SCR (cleared first). A video-
-// memory image is drawn in MODE when one is given, else in the mode GP_FIRSTMODE chooses.
-TGRAPHVIEW GP_RENDER(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT, TGRAPHSCREEN& SCR,
+// memory image is drawn in MODE when one is given, else in the mode gp_first_mode chooses.
+TGRAPHVIEW gp_render(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT, TGRAPHSCREEN& SCR,
                      std::optional<TFILEGFORMAT> MODE = std::nullopt);
 
 }  // namespace agat

@@ -62,7 +62,7 @@ bool DECODER(const std::uint8_t* BUF, std::int32_t END, std::int32_t& POS, std::
   return whole;
 }
 
-void ZX_LOAD(const TFILEBUF& BUF, std::int32_t SIZE, TFILEFORMAT FMT, TZXSCREEN& ZX) {
+void zx_load(const TFILEBUF& BUF, std::int32_t SIZE, TFILEFORMAT FMT, TZXSCREEN& ZX) {
   ZX = TZXSCREEN{};
   SIZE = std::clamp(SIZE, 0, MAXFILESIZE + 1);
   if (content_format(FMT).shown == ContentShown::zx_plain) {
@@ -90,7 +90,7 @@ void PUTSCR(const TZXSCREEN& ZX, int MODE, int MODEB, TGRAPHSCREEN& SCR) {
   }
 }
 
-TGRAPHVIEW ZX_VIEW(const TZXSCREEN& ZX, TFILEFORMAT FMT, int MODE, int MODEB) {
+TGRAPHVIEW zx_view(const TZXSCREEN& ZX, TFILEFORMAT FMT, int MODE, int MODEB) {
   TGRAPHVIEW v;
   v.W = 256;
   v.H = 192;
@@ -111,7 +111,7 @@ TGRAPHVIEW ZX_VIEW(const TZXSCREEN& ZX, TFILEFORMAT FMT, int MODE, int MODEB) {
   return v;
 }
 
-void ZX_KEY(TINTKEYCODE KEY, int& MODE, int& MODEB) {
+void zx_key(TINTKEYCODE KEY, int& MODE, int& MODEB) {
   switch (KEY) {
     case IKCUP:
       MODE = MODE == 1 ? 0 : 1;

@@ -21,7 +21,7 @@ struct TZXSCREEN {
 // The screen of a loaded file of a ZX screen format FMT, plain or packed, of SIZE loaded bytes.
 // A plain screen is incomplete where its head states a shorter length or the file ends
 // early; a packed one where its stream writes past a block or ends before it is full.
-void ZX_LOAD(const TFILEBUF& BUF, std::int32_t SIZE, TFILEFORMAT FMT, TZXSCREEN& ZX);
+void zx_load(const TFILEBUF& BUF, std::int32_t SIZE, TFILEFORMAT FMT, TZXSCREEN& ZX);
 
 // Unpacks one block of LEN bytes into OUT from the packed stream at BUF[POS], reading no
 // further than END, and leaves POS after the stream's last run. False when the block is
@@ -35,10 +35,10 @@ bool DECODER(const std::uint8_t* BUF, std::int32_t END, std::int32_t& POS, std::
 void PUTSCR(const TZXSCREEN& ZX, int MODE, int MODEB, TGRAPHSCREEN& SCR);
 
 // The size, comment and key hints of the screen shown in MODE and MODEB.
-TGRAPHVIEW ZX_VIEW(const TZXSCREEN& ZX, TFILEFORMAT FMT, int MODE, int MODEB);
+TGRAPHVIEW zx_view(const TZXSCREEN& ZX, TFILEFORMAT FMT, int MODE, int MODEB);
 
 // What an arrow key does to the renderings: up and down switch the colour rendering,
 // left and right the brightness.
-void ZX_KEY(TINTKEYCODE KEY, int& MODE, int& MODEB);
+void zx_key(TINTKEYCODE KEY, int& MODE, int& MODEB);
 
 }  // namespace agat

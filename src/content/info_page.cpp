@@ -39,13 +39,13 @@ void format_fields(ObjectInfo& info, const TCATREC& cr, const TFILEBUF& buf) {
       info.picture_size = {buf[2], buf[3]};
       break;
     case ContentShown::mousegraph: {
-      const TMGSIZE size = MG_SIZE(cr);
+      const TMGSIZE size = mousegraph_size(cr);
       info.picture_size = {size.W, size.H};
       break;
     }
     case ContentShown::video_memory:
       info.load_address = format.b_head ? head0 : ts_word(info.ts_data, 10);
-      info.video_mode = FGFDESC[GP_FIRSTMODE(GP_VIDEODATA(cr, buf, info.format))].NM;
+      info.video_mode = FGFDESC[gp_first_mode(gp_video_data(cr, buf, info.format))].NM;
       break;
     case ContentShown::bytes:
     case ContentShown::text:

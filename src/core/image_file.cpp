@@ -110,7 +110,7 @@ std::uint64_t digest_of(const std::vector<std::uint8_t>& data, std::size_t size)
 
 }  // namespace
 
-bool FC_IS_SECWRITABLE(const TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
+bool is_sector_writable(const TMEDIA& MD, std::uint8_t TR, std::uint8_t SC) {
   if (MD.MEDIAT != MDIMAGE || TR > MD.NUMTR || SC > MD.NUMSC || SC >= 32) return true;
   return (MD.unwritable[TR] & (1u << SC)) == 0;
 }

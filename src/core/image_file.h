@@ -29,6 +29,6 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE);
 // Whether a save can write sector SC of track TR of the image: always in the plain forms;
 // in the track forms (nibble, AIM) not when the last load found no field of it (say, its
 // address field did not decode), for a save rewrites a sector only where its field lies.
-bool FC_IS_SECWRITABLE(const TMEDIA& MD, std::uint8_t TR, std::uint8_t SC);
+bool is_sector_writable(const TMEDIA& MD, std::uint8_t TR, std::uint8_t SC);
 
 }  // namespace agat

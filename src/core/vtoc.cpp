@@ -113,7 +113,7 @@ bool NEWSECT(TMEDIA& MD, std::uint8_t& TR, std::uint8_t& SC) {
     const auto t = static_cast<std::uint8_t>(tr), s = static_cast<std::uint8_t>(sc);
     // A free sector that the save could not write stays free and is passed over, once
     // said for each sector however many sectors are taken.
-    if (FC_IS_SECFREE(MD, t, s) && !FC_IS_SECWRITABLE(MD, t, s)) {
+    if (FC_IS_SECFREE(MD, t, s) && !is_sector_writable(MD, t, s)) {
       const std::string skipped = std::string("Выделение сектора: свободный сектор "_w) +
                                   std::to_string(tr) + "/" + std::to_string(sc) +
                                   std::string(

@@ -49,7 +49,7 @@ void AC_EDIT(PPANEL PAN_CUR, PPANEL, std::int32_t ARG) {
   TCATREC* cr = cursor_agat_file(*PAN_CUR);
   if (cr == nullptr) return;
   const TFILEFORMAT taken = CC_EDIT(*cr, static_cast<TFILEFORMAT>(ARG));
-  if (taken != FFAUTO && !CC_EDITABLE(taken)) {
+  if (taken != FFAUTO && !is_editable_format(taken)) {
     // Nothing was opened: the user learns why, and how to edit the bytes all the same.
     std::string why = std::string("Формат файла: "_w) + std::string(format_description(taken));
     why += "\nHEX-редактор правит только двоичные файлы;\nбайты любого файла открывает Ctrl+E"_w;

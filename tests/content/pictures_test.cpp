@@ -34,7 +34,7 @@ struct File {
     std::copy(data.begin(), data.end(), buf->begin());
   }
   TGRAPHVIEW render(TFILEFORMAT fmt, TGRAPHSCREEN& scr, std::optional<TFILEGFORMAT> mode = {}) {
-    return GP_RENDER(cr, *buf, fmt, scr, mode);
+    return gp_render(cr, *buf, fmt, scr, mode);
   }
 };
 
@@ -168,7 +168,7 @@ TEST(VideoMemory, TheFirstReadingIsTheMostCoherent) {
       File b(0x04, b_file(d));
       EXPECT_EQ(b.render(FFBINGRAF, *scr).COMMENT, FGFDESC[l.mode].NM) << name;
       File k(0x20, d);  // T/S-list bytes all zero
-      EXPECT_EQ(GP_FIRSTMODE(GP_VIDEODATA(k.cr, *k.buf, FFKOMGRAF)), l.mode) << name;
+      EXPECT_EQ(gp_first_mode(gp_video_data(k.cr, *k.buf, FFKOMGRAF)), l.mode) << name;
     }
   }
   for (std::size_t size : {8192, 16384}) {
@@ -247,8 +247,8 @@ TEST(Pictures, NothingIsReadPastTheFile) {
       const Bytes part(data.begin(), data.begin() + std::min(cut, data.size()));
       File x(ext, part, 0x00), y(ext, part, 0xFF);
       for (File* f : {&x, &y}) f->cr.TSDATA[3] = 200, f->cr.TSDATA[4] = 60, f->cr.TSDATA[6] = 0x40;
-      for (int m = 0; m < (GP_HASMODES(fmt) ? GRAPHIC_FORMAT_COUNT : 1); ++m) {
-        const auto mode = GP_HASMODES(fmt) ? std::optional(TFILEGFORMAT(m)) : std::nullopt;
+      for (int m = 0; m < (gp_has_modes(fmt) ? GRAPHIC_FORMAT_COUNT : 1); ++m) {
+        const auto mode = gp_has_modes(fmt) ? std::optional(TFILEGFORMAT(m)) : std::nullopt;
         EXPECT_EQ(shown(x.render(fmt, *a, mode)), shown(y.render(fmt, *b, mode)));
         EXPECT_EQ(a->P, b->P) << fmt << " cut " << cut << " mode " << m;
       }
@@ -273,7 +273,7 @@ TEST(Pictures, EveryPictureFormatOfTheTable) {
     const TGRAPHVIEW plain = file.render(row.format, *first);
     EXPECT_TRUE(plain.W > 0 && plain.H > 0 && plain.PSW > 0 && plain.PSH > 0) << shown(plain);
     EXPECT_EQ(mode_names.count(plain.COMMENT), row.has_modes ? 1u : 0u) << plain.COMMENT;
-    EXPECT_EQ(GP_HASMODES(row.format), row.has_modes);
+    EXPECT_EQ(gp_has_modes(row.format), row.has_modes);
     for (int m = 0; m < GRAPHIC_FORMAT_COUNT; ++m) {
       const TGRAPHVIEW v = file.render(row.format, *again, TFILEGFORMAT(m));
       if (row.has_modes) {
@@ -299,7 +299,7 @@ TEST(ZxScreen, PackedStreamsAndRenderings) {
   for (int i = 0; i < 128; ++i) f.push_back(static_cast<std::uint8_t>(i));
   File file(0x04, f);
   TZXSCREEN zx;
-  ZX_LOAD(*file.buf, file.cr.SIZE, FFZXCOMPGRAF, zx);
+  zx_load(*file.buf, file.cr.SIZE, FFZXCOMPGRAF, zx);
   EXPECT_EQ((std::vector<int>{zx.SCRERROR, zx.PALERROR, zx.BITMAP[6015], zx.BITMAP[6016],
                               zx.BITMAP[6143], zx.ATTR[0], zx.ATTR[767]}),
             (std::vector<int>{1, 0, 0xAA, 0x55, 0x11, 0x38, 127}));
@@ -309,7 +309,7 @@ TEST(ZxScreen, PackedStreamsAndRenderings) {
             "OFF: on 256x192 1:1");
   // The stream cut in the attributes; a plain screen whose head is short.
   file.cr.SIZE -= 10;
-  ZX_LOAD(*file.buf, file.cr.SIZE, FFZXCOMPGRAF, zx);
+  zx_load(*file.buf, file.cr.SIZE, FFZXCOMPGRAF, zx);
   EXPECT_TRUE(zx.PALERROR);
   Bytes plain = {0, 0x40, 0x00, 0x18};
   plain.resize(4 + 6912, 0x07);

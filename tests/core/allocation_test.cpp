@@ -53,8 +53,8 @@ TEST_F(AllocationTest, AFreeSectorWhoseFieldIsLostIsPassedOverOnce) {
   const std::size_t field = break_address_field(t0, s0);
   reload();
   ASSERT_EQ(testing::take_critical_text(), "");
-  EXPECT_FALSE(FC_IS_SECWRITABLE(*md, t0, s0));
-  EXPECT_TRUE(FC_IS_SECWRITABLE(*md, t1, s1));
+  EXPECT_FALSE(is_sector_writable(*md, t0, s0));
+  EXPECT_TRUE(is_sector_writable(*md, t1, s1));
   const auto broken = image_bytes();
 
   // A file of 300 sectors takes many sectors after it; the save goes through, the

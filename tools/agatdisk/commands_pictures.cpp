@@ -47,13 +47,13 @@ int run_png(const ParsedArgs& args) {
                 std::string(requested == FFAUTO ? " (формат рисунка задаёт ключ --format)"_w : ""));
     return EXIT_FAILED;
   }
-  if (mode && !GP_HASMODES(format)) {
+  if (mode && !gp_has_modes(format)) {
     print_error(std::string("у рисунка "_w) + quoted_host(args.operands[1]) +
                 std::string(" нет режимов: --mode только для образов видеопамяти"_w));
     return EXIT_FAILED;
   }
   auto frame = std::make_unique<TGRAPHSCREEN>();
-  const TGRAPHVIEW view = GP_RENDER(*e, *buf, format, *frame, mode);
+  const TGRAPHVIEW view = gp_render(*e, *buf, format, *frame, mode);
   const Picture picture{frame->P.data(), SCRSIDE, view.W, view.H, view.PSW, view.PSH};
 
   // Named after the entry's own name (a deleted entry's last byte holds a track number).
