@@ -8,21 +8,15 @@
 
 #include "core/immap.h"
 #include "core/immap_summary.h"
-#include "support/image_test.h"
+#include "support/map_test.h"
 
 namespace agat {
 namespace {
 
 using testing::take_critical_text;
 
-class ImmapRecovery : public testing::ImageTest {
+class ImmapRecovery : public testing::MapTest {
  protected:
-  TVTOCFAULTS faults;
-  TIMMSUMMARY scan() {
-    scan_map(*md, faults);
-    return summarise_map(*md, faults);
-  }
-  TSECTOR& sector(int t, int s) { return md->MASS[t][s]; }
   TCATREC33& raw(const TCATREC& e) { return as<TCATSECTOR>(sector(e.TCAT, e.SCAT)).CR[e.OCAT]; }
   // A T/S list at t/s naming the data sectors given.
   void lay_list(int t, int s, std::initializer_list<std::pair<int, int>> data) {

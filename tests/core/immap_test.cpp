@@ -7,7 +7,7 @@
 #include <numeric>
 
 #include "core/immap_summary.h"
-#include "support/image_test.h"
+#include "support/map_test.h"
 
 namespace agat {
 namespace {
@@ -15,14 +15,8 @@ namespace {
 using testing::agat_name;
 using testing::name_text;
 
-class ImmapTest : public testing::ImageTest {
+class ImmapTest : public testing::MapTest {
  protected:
-  TVTOCFAULTS faults;
-  TIMMSUMMARY scan() {
-    scan_map(*md, faults);
-    return summarise_map(*md, faults);
-  }
-  TSECTOR& sector(int t, int s) { return md->MASS[t][s]; }
   TTSLSECTOR& list(const TCATREC& e) { return as<TTSLSECTOR>(sector(e.TTSL, e.STSL)); }
   static const T_IMMSECTORDESC& at(int t, int s) { return SCMP[t][s]; }
 };
