@@ -67,7 +67,11 @@ both() {
   ls=0 ws=0
   (cd "$work/l" && "$linux_agatdisk" "$@" >../l.out 2>../l.err) || ls=$?
   (cd "$work/w" && wine "$win/tools/agatdisk/agatdisk.exe" "$@" >../w.out 2>../w.err) || ws=$?
-  cmp -s "$work/l.out" "$work/w.out" || fail "agatdisk $name: standard output differs"
+  # A difference shows what the Windows build said, so that a rare one can be told apart.
+  cmp -s "$work/l.out" "$work/w.out" || {
+    sed 's/^/wine-tests:   agatdisk.exe: /' "$work/w.err" >&2
+    fail "agatdisk $name: standard output differs"
+  }
   cmp -s "$work/l.err" "$work/w.err" || fail "agatdisk $name: messages differ"
   [ "$ls" = "$ws" ] || fail "agatdisk $name: exit status $ls on Linux, $ws on Windows"
   # The Windows build locks a writer's turn on IMAGE.lock beside the image; Linux locks the
