@@ -289,10 +289,8 @@ TEST_F(CoreTest, HostObjects) {
 // entered takes the geometry of its form, and its ".." leads back to the directory that
 // holds it.
 TEST_F(CoreTest, ChangeOfPlace) {
-  EXPECT_EQ(parent_host_path("/a/b/"), "/a/");
-  EXPECT_EQ(parent_host_path("/a/"), "/");
-  EXPECT_EQ(parent_host_path("/"), "/");
-  EXPECT_EQ(parent_host_path("x/"), "x/");
+  for (auto [path, parent] : {std::pair{"/a/b/", "/a/"}, {"/a/", "/"}, {"/", "/"}, {"x/", "x/"}})
+    EXPECT_EQ(parent_host_path(path), parent) << path;
   auto md = testing::new_medium();
   md->HOSTPATH = "/a/";
   TCATREC e;

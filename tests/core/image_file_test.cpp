@@ -21,41 +21,6 @@ using testing::load;
 using testing::make_image_file;
 using testing::TempDir;
 
-class ImageFormTest : public CoreTest, public ::testing::WithParamInterface<TIMAGET> {};
-
-// Plain forms hold the sectors track after track. Changed sectors survive a save; the
-// file keeps its length and its trailer (what an AIM record keeps is the codec's matter).
-TEST_P(ImageFormTest, SectorsSurviveASaveAndTheRestOfTheFileStays) {
-  TempDir dir;
-  const TIMAGET type = GetParam();
-  const auto original = make_image_file(dir.file("disk.img"), type);
-  const std::size_t header = image_header_size(type), data = header + image_data_size(type);
-  auto md = load(dir, "disk.img", type);
-  if (type != ITA800 && type != ITN140 && type != ITN800) {
-    for (int t = 0; t <= md->NUMTR; ++t)
-      for (int s = 0; s <= md->NUMSC; ++s)
-        ASSERT_TRUE(std::equal(md->MASS[t][s].begin(), md->MASS[t][s].end(),
-                               &original[header + (t * (md->NUMSC + 1) + s) * 256]))
-            << t << "/" << s;
-  }
-  md->MASS[0][0].fill(0);
-  md->MASS[17][3].fill(0xFF);
-  md->MASS[md->NUMTR][md->NUMSC][7] ^= 0x5A;
-  FC_SAVEMEDIA(*md, false);
-  ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
-
-  const auto saved = testing::read_bytes(dir.file("disk.img"));
-  ASSERT_EQ(saved.size(), original.size());
-  EXPECT_TRUE(std::equal(original.begin() + data, original.end(), saved.begin() + data));
-  EXPECT_TRUE(std::equal(original.begin(), original.begin() + header, saved.begin()));
-  auto again = load(dir, "disk.img", type);
-  for (int t = 0; t <= md->NUMTR; ++t)
-    for (int s = 0; s <= md->NUMSC; ++s) ASSERT_EQ(again->MASS[t][s], md->MASS[t][s]);
-}
-
-INSTANTIATE_TEST_SUITE_P(AllForms, ImageFormTest, ::testing::ValuesIn(testing::all_forms()),
-                         testing::ImageTypeName());
-
 class TrackFormTest : public CoreTest, public ::testing::WithParamInterface<TIMAGET> {};
 
 // Unchanged tracks are written back byte for byte; in a changed track with a sector that

@@ -38,15 +38,9 @@ std::uint8_t neither(const TSECTOR& d) {
 // AIM
 
 // Stream indexes within sector s of testing::aim_cells (gap 10, 288 cells a sector).
-constexpr int epilogue(int s) {
-  return 288 * s + 16;
-}
-constexpr int first_data(int s) {
-  return 288 * s + 30;
-}
-constexpr int checksum_cell(int s) {
-  return first_data(s) + 256;
-}
+constexpr auto epilogue = [](int s) { return 288 * s + 16; };
+constexpr auto first_data = [](int s) { return 288 * s + 30; };
+constexpr auto checksum_cell = [](int s) { return first_data(s) + 256; };
 
 using Cells = std::vector<std::uint16_t>;
 using Record = std::array<std::uint8_t, ATRSIZE>;

@@ -7,26 +7,10 @@
 #include <vector>
 
 #include "platform/crt_keys.h"
+#include "support/scripted_keys.h"
 
 namespace agat {
 namespace {
-
-// Terminal input from a string. '\377' is a pause (nothing within the escape delay),
-// '\376' a resize; past the end every wait with a delay times out.
-struct Script : ByteSource {
-  explicit Script(std::string text) : bytes(std::move(text)) {}
-  int next(int timeout_ms) override {
-    while (pos < bytes.size()) {
-      const int b = static_cast<unsigned char>(bytes[pos++]);
-      if (b == 0xFE) return RESIZE;
-      if (b != 0xFF || timeout_ms >= 0) return b == 0xFF ? TIMEOUT : b;
-    }
-    if (timeout_ms < 0) throw std::runtime_error("waiting for ever on an empty script");
-    return TIMEOUT;
-  }
-  std::string bytes;
-  std::size_t pos = 0;
-};
 
 TEST(KeyDecoder, TerminalSequencesBecomeKeyCodes) {
   const std::pair<std::string, std::vector<std::uint16_t>> cases[] = {
@@ -45,14 +29,14 @@ TEST(KeyDecoder, TerminalSequencesBecomeKeyCodes) {
       // Ctrl letters, Enter, Tab, Backspace; UTF-8 Cyrillic as Windows-1251, and Latin.
       {"\003\005\022\023\025\r\n\t\177\010", {3, 5, 18, 19, 21, 13, 13, 9, 8, 8}},
       {"Жж\320\201z+", {0xC6, 0xE6, 0xA8, 'z', '+'}},
-      // Escape alone: nothing follows in time, a letter follows, or the input ends.
+      // Escape alone: nothing follows in time ('\377'), a letter follows, or the input ends.
       {"\033\377a\033x\033", {27, 'a', 27, 'x', 27}},
       // Skipped: an unknown sequence, a character Windows-1251 lacks, broken UTF-8.
       {"\033[99~q\342\202\277b\320c", {'q', 'b', 'c'}},
       {"\376", {HKEY_RESIZE}},
   };
   for (const auto& [bytes, expected] : cases) {
-    Script in(bytes);
+    testing::ScriptedKeys in(bytes);
     KeyDecoder decoder;
     std::vector<std::uint16_t> keys;
     for (std::size_t i = 0; i < expected.size(); ++i) keys.push_back(decoder.next_key(in));
