@@ -107,7 +107,7 @@ TEST_F(Sorbel, ClosedSubmenusAndResizesLeaveNoStaleRows) {
       }
     });
   };
-  cursor_rows(22, 22);      // the list on rows 2..22, the cursor on its last
+  cursor_rows(22, 22);     // the list on rows 2..22, the cursor on its last
   screen->resize(80, 60);  // 56 rows: all 41 entries, the last on row 42
   cursor_rows(42, 42);
   left_rows(43, {""});
@@ -206,9 +206,9 @@ TEST_F(Sorbel, HelpAndTheMainMenu) {
   shows({" Справка ", "dos33 Sorbel v2.0", "F10 - выход из программы - это тоже вариант."});
   screen->keys({'x', HKEY_F9});
   // The first item chosen; Up goes round to the last, Down round to the first again.
-  for (auto [key, item, mark] : {std::tuple<std::uint16_t, const char*, const char*>{
-                                     0, "Просмотр файла", ">>"},
-                                 {HKEY_UP, "Выход из программы", "F10"}}) {
+  for (auto [key, item, mark] :
+       {std::tuple<std::uint16_t, const char*, const char*>{0, "Просмотр файла", ">>"},
+        {HKEY_UP, "Выход из программы", "F10"}}) {
     if (key != 0) screen->key(key);
     check([&, item = item, mark = mark](MemoryConsole& s) {
       const int y = s.find_row(item);
