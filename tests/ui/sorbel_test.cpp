@@ -205,6 +205,7 @@ TEST_F(Sorbel, HelpAndTheMainMenu) {
   screen->keys({KEYCODE_ESCAPE, HKEY_F1});
   shows({" Справка ", "dos33 Sorbel v2.0", "F10 - выход из программы - это тоже вариант."});
   screen->keys({'x', HKEY_F9});
+  shows({" Главное меню "});
   // The first item chosen; Up goes round to the last, Down round to the first again.
   for (auto [key, item, mark] :
        {std::tuple<std::uint16_t, const char*, const char*>{0, "Просмотр файла", ">>"},
@@ -216,7 +217,6 @@ TEST_F(Sorbel, HelpAndTheMainMenu) {
       EXPECT_EQ(s.attribute_at(column_of(item, y), y), COL[MN_MAIN_SELTEXT]) << item;
     });
   }
-  shows({" Главное меню "});
   screen->keys({HKEY_DOWN, KEYCODE_ENTER});  // round to the first again, and its submenu
   shows({" Просмотр файла ", "ФРГ MouseGraf"});
   // Out of both menus; then a key of the table works inside the menu.
