@@ -398,8 +398,9 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   }
 }
 
-// Ctrl+C marks the files that differ; C compares the two files under the cursors.
-TEST_F(FileActions, CtrlCMarksTheLiveFilesWithoutAnIdenticalNamesakeAndCComparesTwoFiles) {
+// Ctrl+C marks the files that differ; C compares the two files under the cursors, c the
+// two images.
+TEST_F(FileActions, CtrlCMarksTheLiveFilesWithoutAnIdenticalNamesakeCComparesFilesAndImages) {
   auto a = image("a.dsk");
   save(*a, "SAME", 0x04, 256, 0x11);
   save(*a, "DIFF", 0x04, 300, 0x22);
@@ -421,6 +422,11 @@ TEST_F(FileActions, CtrlCMarksTheLiveFilesWithoutAnIdenticalNamesakeAndCCompares
   shows(
       {"Сравнение файла DIFF", "с файлом        DIFF", "(побайтное сравнение)", "000000 000001 "});
   attribute_is(1, 4, COL[CR_FCMP_BIN]);
+  // "c" from the right panel: the report on the two images.
+  screen->keys({KEYCODE_ESCAPE, KEYCODE_TAB, 'c'});
+  row_is(1, "Сравнение образа " + dir.host_path() + "b.dsk");
+  row_is(2, "с образом        " + dir.host_path() + "a.dsk:");
+  attribute_is(1, 1, COL[CR_ICMP_HEADER]);
   screen->key(KEYCODE_ESCAPE);
   quit({"a.dsk", "b.dsk"});
 }

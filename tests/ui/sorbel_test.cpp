@@ -253,19 +253,6 @@ TEST_F(Sorbel, ErrorsAsABoxAndAsTheViewer) {
   quit({"broken.dsk"});
 }
 
-TEST_F(Sorbel, ImageComparisonReportInTheViewer) {
-  auto a = image("a.dsk");
-  save(*a, "FILE", 0x04, 256);
-  std::filesystem::copy_file(dir.file("a.dsk"), dir.file("b.dsk"));
-  save(*read_image("b.dsk"), "FILE", 0x04, 256, 0x22);  // the same name, other bytes
-  screen->keys({KEYCODE_ENTER, KEYCODE_TAB, KEYCODE_ENTER, 'c'});
-  row_is(1, "Сравнение образа " + dir.host_path() + "b.dsk");
-  row_is(2, "с образом        " + dir.host_path() + "a.dsk:");
-  attribute_is(1, 1, COL[CR_ICMP_HEADER]);
-  screen->key(KEYCODE_ESCAPE);
-  quit({"a.dsk", "b.dsk"});
-}
-
 TEST_F(Sorbel, ReloadShowsChangesAndFallsBackOutwardFromWhatIsGone) {
   image("disk.dsk");
   std::filesystem::create_directories(dir.file("a/b"));
