@@ -1,5 +1,6 @@
 // The file and media actions end to end: keys and menu items on the in-memory console,
-// real images in a temporary directory, the screen and the files checked afterwards.
+// real images in a temporary directory, the screen and the files checked afterwards; the
+// comparisons of files, and another program writing the image a panel shows.
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -317,15 +318,13 @@ TEST_F(FileActions, DeleteAndUndelete) {
   testing::write_bytes(dir.file("host.FIL"), std::vector<std::uint8_t>(40, 0xA0));
   // In an image: no question; the file shows as deleted and F4 brings it back.
   screen->keys({KEYCODE_ENTER, HKEY_DOWN, HKEY_F8});
-  check([&](MemoryConsole& s) {
-    EXPECT_FALSE(s.contains(" Подтвердите "));
-    EXPECT_EQ(s.attribute_at(5, 3), COL[PANEL_LST_CURS]);
-    EXPECT_EQ(screen->attribute_at(45, 3), COL[PANEL_LST_BASE]);
-  });
+  check([&](MemoryConsole& s) { EXPECT_FALSE(s.contains(" Подтвердите ")); });
+  attribute_is(5, 3, COL[PANEL_LST_CURS]);
+  attribute_is(45, 3, COL[PANEL_LST_BASE]);
   screen->keys({KEYCODE_TAB});
-  check([&](MemoryConsole& s) { EXPECT_EQ(s.attribute_at(5, 3), COL[PANEL_LST_DELE]); });
+  attribute_is(5, 3, COL[PANEL_LST_DELE]);
   screen->keys({KEYCODE_TAB, HKEY_F4, KEYCODE_TAB});
-  check([&](MemoryConsole& s) { EXPECT_EQ(s.attribute_at(5, 3), COL[PANEL_LST_BASE]); });
+  attribute_is(5, 3, COL[PANEL_LST_BASE]);
   screen->keys({KEYCODE_TAB, KEYCODE_BACKSPACE, ctrl_key('S')});
   // On the host: the question; "Нет" and Escape keep the file, "Да" deletes it.
   screen->keys({HKEY_END, HKEY_F8});
@@ -358,7 +357,7 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
   menu("Образ", "Изменить имя тома");
   screen->key(HKEY_END);
   answer(" Введите новое имя тома ", " 2");
-  check([&](MemoryConsole&) { EXPECT_EQ(left(1), "МОЙ ДИСК 2"); });
+  left_rows(1, {"МОЙ ДИСК 2"});
   screen->key(KEYCODE_BACKSPACE);
   // Each item that makes an image, the name typed before the extension it proposes, the form.
   const std::tuple<const char*, const char*, TIMAGET> made[] = {
@@ -397,6 +396,66 @@ TEST_F(FileActions, CleanCreateAndRenameVolume) {
     EXPECT_EQ(md->FREESPACE, type == ITI140 || type == ITN140 ? 542u : 3335u);
     EXPECT_EQ(md->CAT.CATNUM, 1);
   }
+}
+
+// Ctrl+C marks the files that differ; C compares the two files under the cursors, c the
+// two images.
+TEST_F(FileActions, CtrlCMarksTheLiveFilesWithoutAnIdenticalNamesakeCComparesFilesAndImages) {
+  auto a = image("a.dsk");
+  save(*a, "SAME", 0x04, 256, 0x11);
+  save(*a, "DIFF", 0x04, 300, 0x22);
+  save(*a, "GONE", 0x00, 256);
+  FC_DELETE(*find_entry(*a, "GONE"));
+  std::filesystem::copy_file(dir.file("a.dsk"), dir.file("b.dsk"));
+  auto b = read_image("b.dsk");
+  save(*b, "DIFF", 0x04, 300, 0x23);  // the same name and size, other bytes
+  save(*b, "GONE", 0x00, 256);        // live here, deleted in a.dsk
+  save(*b, "ONLY", 0x04, 256);
+  // Marks made before go: the host directory ".." is no Agat file.
+  screen->keys({KEYCODE_ENTER, '+', KEYCODE_TAB, KEYCODE_ENTER, ctrl_key('C')});
+  left_rows(2, {" +HostDir: ..", "   B  002  SAME", ">  B  003  DIFF", "   T  002  GONE", ""});
+  check([&](MemoryConsole&) {  // "..", SAME; then DIFF, GONE and ONLY marked
+    for (int y = 2; y < 7; ++y) EXPECT_EQ(right(y)[0], y < 4 ? ' ' : '>') << right(y);
+  });
+  // The cursors on DIFF, the left panel's file first.
+  screen->keys({HKEY_DOWN, HKEY_DOWN, KEYCODE_TAB, HKEY_DOWN, HKEY_DOWN, 'C'});
+  shows(
+      {"Сравнение файла DIFF", "с файлом        DIFF", "(побайтное сравнение)", "000000 000001 "});
+  attribute_is(1, 4, COL[CR_FCMP_BIN]);
+  // "c" from the right panel: the report on the two images.
+  screen->keys({KEYCODE_ESCAPE, KEYCODE_TAB, 'c'});
+  row_is(1, "Сравнение образа " + dir.host_path() + "b.dsk");
+  row_is(2, "с образом        " + dir.host_path() + "a.dsk:");
+  attribute_is(1, 1, COL[CR_ICMP_HEADER]);
+  screen->key(KEYCODE_ESCAPE);
+  quit({"a.dsk", "b.dsk"});
+}
+
+// The file manager and another program writing one image: a panel read before the other
+// program's change never saves over it.
+TEST_F(FileActions, ASaveOverAnotherProgramsChangeIsRefusedAndThePanelReread) {
+  auto a = image("a.dsk");
+  save(*a, "ONE", 0x04, 1000, 0x11);
+  save(*a, "TWO", 0x04, 300, 0x22);
+  screen->key(KEYCODE_ENTER);
+  // While the panel shows the image, another program adds a file to it.
+  screen->then([&](MemoryConsole&) {
+    auto other = read_image("a.dsk");
+    save(*other, "THIRD", 0x04, 700, 0x33);
+  });
+  screen->keys({HKEY_DOWN, HKEY_F8});
+  shows({"другой программой после чтения"});
+  screen->key(KEYCODE_ESCAPE);
+  // Read again: the other file is listed, and the delete goes through now.
+  check([&](MemoryConsole&) { EXPECT_NE(panel_row("THIRD"), 0); });
+  screen->keys({HKEY_HOME, HKEY_DOWN, HKEY_F8});
+  quit({"a.dsk"});
+
+  auto a2 = read_image("a.dsk");
+  EXPECT_EQ(load(*a2, "THIRD").size(), 768u);
+  EXPECT_EQ(load(*a2, "TWO").at(299), 0x22);
+  EXPECT_NE(testing::find_deleted(*a2, "ONE"), nullptr);
+  expect_consistent({"a.dsk"});
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/cp1251.h"
@@ -103,10 +104,9 @@ class SorbelTest : public SessionTest {
   // Opens the submenu SUBMENU of the main menu and chooses its item ITEM, both found by their
   // labels (UTF-8) in the menu the program shows; a label the menu lacks fails the test.
   void menu(std::string_view submenu, std::string_view item) {
-    const int sub = menu_position(main_menu(), submenu);
-    const PMENUITEM entry = menu_item(main_menu(), sub);
+    const auto [sub, entry] = menu_find(main_menu(), submenu);
     const int choice =
-        entry != nullptr && entry->IACT == MASUBMENU ? menu_position(entry->PSUBMENU, item) : 0;
+        entry != nullptr && entry->IACT == MASUBMENU ? menu_find(entry->PSUBMENU, item).first : 0;
     ASSERT_TRUE(sub > 0 && choice > 0) << "no item \"" << item << "\" in \"" << submenu << "\"";
     screen->key(HKEY_F9);
     for (int i = 1; i < sub; ++i) screen->key(HKEY_DOWN);
@@ -114,20 +114,29 @@ class SorbelTest : public SessionTest {
     for (int i = 1; i < choice; ++i) screen->key(HKEY_DOWN);
     screen->key(KEYCODE_ENTER);
   }
-  // The place (from 1) of the item labelled LABEL (UTF-8) in the menu that starts with FIRST,
-  // or 0.
-  static int menu_position(PMENUITEM first, std::string_view label) {
+  // The place (from 1) and the item labelled LABEL (UTF-8) in the menu that starts with
+  // FIRST, or 0 and null.
+  static std::pair<int, PMENUITEM> menu_find(PMENUITEM first, std::string_view label) {
     std::string wanted;
     utf8_to_cp1251(label, wanted);
-    int at = 1;
-    for (PMENUITEM i = first; i != nullptr; i = i->INEXTITEM, ++at)
-      if (i->ILABEL == wanted) return at;
-    return 0;
+    for (int at = 1; first != nullptr; first = first->INEXTITEM, ++at)
+      if (first->ILABEL == wanted) return {at, first};
+    return {0, nullptr};
   }
-  // The item at PLACE (from 1) of the menu that starts with FIRST, or null.
-  static PMENUITEM menu_item(PMENUITEM first, int place) {
-    for (int at = 1; first != nullptr && at < place; ++at) first = first->INEXTITEM;
-    return place > 0 ? first : nullptr;
+  // Checks, at this point of the script, that cell X, Y has the attribute A.
+  void attribute_is(int x, int y, std::uint8_t a) {
+    check([=](MemoryConsole& s) { EXPECT_EQ(s.attribute_at(x, y), a) << x << ", " << y; });
+  }
+  // Checks, at this point of the script, that screen row Y reads TEXT (trimmed).
+  void row_is(int y, const std::string& text) {
+    check([=](MemoryConsole& s) { EXPECT_EQ(s.row_trimmed(y), text) << "row " << y; });
+  }
+  // Checks, at this point of the script, that the rows of the right half from Y on read ROWS.
+  void right_rows(int y, std::vector<std::string> rows) {
+    check([this, y, rows](MemoryConsole&) {
+      for (int i = 0; i < static_cast<int>(rows.size()); ++i)
+        EXPECT_EQ(right(y + i), rows[i]) << "row " << y + i;
+    });
   }
   // The screen column (from 1) at which TEXT starts in row Y: one for every UTF-8 lead
   // byte before it.

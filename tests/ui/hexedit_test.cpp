@@ -35,7 +35,9 @@ class HexEdit : public testing::ConsoleTest {
   void row_is(int y, const std::string& text) {
     mc().then([=](MemoryConsole& s) { EXPECT_EQ(s.row_trimmed(y), text); });
   }
-  void cursor_at(int x, int y) {
+  // Scripts KEYS, then a check that the cursor shows at X, Y.
+  void cursor_after(std::initializer_list<std::uint16_t> keys, int x, int y) {
+    mc().keys(keys);
     mc().then([=](MemoryConsole& s) {
       EXPECT_EQ(std::pair(s.where_x(), s.where_y()), std::pair(x, y));
       EXPECT_TRUE(s.cursor_visible());
@@ -113,23 +115,18 @@ TEST_F(HexEdit, EveryBlockOpensAtItsFirstByte) {
 
 TEST_F(HexEdit, TypingInHexAndTextModeAndLeavingWithTheQuestion) {
   Bytes block(40, 0);
-  cursor_at(8, 1);
-  mc().key('4');
-  cursor_at(9, 1);
-  mc().keys({'1', 'F', 'A'});  // upper-case letters are no digits
-  cursor_at(11, 1);
-  mc().keys({RIGHT, RIGHT});
-  cursor_at(14, 1);
-  mc().keys({RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT});
-  cursor_at(34, 1);  // byte 8, past the "- "
-  mc().key(LEFT);    // from the high digit to the low digit of the byte before
-  cursor_at(30, 1);
-  mc().keys({TAB, HKEY_DOWN});
-  cursor_at(67, 2);  // byte 23 (7 + 16) in the character column
+  cursor_after({}, 8, 1);
+  cursor_after({'4'}, 9, 1);
+  cursor_after({'1', 'F', 'A'}, 11, 1);  // upper-case letters are no digits
+  cursor_after({RIGHT, RIGHT}, 14, 1);
+  cursor_after({RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT, RIGHT},
+               34, 1);                    // byte 8, past the "- "
+  cursor_after({LEFT}, 30, 1);            // from the high digit to the low digit of the byte before
+  cursor_after({TAB, HKEY_DOWN}, 67, 2);  // byte 23 (7 + 16) in the character column
   mc().text("Яa");
-  cursor_at(70, 2);
-  mc().keys({HKEY_END, RIGHT, HKEY_DOWN, HKEY_NPAGE});  // the cursor stays on the last byte
-  cursor_at(67, 3);
+  cursor_after({}, 70, 2);
+  // The cursor stays on the last byte.
+  cursor_after({HKEY_END, RIGHT, HKEY_DOWN, HKEY_NPAGE}, 67, 3);
   mc().text("ж");
   row_is(1, "0000:  41 00 00 00 00 00 00 00 - 00 00 00 00 00 00 00 00   a....... ........");
   mc().keys({ESC});

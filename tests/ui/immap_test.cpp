@@ -20,10 +20,11 @@ namespace {
 
 class ImmapScreen : public testing::SorbelTest {
  protected:
-  // Panel row Y ends in TEXT: the panel is the last thing on its rows.
-  void panel_shows(int y, const std::string& text) {
-    check([y, text](MemoryConsole& s) {
-      EXPECT_TRUE(s.row_trimmed(y).ends_with(" " + text)) << text << "\n" << s.screen_text();
+  // Each panel row Y ends in its TEXT: the panel is the last thing on its rows.
+  void panel_shows(std::vector<std::pair<int, std::string>> rows) {
+    check([rows](MemoryConsole& s) {
+      for (const auto& [y, text] : rows)
+        EXPECT_TRUE(s.row_trimmed(y).ends_with(" " + text)) << text << "\n" << s.screen_text();
     });
   }
 };
@@ -53,17 +54,14 @@ TEST_F(ImmapScreen, GridKeysAndPanel) {
     EXPECT_EQ(s.attribute_at(5, 3),
               (COL[IMM_BADSEC] << 4) | (COL[IMM_BADSEC] >> 4));  // "_-", unreadable
   });
-  panel_shows(3, "Ближайший глюк в 17 / 15 !!!");
-  panel_shows(5, "Сектор 17 / 0 (далее в 17 / 1)");
+  panel_shows({{3, "Ближайший глюк в 17 / 15 !!!"}, {5, "Сектор 17 / 0 (далее в 17 / 1)"}});
   screen->key(HKEY_LEFT);  // round to the last sector: A's list
-  for (const auto& [y, text] :
-       std::vector<std::pair<int, std::string>>{{5, "Сектор 17 / 15"},
-                                                {9, "Ссылки на сектор: 3"},
-                                                {10, "Ссылка из 17 / 1 (каталог)"},
-                                                {11, "подразумевает здесь TS-список"},
-                                                {12, "файла \"A\""},
-                                                {18, "файла \"A?\""}})
-    panel_shows(y, text);
+  panel_shows({{5, "Сектор 17 / 15"},
+               {9, "Ссылки на сектор: 3"},
+               {10, "Ссылка из 17 / 1 (каталог)"},
+               {11, "подразумевает здесь TS-список"},
+               {12, "файла \"A\""},
+               {18, "файла \"A?\""}});
   check([&](MemoryConsole& s) {
     const int x = crt_immap_viewer::NOTESX + 2;
     EXPECT_EQ(std::tuple(s.attribute_at(x, 12), s.attribute_at(x, 13)),
@@ -82,7 +80,7 @@ TEST_F(ImmapScreen, GridKeysAndPanel) {
       {HKEY_RIGHT, "0 / 0"}};
   for (const auto& [key, where] : moves) {
     screen->key(key);
-    panel_shows(5, "Сектор " + where);
+    panel_shows({{5, "Сектор " + where}});
   }
   check([](MemoryConsole& s) { EXPECT_EQ(s.row(3).substr(0, 4), "  0 "); });
   screen->keys({HKEY_UP});  // the last track scrolls in at the bottom
@@ -127,9 +125,9 @@ TEST_F(ImmapScreen, RecoversLostFilesOfIndependentImages) {
     screen->keys({KEYCODE_ENTER, HKEY_F12});
     shows({"Анализ VTOC:", "08: Не найден ограничитель имени тома ($8D, $00)."});
     screen->keys({KEYCODE_ESCAPE, KEYCODE_TAB});
-    panel_shows(5, "Сектор " + std::to_string(t) + " / " + std::to_string(s));
-    panel_shows(7, "Содержимое: T/S список");
-    panel_shows(9, "Ссылки на сектор: нет");
+    panel_shows({{5, "Сектор " + std::to_string(t) + " / " + std::to_string(s)},
+                 {7, "Содержимое: T/S список"},
+                 {9, "Ссылки на сектор: нет"}});
     if (w > 105) {
       check([](MemoryConsole& sc) {
         EXPECT_EQ(sc.row(2).substr(0, 14), "     0  1  2  ");
@@ -137,7 +135,7 @@ TEST_F(ImmapScreen, RecoversLostFilesOfIndependentImages) {
       });
     }
     screen->keys({'r', KEYCODE_ESCAPE});
-    panel_shows(9, "Ссылки на сектор: одна");
+    panel_shows({{9, "Ссылки на сектор: одна"}});
     screen->keys({KEYCODE_TAB, HKEY_F12, HKEY_END});
     check([this, n = std::string(name)](MemoryConsole&) { EXPECT_NE(panel_row(n), 0); });
     quit({"disk.dsk"});
@@ -169,11 +167,11 @@ TEST_F(ImmapScreen, PanelNamesTheKindOfANonstandardSector) {
   testing::write_bytes(path, bytes);
   use_screen(132, 43);
   screen->keys({KEYCODE_ENTER, HKEY_F12});
-  panel_shows(6, "Ошибки: нет");
-  panel_shows(10, "Нестандартный: эпилог адреса, сумма XOR");
-  panel_shows(11, "Исходя из расположения - это VTOC");
+  panel_shows({{6, "Ошибки: нет"},
+               {10, "Нестандартный: эпилог адреса, сумма XOR"},
+               {11, "Исходя из расположения - это VTOC"}});
   screen->key(HKEY_RIGHT);
-  panel_shows(10, "Ссылка из 17 / 0 (VTOC)");
+  panel_shows({{10, "Ссылка из 17 / 0 (VTOC)"}});
   screen->keys({KEYCODE_ESCAPE});
   quit({"disk.nib"});
 }
@@ -197,9 +195,9 @@ TEST_F(ImmapScreen, TabFindsTheFirstListOfAChain) {
   FC_SAVEMEDIA(*md, false);
   CURSTR = 0, CURSSC = 0;
   screen->keys({KEYCODE_ENTER, HKEY_F12, KEYCODE_TAB});
-  panel_shows(5, "Сектор 34 / 15");
+  panel_shows({{5, "Сектор 34 / 15"}});
   screen->keys({'r'});
-  panel_shows(9, "Ссылки на сектор: одна");
+  panel_shows({{9, "Ссылки на сектор: одна"}});
   screen->keys({HKEY_F12});
   left_rows(3, {"   B  132  BIG"});
   quit({"disk.dsk"});
@@ -214,7 +212,7 @@ TEST_F(ImmapScreen, PanelOfADiskWithoutDos) {
   screen->keys({HKEY_F12});
   shows({"Анализ VTOC:"});
   screen->keys({KEYCODE_ESCAPE});
-  panel_shows(5, "Сектор 17 / 0 (далее в 17 / 17)");
+  panel_shows({{5, "Сектор 17 / 0 (далее в 17 / 17)"}});
   screen->keys({HKEY_F12});
   quit({"nodos.dsk"});
 }
@@ -239,9 +237,9 @@ TEST_F(ImmapScreen, SectorEditorRepairsAnUnreadableVtoc) {
   shows({"Анализ VTOC:", "27: Неверно максимальное число t/s пар в t/s списке ($7A)."});
   screen->keys({KEYCODE_ESCAPE, KEYCODE_ENTER});
   check([&](MemoryConsole&) { EXPECT_EQ(testing::read_bytes(dir.file("disk.dsk")), broken); });
-  panel_shows(6, "Ошибки: чтения, расширения, содержимого (см");  // cut at the edge
+  panel_shows({{6, "Ошибки: чтения, расширения, содержимого (см"}});  // cut at the edge
   screen->key(KEYCODE_ENTER);
-  panel_shows(6, "Ошибки: нет");
+  panel_shows({{6, "Ошибки: нет"}});
   screen->key(KEYCODE_ESCAPE);
   left_rows(3, {"   B  002  A"});
   quit({"disk.dsk"});
