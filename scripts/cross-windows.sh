@@ -36,4 +36,6 @@ for program in "${programs[@]}"; do
   fi
 done
 echo "cross-windows: built ${programs[*]} in build/windows"
+# The .zip of the four programs and the README.
+(cd build/windows && cpack -G ZIP)
 bash scripts/wine-tests.sh

@@ -15,9 +15,14 @@
 #include "ui/mywrite.h"
 #include "ui/picture_screen.h"
 #include "ui/sorbel.h"
+#include "version/program_version.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> params(argv + 1, argv + argc);
+  if (agat::asks_for_version(params)) {
+    std::puts(agat::version_line("sorbel").c_str());
+    return 0;
+  }
   // Pictures are saved in the directory the program was started in.
   std::error_code ec;
   std::string start_dir = std::filesystem::current_path(ec).string();

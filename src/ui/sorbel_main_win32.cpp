@@ -12,9 +12,14 @@
 #include "ui/crt_viewer.h"
 #include "ui/picture_screen.h"
 #include "ui/sorbel.h"
+#include "version/program_version.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> params = agat::program_arguments(argc, argv);
+  if (agat::asks_for_version(params)) {
+    std::puts(agat::version_line("sorbel").c_str());
+    return 0;
+  }
   // Pictures are saved in the directory the program was started in.
   const std::string start_dir = agat::host_current_directory();
   {

@@ -17,6 +17,7 @@
 #include "image_access.h"
 #include "streams.h"
 #include "terminal.h"
+#include "version/program_version.h"
 
 namespace agat {
 
@@ -30,6 +31,7 @@ void print_overview() {
       "\n"
       "Вызов: agatdisk КОМАНДА АРГУМЕНТЫ...\n"
       "       agatdisk КОМАНДА --help   подробно об одной команде\n"
+      "       agatdisk --version        версия программы\n"
       "\n"
       "Команды:\n"_w);
   for (const Command& c : command_table()) {
@@ -100,6 +102,10 @@ int run(std::span<const std::string> words) {
   const std::string& name = words[0];
   if (name == "--help" || name == "-h" || name == "help") {
     print_overview();
+    return EXIT_DONE;
+  }
+  if (asks_for_version(words)) {
+    print(version_line("agatdisk") + "\n");
     return EXIT_DONE;
   }
   const Command* command = nullptr;

@@ -23,6 +23,8 @@
 #include <utility>
 
 #include "blend_files.h"
+#include "core/host_arguments.h"
+#include "version/program_version.h"
 
 namespace {
 
@@ -424,8 +426,13 @@ int blend_main(std::FILE* out) {
 }
 
 #ifndef BLEND_NO_MAIN
-// The program takes no arguments; any given are ignored.
-int main() {
+// The program takes no arguments but "--version" first, which prints the version instead of
+// a run; any others are ignored.
+int main(int argc, char** argv) {
+  if (agat::asks_for_version(agat::program_arguments(argc, argv))) {
+    std::puts(agat::version_line("blend").c_str());
+    return EXIT_SUCCESS;
+  }
   return blend_main(stdout);
 }
 #endif
