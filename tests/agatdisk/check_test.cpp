@@ -13,18 +13,14 @@
 namespace agat::testing {
 namespace {
 
-class AgatdiskCheck : public CoreTest {
- protected:
-  TempDir dir;
-  Outcome run(const std::vector<std::string>& args) {
-    return run_agatdisk(args, dir.path().string());
-  }
-  static int count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-  }
-};
+// How many times `what` occurs in `text`.
+int count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+using AgatdiskCheck = AgatdiskTest;
 
 // A missing volume name (no other DOS writes one) and deleted files are no damage; a lost
 // file and anything else are; a disk whose VTOC is no DOS VTOC (or cannot be read) is
@@ -45,14 +41,12 @@ TEST_F(AgatdiskCheck, ExitStatusSortsImages) {
               std::tuple(status, orphans, deleted, ""))
         << image;
   }
-  const Outcome big =
-      run_line("agatdisk new big.dsk --form dsk800 && agatdisk check big.dsk", dir.path());
-  EXPECT_EQ(
-      std::tuple(big.status, big.out.find("Секторы по ролям: VTOC 3, каталог 1, T/S-список 0, "
-                                          "данные 0, без ссылок 3356\n") != std::string::npos),
-      std::tuple(0, true));
-  const Outcome none = run({"check", "none.dsk"});
-  EXPECT_EQ(std::tuple(none.status, none.out), std::tuple(1, ""));
+  const Outcome big = sh("agatdisk new big.dsk --form dsk800 && agatdisk check big.dsk");
+  EXPECT_EQ(big.status, 0);
+  EXPECT_NE(big.out.find("Секторы по ролям: VTOC 3, каталог 1, T/S-список 0, данные 0, без ссылок "
+                         "3356\n"),
+            std::string::npos);
+  expect_outcome(run({"check", "none.dsk"}), 1, "", "none.dsk");
 }
 
 // The report of files.dsk: every used sector but those of track 0 (which hold no DOS here)
@@ -85,26 +79,15 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
                           "\"DELETED.BIN\"): данные 32/6 32/7\n"),
             std::string::npos);
 
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  } steps[] = {
-      {{"recover", "disk.dsk", "32/6"}, 1, "", "сектор 32/6 не T/S-список"},
-      {{"recover", "disk.dsk", "35/0"}, 1, "", "сектора 35/0 нет в образе"},
-      {{"recover", "disk.dsk", "32-5"}, 2, "", "нужно ДОРОЖКА/СЕКТОР"},
-      {{"recover", "disk.dsk", "32/5"}, 0, "DELETED.BIN\n", ""},
-      {{"recover", "disk.dsk", "32/5"}, 1, "", "на T/S-список 32/5 уже есть ссылка"},
-      {{"check", "disk.dsk"}, 0, "", ""},
-  };
-  for (const auto& step : steps) {
-    const Outcome r = run(step.args);
-    EXPECT_EQ(r.status, step.status) << step.args[2] << r.err;
-    if (step.status != 0 || step.args[0] == "recover") {
-      EXPECT_EQ(r.out, step.out);
-    }
-    EXPECT_NE(r.err.find(step.err), std::string::npos) << r.err;
-  }
+  const std::tuple<std::string, int, std::string, std::string> steps[] = {
+      {"32/6", 1, "", "сектор 32/6 не T/S-список"},
+      {"35/0", 1, "", "сектора 35/0 нет в образе"},
+      {"32-5", 2, "", "нужно ДОРОЖКА/СЕКТОР"},
+      {"32/5", 0, "DELETED.BIN\n", ""},
+      {"32/5", 1, "", "на T/S-список 32/5 уже есть ссылка"}};
+  for (const auto& [ts, status, out, err] : steps)
+    expect_outcome(run({"recover", "disk.dsk", ts}), status, out, err);
+  EXPECT_EQ(run({"check", "disk.dsk"}).status, 0);
   const Bytes source = file_bytes(testdata("src/deleted500.bin"));
   const Outcome got = run({"get", "disk.dsk", "DELETED.BIN"});
   EXPECT_EQ(got.out.substr(0, 4), std::string("\x00\x40\xF4\x01", 4));  // the head DOS saved

@@ -76,6 +76,24 @@ inline Outcome run_agatdisk(const std::vector<std::string>& args, const std::str
   return run_line(line, cwd);
 }
 
+// A test in a fresh directory of its own, where agatdisk runs with arguments or in a line.
+class AgatdiskTest : public CoreTest {
+ protected:
+  TempDir dir;
+  Outcome run(const std::vector<std::string>& args) {
+    return run_agatdisk(args, dir.path().string());
+  }
+  Outcome sh(const std::string& line) { return run_line(line, dir.path().string()); }
+};
+
+// The exit status, the whole output and the messages: "" when there must be none, else a part.
+inline void expect_outcome(const Outcome& r, int status, const std::string& out,
+                           const std::string& err) {
+  EXPECT_EQ(r.status, status) << r.err;
+  EXPECT_EQ(r.out, out);
+  EXPECT_TRUE(err.empty() ? r.err.empty() : r.err.find(err) != std::string::npos) << r.err;
+}
+
 // Bytes that differ from file to file and from sector to sector.
 inline Bytes pattern(std::size_t size, std::uint32_t seed) {
   std::mt19937 rng(seed);

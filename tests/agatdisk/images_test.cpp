@@ -12,13 +12,7 @@
 namespace agat::testing {
 namespace {
 
-class AgatdiskImages : public CoreTest {
- protected:
-  TempDir dir;
-  Outcome run(const std::vector<std::string>& args) {
-    return run_agatdisk(args, dir.path().string());
-  }
-};
+using AgatdiskImages = AgatdiskTest;
 
 // Every way of writing a type, each on files of sizes around the sector and T/S-list bounds,
 // into each form: the listing shows the type byte, its letter and the lock, and get gives back
