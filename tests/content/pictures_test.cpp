@@ -6,6 +6,7 @@
 #include <cmath>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -141,21 +142,14 @@ TEST(VideoMemory, TheFirstReadingIsTheMostCoherent) {
     std::function<std::pair<int, int>(int, int)> at;
   };
   const std::vector<Layout> layouts = {
-      {FGFMGR, 16, 128, 128,
-       [](int x, int y) {
-         return std::pair{y * 64 + x / 2, x % 2 ? 0 : 4};
-       }},
-      {FGFHGR, 2, 256, 256,
-       [](int x, int y) {
-         return std::pair{y * 32 + x / 8, 7 - x % 8};
-       }},
+      // clang-format off
+      {FGFMGR, 16, 128, 128, [](int x, int y) { return std::pair{y * 64 + x / 2, x % 2 ? 0 : 4}; }},
+      {FGFHGR, 2, 256, 256, [](int x, int y) { return std::pair{y * 32 + x / 8, 7 - x % 8}; }},
       {FGFMGR9, 4, 256, 256,
-       [](int x, int y) {
-         return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 4, 6 - 2 * (x % 4)};
-       }},
-      {FGFHGR9, 2, 512, 256, [](int x, int y) {
-         return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 8, 7 - x % 8};
-       }}};
+       [](int x, int y) { return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 4, 6 - 2 * (x % 4)}; }},
+      {FGFHGR9, 2, 512, 256,
+       [](int x, int y) { return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 8, 7 - x % 8}; }}};
+  // clang-format on
   auto scr = std::make_unique<TGRAPHSCREEN>();
   for (const Layout& l : layouts) {
     for (const auto& [name, scene] : scenes) {
@@ -211,35 +205,21 @@ TEST(VideoMemory, AppleColourRule) {
 TEST(Pictures, NothingIsReadPastTheFile) {
   Bytes zx = pattern(8000);
   zx.insert(zx.begin(), {0, 0x40, 0x00, 0x1B});  // a plain ZX screen's head
-  // Every picture format of the table, with a file of its kind.
+  // Every picture format of the table, and no other, with a file of its kind.
+  const std::map<ContentShown, std::pair<std::uint8_t, Bytes>> kinds = {
+      {ContentShown::zx_plain, {0x04, zx}},
+      {ContentShown::zx_packed, {0x04, pattern(8000)}},
+      {ContentShown::alvgraf, {0x40, pattern(9000)}},
+      {ContentShown::mousegraph, {0x20, pattern(9000)}}};
   std::vector<std::tuple<std::uint8_t, TFILEFORMAT, Bytes>> cases;
   for (const ContentFormat& row : kContentFormats) {
-    switch (row.shown) {
-      case ContentShown::video_memory:
-        cases.emplace_back(row.b_head ? 0x04 : 0x20, row.format,
-                           row.b_head ? b_file(pattern(16384)) : pattern(16384));
-        break;
-      case ContentShown::zx_plain:
-        cases.emplace_back(0x04, row.format, zx);
-        break;
-      case ContentShown::zx_packed:
-        cases.emplace_back(0x04, row.format, pattern(8000));
-        break;
-      case ContentShown::alvgraf:
-        cases.emplace_back(0x40, row.format, pattern(9000));
-        break;
-      case ContentShown::mousegraph:
-        cases.emplace_back(0x20, row.format, pattern(9000));
-        break;
-      case ContentShown::bytes:
-      case ContentShown::code:
-      case ContentShown::text:
-      case ContentShown::agawt_text:
-      case ContentShown::autograf_text:
-      case ContentShown::basic:
-        EXPECT_FALSE(is_picture_format(row.format)) << row.name;
-        break;
-    }
+    const bool video = row.shown == ContentShown::video_memory;
+    EXPECT_EQ(is_picture_format(row.format), video || kinds.contains(row.shown)) << row.name;
+    if (video)
+      cases.emplace_back(row.b_head ? 0x04 : 0x20, row.format,
+                         row.b_head ? b_file(pattern(16384)) : pattern(16384));
+    else if (kinds.contains(row.shown))
+      cases.emplace_back(kinds.at(row.shown).first, row.format, kinds.at(row.shown).second);
   }
   auto a = std::make_unique<TGRAPHSCREEN>(), b = std::make_unique<TGRAPHSCREEN>();
   for (const auto& [ext, fmt, data] : cases) {
@@ -277,10 +257,8 @@ TEST(Pictures, EveryPictureFormatOfTheTable) {
     for (int m = 0; m < GRAPHIC_FORMAT_COUNT; ++m) {
       const TGRAPHVIEW v = file.render(row.format, *again, TFILEGFORMAT(m));
       if (row.has_modes) {
-        EXPECT_EQ(shown(v), std::string(FGFDESC[m].NM) + " " + std::to_string(FGFDESC[m].W) + "x" +
-                                std::to_string(FGFDESC[m].H) + " " +
-                                std::to_string(FGFDESC[m].PSW) + ":" +
-                                std::to_string(FGFDESC[m].PSH));
+        const TFGFDESC& d = FGFDESC[m];
+        EXPECT_EQ(shown(v), shown({.W = d.W, .H = d.H, .PSW = d.PSW, .PSH = d.PSH, .COMMENT = d.NM}));
       } else {
         EXPECT_EQ(shown(v), shown(plain)) << m;
         EXPECT_TRUE(again->P == first->P) << m;
@@ -338,16 +316,11 @@ TEST(Drawings, AlvGrafAndMouseGraph) {
   // pixels wide: three bytes a row, the third unused. The whole picture; 512 bytes more make
   // it a fragment; a larger picture keeps its top left part.
   const std::vector<std::tuple<TFILEFORMAT, Bytes, int, std::string, std::string>> cases = {
-      {FFALVGRAF,
-       {0, 0, 10, 3, 0xFF, 0xC0, 0, 0x20},
-       0,
-       "Alv Graf 10x3 3:4",
-       "9,0=15 0,1=0 6,2=15"},
-      {FFMGFRAGM,
-       {0xFF, 0, 0xFF, 0, 0x80, 0},
-       0x0210,
-       "MouseGraf FRG 16x2 3:4",
+      // clang-format off
+      {FFALVGRAF, {0, 0, 10, 3, 0xFF, 0xC0, 0, 0x20}, 0, "Alv Graf 10x3 3:4", "9,0=15 0,1=0 6,2=15"},
+      {FFMGFRAGM, {0xFF, 0, 0xFF, 0, 0x80, 0}, 0x0210, "MouseGraf FRG 16x2 3:4",
        "7,0=15 8,0=0 0,1=0 8,1=15"},
+      // clang-format on
       {FFMGFRAGM, whole, 0x151A, "MouseGraf 416 x 336 416x336 3:4", "0,0=15 415,0=15 1,335=15"},
       {FFMGFRAGM, more, 0x151A, "MouseGraf FRG 26x21 3:4", ""},
       {FFMGFRAGM, Bytes(1280, 0), 0x0128, "MouseGraf 640 x 16 512x16 3:4", ""}};
