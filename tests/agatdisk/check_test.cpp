@@ -124,7 +124,8 @@ TEST_F(AgatdiskCheck, ProtectedSectorsAreListedNotDamage) {
            "    {\"ts\": [20, 5], \"kind\": \"sync_in_data\"}\n  ]\n}\n";
   const auto check = [&] {
     const Outcome json = run({"check", "p.aim", "--json"});
-    EXPECT_EQ(std::tuple(json.status, json.out.starts_with("{\n  \"dos_catalog\": true,\n  \"damaged\": false"),
+    EXPECT_EQ(std::tuple(json.status,
+                         json.out.starts_with("{\n  \"dos_catalog\": true,\n  \"damaged\": false"),
                          json.out.ends_with(listed)),
               std::tuple(0, true, true))
         << json.out << json.err;

@@ -54,8 +54,8 @@ TEST_F(AgatdiskContent, ImportThenExportGivesBackTextLinesAndCodeBytes) {
     SCOPED_TRACE(c.name);
     const std::string convert = c.import.find("--convert") != std::string::npos ? " --convert" : "";
     const Outcome r = sh("agatdisk import disk.dsk " + c.file + " " + c.import + " --name " +
-                          c.name + " && agatdisk export disk.dsk " + c.name + convert +
-                          " -o back && agatdisk info disk.dsk " + c.name + " --json");
+                         c.name + " && agatdisk export disk.dsk " + c.name + convert +
+                         " -o back && agatdisk info disk.dsk " + c.name + " --json");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find(c.info), std::string::npos) << r.out;
     EXPECT_EQ(file_bytes(dir.file("back")), file_bytes(dir.file(c.file)));
@@ -89,19 +89,18 @@ TEST_F(AgatdiskContent, ImportKeepsNamesakesUnderNumberedNamesUnlessForced) {
   for (const auto& [line, warned, stored] : steps) {
     const Outcome r = sh("agatdisk import disk.dsk " + line);
     EXPECT_EQ(r.status, 0) << line << "\n" << r.err;
-    EXPECT_EQ(r.err.find("\"" + warned + "\"") != std::string::npos, !warned.empty())
-        << line << "\n" << r.err;
+    EXPECT_EQ(r.err.find("\"" + warned + "\"") != std::string::npos, !warned.empty()) << r.err;
   }
   for (const auto& [line, warned, stored] : steps) {
     const Outcome r = sh("agatdisk export disk.dsk '" + stored + "' -o out -f && cat out");
-    EXPECT_EQ(r.out, line[0] == 'x' ? "first\n" : line[0] == 'y' ? "second\n" : "third\n")
-        << stored << "\n" << r.err;
+    const char* const texts[] = {"first\n", "second\n", "third\n"};
+    EXPECT_EQ(r.out, texts[line[0] - 'x']) << stored << r.err;
   }
   EXPECT_EQ(sh("agatdisk list disk.dsk --json | grep -c '\"kind\": \"file\"'").out, "10\n");
   // A locked namesake is kept even when forced.
   const Outcome locked =
       sh("agatdisk lock disk.dsk AW && agatdisk import disk.dsk z.txt "
-          "--name AW --force");
+         "--name AW --force");
   EXPECT_EQ(locked.status, 1);
   EXPECT_NE(locked.err.find("запертый"), std::string::npos) << locked.err;
   expect_sound(dir.file("disk.dsk"));
@@ -126,7 +125,7 @@ TEST_F(AgatdiskContent, ExportOnlyFormatsAndEveryBasicLineInItsView) {
   const auto squeezed = [](std::string s) { return std::erase_if(s, ::isspace), s; };
   for (const std::string name : {"ПРИВЕТ", "ТАБЛИЦА"}) {
     ASSERT_EQ(sh("agatdisk export demo140.dsk " + name + " -o agat.bas && agatdisk export " +
-                  "demo140.dsk " + name + " --convert -o gw.bas")
+                 "demo140.dsk " + name + " --convert -o gw.bas")
                   .status,
               0);
     const std::string exported = text_of(file_bytes(dir.file("agat.bas")));

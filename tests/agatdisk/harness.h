@@ -129,14 +129,16 @@ inline std::string json_head(const std::string& name, const std::string& type, i
          (btk ? "btk" : "file") + "\"";
 }
 
-// Saves a file through the core, the rest of its last sector zeros (the file buffer is
-// large, hence static).
-inline void save(TMEDIA& md, const char* name, std::uint8_t ext, const Bytes& data) {
+// Saves a file through the core with T/S-list bytes 3..11 `ts`, the rest of its last sector
+// zeros (the file buffer is large, hence static).
+inline void save(TMEDIA& md, const char* name, std::uint8_t ext, const Bytes& data,
+                 const TTSDATA& ts = {}) {
   static TFILEBUF buf;
   TCATREC cr;
   cr.AGATNAME = agat_name(name);
   cr.EXT = ext;
   cr.SIZE = static_cast<std::int32_t>(data.size());
+  cr.TSDATA = ts;
   buf.fill(0);
   std::copy(data.begin(), data.end(), buf.begin());
   FC_SAVE(cr, buf, md, false);

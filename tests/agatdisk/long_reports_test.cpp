@@ -48,12 +48,15 @@ TEST_F(AgatdiskLongReports, TheSectorComparisonListsEverySectorAndSumsItUp) {
     std::size_t lines;
     std::string first_sector, summary;
   } cases[] = {
+      // clang-format off
       {{"cmp", "a.dsk", "b.dsk"}, 3, 2 + 21 + 1, "  5/ 0- отличий: 1", summary(20, 1)},
-      {{"cmp", "a.dsk", "b.dsk", "--bytes"}, 3, 2 + 21 + 1, "  5/ 0- отличий: 1; 00", summary(20, 1)},
+      {{"cmp", "a.dsk", "b.dsk", "--bytes"}, 3, 2 + 21 + 1, "  5/ 0- отличий: 1; 00",
+       summary(20, 1)},
       {{"cmp", "a.dsk", "a.dsk", "--bytes"}, 0, 2 + 1 + 1, "Отличий между образами не найдено",
        summary(0, 0)},
       {{"cmp", "a.dsk", "c.dsk", "--bytes"}, 3, 2 + 3360 + 1, "  0/ 0- отличий: 256; 00 01",
        summary(3359, 1)},
+      // clang-format on
   };
   for (const auto& t : cases) {
     SCOPED_TRACE(t.args.back());

@@ -258,7 +258,8 @@ TEST(Pictures, EveryPictureFormatOfTheTable) {
       const TGRAPHVIEW v = file.render(row.format, *again, TFILEGFORMAT(m));
       if (row.has_modes) {
         const TFGFDESC& d = FGFDESC[m];
-        EXPECT_EQ(shown(v), shown({.W = d.W, .H = d.H, .PSW = d.PSW, .PSH = d.PSH, .COMMENT = d.NM}));
+        EXPECT_EQ(shown(v),
+                  shown({.W = d.W, .H = d.H, .PSW = d.PSW, .PSH = d.PSH, .COMMENT = d.NM}));
       } else {
         EXPECT_EQ(shown(v), shown(plain)) << m;
         EXPECT_TRUE(again->P == first->P) << m;
@@ -317,7 +318,8 @@ TEST(Drawings, AlvGrafAndMouseGraph) {
   // it a fragment; a larger picture keeps its top left part.
   const std::vector<std::tuple<TFILEFORMAT, Bytes, int, std::string, std::string>> cases = {
       // clang-format off
-      {FFALVGRAF, {0, 0, 10, 3, 0xFF, 0xC0, 0, 0x20}, 0, "Alv Graf 10x3 3:4", "9,0=15 0,1=0 6,2=15"},
+      {FFALVGRAF, {0, 0, 10, 3, 0xFF, 0xC0, 0, 0x20}, 0, "Alv Graf 10x3 3:4",
+       "9,0=15 0,1=0 6,2=15"},
       {FFMGFRAGM, {0xFF, 0, 0xFF, 0, 0x80, 0}, 0x0210, "MouseGraf FRG 16x2 3:4",
        "7,0=15 8,0=0 0,1=0 8,1=15"},
       // clang-format on
