@@ -151,10 +151,8 @@ std::vector<Stored> files_dsk() {
       {"TEXT123", "T", 0x00, false, source("text123sec.apple")},
   };
   for (int i = 1; i <= 24; ++i) {
-    char name[16], file[32];
-    std::snprintf(name, sizeof name, "FILE.%02d", i);
-    std::snprintf(file, sizeof file, "file%02d.apple", i);
-    list.push_back({name, "T", 0x00, false, source(file)});
+    const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+    list.push_back({"FILE." + n, "T", 0x00, false, source("file" + n + ".apple")});
   }
   list.push_back({"MY FILE. 1", "T", 0x00, false, source("odd.apple")});
   list.push_back(
