@@ -79,44 +79,58 @@ TEST(Font8, GlyphsOfTheAgatCodes) {
       for (int y = x + 1; y < a + 26; ++y) EXPECT_NE(FONT8[x], FONT8[y]) << x << " " << y;
 }
 
-// Every mode of a B file holding a pattern, against the frame its layout gives.
+// Every mode of a B file of a few bytes set in a blank picture, by pixels a person can check,
+// and by how many pixels of the frame differ from its ground: nothing else is drawn, nothing
+// outside the frame. Text cells hold "A" ($C1), 16 lit pixels: column 3 of its first row,
+// columns 2 and 4 of its second. A text-32 attribute: colour in bits 0-2; $20: ink on black;
+// else $08: white (8) on the colour; else black on the colour.
 TEST(VideoMemory, EveryModeDrawsItsLayout) {
-  const Bytes d = pattern(16384);
-  File file(0x04, b_file(d));
-  // Pixel x of row y where every byte holds `per` pixels, leftmost in the high bits.
-  auto bits = [&](int row_bytes, int per, bool halves, int x, int y) {
-    const int row = halves ? (y % 2) * 8192 + (y / 2) * row_bytes : y * row_bytes;
-    return d[row + x / per] >> (8 - 8 / per * (x % per + 1)) & ((1 << 8 / per) - 1);
+  const struct {
+    TFILEGFORMAT mode;
+    std::uint8_t blank, ground;
+    std::vector<std::pair<int, std::uint8_t>> bytes;  // offset in the picture, value
+    std::string pixels;
+    int differ;
+  } cases[] = {
+      // clang-format off
+      {FGFTEXT64N, 0xA0, 0, {{0, 0xC1}, {63, 0xC1}, {64, 0xC1}, {31 * 64, 0xC1}},
+       "3,0=7 2,0=0 3,1=0 2,1=7 4,1=7 507,0=7 3,8=7 3,248=7 11,0=0", 64},
+      {FGFTEXT64I, 0xA0, 7, {{0, 0xC1}}, "3,0=0 2,0=7 2,1=0 511,255=7", 16},
+      {FGFTEXT32, 0xA0, 0, {{0, 0xC1}, {1, 0x0A}, {2, 0xC1}, {3, 0x25}, {4, 0xC1}, {5, 0x03},
+       {62, 0xC1}, {63, 0x21}, {64, 0xC1}, {65, 0x26}, {2046, 0xC1}, {2047, 0x24}},
+       "3,0=8 2,0=2 11,0=5 10,0=0 19,0=0 18,0=3 27,0=0 251,0=1 3,8=6 251,248=4", 64 + 48 + 4 * 16},
+      // Two pixels a byte, the left one in the high half.
+      {FGFLGR7, 0, 0, {{0, 0x12}, {32, 0x30}, {2047, 0xAB}},
+       "0,0=1 1,0=2 0,1=3 1,1=0 62,63=10 63,63=11", 5},
+      {FGFMGR, 0, 0, {{0, 0x12}, {64, 0xC0}, {8191, 0xAB}},
+       "0,0=1 1,0=2 2,0=0 0,1=12 126,127=10 127,127=11", 5},
+      {FGFHGR, 0, 0, {{0, 0x81}, {32, 0x40}, {8191, 0x01}},
+       "0,0=15 1,0=0 7,0=15 1,1=15 255,255=15 254,255=0", 4},
+      // Odd rows in the second 8 KB; four colours: black, 9, 10, 12.
+      {FGFMGR9, 0, 0, {{0, 0x1B}, {8192, 0xC0}, {64, 0x40}, {16383, 0x03}},
+       "0,0=0 1,0=9 2,0=10 3,0=12 0,1=12 0,2=9 254,255=0 255,255=12", 6},
+      {FGFHGR9, 0, 0, {{0, 0x80}, {8192, 0x01}, {64, 0x02}, {16383, 0x01}},
+       "0,0=15 1,0=0 7,1=15 6,2=15 511,255=15", 4},
+      // clang-format on
   };
-  auto text = [&](int x, int y, std::uint8_t code, int attr) {
-    const bool lit = FONT8[code][y % 8] & (0x80 >> (x % 8));
-    const int colour = attr & 7;
-    return attr & 0x20 ? (lit ? colour : 0) : attr & 0x08 ? (lit ? 8 : colour) : (lit ? 0 : colour);
-  };
-  auto cell = [&](int x, int y) { return d[(y / 8) * 64 + x / 8]; };
-  auto pair = [&](int x, int y) { return ((y / 8) * 32 + x / 8) * 2; };
-  const std::vector<std::pair<TFILEGFORMAT, std::function<int(int, int)>>> modes = {
-      {FGFTEXT64N, [&](int x, int y) { return text(x, y, cell(x, y), 0xFF); }},
-      {FGFTEXT64I, [&](int x, int y) { return text(x, y, cell(x, y), 0x07); }},
-      {FGFTEXT32, [&](int x, int y) { return text(x, y, d[pair(x, y)], d[pair(x, y) + 1]); }},
-      {FGFLGR7, [&](int x, int y) { return bits(32, 2, false, x, y); }},
-      {FGFMGR, [&](int x, int y) { return bits(64, 2, false, x, y); }},
-      {FGFHGR, [&](int x, int y) { return bits(32, 8, false, x, y) * 15; }},
-      {FGFMGR9,
-       [&](int x, int y) {
-         return std::array{0, 9, 10, 12}[bits(64, 4, true, x, y)];
-       }},
-      {FGFHGR9, [&](int x, int y) { return bits(64, 8, true, x, y) * 15; }}};
   auto scr = std::make_unique<TGRAPHSCREEN>();
-  for (const auto& [mode, expected] : modes) {
-    const TGRAPHVIEW v = file.render(FFBINGRAF, *scr, mode);
-    EXPECT_EQ(v.COMMENT + " " + std::to_string(v.W),
-              FGFDESC[mode].NM + (" " + std::to_string(FGFDESC[mode].W)));
-    int wrong = 0;
+  for (const auto& c : cases) {
+    Bytes d(16384, c.blank);
+    for (auto [at, value] : c.bytes) d[static_cast<std::size_t>(at)] = value;
+    scr->P.fill(5);
+    const TGRAPHVIEW v = File(0x04, b_file(d)).render(FFBINGRAF, *scr, c.mode);
+    EXPECT_EQ(shown(v), shown({.W = FGFDESC[c.mode].W,
+                               .H = FGFDESC[c.mode].H,
+                               .PSW = v.PSW,
+                               .PSH = v.PSH,
+                               .COMMENT = FGFDESC[c.mode].NM}));
+    EXPECT_EQ(probe(*scr, c.pixels), c.pixels) << v.COMMENT;
+    int differ = 0, outside = 0;
     for (int y = 0; y < SCRSIDE; ++y)
       for (int x = 0; x < SCRSIDE; ++x)
-        wrong += scr->at(x, y) != (x < v.W && y < v.H ? expected(x, y) : 0);
-    EXPECT_EQ(wrong, 0) << v.COMMENT;
+        (x < v.W && y < v.H ? differ : outside) +=
+            scr->at(x, y) != (x < v.W && y < v.H ? c.ground : 0);
+    EXPECT_EQ(std::pair(differ, outside), std::pair(c.differ, 0)) << v.COMMENT;
   }
 }
 
