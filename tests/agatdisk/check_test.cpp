@@ -43,9 +43,9 @@ TEST_F(AgatdiskCheck, ExitStatusSortsImages) {
   }
   const Outcome big = sh("agatdisk new big.dsk --form dsk800 && agatdisk check big.dsk");
   EXPECT_EQ(big.status, 0);
-  EXPECT_NE(big.out.find("Секторы по ролям: VTOC 3, каталог 1, T/S-список 0, данные 0, без ссылок "
-                         "3356\n"),
-            std::string::npos);
+  EXPECT_TRUE(contains(big.out,
+                       "Секторы по ролям: VTOC 3, каталог 1, T/S-список 0, данные 0, без ссылок "
+                       "3356\n"));
   expect_outcome(run({"check", "none.dsk"}), 1, "", "none.dsk");
 }
 
@@ -73,11 +73,10 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
                     "\"DELETED.BIN\", \"lists\": [], \"data\": [[32, 6], [32, 7]]}\n  "
                     "],\n  \"used_but_free\": [],\n  \"free_but_used\": [" +
                     track0 + "],\n  \"unreadable_unused\": 0,\n  \"nonstandard\": []\n}\n")})
-    EXPECT_NE(json.out.find(part), std::string::npos) << json.out;
-  EXPECT_NE(run({"check", "disk.dsk"})
-                .out.find("Брошенные T/S-списки с данными:\n  32/5 (удалённый файл "
-                          "\"DELETED.BIN\"): данные 32/6 32/7\n"),
-            std::string::npos);
+    EXPECT_TRUE(contains(json.out, part));
+  EXPECT_TRUE(contains(run({"check", "disk.dsk"}).out,
+                       "Брошенные T/S-списки с данными:\n  32/5 (удалённый файл "
+                       "\"DELETED.BIN\"): данные 32/6 32/7\n"));
 
   const std::tuple<std::string, int, std::string, std::string> steps[] = {
       {"32/6", 1, "", "сектор 32/6 не T/S-список"},
@@ -132,13 +131,12 @@ TEST_F(AgatdiskCheck, ProtectedSectorsAreListedNotDamage) {
   };
   check();
   const Outcome text = run({"check", "p.aim"});
-  EXPECT_NE(text.out.find("Нестандартные, но читаемые секторы: 0/0 (эпилог адреса) 0/1 "
-                          "(эпилог адреса)"),
-            std::string::npos);
-  EXPECT_NE(text.out.find(" 3/20 (эпилог адреса) 17/0 (сумма XOR) 20/5 (метка в данных)\n"
-                          "Повреждений не найдено.\n"),
-            std::string::npos)
-      << text.out;
+  EXPECT_TRUE(contains(text.out,
+                       "Нестандартные, но читаемые секторы: 0/0 (эпилог адреса) 0/1 "
+                       "(эпилог адреса)"));
+  EXPECT_TRUE(contains(text.out,
+                       " 3/20 (эпилог адреса) 17/0 (сумма XOR) 20/5 (метка в данных)\n"
+                       "Повреждений не найдено.\n"));
 
   const Outcome put = run({"put", "p.aim", "a.bin", "--name", "A", "--type", "B"});
   ASSERT_EQ(put.status, 0) << put.err;

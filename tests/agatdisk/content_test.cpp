@@ -57,7 +57,7 @@ TEST_F(AgatdiskContent, ImportThenExportGivesBackTextLinesAndCodeBytes) {
                          c.name + " && agatdisk export disk.dsk " + c.name + convert +
                          " -o back && agatdisk info disk.dsk " + c.name + " --json");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find(c.info), std::string::npos) << r.out;
+    EXPECT_TRUE(contains(r.out, c.info));
     EXPECT_EQ(file_bytes(dir.file("back")), file_bytes(dir.file(c.file)));
     std::filesystem::remove(dir.file("back"));
   }
@@ -102,7 +102,7 @@ TEST_F(AgatdiskContent, ImportKeepsNamesakesUnderNumberedNamesUnlessForced) {
       sh("agatdisk lock disk.dsk AW && agatdisk import disk.dsk z.txt "
          "--name AW --force");
   EXPECT_EQ(locked.status, 1);
-  EXPECT_NE(locked.err.find("запертый"), std::string::npos) << locked.err;
+  EXPECT_TRUE(contains(locked.err, "запертый"));
   expect_sound(dir.file("disk.dsk"));
 }
 
@@ -137,7 +137,7 @@ TEST_F(AgatdiskContent, ExportOnlyFormatsAndEveryBasicLineInItsView) {
       ASSERT_NE(at, std::string::npos) << name << ": " << exported.substr(b, e - b);
     }
     EXPECT_GE(lines, 7u);
-    EXPECT_NE(text_of(file_bytes(dir.file("gw.bas"))).find(" CLS"), std::string::npos);
+    EXPECT_TRUE(contains(text_of(file_bytes(dir.file("gw.bas"))), " CLS"));
     std::filesystem::remove(dir.file("agat.bas"));
     std::filesystem::remove(dir.file("gw.bas"));
   }

@@ -2,6 +2,7 @@
 // it and expect back, and a check of the images it leaves.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,6 +86,12 @@ class AgatdiskTest : public CoreTest {
   }
   Outcome sh(const std::string& line) { return run_line(line, dir.path().string()); }
 };
+
+// Whether `text` holds `part`; a failure shows the text.
+inline ::testing::AssertionResult contains(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
 
 // The exit status, the whole output and the messages: "" when there must be none, else a part.
 inline void expect_outcome(const Outcome& r, int status, const std::string& out,

@@ -48,9 +48,8 @@ TEST_F(AgatdiskImages, EveryTypeInEveryForm) {
     }
     const std::string list = run({"list", image, "--json"}).out;
     for (std::size_t i = 0; i < std::size(types); ++i) {
-      EXPECT_NE(list.find(json_head("f" + std::to_string(i), types[i].letter, types[i].ext, false,
-                                    sectors_of(data(i).size()))),
-                std::string::npos)
+      EXPECT_TRUE(contains(list, json_head("f" + std::to_string(i), types[i].letter, types[i].ext,
+                                           false, sectors_of(data(i).size()))))
           << "type " << types[i].given << " in " << list;
     }
     // And out through a file named with -o.
@@ -98,14 +97,13 @@ TEST_F(AgatdiskImages, EmulatorImages) {
   const std::string description = "Тест памяти Агат-9 (КС=19176)";
   EXPECT_EQ(run({"list", "emu.dsk"}).out,
             "Том:\nОписание: " + description + "\n B   5 data\nСвободных секторов: 3330\n");
-  EXPECT_NE(run({"list", "emu.dsk", "--json"})
-                .out.find(",\n  \"description\": \"" + description + "\",\n  \"free\": 3330,"),
-            std::string::npos);
+  EXPECT_TRUE(contains(run({"list", "emu.dsk", "--json"}).out,
+                       ",\n  \"description\": \"" + description + "\",\n  \"free\": 3330,"));
   // The information page of the image reads the description from the file's own header.
-  EXPECT_NE(run({"info", "emu.dsk"}).out.find("             Описание: " + description + "\n"),
-            std::string::npos);
-  EXPECT_NE(run({"info", "emu.dsk", "--json"}).out.find("\"description\": \"" + description + "\""),
-            std::string::npos);
+  EXPECT_TRUE(
+      contains(run({"info", "emu.dsk"}).out, "             Описание: " + description + "\n"));
+  EXPECT_TRUE(
+      contains(run({"info", "emu.dsk", "--json"}).out, "\"description\": \"" + description + "\""));
   ASSERT_EQ(run({"convert", "emu.dsk", "back.dsk", "--form", "dsk800"}).status, 0);
   ASSERT_EQ(run({"convert", "back.dsk", "again.dsk", "--form=emu800", "--description", description})
                 .status,
@@ -118,8 +116,7 @@ TEST_F(AgatdiskImages, EmulatorImages) {
   EXPECT_TRUE(file_bytes(dir.file("again.dsk")) == again);
   emu[0] ^= 0x20;
   write_bytes(dir.file("bare.dsk"), emu);
-  EXPECT_NE(run({"list", "bare.dsk"}).err.find("860416 байт, но в начале нет заголовка"),
-            std::string::npos);
+  EXPECT_TRUE(contains(run({"list", "bare.dsk"}).err, "860416 байт, но в начале нет заголовка"));
   for (auto [form, text] : {std::pair{"dsk800", "x"}, {"emu800", "a—b"}})
     EXPECT_EQ(run({"new", "no.dsk", "--form", form, "--description", text}).status, 2);
 }

@@ -38,11 +38,8 @@ TEST_F(AgatdiskWriters, TwentyWritersStartedTogetherAllLand) {
     EXPECT_EQ(got.out, loaded(pattern(300 + 97 * i, i))) << "F" << i << " " << got.err;
   }
   const std::string listed = sh("agatdisk list d.dsk --json").out;
-  EXPECT_NE(listed.find(json_head("F19", "B", 0x04, false, sectors_of(300 + 97 * 19 + 4))),
-            std::string::npos)
-      << listed;
-  EXPECT_NE(listed.find(json_head("SUB", "null", 0xFF, false, 0).substr(0, 40)), std::string::npos)
-      << listed;
+  EXPECT_TRUE(contains(listed, json_head("F19", "B", 0x04, false, sectors_of(300 + 97 * 19 + 4))));
+  EXPECT_TRUE(contains(listed, json_head("SUB", "null", 0xFF, false, 0).substr(0, 40)));
   expect_sound(dir.file("d.dsk"));
 }
 
@@ -55,7 +52,7 @@ TEST_F(AgatdiskWriters, AWriterWaitsItsTurnOrGivesUpAndReadersNeverWait) {
   EXPECT_EQ(sh("agatdisk list d.dsk --json >/dev/null").status, 0);
   const Outcome busy = sh("agatdisk put d.dsk x.bin --name X");
   EXPECT_EQ(busy.status, 1);
-  EXPECT_NE(busy.err.find("\"d.dsk\" занят"), std::string::npos) << busy.err;
+  EXPECT_TRUE(contains(busy.err, "\"d.dsk\" занят"));
   EXPECT_EQ(file_bytes(dir.file("d.dsk")), before);
   // Released while the next writer waits: it goes on.
   std::thread release([other] {
