@@ -13,18 +13,14 @@
 namespace agat::testing {
 namespace {
 
-class AgatdiskCheck : public CoreTest {
- protected:
-  TempDir dir;
-  Outcome run(const std::vector<std::string>& args) {
-    return run_agatdisk(args, dir.path().string());
-  }
-  static int count(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-  }
-};
+// How many times `what` occurs in `text`.
+int count(const std::string& text, const std::string& what) {
+  int n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+using AgatdiskCheck = AgatdiskTest;
 
 // A missing volume name (no other DOS writes one) and deleted files are no damage; a lost
 // file and anything else are; a disk whose VTOC is no DOS VTOC (or cannot be read) is
@@ -45,14 +41,12 @@ TEST_F(AgatdiskCheck, ExitStatusSortsImages) {
               std::tuple(status, orphans, deleted, ""))
         << image;
   }
-  const Outcome big =
-      run_line("agatdisk new big.dsk --form dsk800 && agatdisk check big.dsk", dir.path());
-  EXPECT_EQ(
-      std::tuple(big.status, big.out.find("Секторы по ролям: VTOC 3, каталог 1, T/S-список 0, "
-                                          "данные 0, без ссылок 3356\n") != std::string::npos),
-      std::tuple(0, true));
-  const Outcome none = run({"check", "none.dsk"});
-  EXPECT_EQ(std::tuple(none.status, none.out), std::tuple(1, ""));
+  const Outcome big = sh("agatdisk new big.dsk --form dsk800 && agatdisk check big.dsk");
+  EXPECT_EQ(big.status, 0);
+  EXPECT_TRUE(contains(big.out,
+                       "Секторы по ролям: VTOC 3, каталог 1, T/S-список 0, данные 0, без ссылок "
+                       "3356\n"));
+  expect_outcome(run({"check", "none.dsk"}), 1, "", "none.dsk");
 }
 
 // The report of files.dsk: every used sector but those of track 0 (which hold no DOS here)
@@ -79,32 +73,20 @@ TEST_F(AgatdiskCheck, ReportAndRecoveryOfALostFile) {
                     "\"DELETED.BIN\", \"lists\": [], \"data\": [[32, 6], [32, 7]]}\n  "
                     "],\n  \"used_but_free\": [],\n  \"free_but_used\": [" +
                     track0 + "],\n  \"unreadable_unused\": 0,\n  \"nonstandard\": []\n}\n")})
-    EXPECT_NE(json.out.find(part), std::string::npos) << json.out;
-  EXPECT_NE(run({"check", "disk.dsk"})
-                .out.find("Брошенные T/S-списки с данными:\n  32/5 (удалённый файл "
-                          "\"DELETED.BIN\"): данные 32/6 32/7\n"),
-            std::string::npos);
+    EXPECT_TRUE(contains(json.out, part));
+  EXPECT_TRUE(contains(run({"check", "disk.dsk"}).out,
+                       "Брошенные T/S-списки с данными:\n  32/5 (удалённый файл "
+                       "\"DELETED.BIN\"): данные 32/6 32/7\n"));
 
-  const struct {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  } steps[] = {
-      {{"recover", "disk.dsk", "32/6"}, 1, "", "сектор 32/6 не T/S-список"},
-      {{"recover", "disk.dsk", "35/0"}, 1, "", "сектора 35/0 нет в образе"},
-      {{"recover", "disk.dsk", "32-5"}, 2, "", "нужно ДОРОЖКА/СЕКТОР"},
-      {{"recover", "disk.dsk", "32/5"}, 0, "DELETED.BIN\n", ""},
-      {{"recover", "disk.dsk", "32/5"}, 1, "", "на T/S-список 32/5 уже есть ссылка"},
-      {{"check", "disk.dsk"}, 0, "", ""},
-  };
-  for (const auto& step : steps) {
-    const Outcome r = run(step.args);
-    EXPECT_EQ(r.status, step.status) << step.args[2] << r.err;
-    if (step.status != 0 || step.args[0] == "recover") {
-      EXPECT_EQ(r.out, step.out);
-    }
-    EXPECT_NE(r.err.find(step.err), std::string::npos) << r.err;
-  }
+  const std::tuple<std::string, int, std::string, std::string> steps[] = {
+      {"32/6", 1, "", "сектор 32/6 не T/S-список"},
+      {"35/0", 1, "", "сектора 35/0 нет в образе"},
+      {"32-5", 2, "", "нужно ДОРОЖКА/СЕКТОР"},
+      {"32/5", 0, "DELETED.BIN\n", ""},
+      {"32/5", 1, "", "на T/S-список 32/5 уже есть ссылка"}};
+  for (const auto& [ts, status, out, err] : steps)
+    expect_outcome(run({"recover", "disk.dsk", ts}), status, out, err);
+  EXPECT_EQ(run({"check", "disk.dsk"}).status, 0);
   const Bytes source = file_bytes(testdata("src/deleted500.bin"));
   const Outcome got = run({"get", "disk.dsk", "DELETED.BIN"});
   EXPECT_EQ(got.out.substr(0, 4), std::string("\x00\x40\xF4\x01", 4));  // the head DOS saved
@@ -141,20 +123,20 @@ TEST_F(AgatdiskCheck, ProtectedSectorsAreListedNotDamage) {
            "    {\"ts\": [20, 5], \"kind\": \"sync_in_data\"}\n  ]\n}\n";
   const auto check = [&] {
     const Outcome json = run({"check", "p.aim", "--json"});
-    EXPECT_EQ(std::tuple(json.status, json.out.starts_with("{\n  \"dos_catalog\": true,\n  \"damaged\": false"),
+    EXPECT_EQ(std::tuple(json.status,
+                         json.out.starts_with("{\n  \"dos_catalog\": true,\n  \"damaged\": false"),
                          json.out.ends_with(listed)),
               std::tuple(0, true, true))
         << json.out << json.err;
   };
   check();
   const Outcome text = run({"check", "p.aim"});
-  EXPECT_NE(text.out.find("Нестандартные, но читаемые секторы: 0/0 (эпилог адреса) 0/1 "
-                          "(эпилог адреса)"),
-            std::string::npos);
-  EXPECT_NE(text.out.find(" 3/20 (эпилог адреса) 17/0 (сумма XOR) 20/5 (метка в данных)\n"
-                          "Повреждений не найдено.\n"),
-            std::string::npos)
-      << text.out;
+  EXPECT_TRUE(contains(text.out,
+                       "Нестандартные, но читаемые секторы: 0/0 (эпилог адреса) 0/1 "
+                       "(эпилог адреса)"));
+  EXPECT_TRUE(contains(text.out,
+                       " 3/20 (эпилог адреса) 17/0 (сумма XOR) 20/5 (метка в данных)\n"
+                       "Повреждений не найдено.\n"));
 
   const Outcome put = run({"put", "p.aim", "a.bin", "--name", "A", "--type", "B"});
   ASSERT_EQ(put.status, 0) << put.err;

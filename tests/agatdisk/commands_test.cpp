@@ -138,9 +138,11 @@ std::string diff_head(const std::string& a, const std::string& b) {
   return "Сравнение файла " + a + pad + "\nс файлом        " + b + pad + "\n";
 }
 
-// The last line of the comparison of two 140 KB images.
-std::string cmp_summary(int differing, int unreadable) {
-  return "Сравнено секторов: 560, различаются: " + std::to_string(differing) +
+// The comparison of two 140 KB images `a` and `b`: the titles, `lines`, the summary.
+std::string cmp_report(const std::string& a, const std::string& b, const std::string& lines,
+                       int differing, int unreadable) {
+  return "Сравнение образа ./" + a + "\nс образом        ./" + b + ":\n" + lines +
+         "Сравнено секторов: 560, различаются: " + std::to_string(differing) +
          ", не читаются хотя бы в одном образе: " + std::to_string(unreadable) + "\n";
 }
 
@@ -174,10 +176,8 @@ std::vector<Case> cases() {
       // Help, which wins over errors.
       {"agatdisk --help", 0,
        "regex:agatdisk — [\\s\\S]*\n  cmp ОБРАЗ1 ОБРАЗ2 \\[--bytes\\] +посекторное[\\s\\S]*3 — cmp "
-       "или diff "
-       "нашли различия, check — повреждения.\n"},
-      {"agatdisk put --help --type Q", 0, "regex:agatdisk put ОБРАЗ ФАЙЛ [\\s\\S]*0x84[\\s\\S]*",
-       ""},
+       "или diff нашли различия, check — повреждения.\n"},
+      {"agatdisk put --help --type Q", 0, "regex:agatdisk put ОБРАЗ ФАЙЛ [\\s\\S]*0x84[\\s\\S]*"},
 
       // Bad input: exit 1, the message, every file as it was.
       {"agatdisk cmp disk.dsk missing.dsk", 1, "",
@@ -203,10 +203,9 @@ std::vector<Case> cases() {
       {"agatdisk undelete zero.dsk OLD", 1, "", "файл не восстановлен"},
       // Nothing is written through a VTOC that is not the DOS VTOC of the disk, and what it
       // leads to is not listed as a catalog: one message says so.
-      {"for c in 'put nodos.dsk small.txt' 'rm nodos.dsk DATA' 'rm nodos.dsk SUB' 'lock nodos.dsk "
-       "B'"
-       " 'undelete nodos.dsk OLD' 'mkdir nodos.dsk N' 'cd nodos.dsk SUB'; do agatdisk $c && exit; "
-       "done; agatdisk list nodos.dsk",
+      {"for c in 'put nodos.dsk small.txt' 'rm nodos.dsk DATA' 'rm nodos.dsk SUB'"
+       " 'lock nodos.dsk B' 'undelete nodos.dsk OLD' 'mkdir nodos.dsk N' 'cd nodos.dsk SUB';"
+       " do agatdisk $c && exit; done; agatdisk list nodos.dsk",
        1, "",
        "(дорожек 0 вместо 35), образ не изменён\nagatdisk: на диске нет каталога DOS, который "
        "можно прочитать\n"},
@@ -343,13 +342,9 @@ std::vector<Case> cases() {
       // The comparison report: a line for each sector that differs or that one image cannot
       // read, and exit 3 when there is one.
       {"agatdisk cmp disk.dsk disk.dsk", 0,
-       "Сравнение образа ./disk.dsk\nс образом        ./disk.dsk:\n"
-       "Отличий между образами не найдено\n" +
-           cmp_summary(0, 0)},
+       cmp_report("disk.dsk", "disk.dsk", "Отличий между образами не найдено\n", 0, 0)},
       {"agatdisk cmp broken.dsk disk.dsk", 3,
-       "Сравнение образа ./broken.dsk\nс образом        ./disk.dsk:\n"
-       " 17/ 1- ошибка чтения образа broken.dsk\n" +
-           cmp_summary(0, 1)},
+       cmp_report("broken.dsk", "disk.dsk", " 17/ 1- ошибка чтения образа broken.dsk\n", 0, 1)},
       // The file comparison: exit 3 when the files differ, in their last lines or only in size.
       {"agatdisk diff texts.dsk T1 texts.dsk T1", 0,
        diff_head("T1", "T1") + "(построчное сравнение)\nОтличий не найдено.\n"},
@@ -367,10 +362,7 @@ std::vector<Case> cases() {
        "неизвестный формат \"tekst\""},
       {"agatdisk convert disk.dsk copy.dsk --form dsk140 && agatdisk lock copy.dsk HELLO && "
        "agatdisk unlock copy.dsk LOCKED && agatdisk cmp disk.dsk copy.dsk",
-       3,
-       "Сравнение образа ./disk.dsk\nс образом        ./copy.dsk:\n 17/ 1- отличий: 2\n" +
-           cmp_summary(1, 0),
-       "", "copy.dsk"},
+       3, cmp_report("disk.dsk", "copy.dsk", " 17/ 1- отличий: 2\n", 1, 0), "", "copy.dsk"},
   };
 }
 
@@ -511,7 +503,7 @@ TEST_F(AgatdiskCommands, EveryCommandOfTheTableHasItsHelp) {
     if (c.min_operands > 0) {
       const Outcome bare = run_agatdisk({name}, dir.path().string());
       EXPECT_EQ(bare.status, 2);
-      EXPECT_NE(bare.err.find("вызов: agatdisk " + synopsis + "\n"), std::string::npos) << bare.err;
+      EXPECT_TRUE(contains(bare.err, "вызов: agatdisk " + synopsis + "\n"));
     }
   }
   EXPECT_GE(names.size(), 20u);

@@ -13,10 +13,10 @@
 namespace agat::testing {
 namespace {
 
-class AgatdiskContent : public CoreTest {
+class AgatdiskContent : public AgatdiskTest {
  protected:
   void SetUp() override {
-    CoreTest::SetUp();
+    AgatdiskTest::SetUp();
     auto md = image_medium(dir.host_path(), "disk.dsk", ITI140);
     FC_INITMEDIA(*md);
     // A B file read as an "Агат-Автор" text is "AB", "C"; as an "Автограф" text "A", "BC"
@@ -29,8 +29,6 @@ class AgatdiskContent : public CoreTest {
     FC_MAKEDIR(*md, agat_name("SUB"));
     ASSERT_EQ(take_critical(), "");
   }
-  Outcome run(const std::string& line) { return run_line(line, dir.path()); }
-  TempDir dir;
 };
 
 TEST_F(AgatdiskContent, ImportThenExportGivesBackTextLinesAndCodeBytes) {
@@ -55,16 +53,16 @@ TEST_F(AgatdiskContent, ImportThenExportGivesBackTextLinesAndCodeBytes) {
            {"conv.bin", "--format asis --convert", "K2", "\"format\": \"komand\""}}) {
     SCOPED_TRACE(c.name);
     const std::string convert = c.import.find("--convert") != std::string::npos ? " --convert" : "";
-    const Outcome r = run("agatdisk import disk.dsk " + c.file + " " + c.import + " --name " +
-                          c.name + " && agatdisk export disk.dsk " + c.name + convert +
-                          " -o back && agatdisk info disk.dsk " + c.name + " --json");
+    const Outcome r = sh("agatdisk import disk.dsk " + c.file + " " + c.import + " --name " +
+                         c.name + " && agatdisk export disk.dsk " + c.name + convert +
+                         " -o back && agatdisk info disk.dsk " + c.name + " --json");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find(c.info), std::string::npos) << r.out;
+    EXPECT_TRUE(contains(r.out, c.info));
     EXPECT_EQ(file_bytes(dir.file("back")), file_bytes(dir.file(c.file)));
     std::filesystem::remove(dir.file("back"));
   }
   expect_sound(dir.file("disk.dsk"));
-  const Outcome view = run("agatdisk view disk.dsk K1 | head -2");
+  const Outcome view = sh("agatdisk view disk.dsk K1 | head -2");
   EXPECT_EQ(view.out.substr(0, 5), "1800-");
 }
 
@@ -75,75 +73,63 @@ TEST_F(AgatdiskContent, ImportKeepsNamesakesUnderNumberedNamesUnlessForced) {
   for (const auto& [file, text] : std::vector<std::pair<std::string, std::string>>{
            {"x/notes.txt", "first\n"}, {"y/notes.txt", "second\n"}, {"z.txt", "third\n"}})
     write_bytes(dir.file(file), Bytes(text.begin(), text.end()));
-  struct Step {
-    std::string line;
-    int status;
-    std::string warned;  // the name the message gives the new file; "" for none
-  };
-  for (const Step& s :
-       std::vector<Step>{{"x/notes.txt", 0, ""},
-                         {"y/notes.txt", 0, "notes.txt~1"},
-                         {"z.txt --name notes.txt", 0, "notes.txt~2"},
-                         {"z.txt --name notes.txt~1", 0, "notes.txt~1~1"},
-                         {"x/notes.txt --name " + name30, 0, ""},
-                         {"y/notes.txt --name " + name30, 0, name30.substr(0, 28) + "~1"},
-                         {"z.txt --name " + name30, 0, name30.substr(0, 28) + "~2"},
-                         {"y/notes.txt --name AW --force", 0, ""},
-                         {"z.txt --name BELL -f", 0, ""}}) {
-    const Outcome r = run("agatdisk import disk.dsk " + s.line);
-    EXPECT_EQ(r.status, s.status) << s.line << "\n" << r.err;
-    EXPECT_EQ(r.err.find("\"" + s.warned + "\"") != std::string::npos, !s.warned.empty())
-        << s.line << "\n"
-        << r.err;
+  // Each import, the name its message gives the new file ("" for none), the name it is
+  // stored under; each file holds its own text, the forced ones in their namesakes' places.
+  const std::string n28 = name30.substr(0, 28);
+  const std::tuple<std::string, std::string, std::string> steps[] = {
+      {"x/notes.txt", "", "notes.txt"},
+      {"y/notes.txt", "notes.txt~1", "notes.txt~1"},
+      {"z.txt --name notes.txt", "notes.txt~2", "notes.txt~2"},
+      {"z.txt --name notes.txt~1", "notes.txt~1~1", "notes.txt~1~1"},
+      {"x/notes.txt --name " + name30, "", name30},
+      {"y/notes.txt --name " + name30, n28 + "~1", n28 + "~1"},
+      {"z.txt --name " + name30, n28 + "~2", n28 + "~2"},
+      {"y/notes.txt --name AW --force", "", "AW"},
+      {"z.txt --name BELL -f", "", "BELL"}};
+  for (const auto& [line, warned, stored] : steps) {
+    const Outcome r = sh("agatdisk import disk.dsk " + line);
+    EXPECT_EQ(r.status, 0) << line << "\n" << r.err;
+    EXPECT_EQ(r.err.find("\"" + warned + "\"") != std::string::npos, !warned.empty()) << r.err;
   }
-  // Each file holds its own text; the forced imports took their namesakes' places.
-  for (const auto& [name, text] :
-       std::vector<std::pair<std::string, std::string>>{{"notes.txt", "first\n"},
-                                                        {"notes.txt~1", "second\n"},
-                                                        {"notes.txt~2", "third\n"},
-                                                        {"notes.txt~1~1", "third\n"},
-                                                        {name30, "first\n"},
-                                                        {name30.substr(0, 28) + "~1", "second\n"},
-                                                        {name30.substr(0, 28) + "~2", "third\n"},
-                                                        {"AW", "second\n"},
-                                                        {"BELL", "third\n"}}) {
-    const Outcome r = run("agatdisk export disk.dsk '" + name + "' -o out -f && cat out");
-    EXPECT_EQ(r.out, text) << name << "\n" << r.err;
+  for (const auto& [line, warned, stored] : steps) {
+    const Outcome r = sh("agatdisk export disk.dsk '" + stored + "' -o out -f && cat out");
+    const char* const texts[] = {"first\n", "second\n", "third\n"};
+    EXPECT_EQ(r.out, texts[line[0] - 'x']) << stored << r.err;
   }
-  EXPECT_EQ(run("agatdisk list disk.dsk --json | grep -c '\"kind\": \"file\"'").out, "10\n");
+  EXPECT_EQ(sh("agatdisk list disk.dsk --json | grep -c '\"kind\": \"file\"'").out, "10\n");
   // A locked namesake is kept even when forced.
   const Outcome locked =
-      run("agatdisk lock disk.dsk AW && agatdisk import disk.dsk z.txt "
-          "--name AW --force");
+      sh("agatdisk lock disk.dsk AW && agatdisk import disk.dsk z.txt "
+         "--name AW --force");
   EXPECT_EQ(locked.status, 1);
-  EXPECT_NE(locked.err.find("запертый"), std::string::npos) << locked.err;
+  EXPECT_TRUE(contains(locked.err, "запертый"));
   expect_sound(dir.file("disk.dsk"));
 }
 
 TEST_F(AgatdiskContent, ExportOnlyFormatsAndEveryBasicLineInItsView) {
-  ASSERT_EQ(run(std::string(MAKE_SAMPLES_BINARY) + " . >/dev/null").status, 0);
+  ASSERT_EQ(sh(std::string(MAKE_SAMPLES_BINARY) + " . >/dev/null").status, 0);
   struct Case {
     std::string args, exported;
   };
   for (const Case& c : std::vector<Case>{{"AW --format agawt", "AB\nC"},
                                          {"AG --format autograf", "A\nBC"},
                                          {"BELL", "A\aB\n"}}) {  // converted, not shown
-    const Outcome r = run("agatdisk export disk.dsk " + c.args + " -o t && cat t");
+    const Outcome r = sh("agatdisk export disk.dsk " + c.args + " -o t && cat t");
     EXPECT_EQ(r.out, c.exported) << c.args << r.err;
     std::filesystem::remove(dir.file("t"));
   }
-  EXPECT_EQ(run("agatdisk view disk.dsk BELL").out, "A?B\n\n== EOF ==\n");
-  EXPECT_EQ(run("agatdisk view disk.dsk AG --format autograf").out, "A\nBC\n== EOF ==\n");
+  EXPECT_EQ(sh("agatdisk view disk.dsk BELL").out, "A?B\n\n== EOF ==\n");
+  EXPECT_EQ(sh("agatdisk view disk.dsk AG --format autograf").out, "A\nBC\n== EOF ==\n");
   // Each line of an exported program, blanks aside, comes in order in the listing, where
   // statements stand on lines of their own; the GW-Basic export has its own keywords.
   const auto squeezed = [](std::string s) { return std::erase_if(s, ::isspace), s; };
   for (const std::string name : {"ПРИВЕТ", "ТАБЛИЦА"}) {
-    ASSERT_EQ(run("agatdisk export demo140.dsk " + name + " -o agat.bas && agatdisk export " +
-                  "demo140.dsk " + name + " --convert -o gw.bas")
+    ASSERT_EQ(sh("agatdisk export demo140.dsk " + name + " -o agat.bas && agatdisk export " +
+                 "demo140.dsk " + name + " --convert -o gw.bas")
                   .status,
               0);
     const std::string exported = text_of(file_bytes(dir.file("agat.bas")));
-    const std::string view = squeezed(run("agatdisk view demo140.dsk " + name).out);
+    const std::string view = squeezed(sh("agatdisk view demo140.dsk " + name).out);
     std::size_t at = 0, lines = 0;
     for (std::size_t b = 0, e; b < exported.size(); b = e + 1, ++lines) {
       e = std::min(exported.find('\n', b), exported.size());
@@ -151,7 +137,7 @@ TEST_F(AgatdiskContent, ExportOnlyFormatsAndEveryBasicLineInItsView) {
       ASSERT_NE(at, std::string::npos) << name << ": " << exported.substr(b, e - b);
     }
     EXPECT_GE(lines, 7u);
-    EXPECT_NE(text_of(file_bytes(dir.file("gw.bas"))).find(" CLS"), std::string::npos);
+    EXPECT_TRUE(contains(text_of(file_bytes(dir.file("gw.bas"))), " CLS"));
     std::filesystem::remove(dir.file("agat.bas"));
     std::filesystem::remove(dir.file("gw.bas"));
   }
@@ -179,12 +165,8 @@ TEST_F(AgatdiskContent, InformationPagesAndExitStatuses) {
            {"agatdisk import disk.dsk none.txt", 1, "", "none.txt"},
            {"agatdisk export disk.dsk AW", 1, "", "\"AW.bin\" уже есть"},
            {"agatdisk export disk.dsk AW -f && wc -c < AW.bin", 0, "5\n"}}) {
-    const Outcome r = run(c.line);
-    EXPECT_EQ(r.status, c.status) << c.line << "\n" << r.err;
-    EXPECT_EQ(r.out, c.out) << c.line;
-    EXPECT_TRUE(c.err.empty() ? r.err.empty() : r.err.find(c.err) != std::string::npos)
-        << c.line << "\n"
-        << r.err;
+    SCOPED_TRACE(c.line);
+    expect_outcome(sh(c.line), c.status, c.out, c.err);
   }
 }
 

@@ -2,6 +2,7 @@
 // it and expect back, and a check of the images it leaves.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -76,6 +77,30 @@ inline Outcome run_agatdisk(const std::vector<std::string>& args, const std::str
   return run_line(line, cwd);
 }
 
+// A test in a fresh directory of its own, where agatdisk runs with arguments or in a line.
+class AgatdiskTest : public CoreTest {
+ protected:
+  TempDir dir;
+  Outcome run(const std::vector<std::string>& args) {
+    return run_agatdisk(args, dir.path().string());
+  }
+  Outcome sh(const std::string& line) { return run_line(line, dir.path().string()); }
+};
+
+// Whether `text` holds `part`; a failure shows the text.
+inline ::testing::AssertionResult contains(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "no \"" << part << "\" in:\n" << text;
+}
+
+// The exit status, the whole output and the messages: "" when there must be none, else a part.
+inline void expect_outcome(const Outcome& r, int status, const std::string& out,
+                           const std::string& err) {
+  EXPECT_EQ(r.status, status) << r.err;
+  EXPECT_EQ(r.out, out);
+  EXPECT_TRUE(err.empty() ? r.err.empty() : r.err.find(err) != std::string::npos) << r.err;
+}
+
 // Bytes that differ from file to file and from sector to sector.
 inline Bytes pattern(std::size_t size, std::uint32_t seed) {
   std::mt19937 rng(seed);
@@ -111,14 +136,16 @@ inline std::string json_head(const std::string& name, const std::string& type, i
          (btk ? "btk" : "file") + "\"";
 }
 
-// Saves a file through the core, the rest of its last sector zeros (the file buffer is
-// large, hence static).
-inline void save(TMEDIA& md, const char* name, std::uint8_t ext, const Bytes& data) {
+// Saves a file through the core with T/S-list bytes 3..11 `ts`, the rest of its last sector
+// zeros (the file buffer is large, hence static).
+inline void save(TMEDIA& md, const char* name, std::uint8_t ext, const Bytes& data,
+                 const TTSDATA& ts = {}) {
   static TFILEBUF buf;
   TCATREC cr;
   cr.AGATNAME = agat_name(name);
   cr.EXT = ext;
   cr.SIZE = static_cast<std::int32_t>(data.size());
+  cr.TSDATA = ts;
   buf.fill(0);
   std::copy(data.begin(), data.end(), buf.begin());
   FC_SAVE(cr, buf, md, false);

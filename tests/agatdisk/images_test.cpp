@@ -12,13 +12,7 @@
 namespace agat::testing {
 namespace {
 
-class AgatdiskImages : public CoreTest {
- protected:
-  TempDir dir;
-  Outcome run(const std::vector<std::string>& args) {
-    return run_agatdisk(args, dir.path().string());
-  }
-};
+using AgatdiskImages = AgatdiskTest;
 
 // Every way of writing a type, each on files of sizes around the sector and T/S-list bounds,
 // into each form: the listing shows the type byte, its letter and the lock, and get gives back
@@ -54,9 +48,8 @@ TEST_F(AgatdiskImages, EveryTypeInEveryForm) {
     }
     const std::string list = run({"list", image, "--json"}).out;
     for (std::size_t i = 0; i < std::size(types); ++i) {
-      EXPECT_NE(list.find(json_head("f" + std::to_string(i), types[i].letter, types[i].ext, false,
-                                    sectors_of(data(i).size()))),
-                std::string::npos)
+      EXPECT_TRUE(contains(list, json_head("f" + std::to_string(i), types[i].letter, types[i].ext,
+                                           false, sectors_of(data(i).size()))))
           << "type " << types[i].given << " in " << list;
     }
     // And out through a file named with -o.
@@ -104,14 +97,13 @@ TEST_F(AgatdiskImages, EmulatorImages) {
   const std::string description = "Тест памяти Агат-9 (КС=19176)";
   EXPECT_EQ(run({"list", "emu.dsk"}).out,
             "Том:\nОписание: " + description + "\n B   5 data\nСвободных секторов: 3330\n");
-  EXPECT_NE(run({"list", "emu.dsk", "--json"})
-                .out.find(",\n  \"description\": \"" + description + "\",\n  \"free\": 3330,"),
-            std::string::npos);
+  EXPECT_TRUE(contains(run({"list", "emu.dsk", "--json"}).out,
+                       ",\n  \"description\": \"" + description + "\",\n  \"free\": 3330,"));
   // The information page of the image reads the description from the file's own header.
-  EXPECT_NE(run({"info", "emu.dsk"}).out.find("             Описание: " + description + "\n"),
-            std::string::npos);
-  EXPECT_NE(run({"info", "emu.dsk", "--json"}).out.find("\"description\": \"" + description + "\""),
-            std::string::npos);
+  EXPECT_TRUE(
+      contains(run({"info", "emu.dsk"}).out, "             Описание: " + description + "\n"));
+  EXPECT_TRUE(
+      contains(run({"info", "emu.dsk", "--json"}).out, "\"description\": \"" + description + "\""));
   ASSERT_EQ(run({"convert", "emu.dsk", "back.dsk", "--form", "dsk800"}).status, 0);
   ASSERT_EQ(run({"convert", "back.dsk", "again.dsk", "--form=emu800", "--description", description})
                 .status,
@@ -124,8 +116,7 @@ TEST_F(AgatdiskImages, EmulatorImages) {
   EXPECT_TRUE(file_bytes(dir.file("again.dsk")) == again);
   emu[0] ^= 0x20;
   write_bytes(dir.file("bare.dsk"), emu);
-  EXPECT_NE(run({"list", "bare.dsk"}).err.find("860416 байт, но в начале нет заголовка"),
-            std::string::npos);
+  EXPECT_TRUE(contains(run({"list", "bare.dsk"}).err, "860416 байт, но в начале нет заголовка"));
   for (auto [form, text] : {std::pair{"dsk800", "x"}, {"emu800", "a—b"}})
     EXPECT_EQ(run({"new", "no.dsk", "--form", form, "--description", text}).status, 2);
 }
@@ -157,10 +148,8 @@ std::vector<Stored> files_dsk() {
       {"TEXT123", "T", 0x00, false, source("text123sec.apple")},
   };
   for (int i = 1; i <= 24; ++i) {
-    char name[16], file[32];
-    std::snprintf(name, sizeof name, "FILE.%02d", i);
-    std::snprintf(file, sizeof file, "file%02d.apple", i);
-    list.push_back({name, "T", 0x00, false, source(file)});
+    const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+    list.push_back({"FILE." + n, "T", 0x00, false, source("file" + n + ".apple")});
   }
   list.push_back({"MY FILE. 1", "T", 0x00, false, source("odd.apple")});
   list.push_back(

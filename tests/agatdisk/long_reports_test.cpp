@@ -11,17 +11,7 @@
 namespace agat::testing {
 namespace {
 
-class AgatdiskLongReports : public CoreTest {
- protected:
-  TempDir dir;
-  Outcome run(const std::vector<std::string>& args) {
-    return run_agatdisk(args, dir.path().string());
-  }
-  void write(const std::string& name, const Bytes& b) {
-    std::ofstream(dir.file(name), std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-  }
-};
+using AgatdiskLongReports = AgatdiskTest;
 
 std::vector<std::string> lines_of(const std::string& text) {
   std::vector<std::string> lines;
@@ -42,38 +32,31 @@ TEST_F(AgatdiskLongReports, TheSectorComparisonListsEverySectorAndSumsItUp) {
     for (int o = 0; o <= k; ++o) b[5 * kTrack + k * 256 + o * 7] ^= 0x40;
   std::fill_n(b.begin() + 6 * kTrack + 2 * 256, 256, 0xBD);
   for (auto& x : c) x = static_cast<std::uint8_t>(~x);
-  write("a.dsk", a);
-  write("b.dsk", b);
-  write("c.dsk", c);
+  write_bytes(dir.file("a.dsk"), a);
+  write_bytes(dir.file("b.dsk"), b);
+  write_bytes(dir.file("c.dsk"), c);
 
+  const auto summary = [](int differ, int unreadable) {
+    return "Сравнено секторов: 3360, различаются: " + std::to_string(differ) +
+           ", не читаются хотя бы в одном образе: " + std::to_string(unreadable);
+  };
+  // The status, the lines (the title, a line a sector listed, the summary), the first sector's
+  // line, the summary. 9/3 of c.dsk: $42 where a.dsk has $BD, and so read.
   const struct {
     std::vector<std::string> args;
     int status;
-    std::size_t lines;         // the title, a line a sector listed, the summary
-    std::string first_sector;  // the first sector's line
-    std::string summary;
+    std::size_t lines;
+    std::string first_sector, summary;
   } cases[] = {
-      {{"cmp", "a.dsk", "b.dsk"},
-       3,
-       2 + 21 + 1,
-       "  5/ 0- отличий: 1",
-       "Сравнено секторов: 3360, различаются: 20, не читаются хотя бы в одном образе: 1"},
-      {{"cmp", "a.dsk", "b.dsk", "--bytes"},
-       3,
-       2 + 21 + 1,
-       "  5/ 0- отличий: 1; 00",
-       "Сравнено секторов: 3360, различаются: 20, не читаются хотя бы в одном образе: 1"},
-      {{"cmp", "a.dsk", "a.dsk", "--bytes"},
-       0,
-       2 + 1 + 1,
-       "Отличий между образами не найдено",
-       "Сравнено секторов: 3360, различаются: 0, не читаются хотя бы в одном образе: 0"},
-      // 9/3: $BD in one image, $42 in the other, which reads it.
-      {{"cmp", "a.dsk", "c.dsk", "--bytes"},
-       3,
-       2 + 3360 + 1,
-       "  0/ 0- отличий: 256; 00 01",
-       "Сравнено секторов: 3360, различаются: 3359, не читаются хотя бы в одном образе: 1"},
+      // clang-format off
+      {{"cmp", "a.dsk", "b.dsk"}, 3, 2 + 21 + 1, "  5/ 0- отличий: 1", summary(20, 1)},
+      {{"cmp", "a.dsk", "b.dsk", "--bytes"}, 3, 2 + 21 + 1, "  5/ 0- отличий: 1; 00",
+       summary(20, 1)},
+      {{"cmp", "a.dsk", "a.dsk", "--bytes"}, 0, 2 + 1 + 1, "Отличий между образами не найдено",
+       summary(0, 0)},
+      {{"cmp", "a.dsk", "c.dsk", "--bytes"}, 3, 2 + 3360 + 1, "  0/ 0- отличий: 256; 00 01",
+       summary(3359, 1)},
+      // clang-format on
   };
   for (const auto& t : cases) {
     SCOPED_TRACE(t.args.back());
@@ -104,10 +87,9 @@ TEST_F(AgatdiskLongReports, TheSectorComparisonListsEverySectorAndSumsItUp) {
 // The disassembly listing of a 150 KB binary is some 8 MB: printed to its last instruction.
 TEST_F(AgatdiskLongReports, TheListingOfALargeBinaryIsPrintedToItsEnd) {
   Bytes blob(150000, 0xEA);  // NOP: one instruction a byte
-  write("blob.bin", blob);
+  write_bytes(dir.file("blob.bin"), blob);
   const Outcome made =
-      run_line("agatdisk new big.dsk --form dsk800 && agatdisk put big.dsk blob.bin --name BLOB",
-               dir.path().string());
+      sh("agatdisk new big.dsk --form dsk800 && agatdisk put big.dsk blob.bin --name BLOB");
   ASSERT_EQ(made.status, 0) << made.err;
   const Outcome r = run({"view", "big.dsk", "BLOB", "--format", "asis"});
   EXPECT_EQ(r.status, 0) << r.err;

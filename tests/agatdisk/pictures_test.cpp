@@ -18,25 +18,17 @@ TEST(AgatdiskPng, PicturesAsPngFiles) {
   {
     auto md = image_medium(dir.host_path(), "disk.dsk", ITI140);
     FC_INITMEDIA(*md);
-    static TFILEBUF buf;
-    auto save = [&](const char* name, std::uint8_t ext, Bytes data, TTSDATA ts = {}) {
-      TCATREC cr;
-      cr.AGATNAME = agat_name(name), cr.EXT = ext, cr.SIZE = std::int32_t(data.size());
-      cr.TSDATA = ts;
-      std::copy(data.begin(), data.end(), buf.begin());
-      FC_SAVE(cr, buf, *md, false);
-    };
     Bytes mgr = pattern(8192, 1);
     mgr.insert(mgr.begin(), {0x00, 0x20, 0x00, 0x20});  // 8192 bytes at $2000
-    save("PIC", 0x04, mgr);
-    save("ZX.bol", 0x04, pattern(3000, 2));
-    save("TEXT", 0x00, pattern(100, 3));
+    save(*md, "PIC", 0x04, mgr);
+    save(*md, "ZX.bol", 0x04, pattern(3000, 2));
+    save(*md, "TEXT", 0x00, pattern(100, 3));
     // MouseGraph, 768 x 768 saved whole: its length cut to 16 bits reads as $2000 at $2000.
-    save("MGR.BIG", 0x20, Bytes(73728, 0x0F), {0, 0, 0, 48, 48, 0x00, 0x20, 0x00, 0x20});
-    save("ZERO", 0x20, Bytes(8192, 0x0F));  // HGR stripes in a K file that states nothing
+    save(*md, "MGR.BIG", 0x20, Bytes(73728, 0x0F), {0, 0, 0, 48, 48, 0x00, 0x20, 0x00, 0x20});
+    save(*md, "ZERO", 0x20, Bytes(8192, 0x0F));  // HGR stripes in a K file that states nothing
     Bytes hgr(8192, 0x0F);
     hgr.insert(hgr.begin(), {0x00, 0x20, 0x00, 0x20});
-    save("HGR", 0x04, hgr);
+    save(*md, "HGR", 0x04, hgr);
     ASSERT_EQ(take_critical(), "");
   }
   // Each command line, its status, output and message, and the PNG files it leaves with the
@@ -92,12 +84,7 @@ TEST(AgatdiskPng, EveryFormatByItsName) {
   {
     auto md = image_medium(dir.host_path(), "disk.dsk", ITI140);
     FC_INITMEDIA(*md);
-    static TFILEBUF buf;
-    TCATREC cr;
-    cr.AGATNAME = agat_name("ZERO"), cr.EXT = 0x20, cr.SIZE = 8192;
-    cr.TSDATA = {0, 0, 0, 48, 48, 0x00, 0x20, 0x00, 0x20};
-    std::fill(buf.begin(), buf.begin() + cr.SIZE, 0x0F);
-    FC_SAVE(cr, buf, *md, false);
+    save(*md, "ZERO", 0x20, Bytes(8192, 0x0F), {0, 0, 0, 48, 48, 0x00, 0x20, 0x00, 0x20});
     ASSERT_EQ(take_critical(), "");
   }
   std::string line = "true";

@@ -12,16 +12,12 @@
 namespace agat::testing {
 namespace {
 
-class AgatdiskWriters : public CoreTest {
+class AgatdiskWriters : public AgatdiskTest {
  protected:
   void SetUp() override {
-    CoreTest::SetUp();
-    auto md = image_medium(dir.host_path(), "d.dsk", ITI140);
-    FC_INITMEDIA(*md);
-    ASSERT_EQ(take_critical(), "");
+    AgatdiskTest::SetUp();
+    ASSERT_EQ(run({"new", "d.dsk", "--form", "dsk140"}).status, 0);
   }
-  Outcome run(const std::string& line) { return run_line(line, dir.path()); }
-  TempDir dir;
 };
 
 TEST_F(AgatdiskWriters, TwentyWritersStartedTogetherAllLand) {
@@ -35,18 +31,15 @@ TEST_F(AgatdiskWriters, TwentyWritersStartedTogetherAllLand) {
                           n + ") & ";
   }
   line += "(agatdisk mkdir d.dsk SUB || echo failed mkdir) & wait";
-  const Outcome r = run(line);
+  const Outcome r = sh(line);
   EXPECT_EQ(r.out, "") << r.err;
   for (int i = 1; i <= 18; ++i) {
-    const Outcome got = run("agatdisk get d.dsk F" + std::to_string(i));
+    const Outcome got = sh("agatdisk get d.dsk F" + std::to_string(i));
     EXPECT_EQ(got.out, loaded(pattern(300 + 97 * i, i))) << "F" << i << " " << got.err;
   }
-  const std::string listed = run("agatdisk list d.dsk --json").out;
-  EXPECT_NE(listed.find(json_head("F19", "B", 0x04, false, sectors_of(300 + 97 * 19 + 4))),
-            std::string::npos)
-      << listed;
-  EXPECT_NE(listed.find(json_head("SUB", "null", 0xFF, false, 0).substr(0, 40)), std::string::npos)
-      << listed;
+  const std::string listed = sh("agatdisk list d.dsk --json").out;
+  EXPECT_TRUE(contains(listed, json_head("F19", "B", 0x04, false, sectors_of(300 + 97 * 19 + 4))));
+  EXPECT_TRUE(contains(listed, json_head("SUB", "null", 0xFF, false, 0).substr(0, 40)));
   expect_sound(dir.file("d.dsk"));
 }
 
@@ -56,20 +49,20 @@ TEST_F(AgatdiskWriters, AWriterWaitsItsTurnOrGivesUpAndReadersNeverWait) {
   ASSERT_TRUE(open_lock_file(image_lock_path(dir.file("d.dsk")), other));
   ASSERT_TRUE(try_lock_file(other));
   const auto before = file_bytes(dir.file("d.dsk"));
-  EXPECT_EQ(run("agatdisk list d.dsk --json >/dev/null").status, 0);
-  const Outcome busy = run("agatdisk put d.dsk x.bin --name X");
+  EXPECT_EQ(sh("agatdisk list d.dsk --json >/dev/null").status, 0);
+  const Outcome busy = sh("agatdisk put d.dsk x.bin --name X");
   EXPECT_EQ(busy.status, 1);
-  EXPECT_NE(busy.err.find("\"d.dsk\" занят"), std::string::npos) << busy.err;
+  EXPECT_TRUE(contains(busy.err, "\"d.dsk\" занят"));
   EXPECT_EQ(file_bytes(dir.file("d.dsk")), before);
   // Released while the next writer waits: it goes on.
   std::thread release([other] {
     std::this_thread::sleep_for(std::chrono::milliseconds(700));
     close_lock_file(other);
   });
-  const Outcome waited = run("agatdisk put d.dsk x.bin --name X");
+  const Outcome waited = sh("agatdisk put d.dsk x.bin --name X");
   release.join();
   EXPECT_EQ(waited.status, 0) << waited.err;
-  EXPECT_EQ(run("agatdisk get d.dsk X").out, loaded(pattern(700, 5)));
+  EXPECT_EQ(sh("agatdisk get d.dsk X").out, loaded(pattern(700, 5)));
 }
 
 }  // namespace

@@ -145,8 +145,8 @@ TEST(BasicLister, GwBasicRemarksHideNoStatement) {
     Bytes codes;
     const char* gw;
   } cases[] = {
-      {poke + chars("34,0:") + poke + chars("35,32:") + gosub + chars("640:") + home +
-           chars(":") + ret,
+      {poke + chars("34,0:") + poke + chars("35,32:") + gosub + chars("640:") + home + chars(":") +
+           ret,
        "   60  GOSUB 640: CLS : RETURN : rem POKE 34,0: rem POKE 35,32"},
       {Bytes{0xAD} + chars("X") + then + poke + chars("1,2:") + Bytes{0xAB} + chars("5"),
        "   60  IF X THEN  GOTO 5: rem POKE 1,2"},
@@ -181,25 +181,22 @@ TEST(BasicLister, DamageIsToldInsideTheListing) {
     std::int32_t size;
     std::vector<const char*> told;
   } cases[] = {
+      // clang-format off
       {good, -1, {"   20 B\nПервый свободный байт по смещению $0010\n"}},
       {gap, -1, {"$0010\nНеизвестная область с размером $0003\n"}},
       {with(good, 0, {40}), -1, {"превышает фактический", "   20 B\n"}},
-      {with(good, 0, {1, 0}),
-       -1,
+      {with(good, 0, {1, 0}), -1,
        {"меньше двух байт.  Выход за заявленный размер BASIC-программы.\n   10 A\n"}},
       {good + Bytes(300, 0), -1, {"значительно меньше фактического"}},
       {with(good, 0, {12}), -1, {"до декларированного конца программы.\n", "   20 B\n"}},
       {with(good, 17, {0xFF, 0xFF}), -1, {"указывает за пределы файла."}},
-      {with(good, 14, {'B', 'C', 'D', 'E', 'F'}),
-       -1,
+      {with(good, 14, {'B', 'C', 'D', 'E', 'F'}), -1,
        {"до DOS-конца файла.", "  Выход за фактические"}},
-      {good,
-       13,
-       {"превышает", "до DOS-конца файла.", "   20 B\n  Выход за заявленный",
-        "  Выход за фактические пределы файла.\n"}},
-      {program({{10, chars("A")}}, std::vector<std::string>(1100, "X")),
-       -1,
+      {good, 13, {"превышает", "до DOS-конца файла.", "   20 B\n  Выход за заявленный",
+                  "  Выход за фактические пределы файла.\n"}},
+      {program({{10, chars("A")}}, std::vector<std::string>(1100, "X")), -1,
        {"Число длиных имен слишком велико.", "1023 X не используется\n"}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     Loaded p(c.bytes, c.size);

@@ -29,42 +29,31 @@ TEST(InfoPage, TheLinesOfEachFormat) {
   const std::vector<std::uint8_t> mgr_name = {0xCD, 0xC7, 0xD2, 0xAE, 0xC1};
   std::vector<std::uint8_t> hgr(8196, 0x0F);
   hgr[0] = 0x00, hgr[1] = 0x20, hgr[2] = 0x00, hgr[3] = 0x20;
+  // clang-format off
   const std::vector<Case> cases = {
       {0x84, {0x00, 0x20, 0x00, 0x20, 1}, {}, "Read Only: *\n                  Тип: B\n", true},
-      {0x04,
-       {0x00, 0x20, 0x00, 0x20, 1},
-       {},  // a B video-memory image of 8 KB
+      // A B video-memory image of 8 KB.
+      {0x04, {0x00, 0x20, 0x00, 0x20, 1}, {},
        "FIL-файл\nПредполагаемый формат: Образ видеопамяти\nТочка загрузки: $2000\n"
        "         Режим: MGR  128 x 128 x 16\n"},
-      {0x20,
-       {1},
-       {{8, 0x00}, {9, 0x08}, {10, 0x00}, {11, 0x40}},
+      {0x20, {1}, {{8, 0x00}, {9, 0x08}, {10, 0x00}, {11, 0x40}},
        "Образ видеопамяти\nТочка загрузки: $4000\n         Режим: Text 64 normal\n"},
       {0x40, {0, 0, 64, 48}, {}, "Рисунок системы \"Alv Graf\"\nРазмер: 64 x 48\n"},
       // Eight KB that make sense as HGR (stripes of four points) are said to be shown so.
       {0x04, hgr, {}, "$2000\n         Режим: HGR  256 x 256 x  2\n"},
       // MouseGraph: a picture saved whole, 26 x 21 units of 16 points, and a fragment.
-      {0x20,
-       std::vector<std::uint8_t>(17664, 0),
-       {{6, 26}, {7, 21}},
-       "Фрагмент рисунка \"MouseGraph\"\nРазмер: 416 x 336\n",
-       false,
-       mgr_name},
-      {0x20,
-       {1, 2, 3, 4, 5, 6, 7, 8},
-       {{6, 3}, {7, 4}},
-       "MouseGraph\"\nРазмер: 3 x 4\n",
-       false,
+      {0x20, std::vector<std::uint8_t>(17664, 0), {{6, 26}, {7, 21}},
+       "Фрагмент рисунка \"MouseGraph\"\nРазмер: 416 x 336\n", false, mgr_name},
+      {0x20, {1, 2, 3, 4, 5, 6, 7, 8}, {{6, 3}, {7, 4}}, "MouseGraph\"\nРазмер: 3 x 4\n", false,
        mgr_name},
       // A one-byte B file: the other head bytes read as zeros, not as the last file's.
       {0x04, {0x34}, {}, "dos 3.3\nТочка загрузки: $0034\n    Длина кода: $0000\n"},
       {0x02, {0x10, 0x02}, {}, "BASIC\n    Длина кода: $0210\n"},
-      {0x01,
-       {1, 2, 3},
-       {},
+      {0x01, {1, 2, 3}, {},
        "  Данные в t/s списке: $00 $00 $00 $00 $00 $00 $00 $00 $00\n"
        "         Расположение: FIL-файл\nПредполагаемый формат: "},
   };
+  // clang-format on
   auto md = std::make_unique<TMEDIA>();
   md->HOSTPATH = dir.host_path();
   auto buf = std::make_unique<TFILEBUF>();

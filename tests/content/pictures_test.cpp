@@ -6,6 +6,7 @@
 #include <cmath>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -78,44 +79,58 @@ TEST(Font8, GlyphsOfTheAgatCodes) {
       for (int y = x + 1; y < a + 26; ++y) EXPECT_NE(FONT8[x], FONT8[y]) << x << " " << y;
 }
 
-// Every mode of a B file holding a pattern, against the frame its layout gives.
+// Every mode of a B file of a few bytes set in a blank picture, by pixels a person can check,
+// and by how many pixels of the frame differ from its ground: nothing else is drawn, nothing
+// outside the frame. Text cells hold "A" ($C1), 16 lit pixels: column 3 of its first row,
+// columns 2 and 4 of its second. A text-32 attribute: colour in bits 0-2; $20: ink on black;
+// else $08: white (8) on the colour; else black on the colour.
 TEST(VideoMemory, EveryModeDrawsItsLayout) {
-  const Bytes d = pattern(16384);
-  File file(0x04, b_file(d));
-  // Pixel x of row y where every byte holds `per` pixels, leftmost in the high bits.
-  auto bits = [&](int row_bytes, int per, bool halves, int x, int y) {
-    const int row = halves ? (y % 2) * 8192 + (y / 2) * row_bytes : y * row_bytes;
-    return d[row + x / per] >> (8 - 8 / per * (x % per + 1)) & ((1 << 8 / per) - 1);
+  const struct {
+    TFILEGFORMAT mode;
+    std::uint8_t blank, ground;
+    std::vector<std::pair<int, std::uint8_t>> bytes;  // offset in the picture, value
+    std::string pixels;
+    int differ;
+  } cases[] = {
+      // clang-format off
+      {FGFTEXT64N, 0xA0, 0, {{0, 0xC1}, {63, 0xC1}, {64, 0xC1}, {31 * 64, 0xC1}},
+       "3,0=7 2,0=0 3,1=0 2,1=7 4,1=7 507,0=7 3,8=7 3,248=7 11,0=0", 64},
+      {FGFTEXT64I, 0xA0, 7, {{0, 0xC1}}, "3,0=0 2,0=7 2,1=0 511,255=7", 16},
+      {FGFTEXT32, 0xA0, 0, {{0, 0xC1}, {1, 0x0A}, {2, 0xC1}, {3, 0x25}, {4, 0xC1}, {5, 0x03},
+       {62, 0xC1}, {63, 0x21}, {64, 0xC1}, {65, 0x26}, {2046, 0xC1}, {2047, 0x24}},
+       "3,0=8 2,0=2 11,0=5 10,0=0 19,0=0 18,0=3 27,0=0 251,0=1 3,8=6 251,248=4", 64 + 48 + 4 * 16},
+      // Two pixels a byte, the left one in the high half.
+      {FGFLGR7, 0, 0, {{0, 0x12}, {32, 0x30}, {2047, 0xAB}},
+       "0,0=1 1,0=2 0,1=3 1,1=0 62,63=10 63,63=11", 5},
+      {FGFMGR, 0, 0, {{0, 0x12}, {64, 0xC0}, {8191, 0xAB}},
+       "0,0=1 1,0=2 2,0=0 0,1=12 126,127=10 127,127=11", 5},
+      {FGFHGR, 0, 0, {{0, 0x81}, {32, 0x40}, {8191, 0x01}},
+       "0,0=15 1,0=0 7,0=15 1,1=15 255,255=15 254,255=0", 4},
+      // Odd rows in the second 8 KB; four colours: black, 9, 10, 12.
+      {FGFMGR9, 0, 0, {{0, 0x1B}, {8192, 0xC0}, {64, 0x40}, {16383, 0x03}},
+       "0,0=0 1,0=9 2,0=10 3,0=12 0,1=12 0,2=9 254,255=0 255,255=12", 6},
+      {FGFHGR9, 0, 0, {{0, 0x80}, {8192, 0x01}, {64, 0x02}, {16383, 0x01}},
+       "0,0=15 1,0=0 7,1=15 6,2=15 511,255=15", 4},
+      // clang-format on
   };
-  auto text = [&](int x, int y, std::uint8_t code, int attr) {
-    const bool lit = FONT8[code][y % 8] & (0x80 >> (x % 8));
-    const int colour = attr & 7;
-    return attr & 0x20 ? (lit ? colour : 0) : attr & 0x08 ? (lit ? 8 : colour) : (lit ? 0 : colour);
-  };
-  auto cell = [&](int x, int y) { return d[(y / 8) * 64 + x / 8]; };
-  auto pair = [&](int x, int y) { return ((y / 8) * 32 + x / 8) * 2; };
-  const std::vector<std::pair<TFILEGFORMAT, std::function<int(int, int)>>> modes = {
-      {FGFTEXT64N, [&](int x, int y) { return text(x, y, cell(x, y), 0xFF); }},
-      {FGFTEXT64I, [&](int x, int y) { return text(x, y, cell(x, y), 0x07); }},
-      {FGFTEXT32, [&](int x, int y) { return text(x, y, d[pair(x, y)], d[pair(x, y) + 1]); }},
-      {FGFLGR7, [&](int x, int y) { return bits(32, 2, false, x, y); }},
-      {FGFMGR, [&](int x, int y) { return bits(64, 2, false, x, y); }},
-      {FGFHGR, [&](int x, int y) { return bits(32, 8, false, x, y) * 15; }},
-      {FGFMGR9,
-       [&](int x, int y) {
-         return std::array{0, 9, 10, 12}[bits(64, 4, true, x, y)];
-       }},
-      {FGFHGR9, [&](int x, int y) { return bits(64, 8, true, x, y) * 15; }}};
   auto scr = std::make_unique<TGRAPHSCREEN>();
-  for (const auto& [mode, expected] : modes) {
-    const TGRAPHVIEW v = file.render(FFBINGRAF, *scr, mode);
-    EXPECT_EQ(v.COMMENT + " " + std::to_string(v.W),
-              FGFDESC[mode].NM + (" " + std::to_string(FGFDESC[mode].W)));
-    int wrong = 0;
+  for (const auto& c : cases) {
+    Bytes d(16384, c.blank);
+    for (auto [at, value] : c.bytes) d[static_cast<std::size_t>(at)] = value;
+    scr->P.fill(5);
+    const TGRAPHVIEW v = File(0x04, b_file(d)).render(FFBINGRAF, *scr, c.mode);
+    EXPECT_EQ(shown(v), shown({.W = FGFDESC[c.mode].W,
+                               .H = FGFDESC[c.mode].H,
+                               .PSW = v.PSW,
+                               .PSH = v.PSH,
+                               .COMMENT = FGFDESC[c.mode].NM}));
+    EXPECT_EQ(probe(*scr, c.pixels), c.pixels) << v.COMMENT;
+    int differ = 0, outside = 0;
     for (int y = 0; y < SCRSIDE; ++y)
       for (int x = 0; x < SCRSIDE; ++x)
-        wrong += scr->at(x, y) != (x < v.W && y < v.H ? expected(x, y) : 0);
-    EXPECT_EQ(wrong, 0) << v.COMMENT;
+        (x < v.W && y < v.H ? differ : outside) +=
+            scr->at(x, y) != (x < v.W && y < v.H ? c.ground : 0);
+    EXPECT_EQ(std::pair(differ, outside), std::pair(c.differ, 0)) << v.COMMENT;
   }
 }
 
@@ -141,21 +156,14 @@ TEST(VideoMemory, TheFirstReadingIsTheMostCoherent) {
     std::function<std::pair<int, int>(int, int)> at;
   };
   const std::vector<Layout> layouts = {
-      {FGFMGR, 16, 128, 128,
-       [](int x, int y) {
-         return std::pair{y * 64 + x / 2, x % 2 ? 0 : 4};
-       }},
-      {FGFHGR, 2, 256, 256,
-       [](int x, int y) {
-         return std::pair{y * 32 + x / 8, 7 - x % 8};
-       }},
+      // clang-format off
+      {FGFMGR, 16, 128, 128, [](int x, int y) { return std::pair{y * 64 + x / 2, x % 2 ? 0 : 4}; }},
+      {FGFHGR, 2, 256, 256, [](int x, int y) { return std::pair{y * 32 + x / 8, 7 - x % 8}; }},
       {FGFMGR9, 4, 256, 256,
-       [](int x, int y) {
-         return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 4, 6 - 2 * (x % 4)};
-       }},
-      {FGFHGR9, 2, 512, 256, [](int x, int y) {
-         return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 8, 7 - x % 8};
-       }}};
+       [](int x, int y) { return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 4, 6 - 2 * (x % 4)}; }},
+      {FGFHGR9, 2, 512, 256,
+       [](int x, int y) { return std::pair{y % 2 * 8192 + y / 2 * 64 + x / 8, 7 - x % 8}; }}};
+  // clang-format on
   auto scr = std::make_unique<TGRAPHSCREEN>();
   for (const Layout& l : layouts) {
     for (const auto& [name, scene] : scenes) {
@@ -211,35 +219,21 @@ TEST(VideoMemory, AppleColourRule) {
 TEST(Pictures, NothingIsReadPastTheFile) {
   Bytes zx = pattern(8000);
   zx.insert(zx.begin(), {0, 0x40, 0x00, 0x1B});  // a plain ZX screen's head
-  // Every picture format of the table, with a file of its kind.
+  // Every picture format of the table, and no other, with a file of its kind.
+  const std::map<ContentShown, std::pair<std::uint8_t, Bytes>> kinds = {
+      {ContentShown::zx_plain, {0x04, zx}},
+      {ContentShown::zx_packed, {0x04, pattern(8000)}},
+      {ContentShown::alvgraf, {0x40, pattern(9000)}},
+      {ContentShown::mousegraph, {0x20, pattern(9000)}}};
   std::vector<std::tuple<std::uint8_t, TFILEFORMAT, Bytes>> cases;
   for (const ContentFormat& row : kContentFormats) {
-    switch (row.shown) {
-      case ContentShown::video_memory:
-        cases.emplace_back(row.b_head ? 0x04 : 0x20, row.format,
-                           row.b_head ? b_file(pattern(16384)) : pattern(16384));
-        break;
-      case ContentShown::zx_plain:
-        cases.emplace_back(0x04, row.format, zx);
-        break;
-      case ContentShown::zx_packed:
-        cases.emplace_back(0x04, row.format, pattern(8000));
-        break;
-      case ContentShown::alvgraf:
-        cases.emplace_back(0x40, row.format, pattern(9000));
-        break;
-      case ContentShown::mousegraph:
-        cases.emplace_back(0x20, row.format, pattern(9000));
-        break;
-      case ContentShown::bytes:
-      case ContentShown::code:
-      case ContentShown::text:
-      case ContentShown::agawt_text:
-      case ContentShown::autograf_text:
-      case ContentShown::basic:
-        EXPECT_FALSE(is_picture_format(row.format)) << row.name;
-        break;
-    }
+    const bool video = row.shown == ContentShown::video_memory;
+    EXPECT_EQ(is_picture_format(row.format), video || kinds.contains(row.shown)) << row.name;
+    if (video)
+      cases.emplace_back(row.b_head ? 0x04 : 0x20, row.format,
+                         row.b_head ? b_file(pattern(16384)) : pattern(16384));
+    else if (kinds.contains(row.shown))
+      cases.emplace_back(kinds.at(row.shown).first, row.format, kinds.at(row.shown).second);
   }
   auto a = std::make_unique<TGRAPHSCREEN>(), b = std::make_unique<TGRAPHSCREEN>();
   for (const auto& [ext, fmt, data] : cases) {
@@ -277,10 +271,9 @@ TEST(Pictures, EveryPictureFormatOfTheTable) {
     for (int m = 0; m < GRAPHIC_FORMAT_COUNT; ++m) {
       const TGRAPHVIEW v = file.render(row.format, *again, TFILEGFORMAT(m));
       if (row.has_modes) {
-        EXPECT_EQ(shown(v), std::string(FGFDESC[m].NM) + " " + std::to_string(FGFDESC[m].W) + "x" +
-                                std::to_string(FGFDESC[m].H) + " " +
-                                std::to_string(FGFDESC[m].PSW) + ":" +
-                                std::to_string(FGFDESC[m].PSH));
+        const TFGFDESC& d = FGFDESC[m];
+        EXPECT_EQ(shown(v),
+                  shown({.W = d.W, .H = d.H, .PSW = d.PSW, .PSH = d.PSH, .COMMENT = d.NM}));
       } else {
         EXPECT_EQ(shown(v), shown(plain)) << m;
         EXPECT_TRUE(again->P == first->P) << m;
@@ -338,16 +331,12 @@ TEST(Drawings, AlvGrafAndMouseGraph) {
   // pixels wide: three bytes a row, the third unused. The whole picture; 512 bytes more make
   // it a fragment; a larger picture keeps its top left part.
   const std::vector<std::tuple<TFILEFORMAT, Bytes, int, std::string, std::string>> cases = {
-      {FFALVGRAF,
-       {0, 0, 10, 3, 0xFF, 0xC0, 0, 0x20},
-       0,
-       "Alv Graf 10x3 3:4",
+      // clang-format off
+      {FFALVGRAF, {0, 0, 10, 3, 0xFF, 0xC0, 0, 0x20}, 0, "Alv Graf 10x3 3:4",
        "9,0=15 0,1=0 6,2=15"},
-      {FFMGFRAGM,
-       {0xFF, 0, 0xFF, 0, 0x80, 0},
-       0x0210,
-       "MouseGraf FRG 16x2 3:4",
+      {FFMGFRAGM, {0xFF, 0, 0xFF, 0, 0x80, 0}, 0x0210, "MouseGraf FRG 16x2 3:4",
        "7,0=15 8,0=0 0,1=0 8,1=15"},
+      // clang-format on
       {FFMGFRAGM, whole, 0x151A, "MouseGraf 416 x 336 416x336 3:4", "0,0=15 415,0=15 1,335=15"},
       {FFMGFRAGM, more, 0x151A, "MouseGraf FRG 26x21 3:4", ""},
       {FFMGFRAGM, Bytes(1280, 0), 0x0128, "MouseGraf 640 x 16 512x16 3:4", ""}};

@@ -163,19 +163,15 @@ TEST(TextViewerBuffer, AStreamedReportPassesOnWholeLinesAndCutsNothing) {
   const auto write = [&n](TextReport& R) {
     const std::string text = "line " + std::to_string(n);
     VV_ADD_COLOR(R, static_cast<std::uint8_t>(n % 3 == 0 ? 0x0A : n % 3));
-    switch (n % 4) {
-      case 0:
-        for (char c : text) VV_ADD_CHAR(R, c);
-        VV_ADD_EOL(R);
-        break;
-      case 1:
-        VV_ADD_STRING_EOL(R, text);
-        break;
-      case 2:
-        add_report_text(R, text + "\n");
-        break;
-      default:
-        TextLine(R).text(text).end();
+    if (n % 4 == 0) {
+      for (char c : text) VV_ADD_CHAR(R, c);
+      VV_ADD_EOL(R);
+    } else if (n % 4 == 1) {
+      VV_ADD_STRING_EOL(R, text);
+    } else if (n % 4 == 2) {
+      add_report_text(R, text + "\n");
+    } else {
+      TextLine(R).text(text).end();
     }
   };
   for (; n < 400000; ++n) {
