@@ -24,13 +24,26 @@ std::string form_word(TIMAGET form) {
   return std::string(name.substr(0, name.find(' ')));
 }
 
+// Whether the file of read K holds its bytes, read once when first needed: they must still be
+// what was loaded.
+bool load_bytes(BlendRead& read) {
+  int error = 0;
+  if (!read.bytes.empty()) return true;
+  if (read_file(read.path, read.bytes, &error) == FileIoResult::ok &&
+      read.bytes.size() == read.size)
+    return true;
+  report_critical(std::string("Смешивание: ошибка чтения файла "_w) + host_to_cp1251(read.path) +
+                  host_error_suffix(error));
+  return false;
+}
+
 // Brings track T of a track form up to date in RECORD, the first read's record of it. The
 // record of the first read of the form that can take every sector taken is used (a sector
 // that no read decoded keeps that read's bytes there, for a better reader to try); failing
 // that, the track is encoded anew where the form allows, else the sectors that the first
-// record has no field for stay as they are and are lost.
-void update_track(const std::vector<BlendRead>& reads, const std::vector<int>& same, TIMAGET form,
-                  int t, std::span<std::uint8_t> record, BlendResult& result) {
+// record has no field for stay as they are and are lost. False when a file cannot be read.
+bool update_track(std::vector<BlendRead>& reads, const std::vector<int>& same, TIMAGET form, int t,
+                  std::span<std::uint8_t> record, BlendResult& result) {
   const TrackCodec& codec = track_codec(form);
   const TTRACK& want = result.tracks[t];
   const std::size_t header = image_header_size(form);
@@ -38,15 +51,21 @@ void update_track(const std::vector<BlendRead>& reads, const std::vector<int>& s
   std::vector<std::uint8_t> trial(record.size());
   TrackUpdateFailure failure;
   for (const int k : same) {
+    // A record can take only the changes of sectors it has fields for.
+    bool fits = true;
+    for (int s = 0; s < sectors && fits; ++s)
+      fits = (reads[k].bad[t] & (1u << s)) == 0 || want[s] == reads[k].tracks[t][s];
+    if (!fits) continue;
+    if (!load_bytes(reads[k])) return false;
     std::memcpy(trial.data(), reads[k].bytes.data() + header + t * record.size(), record.size());
     if (update_track_record(form, trial, static_cast<std::uint8_t>(t), want, sectors, failure)) {
       std::copy(trial.begin(), trial.end(), record.begin());
-      return;
+      return true;
     }
   }
   if (codec.new_tracks) {
     codec.encode(record, static_cast<std::uint8_t>(t), want);
-    return;
+    return true;
   }
   const BlendRead& first = reads[same[0]];
   TTRACK kept = want;
@@ -60,19 +79,20 @@ void update_track(const std::vector<BlendRead>& reads, const std::vector<int>& s
     kept[s] = first.tracks[t][s];
   }
   update_track_record(form, record, static_cast<std::uint8_t>(t), kept, sectors, failure);
+  return true;
 }
 
 }  // namespace
 
-bool build_blend_image(const std::vector<BlendRead>& reads, TIMAGET form, BlendResult& result,
-                       std::vector<std::uint8_t>& bytes) {
+BlendWrite build_blend_image(std::vector<BlendRead>& reads, TIMAGET form, BlendResult& result,
+                             std::vector<std::uint8_t>& bytes) {
   const TIMAGEDESC& desc = IMAGEDESC[form];
   const TrackCodec& codec = track_codec(form);
   result.form = form;
   if (desc.NTR != result.NTR || desc.NSC != result.NSC) {
     report_critical(std::string("Смешивание: образ "_w) + form_word(form) +
                     std::string(" другого размера, чем смешиваемые образы"_w));
-    return false;
+    return BlendWrite::refused;
   }
   std::vector<int> same;
   for (std::size_t k = 0; k < reads.size(); ++k)
@@ -83,21 +103,23 @@ bool build_blend_image(const std::vector<BlendRead>& reads, TIMAGET form, BlendR
       report_critical(
           std::string("Смешивание: образ "_w) + form_word(form) +
           std::string(" не может быть создан, а среди смешиваемых образов такого нет"_w));
-      return false;
+      return BlendWrite::refused;
     }
-    return true;
+    return BlendWrite::ok;
   }
+  if (!load_bytes(reads[same[0]])) return BlendWrite::failed;
   bytes = reads[same[0]].bytes;
   const std::size_t header = image_header_size(form);
   const std::size_t record = image_record_size(form);
   for (int t = 0; t <= result.NTR; ++t) {
     const std::span<std::uint8_t> at(bytes.data() + header + t * record, record);
-    if (codec.stream)
-      update_track(reads, same, form, t, at, result);
-    else
+    if (codec.stream) {
+      if (!update_track(reads, same, form, t, at, result)) return BlendWrite::failed;
+    } else {
       std::memcpy(at.data(), result.tracks[t][0].data(), record);
+    }
   }
-  return true;
+  return BlendWrite::ok;
 }
 
 BlendWrite write_blend_image(const std::vector<BlendRead>& reads, const std::string& path,
@@ -139,9 +161,10 @@ int blend_files(const std::vector<std::string>& paths, std::optional<TIMAGET> fo
   }
   result = blend_sectors(reads);
   std::vector<std::uint8_t> bytes;
-  if (!build_blend_image(reads, form.value_or(reads[0].form), result, bytes)) return 2;
   result.output = output.empty() ? default_blend_output(paths[0]) : output;
-  switch (write_blend_image(reads, result.output, bytes, force)) {
+  BlendWrite done = build_blend_image(reads, form.value_or(reads[0].form), result, bytes);
+  if (done == BlendWrite::ok) done = write_blend_image(reads, result.output, bytes, force);
+  switch (done) {
     case BlendWrite::ok:
       break;
     case BlendWrite::refused:

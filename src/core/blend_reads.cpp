@@ -73,20 +73,24 @@ BlendLoad load_blend_reads(const std::vector<std::string>& paths, std::vector<Bl
                       std::string(" другого размера, чем "_w) + shown(reads[0].path));
       return BlendLoad::refused;
     }
-    int error = 0;
-    if (read_file(path, read.bytes, &error) != FileIoResult::ok) {
-      report_critical(std::string("Смешивание: ошибка чтения файла "_w) + shown(path) +
-                      host_error_suffix(error));
-      return BlendLoad::failed;
-    }
     if (!decode_read(*md, read)) {
       report_critical(std::string("Смешивание: образ "_w) + shown(path) +
                       std::string(" не прочитан"_w));
       return BlendLoad::failed;
     }
-    for (std::size_t k = 0; k < reads.size() && read.duplicate_of < 0; ++k)
-      if (reads[k].duplicate_of < 0 && reads[k].bytes == read.bytes)
+    read.size = status.size;
+    read.digest = md->loaded_digest.value_or(0);
+    // Reads of equal bytes decode alike and have one digest: only those are compared whole.
+    for (std::size_t k = 0; k < reads.size() && read.duplicate_of < 0; ++k) {
+      const BlendRead& other = reads[k];
+      if (other.duplicate_of >= 0 || other.size != read.size || other.digest != read.digest ||
+          other.bad != read.bad)
+        continue;
+      std::vector<std::uint8_t> a, b;
+      if (read_file(other.path, a) == FileIoResult::ok &&
+          read_file(read.path, b) == FileIoResult::ok && a == b)
         read.duplicate_of = static_cast<int>(k);
+    }
     reads.push_back(std::move(read));
   }
   return BlendLoad::ok;

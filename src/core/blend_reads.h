@@ -19,7 +19,9 @@ namespace agat {
 struct BlendRead {
   std::string path;  // host name, as given
   TIMAGET form = ITI140;
-  std::vector<std::uint8_t> bytes;  // the whole file
+  std::uint64_t size = 0;           // of the file
+  std::uint64_t digest = 0;         // of its bytes, as the load took it
+  std::vector<std::uint8_t> bytes;  // the whole file, read when an output of its form needs it
   std::vector<TTRACK> tracks;       // tracks 0..NTR as the load decoded them
   std::vector<std::uint32_t> bad;   // per track, bit S: sector S did not decode
   std::string description;          // of an emulator header (Windows-1251)
@@ -66,12 +68,12 @@ std::string default_blend_output(const std::string& first);
 
 // The bytes of the result in FORM: a copy of the first read of that form with each track
 // brought up to date, or, when no read has it, a new file of it. Marks as lost the sectors
-// that the form cannot hold. False (with a message) when FORM is not of the reads' size, or is
-// a form that cannot be made anew and no read has it.
-bool build_blend_image(const std::vector<BlendRead>& reads, TIMAGET form, BlendResult& result,
-                       std::vector<std::uint8_t>& bytes);
-
+// that the form cannot hold. refused (with a message) when FORM is not of the reads' size, or is
+// a form that cannot be made anew and no read has it; failed when a read of that form can no
+// longer be read.
 enum class BlendWrite : std::uint8_t { ok, refused, failed };
+BlendWrite build_blend_image(std::vector<BlendRead>& reads, TIMAGET form, BlendResult& result,
+                             std::vector<std::uint8_t>& bytes);
 
 // Writes BYTES as PATH: refused when PATH is one of the reads, or exists and FORCE is not
 // given; failed when the host would not write it.
