@@ -1,6 +1,6 @@
 // The actions that change files and media: copy and move between the panels, rename
 // and retype, lock and unlock, make a catalog, delete and undelete, and create, clean
-// and rename images.
+// and rename images, and blend reads of one disk into one image.
 #pragma once
 
 #include "ui/interface_formats.h"
@@ -22,5 +22,8 @@ void AC_CLEANMEDIA(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 // ARG is the image type, one that IMAGEDESC calls creatable.
 void AC_CREATEMEDIA(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_REVOLUME(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
+// Blends the marked image files of a host panel into one image of the first one's form, in
+// the other panel's folder when it shows one (else beside them), and shows the report.
+void AC_BLENDMEDIA(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 
 }  // namespace agat

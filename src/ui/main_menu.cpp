@@ -114,6 +114,7 @@ PMENUITEM main_menu() {
     for (const TIMAGEDESC& d : IMAGEDESC)
       if (d.creatable) items.push_back(call(d.menu_label, "", AC_CREATEMEDIA, d.form));
     items.push_back(call("Изменить имя тома"_w, "", AC_REVOLUME));
+    items.push_back(call("Смешать отмеченные образы"_w, "", AC_BLENDMEDIA));
     return items;
   }();
   static std::vector<TMENUITEM> top = {

@@ -11,6 +11,10 @@
 // implementation per host, which go through the core's fault hook (core/host_calls.h), through
 // which tests make them fail. All messages go to standard output. Built with BLEND_NO_MAIN, the
 // file leaves out main() so that a benchmark or a test can call blend_main().
+//
+// Given reads by name (blend [--form FORM] [--output FILE] [--force] [--json] READ...), it
+// blends them instead, in any image form and of either disk size, into one image: that is the
+// core's blending (core/blend_reads.h), which the file manager uses too (blend_command.h).
 
 #include <algorithm>
 #include <array>
@@ -21,10 +25,14 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "blend_files.h"
+#ifndef BLEND_NO_MAIN
+#include "blend_command.h"
 #include "core/host_arguments.h"
 #include "version/program_version.h"
+#endif
 
 namespace {
 
@@ -426,13 +434,15 @@ int blend_main(std::FILE* out) {
 }
 
 #ifndef BLEND_NO_MAIN
-// The program takes no arguments but "--version" first, which prints the version instead of
-// a run; any others are ignored.
+// Without arguments the run over the current directory; "--version" first prints the version;
+// with arguments that name reads, those reads blended into one image (blend_command.h).
 int main(int argc, char** argv) {
-  if (agat::asks_for_version(agat::program_arguments(argc, argv))) {
+  const std::vector<std::string> args = agat::program_arguments(argc, argv);
+  if (agat::asks_for_version(args)) {
     std::puts(agat::version_line("blend").c_str());
     return EXIT_SUCCESS;
   }
+  if (blend::names_reads(args)) return blend::blend_command(args, stdout, stderr);
   return blend_main(stdout);
 }
 #endif

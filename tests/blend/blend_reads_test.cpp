@@ -1,0 +1,202 @@
+// blend with arguments: reads of one disk in different forms, each damaged on other tracks,
+// blended in-process; the files written are decoded again through the core.
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "blend_command.h"
+#include "core/blend_reads.h"
+#include "core/image_build.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace agat;
+using agat::testing::TempDir;
+using Bytes = std::vector<std::uint8_t>;
+
+struct Outcome {
+  int status;
+  std::string out, err;
+};
+
+std::string drain(std::FILE* f) {
+  std::string text(static_cast<std::size_t>(std::ftell(f)), '\0');
+  std::rewind(f);
+  text.resize(std::fread(text.data(), 1, text.size(), f));
+  std::fclose(f);
+  return text;
+}
+
+Outcome blend_run(const std::vector<std::string>& args) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  const int status = blend::blend_command(args, out, err);
+  return {status, drain(out), drain(err)};
+}
+
+void save(const std::string& path, const Bytes& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+// A disk whose every sector has bytes of its own.
+std::vector<TTRACK> disk(TIMAGET form) {
+  std::vector<TTRACK> tracks(IMAGEDESC[form].NTR + 1);
+  for (std::size_t t = 0; t < tracks.size(); ++t)
+    for (int s = 0; s <= MAXSECTOR; ++s)
+      for (int i = 0; i < 256; ++i) tracks[t][s][i] = static_cast<std::uint8_t>(t * 29 + s * 7 + i);
+  return tracks;
+}
+
+// The record of track T wiped out: no field of it can be found.
+Bytes wipe_track(Bytes file, TIMAGET form, int t) {
+  const std::size_t record = image_record_size(form);
+  std::fill_n(file.begin() + image_header_size(form) + t * record, record, 0xFF);
+  return file;
+}
+
+std::vector<BlendRead> load(const std::vector<std::string>& paths) {
+  std::vector<BlendRead> reads;
+  EXPECT_EQ(load_blend_reads(paths, reads), BlendLoad::ok);
+  return reads;
+}
+
+// 800 KB: an AIM read without tracks 5 and 9, a nibble read without tracks 5 and 11, a plain
+// read with sectors 5/0-5/2 and 9/20 unread, its byte copy, and three readings of 20/3 and
+// 21/4. Whatever one read decoded comes back; only 5/0-5/2 stay bad everywhere.
+TEST(BlendReadsTest, ReadsOfEveryKindRepairEachOther) {
+  TempDir dir;
+  const auto good = disk(ITI800);
+  auto odd = good;
+  odd[20][3][7] ^= 1;  // the plain read disagrees, alone against two
+  odd[21][4][9] ^= 1;  // each read a content of its own: a tie
+  auto nib_tracks = good;
+  nib_tracks[21][4][9] ^= 2;
+  const Bytes aim = wipe_track(wipe_track(image_file_bytes(ITA800, good), ITA800, 5), ITA800, 9);
+  const Bytes nib =
+      wipe_track(wipe_track(image_file_bytes(ITN800, nib_tracks), ITN800, 5), ITN800, 11);
+  Bytes dsk = image_file_bytes(ITI800, odd);
+  for (const int n : {5 * 21, 5 * 21 + 1, 5 * 21 + 2, 9 * 21 + 20})
+    std::fill_n(dsk.begin() + n * 256, 256, UNREAD_FILL);
+  const std::vector<std::string> reads = {dir.file("r.aim"), dir.file("n.nib"), dir.file("d.dsk"),
+                                          dir.file("copy.dsk")};
+  save(reads[0], aim);
+  save(reads[1], nib);
+  save(reads[2], dsk);
+  save(reads[3], dsk);
+
+  struct Case {
+    const char* form;    // --form, "" for the first read's
+    const char* output;  // the file expected
+    int status;
+    std::vector<int> lost;  // sectors (track * 21 + sector) that the form cannot hold
+    bool fill_decodes;      // a track encoded anew holds the unread sectors as the $BD fill
+  };
+  TSECTOR fill;
+  fill.fill(UNREAD_FILL);
+  const std::vector<int> aim_lost = [] {
+    std::vector<int> v;
+    for (int s = 3; s <= 20; ++s) v.push_back(5 * 21 + s);
+    for (int s = 0; s <= 20; ++s) v.push_back(9 * 21 + s);
+    return v;
+  }();
+  for (const Case& c :
+       {Case{"", "r.blend.aim", 3, aim_lost, false}, Case{"dsk800", "o.dsk", 3, {}, false},
+        Case{"nib800", "o.nib", 3, {}, true}, Case{"emu800", "o.emu", 3, {}, false}}) {
+    SCOPED_TRACE(c.form);
+    std::vector<std::string> args = reads;
+    if (*c.form) args.insert(args.begin(), {"--form", c.form, "--output", dir.file(c.output)});
+    const Outcome run = blend_run(args);
+    ASSERT_EQ(run.status, c.status) << run.err;
+    const auto result = load({dir.file(c.output)});
+    EXPECT_EQ(IMAGEDESC[result[0].form].form_name, *c.form ? c.form : "aim");
+    for (int t = 0; t <= 159; ++t) {
+      for (int s = 0; s <= 20; ++s) {
+        const int n = t * 21 + s;
+        const bool unread = t == 5 && s < 3;
+        const bool bad = (unread && !c.fill_decodes) ||
+                         std::find(c.lost.begin(), c.lost.end(), n) != c.lost.end();
+        EXPECT_EQ((result[0].bad[t] >> s) & 1, bad ? 1u : 0u) << t << "/" << s;
+        EXPECT_EQ(result[0].tracks[t][s], unread || bad ? fill : good[t][s]) << t << "/" << s;
+      }
+    }
+    // The report: the conflicts, the sectors bad everywhere, the totals.
+    EXPECT_NE(run.out.find("Сектор 20/3 взят из " + reads[0] + " по большинству, конфликт: " +
+                           reads[0] + ", " + reads[1] + " | " + reads[2]),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Сектор 21/4 взят из " + reads[0] +
+                           " как из первого образа, конфликт не разрешён: " + reads[0] + " | " +
+                           reads[1] + " | " + reads[2]),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(">>> Не прочитаны ни в одном образе...\n5/0\n5/1\n5/2\n\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("Восстановлено: 60\nНе прочитано ни в одном образе: 3\n"
+                           "Конфликтов: 2, из них не разрешено: 1\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(", совпадает с 2"), std::string::npos);
+  }
+}
+
+// 140 KB: sectors named as the directory run names them, the JSON report, and the refusals
+// that leave every file as it was.
+TEST(BlendReadsTest, SmallDisksAndRefusals) {
+  TempDir dir;
+  const auto good = disk(ITI140);
+  Bytes dsk = image_file_bytes(ITI140, good);
+  std::fill_n(dsk.begin() + 37 * 256, 256, UNREAD_FILL);
+  const Bytes nib = wipe_track(image_file_bytes(ITN140, good), ITN140, 2);
+  save(dir.file("a.dsk"), dsk);
+  save(dir.file("b.nib"), nib);
+  save(dir.file("big.dsk"), image_file_bytes(ITI800, disk(ITI800)));
+  save(dir.file("text.txt"), Bytes(1000, 'x'));
+
+  Outcome run = blend_run({"--json", dir.file("a.dsk"), dir.file("b.nib")});
+  EXPECT_EQ(run.status, 3) << run.err;
+  EXPECT_NE(run.out.find("\"still_bad\":[\"37 [2/5]\"],\"totals\":{\"good\":544,\"repaired\":15,"
+                         "\"bad\":1,\"conflicts\":0,\"unresolved\":0,\"lost\":0}}\n"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(agat::testing::read_bytes(dir.file("a.blend.dsk")).size(), 143360u);
+  save(dir.file("b.dsk"), image_file_bytes(ITI140, good));
+  run = blend_run({"--force", dir.file("a.dsk"), dir.file("b.dsk")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(agat::testing::read_bytes(dir.file("a.blend.dsk")), image_file_bytes(ITI140, good));
+
+  struct Refusal {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const Bytes before = agat::testing::read_bytes(dir.file("a.blend.dsk"));
+  for (const Refusal& r : std::vector<Refusal>{
+           {{dir.file("a.dsk"), dir.file("big.dsk")}, 2, " другого размера, чем "},
+           {{dir.file("a.dsk"), dir.file("text.txt")}, 2, " не является образом диска"},
+           {{dir.file("a.dsk"), dir.file("b.nib")}, 2, " уже существует"},
+           {{"--output", dir.file("b.nib"), "--force", dir.file("a.dsk"), dir.file("b.nib")},
+            2,
+            " - один из смешиваемых образов"},
+           {{"--form", "aim", dir.file("a.dsk")}, 2, "другого размера"},
+           {{"--form", "aim2", dir.file("a.dsk")}, 2, "неизвестная форма образа: aim2"},
+           {{"--json"}, 2, "не назван ни один образ"}}) {
+    run = blend_run(r.args);
+    EXPECT_EQ(run.status, r.status);
+    EXPECT_NE(run.err.find(r.message), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_EQ(agat::testing::read_bytes(dir.file("a.blend.dsk")), before);
+  EXPECT_EQ(agat::testing::read_bytes(dir.file("b.nib")), nib);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 6);
+}
+
+}  // namespace
