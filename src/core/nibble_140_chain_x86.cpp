@@ -37,31 +37,39 @@ __attribute__((target("avx2"))) __m256i table_values(__m256i b) {
   return v;
 }
 
-// The prefix exclusive or of 32 values: four shifts within each lane, then the upper lane
-// takes the last value of the lower one and both the carry of the block before.
+// The values of the 32 bytes from BYTES on, the chain carried in from CARRY (the value
+// before them in every byte): the prefix exclusive or by four shifts within each lane, the
+// upper lane then taking the last value of the lower one.
+__attribute__((target("avx2"))) __m256i unchain_block(const std::uint8_t* bytes, __m256i carry) {
+  const __m256i last = _mm256_set1_epi8(15);
+  __m256i v = table_values(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes)));
+  v = _mm256_xor_si256(v, _mm256_slli_si256(v, 1));
+  v = _mm256_xor_si256(v, _mm256_slli_si256(v, 2));
+  v = _mm256_xor_si256(v, _mm256_slli_si256(v, 4));
+  v = _mm256_xor_si256(v, _mm256_slli_si256(v, 8));
+  // [zero, lower lane]: the lower lane's last value reaches only the upper lane.
+  v = _mm256_xor_si256(v, _mm256_shuffle_epi8(_mm256_permute2x128_si256(v, v, 0x08), last));
+  return _mm256_xor_si256(v, carry);
+}
+
+// Whole blocks of 32, then one more that ends with the field: it overlaps the block before
+// and writes the values they share again, the same.
 __attribute__((target("avx2"))) std::uint8_t unchain_avx2(const std::uint8_t* bytes,
                                                           std::uint8_t* values) {
+  constexpr int BLOCK = 32;
+  static_assert(NIB140_CHAINED % BLOCK != 0 && NIB140_CHAINED > BLOCK);
   const __m256i last = _mm256_set1_epi8(15);
   __m256i carry = _mm256_setzero_si256();
-  int j = 0;
-  for (; j + 32 <= NIB140_CHAINED; j += 32) {
-    __m256i v = table_values(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes + j)));
-    v = _mm256_xor_si256(v, _mm256_slli_si256(v, 1));
-    v = _mm256_xor_si256(v, _mm256_slli_si256(v, 2));
-    v = _mm256_xor_si256(v, _mm256_slli_si256(v, 4));
-    v = _mm256_xor_si256(v, _mm256_slli_si256(v, 8));
-    // [zero, lower lane]: the lower lane's last value reaches only the upper lane.
-    v = _mm256_xor_si256(v, _mm256_shuffle_epi8(_mm256_permute2x128_si256(v, v, 0x08), last));
-    v = _mm256_xor_si256(v, carry);
+  for (int j = 0; j + BLOCK <= NIB140_CHAINED; j += BLOCK) {
+    const __m256i v = unchain_block(bytes + j, carry);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(values + j), v);
     carry = _mm256_shuffle_epi8(_mm256_permute2x128_si256(v, v, 0x11), last);
   }
-  auto R = static_cast<std::uint8_t>(_mm256_cvtsi256_si32(carry));
-  for (; j < NIB140_CHAINED; ++j) {
-    R ^= TABLR[bytes[j]];
-    values[j] = R;
-  }
-  return R;
+  constexpr int END = NIB140_CHAINED - BLOCK;
+  const __m256i v =
+      unchain_block(bytes + END, _mm256_set1_epi8(static_cast<char>(values[END - 1])));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(values + END), v);
+  return values[NIB140_CHAINED - 1];
 }
 
 }  // namespace
