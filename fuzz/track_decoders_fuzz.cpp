@@ -44,9 +44,9 @@ void read(const R& r, TTRACK& sectors, TrackFields& fields) {
     if (const Unchain wide = wide_unchain()) {
       std::array<std::uint8_t, NIB140_CHAINED> words, wides;
       for (std::size_t at = 0; at + NIB140_CHAINED <= kSize; at += NIB140_CHAINED)
-        FUZZ_CHECK(unchain_words(&r[at], words.data()) == wide(&r[at], wides.data()) &&
-                       words == wides,
-                   "unchain paths");
+        FUZZ_CHECK(
+            unchain_words(&r[at], words.data()) == wide(&r[at], wides.data()) && words == wides,
+            "unchain paths");
     }
   } else if constexpr (kForm == ITN800) {
     TrackOddities odd;
