@@ -6,12 +6,14 @@
 // inside the record; updating the record to sectors changed by the tail of the input gives
 // a record that reads as those sectors (or is refused when a changed sector did not
 // decode), and a record not changed stays byte for byte; a nibble track encoded from the
-// sectors read decodes to them.
+// sectors read decodes to them; the word path and the wide path of the 140 KB nibble
+// decoder unchain any bytes alike.
 #include <algorithm>
 #include <span>
 
 #include "core/aim_800.h"
 #include "core/nibble_140.h"
+#include "core/nibble_140_chain.h"
 #include "core/nibble_800.h"
 #include "core/track_update.h"
 #include "fuzz_check.h"
@@ -39,6 +41,13 @@ void read(const R& r, TTRACK& sectors, TrackFields& fields) {
     TTRACK plain;
     NIB_READ_TRACK140(r, 5, plain);
     FUZZ_CHECK(std::equal(plain.begin(), plain.begin() + kSectors, sectors.begin()), "readers");
+    if (const Unchain wide = wide_unchain()) {
+      std::array<std::uint8_t, NIB140_CHAINED> words, wides;
+      for (std::size_t at = 0; at + NIB140_CHAINED <= kSize; at += NIB140_CHAINED)
+        FUZZ_CHECK(
+            unchain_words(&r[at], words.data()) == wide(&r[at], wides.data()) && words == wides,
+            "unchain paths");
+    }
   } else if constexpr (kForm == ITN800) {
     TrackOddities odd;
     nib800_read_fields(r, sectors, fields, odd);

@@ -7,34 +7,18 @@
 #include <array>
 #include <cstring>
 
+#include "core/nibble_140_chain.h"
+#include "core/nibble_140_tables.h"
+
 namespace agat {
 namespace {
 
 constexpr std::int32_t TRACK_SIZE = static_cast<std::int32_t>(NIB140_TRACK_SIZE);
 constexpr int SECTORS = 16;
 constexpr int BUF2_SIZE = 86;
+static_assert(BUF2_SIZE + 256 == NIB140_CHAINED);
 
 using TRAW = std::span<const std::uint8_t, NIB140_TRACK_SIZE>;
-
-// The 64 valid disk bytes in ascending order: six-bit value -> disk byte.
-constexpr std::array<std::uint8_t, 64> TABLW = {
-    0x96, 0x97, 0x9A, 0x9B, 0x9D, 0x9E, 0x9F, 0xA6, 0xA7, 0xAB, 0xAC, 0xAD, 0xAE, 0xAF, 0xB2, 0xB3,
-    0xB4, 0xB5, 0xB6, 0xB7, 0xB9, 0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xCB, 0xCD, 0xCE, 0xCF, 0xD3,
-    0xD6, 0xD7, 0xD9, 0xDA, 0xDB, 0xDC, 0xDD, 0xDE, 0xDF, 0xE5, 0xE6, 0xE7, 0xE9, 0xEA, 0xEB, 0xEC,
-    0xED, 0xEE, 0xEF, 0xF2, 0xF3, 0xF4, 0xF5, 0xF6, 0xF7, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
-
-// The lowest valid disk byte: a data field that holds a byte below it fails, as such a byte
-// has no value at all.
-constexpr std::uint8_t LOWEST_DISK_BYTE = 0x96;
-
-// Disk byte -> six-bit value. The 42 bytes of $96..$FF that are not valid disk bytes
-// stand for themselves: a field holding one nearly always fails its checksum.
-constexpr std::array<std::uint8_t, 256> TABLR = [] {
-  std::array<std::uint8_t, 256> t{};
-  for (int b = LOWEST_DISK_BYTE; b < 256; ++b) t[b] = static_cast<std::uint8_t>(b);
-  for (int v = 0; v < 64; ++v) t[TABLW[v]] = static_cast<std::uint8_t>(v);
-  return t;
-}();
 
 // The DOS 3.3 interleave: logical -> physical sector and back.
 constexpr std::array<std::uint8_t, SECTORS> LG2PH = {0,  13, 11, 9, 7, 5, 3, 1,
@@ -235,11 +219,7 @@ class TrackReader {
     for (int j = 0; j < kBytes; ++j) lowest = std::min(lowest, bytes[j]);
     if (lowest < LOWEST_DISK_BYTE) return false;
     // Each value is the one before it xor-ed with the next byte's table value.
-    std::uint8_t R = 0;
-    for (int j = 0; j + 1 < kBytes; ++j) {
-      R ^= TABLR[bytes[j]];
-      n_.values[j] = R;
-    }
+    const std::uint8_t R = unchain_(bytes, n_.values.data());
     if (TABLR[bytes[kBytes - 1]] != R) return false;
     const std::uint8_t e1 = GETBYTE();
     const std::uint8_t e2 = GETBYTE();
@@ -257,6 +237,7 @@ class TrackReader {
   std::int32_t DISKANGLE_ = 0;  // the same position on the record
   std::uint8_t CURSEC_ = 0xFF;
   Nibbles n_;
+  const Unchain unchain_ = unchain();
 };
 
 // Writes the 342 chained values of sector B_SEC and its checksum byte from position `pos`

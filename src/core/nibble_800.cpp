@@ -2,6 +2,7 @@
 // and data as plain bytes, followed by a checksum of the data.
 #include "core/nibble_800.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -44,26 +45,26 @@ constexpr TMSECN SECNIDEAL = {
 
 // Records are placed by their sector field, whatever their order. Gaps, volume and track
 // are not examined; only the byte that closes the address field is noted when it is not
-// the usual one.
+// the usual one. Each record is checked where it lies in the track, and only the data of
+// a record that is taken is copied.
 void nib800_read_fields(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, TTRACK& B,
                         TrackFields& fields, TrackOddities& odd) {
-  for (auto& sector : B) sector.fill(UNREAD_FILL);
   fields.fill(NO_FIELD);
   odd.fill(0);
-  TSECTOR data;
   for (std::size_t r = 0; r < SECTORS; ++r) {
-    TMSECN SECN;
-    std::memcpy(&SECN, record.data() + r * NIB800_SECTOR_RECORD, sizeof SECN);
-    std::memcpy(data.data(), SECN.DATA, data.size());
-    std::uint8_t kind = SECN.GAP2[0] == SECNIDEAL.GAP2[0] ? 0 : ODD_EPILOGUE;
-    if (SECN.SECTOR > MAXSECTOR || !checksum_holds(data, SECN.CRC, kind)) continue;
-    const std::size_t s = SECN.SECTOR;
+    const std::uint8_t* at = record.data() + r * NIB800_SECTOR_RECORD;
+    const std::size_t s = at[offsetof(TMSECN, SECTOR)];
+    const SectorBytes data(at + offsetof(TMSECN, DATA), sizeof(TSECTOR));
+    std::uint8_t kind = at[offsetof(TMSECN, GAP2)] == SECNIDEAL.GAP2[0] ? 0 : ODD_EPILOGUE;
+    if (s > MAXSECTOR || !checksum_holds(data, at[offsetof(TMSECN, CRC)], kind)) continue;
     const bool held_sum = fields[s] != NO_FIELD && (odd[s] & ODD_XOR_SUM) == 0;
     if ((kind & ODD_XOR_SUM) != 0 && held_sum) continue;
-    B[s] = data;
+    std::copy(data.begin(), data.end(), B[s].begin());
     fields[s] = static_cast<std::int32_t>(r);
     odd[s] = kind;
   }
+  for (std::size_t s = 0; s < SECTORS; ++s)
+    if (fields[s] == NO_FIELD) B[s].fill(UNREAD_FILL);
 }
 
 void NIB_READ_TRACK800(std::span<const std::uint8_t, NIB800_TRACK_SIZE> record, std::uint8_t /*T*/,

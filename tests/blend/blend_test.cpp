@@ -334,3 +334,29 @@ TEST_F(BlendTest, AFailingHostLeavesTheOldRepFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Only a .rep file that replaces one is synced before its rename: with every sync failing, a
+// first run writes its file, and the next one fails and leaves that file as it was.
+TEST_F(BlendTest, OnlyAReplacedRepFileIsSynced) {
+  PutReads({"a.dsk"}, {Bad(Disk(), {3})});
+  const fs::path cwd = fs::current_path();
+  const auto run = [&] {
+    const agat::testing::InjectedFaults no_sync({{agat::HostFileCall::sync, 1, {EIO}}});
+    std::FILE* log = std::tmpfile();
+    fs::current_path(dir.path());
+    const int status = blend_main(log);
+    fs::current_path(cwd);
+    std::fclose(log);
+    return status;
+  };
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(Get("a.dsk.rep"), Bad(Disk(), {3}));
+  Put("a.dsk", Disk());
+  EXPECT_EQ(run(), 1);
+  EXPECT_EQ(Get("a.dsk.rep"), Bad(Disk(), {3}));
+  EXPECT_EQ(Order().size(), 2u);  // no temporary file left
+}
+
+}  // namespace

@@ -80,8 +80,10 @@ std::array<TIMGDESC, ALLIMGHI + 1> IMAGES;
 
 // CONTENT[n][i]: which of the contents that the reads hold in sector n slot i holds. Two slots
 // have equal bytes in sector n exactly when their numbers there are equal. A repaired sector
-// takes its donor's number along with its bytes, so the comparisons after the reading never
-// look at the bytes again. By sector, so that one sector's numbers lie together.
+// takes its donor's number, so the comparisons after the reading never look at the bytes
+// again; its bytes are taken only when the read is written (WRITING), from the first holder
+// of that number, whose bytes no repair changes. Most repaired reads turn out duplicates and
+// are never written. By sector, so that one sector's numbers lie together.
 std::array<std::array<std::uint8_t, ALLIMGHI + 1>, ALLBL + 1> CONTENT;
 
 // Every phase starts with an empty line and its header.
@@ -329,8 +331,8 @@ void CALCDISTANCE(std::FILE* out) {
   }
 }
 
-// One repair pass: each bad sector of each read is copied from the nearest read that has it
-// good at that moment, so a sector repaired in one slot can serve later slots of the same pass.
+// One repair pass: each bad sector of each read takes the content of the nearest read that has
+// it good at that moment, so a sector repaired in one slot can serve later slots of the same pass.
 // Returns the number of sectors repaired.
 int CUREBLOCKS(std::FILE* out) {
   phase_header(out, ">>> Cure images...");
@@ -355,7 +357,6 @@ int CUREBLOCKS(std::FILE* out) {
         continue;
       }
       const TIMGDESC& from = IMAGES[donor->N];
-      im.DATA[n] = from.DATA[n];
       CONTENT[n][i] = CONTENT[n][donor->N];
       im.DATAVALID[n] = true;
       ++cured;
@@ -399,15 +400,18 @@ void SHOWDIFFERENT(std::FILE* out) {
   }
 }
 
-// Writes every remaining read as its name + ".rep".
+// Writes every remaining read as its name + ".rep": each sector the bytes of its content.
 void WRITING(std::FILE* out) {
   phase_header(out, ">>> Writing images...");
+  static TIMGFILE repaired;
   for (TIMGNUMBER i = ALLIMGLO; i <= ALLIMGHI; ++i) {
     const TIMGDESC& im = IMAGES[i];
     if (!im.PRESENT) continue;
+    for (int n = 0; n <= ALLBL; ++n)
+      repaired[n] = IMAGES[CONTENTS.HOLDER[n][CONTENT[n][i]]].DATA[n];
     const std::string name = im.NAME + ".rep";
     std::fprintf(out, "%s saved\n", name.c_str());
-    blend::write_whole_file(name, im.DATA.data(), sizeof(TIMGFILE));
+    blend::write_whole_file(name, repaired.data(), sizeof(TIMGFILE));
   }
 }
 

@@ -37,10 +37,13 @@ void list_directory(const std::function<void(const TDIRENTRY&)>& visit);
 // Reads the first SIZE bytes of file NAME into DATA; a shorter file is a failure.
 void read_whole_file(const std::string& name, void* data, std::size_t size);
 
-// Writes SIZE bytes of DATA as file NAME: first to a new file beside it, which is synced
-// and then renamed over the name, so that a file already there (perhaps a read of this run,
-// or a link to one) is replaced as a whole and never written into, and a crash leaves the
-// old file or the new one. A new file gets the usual permissions of the host.
+// Writes SIZE bytes of DATA as file NAME: first to a new file beside it, which is renamed
+// over the name, so that a file already there (perhaps a read of this run, or a link to one)
+// is replaced as a whole and never written into. Where the name is taken, the new file is
+// synced before the rename, so that a crash leaves the old file or the new one. A name not
+// yet taken has nothing to lose: the reads the file is made from stay as they were, and
+// waiting for the disk there would cost more than the whole run. A new file gets the usual
+// permissions of the host.
 void write_whole_file(const std::string& name, const void* data, std::size_t size);
 
 }  // namespace blend

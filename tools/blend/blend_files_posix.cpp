@@ -110,7 +110,8 @@ void write_whole_file(const std::string& name, const void* data, std::size_t siz
     }
     put += static_cast<std::size_t>(w);
   }
-  if (err == 0 && host_fsync(fd) != 0) err = errno;
+  struct stat old {};
+  if (err == 0 && ::lstat(name.c_str(), &old) == 0 && host_fsync(fd) != 0) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err != 0) {
     ::unlink(tmp);

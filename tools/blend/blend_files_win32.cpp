@@ -88,7 +88,9 @@ void write_whole_file(const std::string& name, const void* data, std::size_t siz
       err = EIO;
     put += n;
   }
-  if (err == 0 && !agat::host_flush_file(file)) err = errno;
+  const bool replaces =
+      GetFileAttributesW(agat::wide_of_utf8(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (err == 0 && replaces && !agat::host_flush_file(file)) err = errno;
   if (!CloseHandle(file) && err == 0) err = agat::errno_from_last_error();
   if (err != 0) {
     DeleteFileW(agat::wide_of_utf8(tmp).c_str());
