@@ -152,12 +152,16 @@ constexpr bool rows_complete() {
       if (kContentFormats[g].name == row.name) return false;
     const bool drawn = row.shown >= ContentShown::video_memory;
     if (drawn != (row.family == ContentFamily::picture)) return false;
+    // Only video memory is read in a video mode: a mode asked of any other picture would be
+    // applied to a drawing that has none.
+    if (row.has_modes != (row.shown == ContentShown::video_memory)) return false;
   }
   return true;
 }
 }  // namespace format_table_detail
 static_assert(format_table_detail::rows_complete(),
-              "every TFILEFORMAT has its row, in order, with a name of its own");
+              "every TFILEFORMAT has its row, in order, with a name of its own and modes only "
+              "for video memory");
 
 // The row of format F; a value outside the enumeration reads as raw bytes.
 constexpr const ContentFormat& content_format(TFILEFORMAT f) {
