@@ -12,11 +12,11 @@
 
 namespace agat {
 
-// The suffix of the host file that a file exported in format FMT (not FFAUTO) gets:
+// The suffix of the host file that a file exported in format FMT (not "auto") gets:
 // ".txt" for texts, ".bas" for BASIC, ".bin" for every other format.
 std::string_view export_suffix(TFILEFORMAT FMT);
 
-// Writes the loaded file BUF of entry CR in format FMT (not FFAUTO) as the host file NM,
+// Writes the loaded file BUF of entry CR in format FMT (not "auto") as the host file NM,
 // created or replaced whole. SUBMODE: BASIC in GW-Basic keywords, binaries converted byte
 // by byte to Windows-1251; texts are always converted. False, with a critical message,
 // when the file cannot be written.
@@ -26,7 +26,7 @@ bool export_loaded(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::strin
 // Asked whether the existing host file PATH may be replaced by an export.
 using TREPLACEQUESTION = std::function<bool(const std::string& PATH)>;
 
-// Loads the Agat file SRC and exports it in format FMT (FFAUTO: detected) to the host file
+// Loads the Agat file SRC and exports it in format FMT ("auto": detected) to the host file
 // DST followed by the format's suffix. An existing host file of that name is replaced only
 // when ASK answers yes (a no cancels the export); without ASK the export gets the first
 // free name NAME~1.EXT, NAME~2.EXT ... beside it, and a warning names it. A failed load
@@ -34,8 +34,8 @@ using TREPLACEQUESTION = std::function<bool(const std::string& PATH)>;
 void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMODE,
                const TREPLACEQUESTION& ASK = {});
 
-// The formats a host file can be imported as: FFTEXT (a plain text), FFASIS and FFKOMAND
-// (a K file), FFBINARY (a B file).
+// The formats a host file can be imported as, those of the table's column `importable`: a
+// plain text, raw bytes, a K file, a B file.
 bool is_import_format(TFILEFORMAT FMT);
 
 // Reads the host file SRC as a new Agat file of format FMT (SUBMODE: binaries converted

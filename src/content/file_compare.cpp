@@ -91,8 +91,9 @@ bool compare_files(TCATREC& CR1, TCATREC& CR2, TFILEFORMAT FMT, TextReport& R, b
 
   const std::span<const std::uint8_t> file1(buf1.data(), static_cast<std::size_t>(CR1.SIZE));
   const std::span<const std::uint8_t> file2(buf2.data(), static_cast<std::size_t>(CR2.SIZE));
-  const bool same_content =
-      FMTDETECT(CR1, buf1, FMT) == FFTEXT ? TXT_CMP(R, file1, file2) : BIN_CMP(R, file1, file2);
+  const bool same_content = content_format(FMTDETECT(CR1, buf1, FMT)).shown == ContentShown::text
+                                ? TXT_CMP(R, file1, file2)
+                                : BIN_CMP(R, file1, file2);
   // Files of different sizes differ even where their common part is equal.
   EQU = same_size && same_content;
   if (EQU) VV_ADD_STRING_EOL(R, "Отличий не найдено."_w);

@@ -18,7 +18,7 @@ bool BIN_CMP(TextReport& R, std::span<const std::uint8_t> BUF1, std::span<const 
 
 // Loads the files of CR1 and CR2 and builds their comparison report in R without showing
 // it: both names, the sizes when they differ, then a plain text (by FMT, or by detection
-// when FMT is FFAUTO) line by line and anything else byte by byte over the shorter length,
+// when FMT is "auto") line by line and anything else byte by byte over the shorter length,
 // and "Отличий не найдено." when the files are equal. EQU tells whether they are: of equal
 // size and without a difference. False, with the core's message in the critical buffer,
 // when a file could not be loaded.

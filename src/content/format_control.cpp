@@ -69,7 +69,10 @@ TFILEFORMAT detect_k_file(const TCATREC& cr) {
 }  // namespace
 
 TFILEFORMAT FMTDETECT(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT) {
-  if (FMT != FFAUTO) return FMT;
+  return is_auto_format(FMT) ? detect_format(CR, BUF) : FMT;
+}
+
+TFILEFORMAT detect_format(const TCATREC& CR, const TFILEBUF& BUF) {
   switch (CR.EXT & 0x7F) {
     case 0x00:
       return FFTEXT;
@@ -137,13 +140,13 @@ bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT) {
 }
 
 bool is_editable_format(TFILEFORMAT FMT) {
-  return FMT != FFAUTO && content_format(FMT).family == ContentFamily::binary;
+  return !is_auto_format(FMT) && content_format(FMT).family == ContentFamily::binary;
 }
 
-TFILEFORMAT CC_EDIT(TCATREC& CR, TFILEFORMAT FMT) {
-  if (CR.CATRECT != CRTAGATFILE) return FFAUTO;
+std::optional<TFILEFORMAT> CC_EDIT(TCATREC& CR, TFILEFORMAT FMT) {
+  if (CR.CATRECT != CRTAGATFILE) return std::nullopt;
   TFILEBUF& buf = content_buffer();
-  if (!load_content(CR, buf) || CR.SIZE == 0) return FFAUTO;
+  if (!load_content(CR, buf) || CR.SIZE == 0) return std::nullopt;
   const TFILEFORMAT fmt = FMTDETECT(CR, buf, FMT);
   if (!is_editable_format(fmt)) return fmt;
   // Refused before the editor opens, so that no one edits what cannot be saved.

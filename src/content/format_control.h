@@ -4,16 +4,20 @@
 // page in content/info_page.h, the comparison in content/file_compare.h.
 #pragma once
 
+#include <optional>
+
 #include "content/format_defines.h"
 #include "content/text_viewer.h"
 #include "core/world_formats.h"
 
 namespace agat {
 
-// The content format of the loaded file BUF of entry CR: FMT itself unless it is FFAUTO;
-// for FFAUTO the format that the type byte (lock bit aside), the name, the head of the
-// file and the T/S-list bytes of the entry point to (with the loaded length, for the
-// MouseGraph pictures saved whole).
+// The content format of the loaded file BUF of entry CR that the type byte (lock bit
+// aside), the name, the head of the file and the T/S-list bytes of the entry point to (with
+// the loaded length, for the MouseGraph pictures saved whole); never "auto".
+TFILEFORMAT detect_format(const TCATREC& CR, const TFILEBUF& BUF);
+
+// The content format FMT asks for: FMT itself, or the detected one when it is "auto".
 TFILEFORMAT FMTDETECT(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT);
 
 // Loads the Agat file of CR into BUF for a content operation. False when the core reported
@@ -22,12 +26,12 @@ TFILEFORMAT FMTDETECT(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT);
 // bytes an earlier file left in the buffer.
 bool load_content(TCATREC& CR, TFILEBUF& BUF);
 
-// The view of the loaded file BUF of entry CR in format FMT (not FFAUTO) as text, built
+// The view of the loaded file BUF of entry CR in format FMT (not "auto") as text, built
 // anew in R: a text, a BASIC listing, or for every other format the disassembly listing of
 // the code (pictures as their raw bytes).
 void view_report(TextReport& R, const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT);
 
-// Shows the Agat file CR in format FMT (FFAUTO: detected): texts and BASIC programs in the
+// Shows the Agat file CR in format FMT ("auto": detected): texts and BASIC programs in the
 // viewer, binaries in the read-only hex editor, pictures in the graphics window. True
 // only when the file is empty (nothing was shown, so the caller can say so). A failed load
 // shows nothing and leaves the message to the caller's error report.
@@ -36,11 +40,11 @@ bool CC_VIEW(TCATREC& CR, TFILEFORMAT FMT);
 // Whether the hex editor takes a file of format FMT: a raw, B or K binary.
 bool is_editable_format(TFILEFORMAT FMT);
 
-// Edits the Agat file CR in the hex editor when FMT (FFAUTO: detected) is a raw, B or K
+// Edits the Agat file CR in the hex editor when FMT ("auto": detected) is a raw, B or K
 // binary, and writes it back over itself when the editor reports a change the user wants
 // saved. A locked or deleted file is not opened for editing: a critical message says why.
 // Gives the format the file was taken for, so that the caller can say why a file of
-// another format was not opened; FFAUTO when nothing was loaded or the file is empty.
-TFILEFORMAT CC_EDIT(TCATREC& CR, TFILEFORMAT FMT);
+// another format was not opened; nothing when nothing was loaded or the file is empty.
+std::optional<TFILEFORMAT> CC_EDIT(TCATREC& CR, TFILEFORMAT FMT);
 
 }  // namespace agat

@@ -152,12 +152,16 @@ constexpr bool rows_complete() {
       if (kContentFormats[g].name == row.name) return false;
     const bool drawn = row.shown >= ContentShown::video_memory;
     if (drawn != (row.family == ContentFamily::picture)) return false;
+    // Only video memory is read in a video mode: a mode asked of any other picture would be
+    // applied to a drawing that has none.
+    if (row.has_modes != (row.shown == ContentShown::video_memory)) return false;
   }
   return true;
 }
 }  // namespace format_table_detail
 static_assert(format_table_detail::rows_complete(),
-              "every TFILEFORMAT has its row, in order, with a name of its own");
+              "every TFILEFORMAT has its row, in order, with a name of its own and modes only "
+              "for video memory");
 
 // The row of format F; a value outside the enumeration reads as raw bytes.
 constexpr const ContentFormat& content_format(TFILEFORMAT f) {
@@ -166,6 +170,26 @@ constexpr const ContentFormat& content_format(TFILEFORMAT f) {
 
 inline constexpr bool is_picture_format(TFILEFORMAT f) {
   return content_format(f).family == ContentFamily::picture;
+}
+
+// Whether F names no format but asks for the file's own, found from its type, name and head.
+inline constexpr bool is_auto_format(TFILEFORMAT f) {
+  return f == FFAUTO;
+}
+
+// The format a host file HOST_NAME is imported in when REQUESTED asks for the file's own: a
+// plain text when the name ends in ".txt" (in any case), a B file otherwise.
+inline constexpr TFILEFORMAT import_format(TFILEFORMAT requested, std::string_view host_name) {
+  if (!is_auto_format(requested)) return requested;
+  constexpr std::string_view kText = ".txt";
+  if (host_name.size() < kText.size()) return FFBINARY;
+  const std::string_view tail = host_name.substr(host_name.size() - kText.size());
+  for (std::size_t i = 0; i < kText.size(); ++i) {
+    const char c =
+        tail[i] >= 'A' && tail[i] <= 'Z' ? static_cast<char>(tail[i] - 'A' + 'a') : tail[i];
+    if (c != kText[i]) return FFBINARY;
+  }
+  return FFTEXT;
 }
 
 enum TFILEGFORMAT : std::uint8_t {

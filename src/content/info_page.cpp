@@ -142,7 +142,7 @@ bool object_info(TCATREC& CR, TFILEBUF& BUF, ObjectInfo& INFO) {
   INFO.size = CR.SIZE;
   INFO.ts_data = CR.TSDATA;
   INFO.in_image = CR.PMEDIA->MEDIAT == MDIMAGE;
-  INFO.format = FMTDETECT(CR, BUF, FFAUTO);
+  INFO.format = detect_format(CR, BUF);
   format_fields(INFO, CR, BUF);
   return true;
 }

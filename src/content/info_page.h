@@ -35,7 +35,7 @@ struct ObjectInfo {
   std::int32_t size = 0;     // the data bytes loaded
   TTSDATA ts_data{};
   bool in_image = false;  // false: a host ".FIL" file
-  TFILEFORMAT format = FFASIS;
+  TFILEFORMAT format = {};  // detected
   std::optional<std::uint16_t> load_address;
   std::optional<std::uint16_t> code_length;
   // "Alv Graf" and "MouseGraph" pictures: width and height in pixels.
@@ -51,7 +51,7 @@ bool object_info(TCATREC& CR, TFILEBUF& BUF, ObjectInfo& INFO);
 // 143360 байт}".
 std::string disk_description(TIMAGET T);
 
-// The page's words for a content format; empty for FFASIS and FFAUTO.
+// The page's words for a content format; empty for raw bytes and for "auto".
 std::string_view format_description(TFILEFORMAT F);
 
 // Builds the page anew in R: right-aligned labels in CR_INFO_HEADER, values in

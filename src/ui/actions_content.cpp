@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "content/colours.h"
 #include "content/file_compare.h"
@@ -48,10 +49,10 @@ void AC_VIEW(PPANEL PAN_CUR, PPANEL, std::int32_t ARG) {
 void AC_EDIT(PPANEL PAN_CUR, PPANEL, std::int32_t ARG) {
   TCATREC* cr = cursor_agat_file(*PAN_CUR);
   if (cr == nullptr) return;
-  const TFILEFORMAT taken = CC_EDIT(*cr, static_cast<TFILEFORMAT>(ARG));
-  if (taken != FFAUTO && !is_editable_format(taken)) {
+  const std::optional<TFILEFORMAT> taken = CC_EDIT(*cr, static_cast<TFILEFORMAT>(ARG));
+  if (taken && !is_editable_format(*taken)) {
     // Nothing was opened: the user learns why, and how to edit the bytes all the same.
-    std::string why = std::string("Формат файла: "_w) + std::string(format_description(taken));
+    std::string why = std::string("Формат файла: "_w) + std::string(format_description(*taken));
     why += "\nHEX-редактор правит только двоичные файлы;\nбайты любого файла открывает Ctrl+E"_w;
     SW_MESSAGE(COL[WARN_RAMKA], COL[WARN_HEADER], COL[WARN_BODY], " Редактирование "_w, why);
   }

@@ -5,7 +5,7 @@
 
 namespace agat {
 
-// Shows the Agat file under the cursor in the format ARG (a TFILEFORMAT; FFAUTO detects
+// Shows the Agat file under the cursor in the format ARG (a TFILEFORMAT; "auto" detects
 // it); an empty file gets the box "Файл  пуст" instead.
 void AC_VIEW(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 
@@ -18,7 +18,7 @@ void AC_EDIT(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_INFO(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 
 // Compares the Agat files under the cursors of both panels, the current panel's first, in
-// the format ARG (a TFILEFORMAT; FFAUTO detects it) and shows the report. Anything but two
+// the format ARG (a TFILEFORMAT; "auto" detects it) and shows the report. Anything but two
 // Agat files is left alone.
 void AC_COMPARE_F(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 

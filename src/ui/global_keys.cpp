@@ -1,35 +1,26 @@
 #include "ui/global_keys.h"
 
 #include <array>
+#include <cstddef>
+#include <iterator>
 
-#include "content/format_defines.h"
 #include "platform/crt_keys.h"
 #include "ui/actions_content.h"
 #include "ui/actions_files.h"
 #include "ui/actions_navigation.h"
 #include "ui/actions_transfer.h"
+#include "ui/format_items.h"
 
 namespace agat {
 
 namespace {
 
-// Letter keys are case-sensitive Latin letters: they act in the Latin keyboard layout.
+// Letter keys are case-sensitive Latin letters: they act in the Latin keyboard layout. The
+// keys that start an action in a content format come first, from the format items.
 // clang-format off
-constexpr TACTORKEY kActors[] = {
-    {HKEY_F3,       AC_VIEW,       FFAUTO},
-    {'b',           AC_VIEW,       FFASIS},
-    {'t',           AC_VIEW,       FFTEXT},
-    {'T',           AC_VIEW,       FFAUTOGRAF},
-    {'B',           AC_VIEW,       FFBINARY},
-    {'K',           AC_VIEW,       FFKOMAND},
-    {'g',           AC_VIEW,       FFBINGRAF},
-    {'G',           AC_VIEW,       FFKOMGRAF},
-    {'C',           AC_COMPARE_F,  FFAUTO},
+constexpr TACTORKEY kOtherActors[] = {
     {'c',           AC_COMPARE_MS, 0},
     {ctrl_key('C'), AC_COMPARE_MF, 0},
-    {'E',           AC_EDIT,       FFAUTO},
-    {ctrl_key('E'), AC_EDIT,       FFASIS},
-    {'e',           AC_EXPORT_F,   FFAUTO},
     {HKEY_F5,       AC_COPYMOVE,   0},
     {HKEY_F6,       AC_COPYMOVE,   1},
     {'r',           AC_RENAME,     0},
@@ -46,6 +37,15 @@ constexpr TACTORKEY kActors[] = {
     {HKEY_F10,      AC_EXIT,       0},
 };
 // clang-format on
+
+constexpr auto kActors = [] {
+  std::array<TACTORKEY, format_key_count() + std::size(kOtherActors)> all{};
+  std::size_t n = 0;
+  for (const FormatItem& item : kFormatItems)
+    if (item.key != 0) all[n++] = {item.key, item.route, item.format};
+  for (const TACTORKEY& entry : kOtherActors) all[n++] = entry;
+  return all;
+}();
 
 }  // namespace
 

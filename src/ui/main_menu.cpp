@@ -2,13 +2,13 @@
 
 #include <vector>
 
-#include "content/format_defines.h"
 #include "core/cp1251_literal.h"
 #include "core/world_formats.h"
 #include "ui/actions_content.h"
 #include "ui/actions_files.h"
 #include "ui/actions_navigation.h"
 #include "ui/actions_transfer.h"
+#include "ui/format_items.h"
 
 namespace agat {
 
@@ -31,6 +31,14 @@ TMENUITEM call(std::string_view label, std::string_view accel, T_ACTOR route,
   return item;
 }
 
+// The items of one of the menus of content formats, in the table's order.
+std::vector<TMENUITEM> format_menu(FormatMenu menu) {
+  std::vector<TMENUITEM> items;
+  for (const FormatItem& item : kFormatItems)
+    if (item.menu == menu) items.push_back(call(item.label, item.accel, item.route, item.format));
+  return items;
+}
+
 TMENUITEM submenu(std::string_view label, PMENUITEM first) {
   TMENUITEM item;
   item.ILABEL = label;
@@ -42,57 +50,16 @@ TMENUITEM submenu(std::string_view label, PMENUITEM first) {
 }  // namespace
 
 PMENUITEM main_menu() {
-  static std::vector<TMENUITEM> view = {
-      call("Автоопределение формата"_w, "F3", AC_VIEW, FFAUTO),
-      call("Как есть HEX"_w, "b", AC_VIEW, FFASIS),
-      call("Basic", "", AC_VIEW, FFBASIC),
-      call("Обычный текст"_w, "t", AC_VIEW, FFTEXT),
-      call("B-формат \"Агат-Автора\""_w, "", AC_VIEW, FFAGAWT),
-      call("B-формат \"Автографа\""_w, "T", AC_VIEW, FFAUTOGRAF),
-      call("B-формат как HEX"_w, "B", AC_VIEW, FFBINARY),
-      call("К-формат как HEX"_w, "K", AC_VIEW, FFKOMAND),
-      call("B-графика"_w, "g", AC_VIEW, FFBINGRAF),
-      call("К-графика"_w, "G", AC_VIEW, FFKOMGRAF),
-      call("Д-картинка Alv Graf"_w, "", AC_VIEW, FFALVGRAF),
-      call("Сжатый ZX Picler"_w, "", AC_VIEW, FFZXCOMPGRAF),
-      call("Несжатый ZX Picler"_w, "", AC_VIEW, FFZXUNCOMPGRAF),
-      call("ФРГ MouseGraf"_w, "", AC_VIEW, FFMGFRAGM),
-  };
-  static std::vector<TMENUITEM> compare = {
-      call("Сравнение двух файлов (автотип)"_w, "C", AC_COMPARE_F, FFAUTO),
-      call("Сравнение двух файлов (побайтно)"_w, "", AC_COMPARE_F, FFASIS),
-      call("Сравнение двух файлов (построчно)"_w, "", AC_COMPARE_F, FFTEXT),
-      call("Посекторное сравнение двух образов"_w, "c", AC_COMPARE_MS),
-      call("Пофайловое сравнение двух сред"_w, "^c", AC_COMPARE_MF),
-  };
-  static std::vector<TMENUITEM> edit = {
-      call("Как B или K (автоопределение)"_w, "E", AC_EDIT, FFAUTO),
-      call("Как HEX без оценки формата"_w, "^e", AC_EDIT, FFASIS),
-      call("Как B"_w, "", AC_EDIT, FFBINARY),
-      call("Как К"_w, "", AC_EDIT, FFKOMAND),
-  };
-  static std::vector<TMENUITEM> exports = {
-      call("Автоопределение формата (Basic как AGAT; Bin без перекодировки)"_w, "e", AC_EXPORT_F,
-           FFAUTO),
-      call("Автоопределение формата (Basic как GW; Bin с перекодировкой)"_w, "", AC_EXPORT_T,
-           FFAUTO),
-      call("Обычный текст"_w, "", AC_EXPORT_F, FFTEXT),
-      call("B-формат \"Агат-Автора\""_w, "", AC_EXPORT_F, FFAGAWT),
-      call("B-формат \"Автографа\""_w, "", AC_EXPORT_F, FFAUTOGRAF),
-      call("Basic-программа, ключевые слова как в Агате"_w, "", AC_EXPORT_F, FFBASIC),
-      call("Basic-программа, ключевые слова как в GW-Basic"_w, "", AC_EXPORT_T, FFBASIC),
-      call("Двоичный B-файл, без перекодировки"_w, "", AC_EXPORT_F, FFBINARY),
-      call("Двоичный B-файл, с перекодировкой"_w, "", AC_EXPORT_T, FFBINARY),
-      call("Двоичный К-файл, без перекодировки"_w, "", AC_EXPORT_F, FFKOMAND),
-      call("Двоичный К-файл, с перекодировкой"_w, "", AC_EXPORT_T, FFKOMAND),
-  };
-  static std::vector<TMENUITEM> imports = {
-      call("Обычный текст"_w, "", AC_IMPORT_F, FFTEXT),
-      call("Двоичный B-файл, без перекодировки"_w, "", AC_IMPORT_F, FFBINARY),
-      call("Двоичный B-файл, с перекодировкой"_w, "", AC_IMPORT_T, FFBINARY),
-      call("Двоичный К-файл, без перекодировки"_w, "", AC_IMPORT_F, FFKOMAND),
-      call("Двоичный К-файл, с перекодировкой"_w, "", AC_IMPORT_T, FFKOMAND),
-  };
+  static std::vector<TMENUITEM> view = format_menu(FormatMenu::view);
+  static std::vector<TMENUITEM> compare = [] {
+    std::vector<TMENUITEM> items = format_menu(FormatMenu::compare);
+    items.push_back(call("Посекторное сравнение двух образов"_w, "c", AC_COMPARE_MS));
+    items.push_back(call("Пофайловое сравнение двух сред"_w, "^c", AC_COMPARE_MF));
+    return items;
+  }();
+  static std::vector<TMENUITEM> edit = format_menu(FormatMenu::edit);
+  static std::vector<TMENUITEM> exports = format_menu(FormatMenu::exports);
+  static std::vector<TMENUITEM> imports = format_menu(FormatMenu::imports);
   static std::vector<TMENUITEM> files = {
       call("Информация об объекте"_w, "", AC_INFO),
       call("Скопировать файл"_w, "F5", AC_COPYMOVE, 0),

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "content/format_control.h"
@@ -79,6 +80,18 @@ TEST(FormatDetect, EveryRuleInItsOrder) {
     // A format asked for is kept whatever the file holds.
     EXPECT_EQ(FMTDETECT(cr, *buf, FFAUTOGRAF), FFAUTOGRAF);
   }
+}
+
+// A host file imported without a format asked for: a text by its ".txt", in any case, and a
+// B file by any other name; a format asked for is kept.
+TEST(FormatDetect, ImportFormatOfAHostName) {
+  const std::vector<std::tuple<TFILEFORMAT, std::string, TFILEFORMAT>> cases = {
+      {FFAUTO, "a.txt", FFTEXT},  {FFAUTO, "dir/B.TXT", FFTEXT},   {FFAUTO, ".tXt", FFTEXT},
+      {FFAUTO, "txt", FFBINARY},  {FFAUTO, "a.txt.bin", FFBINARY}, {FFAUTO, "", FFBINARY},
+      {FFAUTO, "a.tx", FFBINARY}, {FFKOMAND, "a.txt", FFKOMAND},   {FFASIS, "a.bin", FFASIS},
+  };
+  for (const auto& [requested, name, expected] : cases)
+    EXPECT_EQ(import_format(requested, name), expected) << name;
 }
 
 }  // namespace

@@ -180,17 +180,9 @@ int run_export(const ParsedArgs& args) {
 // ---------------------------------------------------------------------------
 // import
 
-bool ends_with_txt(const std::string& path) {
-  if (path.size() < 4) return false;
-  std::string tail = path.substr(path.size() - 4);
-  for (char& c : tail) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return tail == ".txt";
-}
-
 int run_import(const ParsedArgs& args) {
   const std::string& source = args.operands[1];
-  TFILEFORMAT format = format_option(args);
-  if (format == FFAUTO) format = ends_with_txt(source) ? FFTEXT : FFBINARY;
+  const TFILEFORMAT format = import_format(format_option(args), source);
   if (!is_import_format(format))
     throw UsageError{std::string("формат "_w) + std::string(format_name(format)) +
                      std::string(" не импортируется: можно text, asis, binary или komand"_w)};
@@ -240,7 +232,7 @@ std::vector<Command> content_commands() {
         "Управляющие коды, которые просмотрщик показывает знаком \"?\", печатаются так же."_w,
         kept_text(std::string("ФОРМАТ: auto (по умолчанию: по типу, имени и началу файла), "_w) +
                   format_names([](const ContentFormat& f) {
-                    return f.format != FFAUTO && !is_picture_format(f.format);
+                    return !is_auto_format(f.format) && !is_picture_format(f.format);
                   }) +
                   std::string("; картинки ("_w) +
                   format_names([](const ContentFormat& f) { return is_picture_format(f.format); }) +

@@ -42,9 +42,9 @@ int run_png(const ParsedArgs& args) {
   if (e == nullptr) return EXIT_FAILED;
   const TFILEFORMAT format = FMTDETECT(*e, *buf, requested);
   if (!is_picture_format(format)) {
-    print_error(std::string("файл "_w) + quoted_host(args.operands[1]) +
-                std::string(" не рисунок"_w) +
-                std::string(requested == FFAUTO ? " (формат рисунка задаёт ключ --format)"_w : ""));
+    print_error(
+        std::string("файл "_w) + quoted_host(args.operands[1]) + std::string(" не рисунок"_w) +
+        std::string(is_auto_format(requested) ? " (формат рисунка задаёт ключ --format)"_w : ""));
     return EXIT_FAILED;
   }
   if (mode && !gp_has_modes(format)) {
