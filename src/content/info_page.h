@@ -21,7 +21,7 @@ struct ObjectInfo {
   TCATRECT kind = CRTHOSTFSDIR;
   std::string host_name;  // host bytes
   // A disk image: its own form; an Agat file in an image: the form of that image.
-  TIMAGET image = ITI140;
+  TIMAGET image{};
   // A disk image with an emulator's header: the description it carries (Windows-1251).
   std::string description;
   // A sub-catalog: its first catalog sector; an Agat file in an image: its first T/S list.

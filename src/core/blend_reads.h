@@ -18,7 +18,7 @@ namespace agat {
 // One read as its file holds it and as it decodes.
 struct BlendRead {
   std::string path;  // host name, as given
-  TIMAGET form = ITI140;
+  TIMAGET form{};
   std::uint64_t size = 0;           // of the file
   std::uint64_t digest = 0;         // of its bytes, as the load took it
   std::vector<std::uint8_t> bytes;  // the whole file, read when an output of its form needs it
@@ -49,7 +49,7 @@ struct BlendResult {
   std::vector<TTRACK> tracks;        // the sectors taken
   std::vector<BlendSector> sectors;  // sector S of track T at T * (NSC + 1) + S
   std::string output;                // the file written
-  TIMAGET form = ITI140;             // its form
+  TIMAGET form{};                    // its form
   int good = 0, repaired = 0, bad = 0, conflicts = 0, unresolved = 0;
   int lost = 0;  // sectors marked lost
 };
