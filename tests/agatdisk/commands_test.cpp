@@ -182,7 +182,7 @@ std::vector<Case> cases() {
       // Bad input: exit 1, the message, every file as it was.
       {"agatdisk cmp disk.dsk missing.dsk", 1, "",
        "agatdisk: файл образа \"missing.dsk\" не найден\n"},
-      {"agatdisk list notimage.bin", 1, "", "1000 байт — не размер ни одной из десяти форм"},
+      {"agatdisk list notimage.bin", 1, "", "1000 байт — не размер ни одной из форм образа и нет подписи"},
       {"agatdisk list .", 1, "", "\".\" — не файл"},
       {"agatdisk get disk.dsk NOPE", 1, "", "agatdisk: в каталоге нет файла \"NOPE\"\n"},
       {"agatdisk get disk.dsk -- -x", 1, "", "в каталоге нет файла \"-x\""},
