@@ -16,8 +16,7 @@ constexpr int FIELD_BYTES = 256 + 2;  // data, checksum, closing byte
 class Cells {
  public:
   Cells(std::uint8_t* bits, std::uint32_t count) : bits_(bits), count_(count) {}
-  int get(std::uint32_t at) const {
-    at %= count_;
+  int get(std::uint32_t at) const {  // AT below the count
     return (bits_[at >> 3] >> (at & 7)) & 1;
   }
   void set(std::uint32_t at, int v) {
@@ -28,7 +27,7 @@ class Cells {
   // Writes byte V from cell AT on: a clock cell before each data cell, set between two
   // zeros; the clock of the first bit follows the data cell before AT.
   void put_byte(std::uint32_t at, std::uint8_t v) {
-    int previous = get(at + count_ - 1);
+    int previous = get((at + count_ - 1) % count_);
     for (int k = 7; k >= 0; --k, at += 2) {
       const int bit = (v >> k) & 1;
       set(at, previous == 0 && bit == 0);
@@ -62,26 +61,31 @@ struct Decoded {
 // next mark.
 Decoded decode(const Cells& cells, std::uint32_t count) {
   Decoded out;
-  std::uint32_t window = 0;
-  std::uint64_t first = count + 32ull;
-  for (std::uint64_t at = 0; at < count + 32ull && first > count + 31ull; ++at) {
-    window = (window << 1) | static_cast<std::uint32_t>(cells.get(static_cast<std::uint32_t>(at % count)));
+  std::uint32_t window = 0, first = count;
+  for (std::uint32_t at = 0; at < count + 31 && first == count; ++at) {
+    window = (window << 1) | static_cast<std::uint32_t>(cells.get(at < count ? at : at - count));
     if (at >= 31 && window == MFM_SYNC) first = at - 31;
   }
   out.cells.reserve(2 * count / 16 + 4);
-  std::int64_t byte_start = -1;
+  if (first == count) {
+    out.push(END_OF_TRACK, 0);
+    return out;
+  }
+  // BYTE_END: the cells still to come before the byte being gathered ends; -1 before a mark.
+  int byte_end = -1;
+  std::uint32_t i = first;
   window = 0;
-  for (std::uint64_t at = first; at < first + count; ++at) {
-    window = (window << 1) | static_cast<std::uint32_t>(cells.get(static_cast<std::uint32_t>(at % count)));
+  for (std::uint32_t n = 0; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
+    window = (window << 1) | static_cast<std::uint32_t>(cells.get(i));
     if (window == MFM_SYNC) {
-      out.push(MARK, static_cast<std::uint32_t>(at % count));
-      byte_start = static_cast<std::int64_t>(at + 1);
-    } else if (byte_start >= 0 && static_cast<std::int64_t>(at + 1) - byte_start == 16) {
+      out.push(MARK, i);
+      byte_end = 16;
+    } else if (byte_end > 0 && --byte_end == 0) {
       std::uint8_t v = 0;
       for (int k = 0; k < 8; ++k)
         v = static_cast<std::uint8_t>(v << 1 | ((window >> (14 - 2 * k)) & 1));
-      out.push(v, static_cast<std::uint32_t>(byte_start % count));
-      byte_start = static_cast<std::int64_t>(at + 1);
+      out.push(v, i >= 15 ? i - 15 : i + count - 15);
+      byte_end = 16;
     }
   }
   out.push(END_OF_TRACK, 0);

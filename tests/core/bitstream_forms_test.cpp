@@ -8,6 +8,9 @@
 #include "core/cp1251_literal.h"
 #include "core/image_build.h"
 #include "core/image_file.h"
+#include "core/mfi_file.h"
+#include "core/mfm_track.h"
+#include "core/track_checksum.h"
 #include "support/image_files.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
@@ -49,12 +52,6 @@ struct CellWriter {
   }
 };
 
-std::uint8_t sum(const TSECTOR& s) {
-  unsigned acc = 0;
-  for (const std::uint8_t b : s) acc = (acc > 255 ? (acc + 1) & 255 : acc) + b;
-  return static_cast<std::uint8_t>(acc);
-}
-
 // 6,500 bytes a track, wider gaps than ours and sectors in the order 0, 8, 16, 3, ...
 Bytes other_side(const TTRACK& sectors, int track) {
   CellWriter w;
@@ -67,7 +64,7 @@ Bytes other_side(const TTRACK& sectors, int track) {
     w.sync();
     w.byte(0x6A), w.byte(0x95);
     for (const std::uint8_t b : sectors[s]) w.byte(b);
-    w.byte(sum(sectors[s])), w.byte(0x5A);
+    w.byte(CALCCRC(sectors[s])), w.byte(0x5A);
     for (int g = 0; g < 30; ++g) w.byte(0xAA);
   }
   while (w.at < 6500 * 16) w.byte(0xAA);
@@ -197,28 +194,18 @@ Bytes zlib_pack(const std::vector<std::uint32_t>& entries) {
   return out;
 }
 
-std::vector<std::uint32_t> zlib_unpack(const Bytes& file, std::size_t entry) {
-  Bytes raw(get_le32(&file[entry + 8]));
-  uLongf size = raw.size();
-  uncompress(raw.data(), &size, &file[get_le32(&file[entry])], get_le32(&file[entry + 4]));
-  std::vector<std::uint32_t> e(raw.size() / 4);
-  for (std::size_t i = 0; i < e.size(); ++i) e[i] = get_le32(&raw[4 * i]);
-  return e;
-}
-
 // Version 1 (levels whose times fill the turn exactly) and version 2 with quarter tracks
-// read as the version 2 file of whole tracks the core writes.
+// read as the flux changes they were made from.
 TEST_F(BitstreamForms, MfiOfVersionOneAndOfQuarterTracksRead) {
   TempDir dir;
   const auto disk = random_disk();
-  const Bytes mfi = image_file_bytes(ITM800, disk);
   Bytes v1(32 + 16 * 160, 0), quarter(32 + 16 * 160 * 4, 0);
-  std::memcpy(v1.data(), "MESSFLOPPYIMAGE", 16);
-  std::memcpy(quarter.data(), mfi.data(), 32);
-  std::copy_n(mfi.begin() + 16, 16, v1.begin() + 16);
-  put_le32(&quarter[16], 80u | 2u << 30);
+  std::memcpy(v1.data(), "MESSFLOPPYIMAGE\0\x50\0\0\0\2", 21);
+  std::memcpy(quarter.data(), "MAMEFLOPPYIMAGE\0\x50\0\0\x80\2", 21);
+  Bytes record(MFI800_RECORD_SIZE);
   for (int t = 0; t < 160; ++t) {
-    std::vector<std::uint32_t> flux = zlib_unpack(mfi, 32 + 16 * t), levels;
+    mfm_encode_track(record, static_cast<std::uint8_t>(t), disk[t]);
+    std::vector<std::uint32_t> flux = mfi_entries(record), levels;
     std::uint32_t level = 0, used = 0;
     for (const std::uint32_t f : flux) {  // a zone up to each change, then the other level
       levels.push_back(level << 28 | f);
