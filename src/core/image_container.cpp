@@ -20,6 +20,11 @@ const ImageContainer* image_container(TIMAGET type) {
   return nullptr;
 }
 
+std::int64_t image_shown_size(TIMAGET type) {
+  const TIMAGEDESC& d = IMAGEDESC[type];
+  return image_container(type) != nullptr ? std::int64_t{d.NTR + 1} * (d.NSC + 1) * 256 : d.FULLSIZE;
+}
+
 bool image_container_of(std::span<const std::uint8_t> prefix, TIMAGET& type) {
   if (prefix.size() < CONTAINER_SIGNATURE_SIZE) return false;
   for (const ImageContainer& c : kContainers) {

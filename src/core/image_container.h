@@ -35,6 +35,10 @@ struct ImageContainer {
 // The container of TYPE, or nullptr for a form whose file is its track records.
 const ImageContainer* image_container(TIMAGET type);
 
+// The bytes an image of TYPE is shown to hold: its file's size, but for a container form,
+// whose files differ in size, the bytes of its sectors.
+std::int64_t image_shown_size(TIMAGET type);
+
 // The container form whose signature PREFIX begins with; false when none.
 bool image_container_of(std::span<const std::uint8_t> prefix, TIMAGET& type);
 

@@ -1,6 +1,7 @@
 #include "core/mfm_track.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "core/aim_800.h"
@@ -55,37 +56,83 @@ struct Decoded {
   }
 };
 
+constexpr std::array<std::uint8_t, 256> kReversed = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int v = 0; v < 256; ++v)
+    for (int k = 0; k < 8; ++k)
+      if (v & (1 << k)) t[v] = static_cast<std::uint8_t>(t[v] | (0x80 >> k));
+  return t;
+}();
+// The data bits (bits 6, 4, 2, 0) of a byte of cells, as a nibble.
+constexpr std::array<std::uint8_t, 256> kDataBits = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int v = 0; v < 256; ++v)
+    t[v] = static_cast<std::uint8_t>((v >> 3 & 8) | (v >> 2 & 4) | (v >> 1 & 2) | (v & 1));
+  return t;
+}();
+
+// The cells as a string of bits, the first cell in bit 7 of byte 0, once round the circle
+// and 64 cells more, so that any 32 cells can be taken with one load.
+class CellString {
+ public:
+  CellString(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t count)
+      : bytes_((count + 64) / 8 + 16, 0) {
+    if (count % 8 == 0) {
+      for (std::uint32_t i = 0; i < count / 8; ++i) bytes_[i] = kReversed[lsb_first[i]];
+      for (std::uint32_t j = 0; j < 8; ++j) bytes_[count / 8 + j] = bytes_[j % (count / 8)];
+    } else {
+      for (std::uint32_t p = 0; p < count + 64; ++p)
+        if (cells.get(p % count)) bytes_[p >> 3] = static_cast<std::uint8_t>(bytes_[p >> 3] | (0x80 >> (p & 7)));
+    }
+  }
+  // The 64 cells from cell 8 x BYTE on.
+  std::uint64_t word(std::uint32_t byte) const {
+    std::uint64_t w = 0;
+    for (int k = 0; k < 8; ++k) w = w << 8 | bytes_[byte + k];
+    return w;
+  }
+  std::uint8_t byte(std::uint32_t i) const { return bytes_[i]; }
+  // The 16 cells from cell AT on (AT below the count).
+  std::uint32_t cells16(std::uint32_t at) const {
+    const std::uint8_t* b = &bytes_[at >> 3];
+    const std::uint32_t w = std::uint32_t{b[0]} << 16 | std::uint32_t{b[1]} << 8 | b[2];
+    return (w >> (8 - (at & 7))) & 0xFFFF;
+  }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
 // The decoding runs once round the circle from the first sync mark, so that no field is cut
 // in two by where the record happens to begin. Each mark starts a byte boundary; 16 cells
-// later and every 16 cells after that a byte ends (its data in the odd cells), until the
-// next mark.
-Decoded decode(const Cells& cells, std::uint32_t count) {
+// after its end and every 16 cells after that a byte ends (its data in the odd cells), up to
+// the end of the next mark.
+Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t count) {
   Decoded out;
-  std::uint32_t window = 0, first = count;
-  for (std::uint32_t at = 0; at < count + 31 && first == count; ++at) {
-    window = (window << 1) | static_cast<std::uint32_t>(cells.get(at < count ? at : at - count));
-    if (at >= 31 && window == MFM_SYNC) first = at - 31;
+  const CellString string(cells, lsb_first, count);
+  std::vector<std::uint32_t> syncs;  // the first cell of each mark
+  for (std::uint32_t byte = 0; byte * 8 < count; ++byte) {
+    // Whatever its first cell in the byte, a mark's last 16 cells ($5555) fill byte + 3.
+    const std::uint8_t inside = string.byte(byte + 3);
+    if (inside != 0x55 && inside != 0xAA) continue;
+    const std::uint64_t w = string.word(byte);
+    for (std::uint32_t k = 0; k < 8 && byte * 8 + k < count; ++k)
+      if (static_cast<std::uint32_t>(w >> (32 - k)) == MFM_SYNC) syncs.push_back(byte * 8 + k);
   }
   out.cells.reserve(2 * count / 16 + 4);
-  if (first == count) {
-    out.push(END_OF_TRACK, 0);
-    return out;
-  }
-  // BYTE_END: the cells still to come before the byte being gathered ends; -1 before a mark.
-  int byte_end = -1;
-  std::uint32_t i = first;
-  window = 0;
-  for (std::uint32_t n = 0; n < count; ++n, i = i + 1 == count ? 0 : i + 1) {
-    window = (window << 1) | static_cast<std::uint32_t>(cells.get(i));
-    if (window == MFM_SYNC) {
-      out.push(MARK, i);
-      byte_end = 16;
-    } else if (byte_end > 0 && --byte_end == 0) {
-      std::uint8_t v = 0;
-      for (int k = 0; k < 8; ++k)
-        v = static_cast<std::uint8_t>(v << 1 | ((window >> (14 - 2 * k)) & 1));
-      out.push(v, i >= 15 ? i - 15 : i + count - 15);
-      byte_end = 16;
+  out.starts.reserve(count / 16 + 2);
+  if (!syncs.empty()) {
+    // Positions past the count stand for the cells after the turn.
+    const std::uint64_t limit = std::uint64_t{syncs[0]} + count;
+    for (std::size_t i = 0; i < syncs.size() && syncs[i] + 31ull < limit; ++i) {
+      const std::uint64_t end = syncs[i] + 31ull;
+      const std::uint64_t next = i + 1 < syncs.size() ? std::min<std::uint64_t>(syncs[i + 1] + 31ull, limit) : limit;
+      out.push(MARK, static_cast<std::uint32_t>(end % count));
+      for (std::uint64_t last = end + 16; last < next; last += 16) {
+        const auto start = static_cast<std::uint32_t>((last - 15) % count);
+        const std::uint32_t c = string.cells16(start);
+        out.push(static_cast<std::uint8_t>(kDataBits[c >> 8] << 4 | kDataBits[c & 0xFF]), start);
+      }
     }
   }
   out.push(END_OF_TRACK, 0);
@@ -108,7 +155,7 @@ void mfm_read_fields(std::span<const std::uint8_t> record, TTRACK& B, TrackField
   const std::uint32_t count = mfm_cell_count(record);
   if (count < 32) return;
   const Cells cells(const_cast<std::uint8_t*>(record.data() + 4), count);
-  const Decoded d = decode(cells, count);
+  const Decoded d = decode(cells, record.data() + 4, count);
   aim800_read_cells(d.cells, B, fields, odd);
   for (int s = 0; s <= MAXSECTOR; ++s) {
     if (fields[s] == NO_FIELD) continue;

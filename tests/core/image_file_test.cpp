@@ -7,6 +7,7 @@
 #include "core/cp1251_literal.h"
 #include "core/emulator_header.h"
 #include "core/host_errors.h"
+#include "core/image_container.h"
 #include "support/aim_track.h"
 #include "support/host_faults.h"
 #include "support/image_files.h"
@@ -29,9 +30,12 @@ TEST_P(ImageFormTest, SectorsSurviveASaveAndTheRestOfTheFileStays) {
   TempDir dir;
   const TIMAGET type = GetParam();
   const auto original = make_image_file(dir.file("disk.img"), type);
-  const std::size_t header = image_header_size(type), data = header + image_data_size(type);
+  // A container's file is packed anew as a whole: it has no fixed place for the sectors.
+  const bool box = image_container(type) != nullptr;
+  const std::size_t header = image_header_size(type),
+                    data = box ? original.size() : header + image_data_size(type);
   auto md = load(dir, "disk.img", type);
-  if (type != ITA800 && type != ITN140 && type != ITN800) {
+  if (type != ITA800 && type != ITN140 && type != ITN800 && !box) {
     for (int t = 0; t <= md->NUMTR; ++t)
       for (int s = 0; s <= md->NUMSC; ++s)
         ASSERT_TRUE(std::equal(md->MASS[t][s].begin(), md->MASS[t][s].end(),
@@ -45,8 +49,10 @@ TEST_P(ImageFormTest, SectorsSurviveASaveAndTheRestOfTheFileStays) {
   ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
 
   const auto saved = testing::read_bytes(dir.file("disk.img"));
-  ASSERT_EQ(saved.size(), original.size());
-  EXPECT_TRUE(std::equal(original.begin() + data, original.end(), saved.begin() + data));
+  if (!box) {  // a container is packed anew, to a length of its own
+    ASSERT_EQ(saved.size(), original.size());
+    EXPECT_TRUE(std::equal(original.begin() + data, original.end(), saved.begin() + data));
+  }
   EXPECT_TRUE(std::equal(original.begin(), original.begin() + header, saved.begin()));
   auto again = load(dir, "disk.img", type);
   for (int t = 0; t <= md->NUMTR; ++t)
