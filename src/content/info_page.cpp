@@ -10,6 +10,7 @@
 #include "core/char_sets.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
+#include "core/image_container.h"
 #include "core/image_form.h"
 
 namespace agat {
@@ -154,7 +155,7 @@ std::string disk_description(TIMAGET T) {
   line += " треков x "_w;
   line += std::to_string(d.NSC + 1);
   line += " секторов = "_w;
-  line += std::to_string(d.FULLSIZE);
+  line += std::to_string(image_shown_size(T));
   line += " байт}"_w;
   return line;
 }

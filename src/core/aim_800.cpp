@@ -13,8 +13,6 @@
 namespace agat {
 namespace {
 
-constexpr std::int32_t CELLS = static_cast<std::int32_t>(AIM_TRACK_CELLS);
-constexpr std::int32_t LAST_CELL = CELLS - 1;
 constexpr int SECTORS = MAXSECTOR + 1;
 
 constexpr std::uint16_t MARK = 0x100;
@@ -24,12 +22,13 @@ constexpr std::uint8_t DATA_PROLOG = 0x6A;     // $100 $6A $95
 constexpr std::uint8_t CLOSING = 0x5A;         // the last cell of both kinds of field
 constexpr std::int32_t DATA_SEARCH = 256;      // start positions tried for a data prologue
 
-// The scan of one track record: the position of every sector's data, found in one pass
-// over the stream that starts at cell 0.
+// The scan of one track record of CELLS cells: the position of every sector's data, found
+// in one pass over the stream that starts at cell 0.
 class AimTrack {
  public:
   // Without `scan` the track only serves to move along its stream.
-  explicit AimTrack(const std::uint8_t* AIMTRACK, bool scan = true) : AIMTRACK_(AIMTRACK) {
+  AimTrack(const std::uint8_t* AIMTRACK, std::int32_t CELLS, bool scan = true)
+      : AIMTRACK_(AIMTRACK), LAST_CELL(CELLS - 1) {
     DF_.fill(-1);
     odd_DF_.fill(-1);
     if (scan) FIND_AF();
@@ -122,7 +121,7 @@ class AimTrack {
   std::int32_t FIND_DF(std::int32_t POS) {
     for (std::int32_t k = 0; k < DATA_SEARCH; ++k) {
       std::int32_t T;
-      if (IS_PROLOG(DATA_PROLOG, (POS + k) % CELLS, T)) return T;
+      if (IS_PROLOG(DATA_PROLOG, (POS + k) % (LAST_CELL + 1), T)) return T;
     }
     return -1;
   }
@@ -159,6 +158,7 @@ class AimTrack {
   static constexpr std::int32_t STARTPOINT = 0;
 
   const std::uint8_t* AIMTRACK_;
+  std::int32_t LAST_CELL;
   std::array<std::int32_t, SECTORS> DF_{};
   std::array<std::int32_t, SECTORS> odd_DF_{};
   bool FIN_ = false;
@@ -228,7 +228,12 @@ bool read_field(AimTrack& track, std::int32_t POS, TSECTOR& out, std::uint8_t& o
 // leads to it too.
 void aim800_read_fields(std::span<const std::uint8_t, ATRSIZE> record, TTRACK& B,
                         TrackFields& fields, TrackOddities& odd) {
-  AimTrack track(record.data());
+  aim800_read_cells(record, B, fields, odd);
+}
+
+void aim800_read_cells(std::span<const std::uint8_t> record, TTRACK& B, TrackFields& fields,
+                       TrackOddities& odd) {
+  AimTrack track(record.data(), static_cast<std::int32_t>(record.size() / 2));
   // A data field that another address field also leads to belongs to that one: a damaged
   // address field just before another sector's finds that sector's data.
   const auto shared = [&track](int S) {
@@ -260,7 +265,8 @@ void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8
 
 void aim800_write_fields(std::span<std::uint8_t, ATRSIZE> record, const TrackFields& fields,
                          const TrackOddities& odd, const TTRACK& B) {
-  AimTrack track(record.data(), false);
+  constexpr auto CELLS = static_cast<std::int32_t>(AIM_TRACK_CELLS);
+  AimTrack track(record.data(), CELLS, false);
   for (int S = 0; S < SECTORS; ++S)
     if (fields[S] > 0 && fields[S] < CELLS)
       write_sector(track, record.data(), fields[S], B[S], odd[S], true);
@@ -269,7 +275,7 @@ void aim800_write_fields(std::span<std::uint8_t, ATRSIZE> record, const TrackFie
 // Every sector that can be located is written, whether it decoded or not.
 void AIM_WRITE_TRACK800(std::span<std::uint8_t, ATRSIZE> record, std::uint8_t /*T*/,
                         const TTRACK& B) {
-  AimTrack track(record.data());
+  AimTrack track(record.data(), static_cast<std::int32_t>(AIM_TRACK_CELLS));
   for (int S = 0; S < SECTORS; ++S)
     if (track.DF()[S] > 0) write_sector(track, record.data(), track.DF()[S], B[S], 0, false);
 }

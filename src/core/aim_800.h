@@ -27,6 +27,11 @@ void AIM_READ_TRACK800(std::span<const std::uint8_t, ATRSIZE> record, std::uint8
 void aim800_read_fields(std::span<const std::uint8_t, ATRSIZE> record, TTRACK& B,
                         TrackFields& fields, TrackOddities& odd);
 
+// aim800_read_fields over a stream of any number of cells (RECORD.size() / 2, at least one):
+// the field finder of the MFM forms, whose decoded tracks are laid out as AIM cells.
+void aim800_read_cells(std::span<const std::uint8_t> record, TTRACK& B, TrackFields& fields,
+                       TrackOddities& odd);
+
 // Rewrites in place the data, checksum and closing cells of every sector S with a field,
 // from cell FIELDS[S] on along the stream; nothing else changes: data cells keep their mark
 // flags, and the checksum is of the kind ODD[S] names. Only fields whose whole stream the

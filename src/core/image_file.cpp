@@ -11,6 +11,7 @@
 #include "core/file_control_messages.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
+#include "core/image_container.h"
 #include "core/image_lock.h"
 #include "core/track_codecs.h"
 #include "core/track_update.h"
@@ -137,7 +138,11 @@ void FC_LOADMEDIA(TMEDIA& MD) {
   }
   int error = 0;
   FileIoResult result = FileIoResult::ok;
-  if (!plain || header != 0)
+  // A container form is read whole and unpacked into its track records below.
+  const ImageContainer* box = image_container(MD.IMAGET);
+  if (box != nullptr)
+    result = read_file(path, data, &error);
+  else if (!plain || header != 0)
     result =
         read_file_prefix(path, plain ? header : header + image_data_size(MD.IMAGET), data, &error);
   // The file may have been replaced by another since it was listed as this form.
@@ -166,7 +171,12 @@ void FC_LOADMEDIA(TMEDIA& MD) {
                              data.data(), EMU_HEADER_SIZE))
                        : "";
   ImageDigest digest;
-  digest.add(data.data(), plain ? header : header + image_data_size(MD.IMAGET));
+  digest.add(data.data(), box != nullptr ? data.size()
+                          : plain        ? header
+                                         : header + image_data_size(MD.IMAGET));
+  std::vector<std::uint8_t> records(box != nullptr ? image_data_size(MD.IMAGET) : 0);
+  if (box != nullptr && !box->unpack(data, records)) return;
+  const std::uint8_t* first_record = box != nullptr ? records.data() : data.data() + header;
   for (auto& track : MD.nonstandard) track.fill(0);
   for (int t = 0; t <= MD.NUMTR; ++t) {
     if (plain) {
@@ -174,7 +184,7 @@ void FC_LOADMEDIA(TMEDIA& MD) {
       MD.unwritable[t] = 0;
     } else {
       MD.unwritable[t] = read_track_record(
-          MD.IMAGET, std::span<const std::uint8_t>(data.data() + header + t * record, record),
+          MD.IMAGET, std::span<const std::uint8_t>(first_record + t * record, record),
           MD.MASS[t], MD.NUMSC + 1, MD.nonstandard[t]);
     }
     report_progress(t, MD.NUMTR);
@@ -194,6 +204,10 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   const std::size_t header = image_header_size(MD.IMAGET);
   const std::size_t data_size = header + image_data_size(MD.IMAGET);
   auto& data = file_buffer();
+  // A container form's records are unpacked from the old file, or made anew, and packed
+  // into the new file at the end.
+  const ImageContainer* box = image_container(MD.IMAGET);
+  std::vector<std::uint8_t> records;
   std::size_t old_size = 0;  // of the file as it is now
   int error = 0;
   // Another writer's read-change-save of this image ends before this one reads the file.
@@ -214,6 +228,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
       return;
     }
     data.assign(data_size, 0);
+    if (box != nullptr) records.assign(data_size, 0);
     if (header != 0) {
       const EmulatorHeader made = make_emulator_header(MD.DESCRIPTION);
       std::copy(made.begin(), made.end(), data.begin());
@@ -234,8 +249,9 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     old_size = data.size();
     // What this medium holds was read before another program wrote the file: saving it
     // would undo that program's change.
+    const std::size_t digest_size = box != nullptr ? data.size() : data_size;
     if (MD.loaded_digest &&
-        (data.size() < data_size || digest_of(data, data_size) != *MD.loaded_digest)) {
+        (data.size() < digest_size || digest_of(data, digest_size) != *MD.loaded_digest)) {
       report_critical(
           "Запись образа: файл образа изменён другой программой после чтения; файл образа не "
           "изменён, повторите действие"_w);
@@ -247,7 +263,18 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
           "Запись образа: в файле нет заголовка образа эмулятора, файл образа не изменён"_w);
       return;
     }
-    if (data.size() < data_size) {
+    if (box != nullptr) {
+      records.assign(data_size, 0);
+      // The tracks the file lacks were told of when it was loaded.
+      const std::size_t warned = FC_WARNINGBUFFER.size();
+      const bool unpacked = box->unpack(data, records);
+      FC_WARNINGBUFFER.resize(warned);
+      if (!unpacked) {
+        report_critical("Запись образа: файл образа не изменён"_w);
+        return;
+      }
+      old_size = data_size;
+    } else if (data.size() < data_size) {
       // Plain and nibble tracks are written whole; AIM tracks need the old record.
       if (!codec.new_tracks) {
         report_critical(std::string("Запись образа: файл образа "_w) + form_word(MD.IMAGET) +
@@ -259,7 +286,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   }
 
   for (int t = 0; t <= MD.NUMTR; ++t) {
-    std::uint8_t* at = data.data() + header + t * record;
+    std::uint8_t* at = (box != nullptr ? records.data() : data.data() + header) + t * record;
     const auto number = static_cast<std::uint8_t>(t);
     // A track the file holds already is updated as the track codecs allow: unchanged
     // sectors, and those the reader could not decode, keep their bytes.
@@ -281,10 +308,15 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     report_progress(t, MD.NUMTR);
   }
 
+  if (box != nullptr) {
+    std::vector<std::uint8_t> old;
+    old.swap(data);
+    box->pack(records, CREATEENABLE ? std::span<const std::uint8_t>() : old, data);
+  }
   const FileIoResult result = CREATEENABLE ? create_file(path, data.data(), data.size(), &error)
                                            : replace_file(path, data.data(), data.size(), &error);
   if (result == FileIoResult::ok) {
-    MD.loaded_digest = digest_of(data, data_size);
+    MD.loaded_digest = digest_of(data, box != nullptr ? data.size() : data_size);
     if (CREATEENABLE) MD.unwritable.fill(0);  // every track was encoded whole
   }
   const std::string reason = host_error_suffix(error);

@@ -5,6 +5,7 @@
 
 #include "core/emulator_header.h"
 #include "core/host_file_io.h"
+#include "core/image_container.h"
 
 namespace agat {
 
@@ -23,7 +24,13 @@ bool read_header(const std::string& path, EmulatorHeader& header) {
 
 bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& type) {
   TIMAGET found;
-  if (!image_type_of_size(size, found)) return false;
+  if (!image_type_of_size(size, found)) {
+    // Not one of the sizes: it may be a container form, known by its signature.
+    std::vector<std::uint8_t> prefix;
+    return size >= CONTAINER_SIGNATURE_SIZE &&
+           read_file_prefix(path, CONTAINER_SIGNATURE_SIZE, prefix) == FileIoResult::ok &&
+           image_container_of(prefix, type);
+  }
   EmulatorHeader header;
   if (IMAGEDESC[found].signed_header && !read_header(path, header)) return false;
   type = found;

@@ -4,6 +4,8 @@
 #include <array>
 
 #include "core/aim_800.h"
+#include "core/mfi_file.h"
+#include "core/mfm_track.h"
 #include "core/nibble_140.h"
 #include "core/nibble_800.h"
 
@@ -90,6 +92,8 @@ constexpr std::array<TrackCodec, IMAGE_TYPE_COUNT> kCodecs = {{
     {ITN800, NIB800_TRACK_SIZE, true, true, nib800_read, nib800_write, nib800_encode},
     {ITA800, ATRSIZE, true, false, aim_read, aim_write, aim_encode},
     {ITE800, K800, false, true, plain_read<21>, plain_write, plain_encode<21>},
+    {ITH800, MFM_RECORD_SIZE, true, true, mfm_read_fields, mfm_write_fields, mfm_encode_track},
+    {ITM800, MFI800_RECORD_SIZE, true, true, mfm_read_fields, mfm_write_fields, mfm_encode_track},
 }};
 
 // A row left out leaves a zero row at the end, whose FORM is not its place.

@@ -1,5 +1,6 @@
 #include "core/track_update.h"
 
+#include "core/image_container.h"
 #include "core/track_codecs.h"
 
 namespace agat {
@@ -35,7 +36,9 @@ bool update_track_record(TIMAGET type, std::span<std::uint8_t> record, std::uint
     if (fields[s] == NO_FIELD && failure.sector < 0) failure.sector = s;
   }
   if (!any_changed) return true;
-  if (all_standard && codec.new_tracks) {
+  // The tracks of the bit-stream containers keep the cells of another tool's layout (its
+  // gaps, its density) however wholly they decoded: only their changed fields are rewritten.
+  if (all_standard && codec.new_tracks && image_container(type) == nullptr) {
     codec.encode(record, track, want);
     return true;
   }

@@ -63,8 +63,10 @@ enum TIMAGET : std::uint8_t {
   ITN800 = 7,
   ITA800 = 8,
   ITE800 = 9,  // an emulator's 256-byte header, then the sectors
+  ITH800 = 10,  // HFE: MFM cells of both sides in blocks (core/hfe_file.h)
+  ITM800 = 11,  // MFI: zlib-packed flux changes of each track (core/mfi_file.h)
 };
-inline constexpr int IMAGE_TYPE_COUNT = 10;
+inline constexpr int IMAGE_TYPE_COUNT = 12;
 
 enum TSORTMODE : std::uint8_t { SMNO = 0, SMNAME = 1, SMTYPE = 2 };
 

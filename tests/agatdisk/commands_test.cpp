@@ -169,7 +169,7 @@ std::vector<Case> cases() {
       {"agatdisk new n.dsk --form aim800", 2, "", "неизвестная форма \"aim800\""},
       {"agatdisk new n.dsk --form aim", 2, "",
        "форма \"aim\" не может быть новым образом: новый образ может быть dsk140, nib140, "
-       "dsk800, nib800 или emu800"},
+       "dsk800, nib800, emu800, hfe или mfi800"},
       {"agatdisk convert disk.dsk n.dsk --form=dsk140t4", 2, "",
        "форма \"dsk140t4\" не может быть новым образом"},
 
@@ -182,7 +182,7 @@ std::vector<Case> cases() {
       // Bad input: exit 1, the message, every file as it was.
       {"agatdisk cmp disk.dsk missing.dsk", 1, "",
        "agatdisk: файл образа \"missing.dsk\" не найден\n"},
-      {"agatdisk list notimage.bin", 1, "", "1000 байт — не размер ни одной из десяти форм"},
+      {"agatdisk list notimage.bin", 1, "", "1000 байт — не размер ни одной из форм образа и нет подписи"},
       {"agatdisk list .", 1, "", "\".\" — не файл"},
       {"agatdisk get disk.dsk NOPE", 1, "", "agatdisk: в каталоге нет файла \"NOPE\"\n"},
       {"agatdisk get disk.dsk -- -x", 1, "", "в каталоге нет файла \"-x\""},

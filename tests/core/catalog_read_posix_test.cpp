@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <future>
 
 #include "core/catalog_read.h"
@@ -35,6 +36,10 @@ TEST_F(CoreTest, HostDirectoryListing) {
   };
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t)
     file(std::string("img") + testing::image_type_name(TIMAGET(t)), IMAGEDESC[t].FULLSIZE);
+  for (auto [t, signature] : {std::pair{ITH800, "HXCPICFE"}, {ITM800, "MAMEFLOPPYIMAGE"}}) {
+    std::fstream f(dir.file("img" + testing::image_type_name(t)), std::ios::in | std::ios::out);
+    f.write(signature, std::strlen(signature) + 1);  // a container form is known by it
+  }
   file("odd.dsk", 143365);    // one byte too long
   file("plain.emu", 860416);  // no header
   testing::write_bytes(dir.file("img" + testing::image_type_name(ITE800)),
@@ -81,10 +86,12 @@ TEST_F(CoreTest, HostDirectoryListing) {
     md->CAT.SORTMODE = mode;
     FC_SORTCAT(*md);
     return std::tuple(md->CAT.CATREC[1].HOSTNAME, md->CAT.CATREC[2].HOSTNAME,
-                      md->CAT.CATREC[11].HOSTNAME, md->CAT.CATREC[12].CATRECT);
+                      md->CAT.CATREC[1 + IMAGE_TYPE_COUNT].HOSTNAME,
+                      md->CAT.CATREC[2 + IMAGE_TYPE_COUNT].CATRECT);
   };
   // The images are named "img" and their form's agatdisk name.
-  EXPECT_EQ(sorted(SMTYPE), std::tuple("sub", "imgdsk140", "imgemu800", CRTAGATFILE));
+  const std::string last_form = "img" + testing::image_type_name(TIMAGET(IMAGE_TYPE_COUNT - 1));
+  EXPECT_EQ(sorted(SMTYPE), std::tuple("sub", "imgdsk140", last_form, CRTAGATFILE));
   EXPECT_EQ(sorted(SMNAME), std::tuple("sub", "imgaim", "imgnib800", CRTAGATFILE));
   md->HOSTPATH = "/";
   FC_READCAT(*md);

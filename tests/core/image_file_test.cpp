@@ -7,6 +7,7 @@
 #include "core/cp1251_literal.h"
 #include "core/emulator_header.h"
 #include "core/host_errors.h"
+#include "core/image_container.h"
 #include "support/aim_track.h"
 #include "support/host_faults.h"
 #include "support/image_files.h"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/cp1251_literal.h"
+#include "core/image_container.h"
 #include "support/image_test.h"
 
 namespace agat {
@@ -24,8 +25,10 @@ TEST_P(NewImageTest, LayoutAfterReload) {
   auto md = testing::image_medium(dir.host_path(), "new.img", type);
   FC_LOADMEDIA(*md);
   ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
-  EXPECT_EQ(std::filesystem::file_size(dir.file("new.img")),
-            std::uintmax_t(IMAGEDESC[type].FULLSIZE));
+  if (image_container(type) == nullptr) {  // a container's file has a size of its own
+    EXPECT_EQ(std::filesystem::file_size(dir.file("new.img")),
+              std::uintmax_t(IMAGEDESC[type].FULLSIZE));
+  }
   const bool big = md->NUMTR == 159;
   const TVTOCSECTOR& vt = as<TVTOCSECTOR>(md->MASS[17][0]);
   EXPECT_EQ(free_sector_count(*md), big ? 3335u : 542u);

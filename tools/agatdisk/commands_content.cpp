@@ -14,6 +14,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control.h"
 #include "core/host_names.h"
+#include "core/image_container.h"
 #include "core/image_form.h"
 #include "image_access.h"
 #include "terminal.h"
@@ -51,7 +52,7 @@ std::string json_image(TIMAGET t) {
   return "{\"form\": " + json_string(d.SHNAME) + ", \"description\": " + json_string(d.HMNAME) +
          ", \"tracks\": " + std::to_string(d.NTR + 1) +
          ", \"sectors\": " + std::to_string(d.NSC + 1) +
-         ", \"bytes\": " + std::to_string(d.FULLSIZE) + "}";
+         ", \"bytes\": " + std::to_string(image_shown_size(t)) + "}";
 }
 
 std::string info_json(const ObjectInfo& i) {

@@ -1,0 +1,213 @@
+#include "core/mfi_file.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "core/cp1251_literal.h"
+#include "core/file_control_messages.h"
+#include "core/mfm_track.h"
+#include "core/world_formats.h"
+
+namespace agat {
+
+namespace {
+
+constexpr char SIGNATURE_V1[] = "MESSFLOPPYIMAGE";  // with its zero: 16 bytes
+constexpr char SIGNATURE_V2[] = "MAMEFLOPPYIMAGE";
+constexpr std::uint32_t TURN = 200'000'000;
+constexpr std::uint32_t TIME_MASK = 0x0FFFFFFF;
+constexpr std::uint32_t LEVEL_A = 0, LEVEL_B = 1;  // the version 1 levels
+constexpr std::uint32_t FLUX = 0;                   // a version 2 flux change
+constexpr std::uint32_t CYLINDER_MASK = 0x3FFFFFFF;
+constexpr int CYLINDERS = (MAXTRACK + 1) / 2;
+// A track unpacks to at most this many entries: far more changes than a turn of cells has.
+constexpr std::uint32_t MAX_TRACK_BYTES = 4 * 1024 * 1024;
+
+int version_of(std::span<const std::uint8_t> file) {
+  if (file.size() < 16) return 0;
+  if (std::memcmp(file.data(), SIGNATURE_V1, 16) == 0) return 1;
+  if (std::memcmp(file.data(), SIGNATURE_V2, 16) == 0) return 2;
+  return 0;
+}
+
+struct Entry {
+  std::uint32_t offset = 0, packed = 0, size = 0;
+};
+
+// The table entry of whole track T of head H, or nothing when the file lacks it.
+bool entry_of(std::span<const std::uint8_t> file, int cylinder, int head, Entry& e) {
+  const std::uint32_t word = get_le32(&file[16]);
+  const std::uint32_t cylinders = word & CYLINDER_MASK, heads = get_le32(&file[20]);
+  const std::uint32_t resolution = word >> 30;
+  if (heads > 2 || static_cast<std::uint32_t>(cylinder) >= cylinders ||
+      static_cast<std::uint32_t>(head) >= heads)
+    return false;
+  const std::uint64_t at =
+      MFI_HEADER + 16ull * ((std::uint64_t{static_cast<std::uint32_t>(cylinder)} << resolution) * heads + head);
+  if (at + 16 > file.size()) return false;
+  e = {get_le32(&file[at]), get_le32(&file[at + 4]), get_le32(&file[at + 8])};
+  return e.size != 0 && e.size % 4 == 0 && e.size <= MAX_TRACK_BYTES && e.offset <= file.size() &&
+         e.packed <= file.size() - e.offset;
+}
+
+bool unpack_track(std::span<const std::uint8_t> file, const Entry& e,
+                  std::vector<std::uint32_t>& entries) {
+  std::vector<std::uint8_t> bytes(e.size);
+  uLongf size = e.size;
+  if (uncompress(bytes.data(), &size, file.data() + e.offset, e.packed) != Z_OK || size != e.size)
+    return false;
+  entries.resize(e.size / 4);
+  for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = get_le32(&bytes[4 * i]);
+  return true;
+}
+
+void set_cell(std::uint8_t* bits, std::uint32_t at) {
+  bits[at >> 3] = static_cast<std::uint8_t>(bits[at >> 3] | (1u << (at & 7)));
+}
+
+}  // namespace
+
+bool mfi_signed(std::span<const std::uint8_t> prefix) {
+  return version_of(prefix) != 0;
+}
+
+// The changes fall on cells of the track's own rate (MAME packs 6,500 bytes where a drive
+// writes 6,250): the cell is half the mean of the shortest gaps between changes, the
+// distance from one change to the next is rounded to whole cells, so that no error adds up
+// along the turn.
+bool mfi_cells(std::span<const std::uint32_t> entries, int version, std::span<std::uint8_t> record) {
+  std::vector<std::uint64_t> changes;
+  std::uint64_t time = 0;
+  // Version 1: a change where a zone of one level follows one of the other (round the turn).
+  std::uint32_t level = entries.empty() ? 0 : entries.back() >> 28;
+  for (const std::uint32_t e : entries) {
+    const std::uint32_t type = e >> 28, span = e & TIME_MASK;
+    if (version == 1) {
+      if ((type == LEVEL_A || type == LEVEL_B) && (level == LEVEL_A || level == LEVEL_B) &&
+          type != level)
+        changes.push_back(time);
+      level = type;
+      time += span;
+    } else {
+      time += span;
+      if (type == FLUX) changes.push_back(time);
+    }
+  }
+  if (changes.size() < 64 || time > 2ull * TURN) return false;
+  std::vector<std::uint64_t> gaps(changes.size() - 1);
+  for (std::size_t i = 1; i < changes.size(); ++i) gaps[i - 1] = changes[i] - changes[i - 1];
+  std::vector<std::uint64_t> sorted = gaps;
+  std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 20, sorted.end());
+  const std::uint64_t shortest = sorted[sorted.size() / 20];
+  double total = 0;
+  int taken = 0;
+  for (const std::uint64_t g : gaps)
+    if (g >= shortest && g <= shortest + shortest / 4) total += static_cast<double>(g), ++taken;
+  const double cell = taken == 0 ? 0 : total / taken / 2;
+  if (cell < 100) return false;
+  const auto count = static_cast<std::uint32_t>(std::lround(TURN / cell));
+  if (count < 64 || record.size() < 4 + (count + 7) / 8) return false;
+  std::fill(record.begin(), record.end(), 0);
+  put_le32(record.data(), count);
+  std::uint64_t at = static_cast<std::uint64_t>(static_cast<double>(changes[0]) / cell);
+  set_cell(record.data() + 4, static_cast<std::uint32_t>(at % count));
+  for (const std::uint64_t g : gaps) {
+    at += std::max<std::uint64_t>(1, std::llround(static_cast<double>(g) / cell));
+    set_cell(record.data() + 4, static_cast<std::uint32_t>(at % count));
+  }
+  return true;
+}
+
+std::vector<std::uint32_t> mfi_entries(std::span<const std::uint8_t> record) {
+  std::vector<std::uint32_t> entries;
+  const std::uint64_t count = mfm_cell_count(record);
+  std::uint64_t last = 0;
+  for (std::uint64_t k = 0; k < count; ++k) {
+    if (((record[4 + (k >> 3)] >> (k & 7)) & 1) == 0) continue;
+    // A change in the middle of its cell.
+    const std::uint64_t at = (2 * k + 1) * TURN / (2 * count);
+    entries.push_back(FLUX << 28 | static_cast<std::uint32_t>(at - last));
+    last = at;
+  }
+  return entries;
+}
+
+bool mfi800_unpack(std::span<const std::uint8_t> file, std::span<std::uint8_t> records) {
+  const int version = version_of(file);
+  if (version == 0 || file.size() < MFI_HEADER) {
+    report_critical("Чтение образа: в файле нет заголовка образа MFI"_w);
+    return false;
+  }
+  const std::size_t record = records.size() / (MAXTRACK + 1u);
+  int missing = 0, first_missing = -1;
+  std::vector<std::uint32_t> entries;
+  for (int t = 0; t <= MAXTRACK; ++t) {
+    Entry e;
+    std::span<std::uint8_t> out = records.subspan(t * record, record);
+    if (!entry_of(file, t / 2, t % 2, e) || !unpack_track(file, e, entries) ||
+        !mfi_cells(entries, version, out)) {
+      std::fill(out.begin(), out.end(), 0);
+      if (missing++ == 0) first_missing = t;
+    }
+  }
+  if (missing == MAXTRACK + 1) {
+    report_critical("Чтение образа: в файле MFI нет ни одной дорожки диска 800 К"_w);
+    return false;
+  }
+  if (missing != 0)
+    report_warning(std::string("Чтение образа: в файле MFI нет дорожки "_w) +
+                   std::to_string(first_missing) +
+                   (missing > 1 ? std::string(" и ещё "_w) + std::to_string(missing - 1) : "") +
+                   std::string(", их секторы не читаются"_w));
+  return true;
+}
+
+void mfi800_pack(std::span<const std::uint8_t> records, std::span<const std::uint8_t> old,
+                 std::vector<std::uint8_t>& file) {
+  const int old_version = version_of(old);
+  const std::size_t record = records.size() / (MAXTRACK + 1u);
+  const int heads = 2;
+  file.assign(MFI_HEADER + 16u * CYLINDERS * heads, 0);
+  std::memcpy(file.data(), SIGNATURE_V2, 16);
+  put_le32(&file[16], CYLINDERS);
+  put_le32(&file[20], heads);
+  if (old_version != 0 && old.size() >= MFI_HEADER)
+    std::copy_n(old.begin() + 24, 8, file.begin() + 24);  // form factor and variant
+  else
+    std::memcpy(&file[24], "525 DSQD", 8);
+  std::vector<std::uint32_t> entries;
+  std::vector<std::uint8_t> cells(record), bytes;
+  for (int t = 0; t <= MAXTRACK; ++t) {
+    const std::span<const std::uint8_t> rec = records.subspan(t * record, record);
+    const std::size_t at = MFI_HEADER + 16u * t;
+    Entry e;
+    // A track of a version 2 file whose cells are as they were keeps its entries as they
+    // are, with their own timing; any other is made from its cells.
+    if (old_version == 2 && entry_of(old, t / 2, t % 2, e) && unpack_track(old, e, entries) &&
+        mfi_cells(entries, 2, cells) && std::equal(cells.begin(), cells.end(), rec.begin())) {
+      put_le32(&file[at], static_cast<std::uint32_t>(file.size()));
+      put_le32(&file[at + 4], e.packed);
+      put_le32(&file[at + 8], e.size);
+      file.insert(file.end(), old.begin() + e.offset, old.begin() + e.offset + e.packed);
+      continue;
+    }
+    if (mfm_cell_count(rec) == 0) continue;  // a track the file lacked stays away
+    entries = mfi_entries(rec);
+    bytes.resize(entries.size() * 4);
+    for (std::size_t i = 0; i < entries.size(); ++i) put_le32(&bytes[4 * i], entries[i]);
+    uLongf packed = compressBound(static_cast<uLong>(bytes.size()));
+    const std::size_t start = file.size();
+    file.resize(start + packed);
+    compress(file.data() + start, &packed, bytes.data(), static_cast<uLong>(bytes.size()));
+    file.resize(start + packed);
+    put_le32(&file[at], static_cast<std::uint32_t>(start));
+    put_le32(&file[at + 4], static_cast<std::uint32_t>(packed));
+    put_le32(&file[at + 8], static_cast<std::uint32_t>(bytes.size()));
+  }
+}
+
+}  // namespace agat

@@ -1,0 +1,213 @@
+#include "core/mfm_track.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "core/aim_800.h"
+#include "core/track_checksum.h"
+
+namespace agat {
+
+namespace {
+
+constexpr std::uint16_t MARK = 0x100;
+constexpr std::uint16_t END_OF_TRACK = 0x200;
+constexpr int FIELD_BYTES = 256 + 2;  // data, checksum, closing byte
+class Cells {
+ public:
+  Cells(std::uint8_t* bits, std::uint32_t count) : bits_(bits), count_(count) {}
+  int get(std::uint32_t at) const {  // AT below the count
+    return (bits_[at >> 3] >> (at & 7)) & 1;
+  }
+  void set(std::uint32_t at, int v) {
+    at %= count_;
+    const auto bit = static_cast<std::uint8_t>(1u << (at & 7));
+    bits_[at >> 3] = static_cast<std::uint8_t>(v ? bits_[at >> 3] | bit : bits_[at >> 3] & ~bit);
+  }
+  // Writes byte V from cell AT on: a clock cell before each data cell, set between two
+  // zeros; the clock of the first bit follows the data cell before AT.
+  void put_byte(std::uint32_t at, std::uint8_t v) {
+    int previous = get((at + count_ - 1) % count_);
+    for (int k = 7; k >= 0; --k, at += 2) {
+      const int bit = (v >> k) & 1;
+      set(at, previous == 0 && bit == 0);
+      set(at + 1, bit);
+      previous = bit;
+    }
+  }
+  void put_raw(std::uint32_t at, std::uint32_t cells, int n) {
+    for (int k = n - 1; k >= 0; --k) set(at++, (cells >> k) & 1);
+  }
+
+ private:
+  std::uint8_t* bits_;
+  std::uint32_t count_;
+};
+
+// The byte stream of the track as AIM cells, and the cell where each byte starts.
+struct Decoded {
+  std::vector<std::uint8_t> cells;
+  std::vector<std::uint32_t> starts;
+  void push(std::uint16_t cell, std::uint32_t start) {
+    cells.push_back(static_cast<std::uint8_t>(cell));
+    cells.push_back(static_cast<std::uint8_t>(cell >> 8));
+    starts.push_back(start);
+  }
+};
+
+constexpr std::array<std::uint8_t, 256> kReversed = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int v = 0; v < 256; ++v)
+    for (int k = 0; k < 8; ++k)
+      if (v & (1 << k)) t[v] = static_cast<std::uint8_t>(t[v] | (0x80 >> k));
+  return t;
+}();
+// The data bits (bits 6, 4, 2, 0) of a byte of cells, as a nibble.
+constexpr std::array<std::uint8_t, 256> kDataBits = [] {
+  std::array<std::uint8_t, 256> t{};
+  for (int v = 0; v < 256; ++v)
+    t[v] = static_cast<std::uint8_t>((v >> 3 & 8) | (v >> 2 & 4) | (v >> 1 & 2) | (v & 1));
+  return t;
+}();
+
+// The cells as a string of bits, the first cell in bit 7 of byte 0, once round the circle
+// and 64 cells more, so that any 32 cells can be taken with one load.
+class CellString {
+ public:
+  CellString(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t count)
+      : bytes_((count + 64) / 8 + 16, 0) {
+    if (count % 8 == 0) {
+      for (std::uint32_t i = 0; i < count / 8; ++i) bytes_[i] = kReversed[lsb_first[i]];
+      for (std::uint32_t j = 0; j < 8; ++j) bytes_[count / 8 + j] = bytes_[j % (count / 8)];
+    } else {
+      for (std::uint32_t p = 0; p < count + 64; ++p)
+        if (cells.get(p % count)) bytes_[p >> 3] = static_cast<std::uint8_t>(bytes_[p >> 3] | (0x80 >> (p & 7)));
+    }
+  }
+  // The 64 cells from cell 8 x BYTE on.
+  std::uint64_t word(std::uint32_t byte) const {
+    std::uint64_t w = 0;
+    for (int k = 0; k < 8; ++k) w = w << 8 | bytes_[byte + k];
+    return w;
+  }
+  std::uint8_t byte(std::uint32_t i) const { return bytes_[i]; }
+  // The 16 cells from cell AT on (AT below the count).
+  std::uint32_t cells16(std::uint32_t at) const {
+    const std::uint8_t* b = &bytes_[at >> 3];
+    const std::uint32_t w = std::uint32_t{b[0]} << 16 | std::uint32_t{b[1]} << 8 | b[2];
+    return (w >> (8 - (at & 7))) & 0xFFFF;
+  }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
+// The decoding runs once round the circle from the first sync mark, so that no field is cut
+// in two by where the record happens to begin. Each mark starts a byte boundary; 16 cells
+// after its end and every 16 cells after that a byte ends (its data in the odd cells), up to
+// the end of the next mark.
+Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t count) {
+  Decoded out;
+  const CellString string(cells, lsb_first, count);
+  std::vector<std::uint32_t> syncs;  // the first cell of each mark
+  for (std::uint32_t byte = 0; byte * 8 < count; ++byte) {
+    // Whatever its first cell in the byte, a mark's last 16 cells ($5555) fill byte + 3.
+    const std::uint8_t inside = string.byte(byte + 3);
+    if (inside != 0x55 && inside != 0xAA) continue;
+    const std::uint64_t w = string.word(byte);
+    for (std::uint32_t k = 0; k < 8 && byte * 8 + k < count; ++k)
+      if (static_cast<std::uint32_t>(w >> (32 - k)) == MFM_SYNC) syncs.push_back(byte * 8 + k);
+  }
+  out.cells.reserve(2 * count / 16 + 4);
+  out.starts.reserve(count / 16 + 2);
+  if (!syncs.empty()) {
+    // Positions past the count stand for the cells after the turn.
+    const std::uint64_t limit = std::uint64_t{syncs[0]} + count;
+    for (std::size_t i = 0; i < syncs.size() && syncs[i] + 31ull < limit; ++i) {
+      const std::uint64_t end = syncs[i] + 31ull;
+      const std::uint64_t next = i + 1 < syncs.size() ? std::min<std::uint64_t>(syncs[i + 1] + 31ull, limit) : limit;
+      out.push(MARK, static_cast<std::uint32_t>(end % count));
+      for (std::uint64_t last = end + 16; last < next; last += 16) {
+        const auto start = static_cast<std::uint32_t>((last - 15) % count);
+        const std::uint32_t c = string.cells16(start);
+        out.push(static_cast<std::uint8_t>(kDataBits[c >> 8] << 4 | kDataBits[c & 0xFF]), start);
+      }
+    }
+  }
+  out.push(END_OF_TRACK, 0);
+  return out;
+}
+
+}  // namespace
+
+std::uint32_t mfm_cell_count(std::span<const std::uint8_t> record) {
+  if (record.size() < 4) return 0;
+  const std::uint32_t n = get_le32(record.data());
+  return n <= (record.size() - 4) * 8 ? n : 0;
+}
+
+void mfm_read_fields(std::span<const std::uint8_t> record, TTRACK& B, TrackFields& fields,
+                     TrackOddities& odd) {
+  fields.fill(NO_FIELD);
+  odd.fill(0);
+  for (TSECTOR& s : B) s.fill(UNREAD_FILL);
+  const std::uint32_t count = mfm_cell_count(record);
+  if (count < 32) return;
+  const Cells cells(const_cast<std::uint8_t*>(record.data() + 4), count);
+  const Decoded d = decode(cells, record.data() + 4, count);
+  aim800_read_cells(d.cells, B, fields, odd);
+  for (int s = 0; s <= MAXSECTOR; ++s) {
+    if (fields[s] == NO_FIELD) continue;
+    // A mark among the data would be lost by a rewrite: the sector reads, but stays as it is.
+    const auto first = static_cast<std::size_t>(fields[s]);
+    const bool straight = (odd[s] & ODD_SYNC_DATA) == 0 && first + FIELD_BYTES <= d.starts.size() &&
+                          (d.starts[first + FIELD_BYTES - 1] + count - d.starts[first]) % count ==
+                              16u * (FIELD_BYTES - 1);
+    fields[s] = straight ? static_cast<std::int32_t>(d.starts[first]) : NO_FIELD;
+  }
+}
+
+void mfm_write_fields(std::span<std::uint8_t> record, const TrackFields& fields,
+                      const TrackOddities& odd, const TTRACK& B) {
+  const std::uint32_t count = mfm_cell_count(record);
+  if (count < 32) return;
+  Cells cells(record.data() + 4, count);
+  for (int s = 0; s <= MAXSECTOR; ++s) {
+    if (fields[s] < 0 || static_cast<std::uint32_t>(fields[s]) >= count) continue;
+    std::uint32_t at = static_cast<std::uint32_t>(fields[s]);
+    for (const std::uint8_t b : B[s]) cells.put_byte(at, b), at += 16;
+    cells.put_byte(at, sector_checksum(B[s], odd[s]));
+    cells.put_byte(at + 16, 0x5A);
+  }
+}
+
+void mfm_encode_track(std::span<std::uint8_t> record, std::uint8_t T, const TTRACK& B) {
+  std::fill(record.begin(), record.end(), 0);
+  put_le32(record.data(), MFM_NEW_TRACK_CELLS);
+  Cells cells(record.data() + 4, MFM_NEW_TRACK_CELLS);
+  std::uint32_t at = 0;
+  const auto bytes = [&](std::initializer_list<std::uint8_t> list) {
+    for (const std::uint8_t b : list) cells.put_byte(at, b), at += 16;
+  };
+  const auto gap = [&](int n) {
+    while (n-- > 0) bytes({0xAA});
+  };
+  const auto sync = [&] {
+    cells.put_raw(at, MFM_SYNC, 32);
+    at += 32;
+  };
+  gap(13);
+  for (int s = 0; s <= MAXSECTOR; ++s) {
+    sync();
+    bytes({0x95, 0x6A, 0xFE, T, static_cast<std::uint8_t>(s), 0x5A});
+    gap(5);
+    sync();
+    bytes({0x6A, 0x95});
+    for (const std::uint8_t b : B[s]) bytes({b});
+    bytes({CALCCRC(B[s]), 0x5A});
+    gap(22);
+  }
+}
+
+}  // namespace agat
