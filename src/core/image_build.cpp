@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/emulator_header.h"
+#include "core/image_container.h"
 #include "core/track_codecs.h"
 
 namespace agat {
@@ -22,6 +23,11 @@ std::vector<std::uint8_t> image_file_bytes(TIMAGET form, std::span<const TTRACK>
   for (int t = 0; t <= d.NTR; ++t)
     codec.encode(std::span<std::uint8_t>(file.data() + d.header + t * record, record),
                  static_cast<std::uint8_t>(t), tracks[t]);
+  if (const ImageContainer* box = image_container(form)) {
+    std::vector<std::uint8_t> packed;
+    box->pack(file, {}, description, packed);
+    return packed;
+  }
   return file;
 }
 

@@ -11,6 +11,7 @@
 #include "core/file_control_messages.h"
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
+#include "core/image_container.h"
 #include "core/image_lock.h"
 #include "core/track_codecs.h"
 #include "core/track_update.h"
@@ -34,6 +35,12 @@ std::string image_path(const TMEDIA& md) {
 
 // The whole image file is read into one buffer that lives for the program's run.
 std::vector<std::uint8_t>& file_buffer() {
+  static std::vector<std::uint8_t> buffer;
+  return buffer;
+}
+
+// The file of a container form as it is on the host (file_buffer holds its track records).
+std::vector<std::uint8_t>& container_buffer() {
   static std::vector<std::uint8_t> buffer;
   return buffer;
 }
@@ -135,9 +142,13 @@ void FC_LOADMEDIA(TMEDIA& MD) {
     tracks.reserve(MD.NUMTR + 1u);
     for (int t = 0; t <= MD.NUMTR; ++t) tracks.emplace_back(MD.MASS[t][0].data(), record);
   }
+  const ImageContainer* box = image_container(MD.IMAGET);
+  auto& file = container_buffer();
   int error = 0;
   FileIoResult result = FileIoResult::ok;
-  if (!plain || header != 0)
+  if (box != nullptr)
+    result = read_file(path, file, &error);
+  else if (!plain || header != 0)
     result =
         read_file_prefix(path, plain ? header : header + image_data_size(MD.IMAGET), data, &error);
   // The file may have been replaced by another since it was listed as this form.
@@ -161,12 +172,20 @@ void FC_LOADMEDIA(TMEDIA& MD) {
     report_critical("Чтение образа: в файле нет заголовка образа эмулятора"_w);
     return;
   }
-  MD.DESCRIPTION = header != 0
-                       ? emulator_header_description(std::span<const std::uint8_t, EMU_HEADER_SIZE>(
-                             data.data(), EMU_HEADER_SIZE))
-                       : "";
   ImageDigest digest;
-  digest.add(data.data(), plain ? header : header + image_data_size(MD.IMAGET));
+  if (box != nullptr) {
+    digest.add(file.data(), file.size());
+    data.assign(image_data_size(MD.IMAGET), 0);
+    std::string description;
+    if (!box->unpack(file, data, description)) return;
+    MD.DESCRIPTION = description;
+  } else {
+    MD.DESCRIPTION =
+        header != 0 ? emulator_header_description(std::span<const std::uint8_t, EMU_HEADER_SIZE>(
+                          data.data(), EMU_HEADER_SIZE))
+                    : "";
+    digest.add(data.data(), plain ? header : header + image_data_size(MD.IMAGET));
+  }
   for (auto& track : MD.nonstandard) track.fill(0);
   for (int t = 0; t <= MD.NUMTR; ++t) {
     if (plain) {
@@ -194,6 +213,9 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   const std::size_t header = image_header_size(MD.IMAGET);
   const std::size_t data_size = header + image_data_size(MD.IMAGET);
   auto& data = file_buffer();
+  const ImageContainer* box = image_container(MD.IMAGET);
+  auto& file = container_buffer();  // a container's file: the old one, then the new one
+  file.clear();
   std::size_t old_size = 0;  // of the file as it is now
   int error = 0;
   // Another writer's read-change-save of this image ends before this one reads the file.
@@ -208,7 +230,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
 
   if (CREATEENABLE) {
     // A track of a form whose codec only updates records in place (AIM) has no record here.
-    if (!codec.new_tracks) {
+    if (!codec.new_tracks && box == nullptr) {
       report_critical(std::string("Запись образа: образ "_w) + form_word(MD.IMAGET) +
                       std::string(" не может быть создан"_w));
       return;
@@ -219,7 +241,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
       std::copy(made.begin(), made.end(), data.begin());
     }
   } else {
-    switch (read_file(path, data, &error)) {
+    switch (read_file(path, box != nullptr ? file : data, &error)) {
       case FileIoResult::ok:
         break;
       case FileIoResult::open_failed:
@@ -232,10 +254,12 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
         return;
     }
     old_size = data.size();
+    const bool changed =
+        box != nullptr ? digest_of(file, file.size()) != MD.loaded_digest
+                       : data.size() < data_size || digest_of(data, data_size) != MD.loaded_digest;
     // What this medium holds was read before another program wrote the file: saving it
     // would undo that program's change.
-    if (MD.loaded_digest &&
-        (data.size() < data_size || digest_of(data, data_size) != *MD.loaded_digest)) {
+    if (MD.loaded_digest && changed) {
       report_critical(
           "Запись образа: файл образа изменён другой программой после чтения; файл образа не "
           "изменён, повторите действие"_w);
@@ -246,6 +270,15 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
       report_critical(
           "Запись образа: в файле нет заголовка образа эмулятора, файл образа не изменён"_w);
       return;
+    }
+    if (box != nullptr) {
+      data.assign(data_size, 0);
+      std::string description;
+      const std::string warnings = FC_WARNINGBUFFER;
+      const bool unpacked = box->unpack(file, data, description);
+      FC_WARNINGBUFFER = warnings;  // what the file lacks, the load has said
+      if (!unpacked) return;
+      old_size = data_size;
     }
     if (data.size() < data_size) {
       // Plain and nibble tracks are written whole; AIM tracks need the old record.
@@ -281,10 +314,16 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
     report_progress(t, MD.NUMTR);
   }
 
-  const FileIoResult result = CREATEENABLE ? create_file(path, data.data(), data.size(), &error)
-                                           : replace_file(path, data.data(), data.size(), &error);
+  if (box != nullptr) {
+    std::vector<std::uint8_t> packed;
+    if (!box->pack(data, file, MD.DESCRIPTION, packed)) return;
+    file.swap(packed);
+  }
+  const std::vector<std::uint8_t>& out = box != nullptr ? file : data;
+  const FileIoResult result = CREATEENABLE ? create_file(path, out.data(), out.size(), &error)
+                                           : replace_file(path, out.data(), out.size(), &error);
   if (result == FileIoResult::ok) {
-    MD.loaded_digest = digest_of(data, data_size);
+    MD.loaded_digest = digest_of(out, box != nullptr ? out.size() : data_size);
     if (CREATEENABLE) MD.unwritable.fill(0);  // every track was encoded whole
   }
   const std::string reason = host_error_suffix(error);

@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "core/emulator_header.h"
+#include "core/file_control_messages.h"
 #include "core/host_file_io.h"
+#include "core/image_container.h"
 
 namespace agat {
 
@@ -22,6 +24,14 @@ bool read_header(const std::string& path, EmulatorHeader& header) {
 }  // namespace
 
 bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& type) {
+  std::vector<std::uint8_t> head;
+  if (size >= CONTAINER_HEAD_SIZE &&
+      read_file_prefix(path, CONTAINER_HEAD_SIZE, head) == FileIoResult::ok) {
+    if (const ImageContainer* box = container_of_head(head)) {
+      type = box->form;
+      return true;
+    }
+  }
   TIMAGET found;
   if (!image_type_of_size(size, found)) return false;
   EmulatorHeader header;
@@ -31,10 +41,27 @@ bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& ty
 }
 
 bool image_description(const std::string& path, std::string& description) {
+  std::vector<std::uint8_t> file;
+  if (read_file_prefix(path, CONTAINER_HEAD_SIZE, file) == FileIoResult::ok) {
+    if (const ImageContainer* box = container_of_head(file)) {
+      // The description of a container is among its chunks: the file is read whole.
+      std::vector<std::uint8_t> records(image_data_size(box->form));
+      const std::string critical = FC_CRITICALERRORBUFFER, warning = FC_WARNINGBUFFER;
+      const bool read =
+          read_file(path, file) == FileIoResult::ok && box->unpack(file, records, description);
+      FC_CRITICALERRORBUFFER = critical;
+      FC_WARNINGBUFFER = warning;
+      return read;
+    }
+  }
   EmulatorHeader header;
   if (!read_header(path, header)) return false;
   description = emulator_header_description(header);
   return true;
+}
+
+bool form_has_description(TIMAGET type) {
+  return IMAGEDESC[type].signed_header || image_container(type) != nullptr;
 }
 
 }  // namespace agat

@@ -6,6 +6,7 @@
 #include "core/aim_800.h"
 #include "core/nibble_140.h"
 #include "core/nibble_800.h"
+#include "core/woz_track.h"
 
 namespace agat {
 
@@ -90,6 +91,8 @@ constexpr std::array<TrackCodec, IMAGE_TYPE_COUNT> kCodecs = {{
     {ITN800, NIB800_TRACK_SIZE, true, true, nib800_read, nib800_write, nib800_encode},
     {ITA800, ATRSIZE, true, false, aim_read, aim_write, aim_encode},
     {ITE800, K800, false, true, plain_read<21>, plain_write, plain_encode<21>},
+    // A changed WOZ track keeps its bits but for the data fields written in place.
+    {ITW140, WOZ_TRACK_RECORD, true, false, woz_read_fields, woz_write_fields, woz_encode_track},
 }};
 
 // A row left out leaves a zero row at the end, whose FORM is not its place.

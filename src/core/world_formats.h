@@ -63,8 +63,9 @@ enum TIMAGET : std::uint8_t {
   ITN800 = 7,
   ITA800 = 8,
   ITE800 = 9,  // an emulator's 256-byte header, then the sectors
+  ITW140 = 10,  // a WOZ file of bit streams (core/image_container.h)
 };
-inline constexpr int IMAGE_TYPE_COUNT = 10;
+inline constexpr int IMAGE_TYPE_COUNT = 11;
 
 enum TSORTMODE : std::uint8_t { SMNO = 0, SMNAME = 1, SMTYPE = 2 };
 

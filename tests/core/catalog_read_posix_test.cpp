@@ -9,6 +9,7 @@
 
 #include "core/catalog_read.h"
 #include "core/cp1251_literal.h"
+#include "core/image_build.h"
 #include "support/image_test.h"
 
 namespace agat {
@@ -40,6 +41,8 @@ TEST_F(CoreTest, HostDirectoryListing) {
   testing::write_bytes(dir.file("img" + testing::image_type_name(ITE800)),
                        testing::emulator_header_bytes(0));
   std::filesystem::resize_file(dir.file("img" + testing::image_type_name(ITE800)), 860416);
+  testing::write_bytes(dir.file("img" + testing::image_type_name(ITW140)),
+                       image_file_bytes(ITW140, std::vector<TTRACK>(35)));
   for (int i = 0; i < 40; ++i) file("other" + std::to_string(i), 1);
   ASSERT_EQ(::mkfifo(dir.file("pipe.FIL").c_str(), 0600), 0);
   for (auto [name, size, ext] :
@@ -81,11 +84,12 @@ TEST_F(CoreTest, HostDirectoryListing) {
     md->CAT.SORTMODE = mode;
     FC_SORTCAT(*md);
     return std::tuple(md->CAT.CATREC[1].HOSTNAME, md->CAT.CATREC[2].HOSTNAME,
-                      md->CAT.CATREC[11].HOSTNAME, md->CAT.CATREC[12].CATRECT);
+                      md->CAT.CATREC[1 + IMAGE_TYPE_COUNT].HOSTNAME,
+                      md->CAT.CATREC[2 + IMAGE_TYPE_COUNT].CATRECT);
   };
   // The images are named "img" and their form's agatdisk name.
-  EXPECT_EQ(sorted(SMTYPE), std::tuple("sub", "imgdsk140", "imgemu800", CRTAGATFILE));
-  EXPECT_EQ(sorted(SMNAME), std::tuple("sub", "imgaim", "imgnib800", CRTAGATFILE));
+  EXPECT_EQ(sorted(SMTYPE), std::tuple("sub", "imgdsk140", "imgwoz", CRTAGATFILE));
+  EXPECT_EQ(sorted(SMNAME), std::tuple("sub", "imgaim", "imgwoz", CRTAGATFILE));
   md->HOSTPATH = "/";
   FC_READCAT(*md);
   EXPECT_EQ(find_entry(*md, ".."), nullptr);

@@ -7,6 +7,7 @@
 
 #include "core/cp1251_literal.h"
 #include "core/image_build.h"
+#include "core/image_container.h"
 #include "core/image_file.h"
 #include "core/image_form.h"
 #include "core/track_codecs.h"
@@ -30,7 +31,7 @@ TEST(ImageForms, EveryFormHasOneSoundRow) {
       {"dsk140", true, 0, 0},        {"dsk140t4", false, 0, 4}, {"dsk140t128", false, 0, 128},
       {"nib140", true, 0, 0},        {"dsk800", true, 0, 0},    {"dsk800t4", false, 0, 4},
       {"dsk800t128", false, 0, 128}, {"nib800", true, 0, 0},    {"aim", false, 0, 0},
-      {"emu800", true, 256, 0},
+      {"emu800", true, 256, 0},      {"woz", true, 0, 0},
   };
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t) {
     const auto form = static_cast<TIMAGET>(t);
@@ -44,7 +45,8 @@ TEST(ImageForms, EveryFormHasOneSoundRow) {
     TIMAGET found = ITA800;
     EXPECT_TRUE(image_type_of_name(d.form_name, found) && found == form);
     found = ITA800;
-    EXPECT_TRUE(image_type_of_size(static_cast<std::uint64_t>(d.FULLSIZE), found) && found == form);
+    EXPECT_EQ(image_type_of_size(static_cast<std::uint64_t>(d.FULLSIZE), found) && found == form,
+              image_container(form) == nullptr);
     const TrackCodec& codec = track_codec(form);
     EXPECT_EQ(codec.form, form);
     EXPECT_EQ(codec.record, image_record_size(form));
@@ -73,7 +75,8 @@ TEST_P(BuiltImageTest, LoadsAsItsSectorsAndSavesAsTheSameBuild) {
   for (std::size_t t = 0; t < tracks.size(); ++t) tracks[t] = testing::random_track(t + 100);
   const std::string description("Диск"_w);
   const auto file = image_file_bytes(form, tracks, description);
-  ASSERT_EQ(file.size(), static_cast<std::size_t>(d.FULLSIZE));
+  ASSERT_EQ(file.size(),
+            image_file_bytes(form, std::vector<TTRACK>(d.NTR + 1u), description).size());
   testing::write_bytes(dir.file("disk.img"), file);
   TIMAGET found = form == ITI140 ? ITI800 : ITI140;
   ASSERT_TRUE(image_type_of_file(dir.file("disk.img"), file.size(), found));
@@ -81,7 +84,7 @@ TEST_P(BuiltImageTest, LoadsAsItsSectorsAndSavesAsTheSameBuild) {
 
   auto md = testing::load(dir, "disk.img", form);
   ASSERT_TRUE(FC_CRITICALERRORBUFFER.empty()) << FC_CRITICALERRORBUFFER;
-  EXPECT_EQ(md->DESCRIPTION, d.signed_header ? description : "");
+  EXPECT_EQ(md->DESCRIPTION, form_has_description(form) ? description : "");
   for (int t = 0; t <= d.NTR; ++t) {
     EXPECT_EQ(md->unwritable[t], 0u) << t;
     for (int s = 0; s <= d.NSC; ++s) {
@@ -117,7 +120,7 @@ TEST_F(NewImageForms, OnlyCreatableFormsAreMadeAnew) {
     const auto path = testing::fs_path(dir.file(name));
     std::error_code ec;
     EXPECT_EQ(std::filesystem::exists(path) ? std::filesystem::file_size(path, ec) : 0,
-              d.creatable ? static_cast<std::uintmax_t>(d.FULLSIZE) : 0);
+              d.creatable ? testing::new_file_size(d.form) : 0);
   }
   auto aim = testing::image_medium(dir.host_path(), "new.aim", ITA800);
   FC_SAVEMEDIA(*aim, true);

@@ -24,8 +24,7 @@ TEST_P(NewImageTest, LayoutAfterReload) {
   auto md = testing::image_medium(dir.host_path(), "new.img", type);
   FC_LOADMEDIA(*md);
   ASSERT_EQ(FC_CRITICALERRORBUFFER, "");
-  EXPECT_EQ(std::filesystem::file_size(dir.file("new.img")),
-            std::uintmax_t(IMAGEDESC[type].FULLSIZE));
+  EXPECT_EQ(std::filesystem::file_size(dir.file("new.img")), testing::new_file_size(type));
   const bool big = md->NUMTR == 159;
   const TVTOCSECTOR& vt = as<TVTOCSECTOR>(md->MASS[17][0]);
   EXPECT_EQ(free_sector_count(*md), big ? 3335u : 542u);

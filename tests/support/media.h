@@ -11,6 +11,7 @@
 #include "core/cp1251.h"
 #include "core/file_control.h"
 #include "core/host_file_faults.h"
+#include "core/image_build.h"
 #include "core/image_file.h"
 
 namespace agat::testing {
@@ -55,6 +56,12 @@ inline TTRACK random_track(unsigned seed) {
   for (auto& s : t)
     for (auto& b : s) b = static_cast<std::uint8_t>(rng());
   return t;
+}
+
+// The length of a new file of the form: FULLSIZE, but for a container form (WOZ), whose new
+// files have a length of their own.
+inline std::uintmax_t new_file_size(TIMAGET type) {
+  return image_file_bytes(type, std::vector<TTRACK>(IMAGEDESC[type].NTR + 1u)).size();
 }
 
 inline std::unique_ptr<TMEDIA> new_medium() {
