@@ -1,6 +1,8 @@
 #include "core/woz_track.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 
 #include "core/nibble_140.h"
 
@@ -22,6 +24,18 @@ class BitRing {
                                                 : std::min(get_le32(record.data()), WOZ_MAX_BITS)) {
   }
   std::uint32_t count() const { return count_; }
+  // The 64 bits from P on, the first in the high bit, of which the first 57 are the track's:
+  // P + 64 <= count.
+  std::uint64_t window(std::uint32_t p) const {
+    std::uint64_t w;
+    std::memcpy(&w, bits_ + (p >> 3), sizeof w);
+    if constexpr (std::endian::native == std::endian::little) {
+      w = ((w & 0x00FF00FF00FF00FFull) << 8) | ((w >> 8) & 0x00FF00FF00FF00FFull);
+      w = ((w & 0x0000FFFF0000FFFFull) << 16) | ((w >> 16) & 0x0000FFFF0000FFFFull);
+      w = (w << 32) | (w >> 32);
+    }
+    return w << (p & 7);
+  }
   int bit(std::uint32_t p) const { return (bits_[p >> 3] >> (7 - (p & 7))) & 1; }
   // The 8 bits from P on, round the track.
   std::uint8_t byte_at(std::uint32_t p) const {
@@ -77,37 +91,76 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
   const BitRing ring(record);
   const std::uint32_t n = ring.count();
   if (n < 8) return;
-  std::vector<std::uint8_t> bytes;
-  std::vector<std::uint32_t> starts;  // counted from the first bit, over up to two turns
-  bytes.reserve(n / 4 + 2);
-  starts.reserve(n / 4 + 2);
-  std::size_t first_turn = 0;  // bytes that begin in the first turn
-  std::uint64_t p = 0;
-  for (;;) {
-    while (p < 2ull * n && ring.bit(static_cast<std::uint32_t>(p % n)) == 0) ++p;
-    if (p >= 2ull * n) break;
-    if (p >= n) {
-      if (first_turn == 0) first_turn = starts.size();
+  // The bytes of up to two turns, each with the place of its first bit in its turn.
+  thread_local std::vector<std::uint8_t> bytes;
+  thread_local std::vector<std::uint32_t> starts;
+  bytes.resize(2 * (n / 8) + 4);
+  starts.resize(bytes.size());
+  std::size_t k = 0, first_turn = 0;  // bytes so far; bytes that begin in the first turn
+  bool second = false;
+  std::uint32_t q = 0;  // the place in the turn
+  const auto keep = [&](std::size_t from, std::size_t to) {
+    out.bytes.assign(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(to));
+    out.starts.assign(starts.begin() + static_cast<std::ptrdiff_t>(from),
+                      starts.begin() + static_cast<std::ptrdiff_t>(to));
+  };
+  // A byte beginning at Q; true once the latch is in step with the turn before.
+  const auto take = [&](std::uint8_t b) {
+    if (second) {
       // In step: the latch began a byte here one turn earlier as well, and so goes on as then.
-      const auto seen = std::lower_bound(starts.begin(), starts.begin() + first_turn,
-                                         static_cast<std::uint32_t>(p - n));
-      if (seen != starts.begin() + first_turn && *seen == p - n) {
-        const auto k = static_cast<std::size_t>(seen - starts.begin());
-        out.bytes.assign(bytes.begin() + k, bytes.end());
-        for (std::size_t i = k; i < starts.size(); ++i) out.starts.push_back(starts[i] % n);
-        return;
+      const auto end = starts.begin() + static_cast<std::ptrdiff_t>(first_turn);
+      const auto seen = std::lower_bound(starts.begin(), end, q);
+      if (seen != end && *seen == q) {
+        keep(static_cast<std::size_t>(seen - starts.begin()), k);
+        return true;
       }
     }
-    bytes.push_back(ring.byte_at(static_cast<std::uint32_t>(p % n)));
-    starts.push_back(static_cast<std::uint32_t>(p));
-    p += 8;
+    bytes[k] = b;
+    starts[k++] = q;
+    q += 8;
+    return false;
+  };
+  for (;;) {
+    if (q + 64 <= n) {
+      // 57 bits at least of the track read at once, and as many bytes taken from them as
+      // they hold whole, each after the zero bits before it.
+      std::uint64_t w = ring.window(q);
+      // Seven bytes with no zero bits between them (the body of a field) are taken at once.
+      constexpr std::uint64_t kTops = 0x8080808080808000ull;
+      if (!second && (w & kTops) == kTops) {
+        for (int i = 0; i < 7; ++i) {
+          bytes[k + i] = static_cast<std::uint8_t>(w >> (56 - 8 * i));
+          starts[k + i] = q + 8 * static_cast<unsigned>(i);
+        }
+        k += 7;
+        q += 56;
+        continue;
+      }
+      for (int left = 57;;) {
+        const int zeros = std::countl_zero(w);
+        if (zeros + 8 > left) {
+          q += static_cast<unsigned>(std::min(zeros, left));
+          break;
+        }
+        q += static_cast<unsigned>(zeros);
+        if (take(static_cast<std::uint8_t>((w << zeros) >> 56))) return;
+        w <<= zeros + 8;
+        left -= zeros + 8;
+      }
+    } else if (q >= n) {
+      if (second) break;
+      second = true;
+      first_turn = k;
+      q -= n;
+    } else if (ring.bit(q) == 0) {
+      ++q;
+    } else if (take(ring.byte_at(q))) {
+      return;
+    }
   }
   // Never in step within two turns (a track without framing): the second turn as latched.
-  for (std::size_t i = first_turn; i < starts.size(); ++i) {
-    if (first_turn == 0) break;
-    out.bytes.push_back(bytes[i]);
-    out.starts.push_back(starts[i] % n);
-  }
+  keep(first_turn, k);
 }
 
 void woz_read_fields(std::span<const std::uint8_t> record, TTRACK& sectors, TrackFields& fields,
