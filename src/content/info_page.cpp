@@ -154,7 +154,7 @@ std::string disk_description(TIMAGET T) {
   line += " треков x "_w;
   line += std::to_string(d.NSC + 1);
   line += " секторов = "_w;
-  line += std::to_string(d.FULLSIZE);
+  line += std::to_string(form_bytes(T));
   line += " байт}"_w;
   return line;
 }

@@ -60,6 +60,11 @@ bool image_description(const std::string& path, std::string& description) {
   return true;
 }
 
+std::int64_t form_bytes(TIMAGET type) {
+  const TIMAGEDESC& d = IMAGEDESC[type];
+  return image_container(type) == nullptr ? d.FULLSIZE : (d.NTR + 1) * (d.NSC + 1) * 256;
+}
+
 bool form_has_description(TIMAGET type) {
   return IMAGEDESC[type].signed_header || image_container(type) != nullptr;
 }

@@ -20,6 +20,10 @@ bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& ty
 // that cannot be read).
 bool image_description(const std::string& path, std::string& description);
 
+// The bytes an image of the form is shown to take: its file's, or for a container form, whose
+// files differ in length, its sectors'.
+std::int64_t form_bytes(TIMAGET type);
+
 // Whether images of the form carry a description: the emulator header's, or a container's.
 bool form_has_description(TIMAGET type);
 

@@ -51,7 +51,7 @@ std::string json_image(TIMAGET t) {
   return "{\"form\": " + json_string(d.SHNAME) + ", \"description\": " + json_string(d.HMNAME) +
          ", \"tracks\": " + std::to_string(d.NTR + 1) +
          ", \"sectors\": " + std::to_string(d.NSC + 1) +
-         ", \"bytes\": " + std::to_string(d.FULLSIZE) + "}";
+         ", \"bytes\": " + std::to_string(form_bytes(t)) + "}";
 }
 
 std::string info_json(const ObjectInfo& i) {
