@@ -141,9 +141,7 @@ TEST_F(WozTest, NewAndVersion1FilesOpenAsTheirSectorsAndSaveAsVersion2) {
 // written over the old bytes' places, the framing and every other byte kept.
 TEST_F(WozTest, SlipsAreReadAndKeptByAChangedField) {
   auto tracks = random_tracks();
-  Bytes file = image_file_bytes(ITW140, tracks), records(35 * WOZ_TRACK_RECORD);
-  std::string title;
-  ASSERT_TRUE(woz_unpack(file, records, title));
+  Bytes file = image_file_bytes(ITW140, tracks), records = records_of(file);
   add_slips(records, 0, 0, [](std::size_t i) { return static_cast<int>(i % 3); });
   add_slips(records, 1, 30000, [](std::size_t i) { return i % 7 == 0 ? 5 : 0; });
   add_slips(records, 2, 51000, [](std::size_t i) { return i < 40 ? 2 : static_cast<int>(i % 2); });
@@ -157,15 +155,11 @@ TEST_F(WozTest, SlipsAreReadAndKeptByAChangedField) {
   }
   FC_SAVEMEDIA(*md, false);
   ASSERT_EQ(testing::take_critical_text(), "");
-  const Bytes saved = testing::read_bytes(dir.file("d.woz"));
+  const Bytes saved = testing::read_bytes(dir.file("d.woz")), after = records_of(saved);
   for (int t = 0; t < 3; ++t) {
     LatchedTrack a, b;
-    woz_latch(std::span<const std::uint8_t>(records_of(file))
-                  .subspan(t * WOZ_TRACK_RECORD, WOZ_TRACK_RECORD),
-              a);
-    woz_latch(std::span<const std::uint8_t>(records_of(saved))
-                  .subspan(t * WOZ_TRACK_RECORD, WOZ_TRACK_RECORD),
-              b);
+    woz_latch(std::span(records).subspan(t * WOZ_TRACK_RECORD, WOZ_TRACK_RECORD), a);
+    woz_latch(std::span(after).subspan(t * WOZ_TRACK_RECORD, WOZ_TRACK_RECORD), b);
     EXPECT_EQ(a.starts, b.starts) << t;
     std::size_t changed = 0;
     for (std::size_t i = 0; i < a.bytes.size(); ++i) changed += a.bytes[i] != b.bytes[i];
