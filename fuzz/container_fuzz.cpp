@@ -6,6 +6,7 @@
 // track updated to sectors changed by the input's first bytes reads as those sectors (or is
 // refused when a changed sector did not decode).
 #include <algorithm>
+#include <string>
 #include <vector>
 
 #include "core/file_control_messages.h"
@@ -25,15 +26,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ImageContainer& box = *image_container(kForm);
   const std::span<const std::uint8_t> file(data, size);
   std::vector<std::uint8_t> records(image_data_size(kForm), 0);
-  const bool taken = box.unpack(file, records);
+  std::string description;
+  const bool taken = box.unpack(file, records, description);
   FC_CRITICALERRORBUFFER.clear();
   FC_WARNINGBUFFER.clear();
   if (!taken) return 0;
   const std::size_t record = image_record_size(kForm);
   const TrackCodec& codec = track_codec(kForm);
   std::vector<std::uint8_t> packed, repacked(records.size(), 0);
-  box.pack(records, file, packed);
-  FUZZ_CHECK(box.unpack(packed, repacked), "a packed file is not taken");
+  FUZZ_CHECK(box.pack(records, file, description, packed), "unpacked records are not packed");
+  FUZZ_CHECK(box.unpack(packed, repacked, description), "a packed file is not taken");
   for (int t = 0; t <= MAXTRACK; t += 37) {
     const std::span<std::uint8_t> rec(records.data() + t * record, record);
     TTRACK held, again;

@@ -1,4 +1,4 @@
-// Fuzz target: an image file of any of the ten forms is opened, its catalog read, every
+// Fuzz target: an image file of any of the eleven forms is opened, its catalog read, every
 // BTK sub-catalog entered (up to 8 catalogs, 3 on an AIM image), every file of every catalog
 // loaded and the information page of every entry made.
 //

@@ -7,7 +7,8 @@
 //     tracks built from the 800 KB sample, each followed by a few sector changes;
 //   basic_listing, text_views, binary_listing, pictures, info_page: every file of the
 //     samples as a ".FIL" file (the pictures target with a selector byte before it);
-//   file_compare: pairs of sample files, and each file with a changed copy of itself.
+//   file_compare: pairs of sample files, and each file with a changed copy of itself;
+//   woz_file: every 140 KB sample as a WOZ file.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -96,6 +97,7 @@ int main(int argc, char** argv) {
   Corpus nib140(out / "track_nib140"), nib800(out / "track_nib800"), aim800(out / "track_aim800");
   Corpus basic(out / "basic_listing"), text(out / "text_views"), binary(out / "binary_listing");
   Corpus pictures(out / "pictures"), compare(out / "file_compare"), info(out / "info_page");
+  Corpus woz(out / "woz_file");
 
   std::vector<Bytes> files;
   for (const auto& entry : fs::directory_iterator(samples)) {
@@ -126,6 +128,7 @@ int main(int argc, char** argv) {
       map.add(input);
       ops.add(fuzz::encode_image_input(f, *disk, file, kScript));
     }
+    if (md->NUMTR == IMAGEDESC[ITW140].NTR) woz.add(image_file_bytes(ITW140, *disk));
     // Track records, each with a change of sector 3 and of sector 17.
     const Bytes changes = {3, 1, 17, 0x80};
     for (const int t : {0, 17, 18, int{md->NUMTR}}) {

@@ -25,7 +25,7 @@ std::vector<std::uint8_t> image_file_bytes(TIMAGET form, std::span<const TTRACK>
                  static_cast<std::uint8_t>(t), tracks[t]);
   if (const ImageContainer* box = image_container(form)) {
     std::vector<std::uint8_t> packed;
-    box->pack(file, {}, packed);
+    if (!box->pack(file, {}, description, packed)) return {};
     return packed;
   }
   return file;

@@ -2,14 +2,32 @@
 
 #include "core/hfe_file.h"
 #include "core/mfi_file.h"
+#include "core/woz_file.h"
 
 namespace agat {
 
 namespace {
 
+// HFE and MFI files hold no description: none is read, and one given is not written.
+template <bool (*Unpack)(std::span<const std::uint8_t>, std::span<std::uint8_t>)>
+bool without_description(std::span<const std::uint8_t> file, std::span<std::uint8_t> records,
+                         std::string& description) {
+  description.clear();
+  return Unpack(file, records);
+}
+
+template <void (*Pack)(std::span<const std::uint8_t>, std::span<const std::uint8_t>,
+                       std::vector<std::uint8_t>&)>
+bool without_description(std::span<const std::uint8_t> records, std::span<const std::uint8_t> old,
+                         std::string_view, std::vector<std::uint8_t>& file) {
+  Pack(records, old, file);
+  return true;
+}
+
 constexpr ImageContainer kContainers[] = {
-    {ITH800, hfe_signed, hfe_unpack, hfe_pack},
-    {ITM800, mfi_signed, mfi800_unpack, mfi800_pack},
+    {ITW140, true, is_woz_file, woz_unpack, woz_pack},
+    {ITH800, false, hfe_signed, without_description<hfe_unpack>, without_description<hfe_pack>},
+    {ITM800, false, mfi_signed, without_description<mfi800_unpack>, without_description<mfi800_pack>},
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The image forms whose file is not a row of fixed track records but a container with a
-// layout of its own (HFE, MFI): found by their signature, whatever their size. A load
+// layout of its own (WOZ, HFE, MFI): found by their signature, whatever their size. A load
 // unpacks the file into the form's track records (image_record_size bytes each, as the
 // codec of core/track_codecs.h reads them); a save packs the records back into a whole
 // new file, keeping what the records do not hold from the file it replaces.
@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/world_formats.h"
@@ -19,17 +21,21 @@ inline constexpr std::size_t CONTAINER_SIGNATURE_SIZE = 16;
 
 struct ImageContainer {
   TIMAGET form;
+  bool described;  // the file can hold a description of the disk (shown as the emulator header's)
   // Whether a file beginning with PREFIX (CONTAINER_SIGNATURE_SIZE bytes) is of the form,
   // including versions a load refuses with its reason.
   bool (*signed_by)(std::span<const std::uint8_t> prefix);
   // The records of every track from FILE, into RECORDS (image_data_size(form) bytes, zero
-  // when called); false, with the reason in the critical buffer, when the file cannot be
-  // read as the form. Tracks the file lacks are left empty, with one warning.
-  bool (*unpack)(std::span<const std::uint8_t> file, std::span<std::uint8_t> records);
-  // The file of RECORDS. OLD is the file they were unpacked from, whose header and tracks
-  // beyond the disk are kept; empty for a new file.
-  void (*pack)(std::span<const std::uint8_t> records, std::span<const std::uint8_t> old,
-               std::vector<std::uint8_t>& file);
+  // when called), and the description the file holds (Windows-1251; empty when none);
+  // false, with the reason in the critical buffer, when the file cannot be read as the
+  // form. Tracks the file lacks are left empty, with one warning.
+  bool (*unpack)(std::span<const std::uint8_t> file, std::span<std::uint8_t> records,
+                 std::string& description);
+  // The file of RECORDS and DESCRIPTION. OLD is the file they were unpacked from, whose
+  // header and what the records do not hold are kept; empty for a new file. False, with the
+  // reason in the critical buffer, when the file cannot be written.
+  bool (*pack)(std::span<const std::uint8_t> records, std::span<const std::uint8_t> old,
+               std::string_view description, std::vector<std::uint8_t>& file);
 };
 
 // The container of TYPE, or nullptr for a form whose file is its track records.

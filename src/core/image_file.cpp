@@ -166,16 +166,18 @@ void FC_LOADMEDIA(TMEDIA& MD) {
     report_critical("Чтение образа: в файле нет заголовка образа эмулятора"_w);
     return;
   }
-  MD.DESCRIPTION = header != 0
-                       ? emulator_header_description(std::span<const std::uint8_t, EMU_HEADER_SIZE>(
-                             data.data(), EMU_HEADER_SIZE))
-                       : "";
   ImageDigest digest;
   digest.add(data.data(), box != nullptr ? data.size()
                           : plain        ? header
                                          : header + image_data_size(MD.IMAGET));
   std::vector<std::uint8_t> records(box != nullptr ? image_data_size(MD.IMAGET) : 0);
-  if (box != nullptr && !box->unpack(data, records)) return;
+  std::string description;
+  if (box != nullptr && !box->unpack(data, records, description)) return;
+  MD.DESCRIPTION = box != nullptr ? description
+                   : header != 0
+                       ? emulator_header_description(
+                             std::span<const std::uint8_t, EMU_HEADER_SIZE>(data.data(), EMU_HEADER_SIZE))
+                       : "";
   const std::uint8_t* first_record = box != nullptr ? records.data() : data.data() + header;
   for (auto& track : MD.nonstandard) track.fill(0);
   for (int t = 0; t <= MD.NUMTR; ++t) {
@@ -222,7 +224,7 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
 
   if (CREATEENABLE) {
     // A track of a form whose codec only updates records in place (AIM) has no record here.
-    if (!codec.new_tracks) {
+    if (!codec.new_tracks && box == nullptr) {
       report_critical(std::string("Запись образа: образ "_w) + form_word(MD.IMAGET) +
                       std::string(" не может быть создан"_w));
       return;
@@ -267,7 +269,8 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
       records.assign(data_size, 0);
       // The tracks the file lacks were told of when it was loaded.
       const std::size_t warned = FC_WARNINGBUFFER.size();
-      const bool unpacked = box->unpack(data, records);
+      std::string kept_description;
+      const bool unpacked = box->unpack(data, records, kept_description);
       FC_WARNINGBUFFER.resize(warned);
       if (!unpacked) {
         report_critical("Запись образа: файл образа не изменён"_w);
@@ -311,7 +314,9 @@ void FC_SAVEMEDIA(TMEDIA& MD, bool CREATEENABLE) {
   if (box != nullptr) {
     std::vector<std::uint8_t> old;
     old.swap(data);
-    box->pack(records, CREATEENABLE ? std::span<const std::uint8_t>() : old, data);
+    if (!box->pack(records, CREATEENABLE ? std::span<const std::uint8_t>() : old, MD.DESCRIPTION,
+                   data))
+      return;
   }
   const FileIoResult result = CREATEENABLE ? create_file(path, data.data(), data.size(), &error)
                                            : replace_file(path, data.data(), data.size(), &error);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/emulator_header.h"
+#include "core/file_control_messages.h"
 #include "core/host_file_io.h"
 #include "core/image_container.h"
 
@@ -38,10 +39,31 @@ bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& ty
 }
 
 bool image_description(const std::string& path, std::string& description) {
+  std::vector<std::uint8_t> file;
+  TIMAGET form;
+  if (read_file_prefix(path, CONTAINER_SIGNATURE_SIZE, file) == FileIoResult::ok &&
+      image_container_of(file, form)) {
+    const ImageContainer* box = image_container(form);
+    if (box->described) {
+      // The description of a container is among its chunks: the file is read whole.
+      std::vector<std::uint8_t> records(image_data_size(box->form));
+      const std::string critical = FC_CRITICALERRORBUFFER, warning = FC_WARNINGBUFFER;
+      const bool read =
+          read_file(path, file) == FileIoResult::ok && box->unpack(file, records, description);
+      FC_CRITICALERRORBUFFER = critical;
+      FC_WARNINGBUFFER = warning;
+      return read;
+    }
+  }
   EmulatorHeader header;
   if (!read_header(path, header)) return false;
   description = emulator_header_description(header);
   return true;
+}
+
+bool form_has_description(TIMAGET type) {
+  const ImageContainer* box = image_container(type);
+  return IMAGEDESC[type].signed_header || (box != nullptr && box->described);
 }
 
 }  // namespace agat

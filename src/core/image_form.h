@@ -1,6 +1,6 @@
-// What a host file is as a disk image, found from the file itself: its form (by its size,
-// and for the one form with a header, by the header's signature too) and the description
-// that form's header carries.
+// What a host file is as a disk image, found from the file itself: its form (a container form
+// by its signature, any other by its size, and for the one form with a header, by the
+// header's signature too) and the description that form's header, or the container, carries.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +15,12 @@ namespace agat {
 // cannot be read).
 bool image_type_of_file(const std::string& path, std::uint64_t size, TIMAGET& type);
 
-// The description in the emulator header of the image file `path`, in Windows-1251; false
-// when the file has no such header (another form, or a file that cannot be read).
+// The description in the emulator header of the image file `path`, or the title a container
+// holds (WOZ's META), in Windows-1251; false when the file has neither (another form, or a file
+// that cannot be read).
 bool image_description(const std::string& path, std::string& description);
+
+// Whether images of the form carry a description: the emulator header's, or a container's.
+bool form_has_description(TIMAGET type);
 
 }  // namespace agat

@@ -18,7 +18,8 @@ constexpr int SECTORS = 16;
 constexpr int BUF2_SIZE = 86;
 static_assert(BUF2_SIZE + 256 == NIB140_CHAINED);
 
-using TRAW = std::span<const std::uint8_t, NIB140_TRACK_SIZE>;
+// A circular stream of disk bytes: a nibble record, or a track latched from a bit stream.
+using TRAW = std::span<const std::uint8_t>;
 
 // The DOS 3.3 interleave: logical -> physical sector and back.
 constexpr std::array<std::uint8_t, SECTORS> LG2PH = {0,  13, 11, 9, 7, 5, 3, 1,
@@ -44,9 +45,9 @@ struct Nibbles {
   std::uint8_t& BUF1(int y) { return values[BUF2_SIZE + y]; }
 };
 
-// Turns 6655 into 0: the record is circular.
-void NEXTOFS(std::int32_t& A) {
-  if (++A == TRACK_SIZE) A = 0;
+// Turns the last position into 0: the record is circular.
+void NEXTOFS(std::int32_t& A, std::int32_t size) {
+  if (++A == size) A = 0;
 }
 
 // Bits 1 and 0 of a byte as a pair for BUF2: bit 0 in the higher bit, bit 1 in the lower.
@@ -94,6 +95,7 @@ void DECODER(const Nibbles& n, TSECTOR& B_SEC) {
 // ANGLE is the position of the $D5 and the result is the byte after the $AA; otherwise
 // ANGLE is -1 and the result 0.
 std::uint8_t WAIT_FIELD(TRAW TR, std::int32_t& ANGLE) {
+  const auto size = static_cast<std::int32_t>(TR.size());
   // The $D5 bytes are found with memchr, first from ANGLE to the end of the record, then
   // from its start up to ANGLE; the byte pair may straddle the end.
   const std::uint8_t* base = TR.data();
@@ -102,24 +104,24 @@ std::uint8_t WAIT_FIELD(TRAW TR, std::int32_t& ANGLE) {
       const void* hit = std::memchr(base + from, 0xD5, static_cast<std::size_t>(to - from));
       if (hit == nullptr) return -1;
       const auto at = static_cast<std::int32_t>(static_cast<const std::uint8_t*>(hit) - base);
-      if (base[(at + 1) % TRACK_SIZE] == 0xAA) return at;
+      if (base[(at + 1) % size] == 0xAA) return at;
       from = at + 1;
     }
     return -1;
   };
-  std::int32_t at = find_from(ANGLE, TRACK_SIZE);
+  std::int32_t at = find_from(ANGLE, size);
   if (at < 0) at = find_from(0, ANGLE);
   if (at < 0) {
     ANGLE = -1;
     return 0;
   }
   ANGLE = at;
-  return base[(at + 2) % TRACK_SIZE];
+  return base[(at + 2) % size];
 }
 
 // Forward distance from position `from` to position `to` on the circular record.
-std::int32_t distance(std::int32_t from, std::int32_t to) {
-  return to >= from ? to - from : to + TRACK_SIZE - from;
+std::int32_t distance(std::int32_t from, std::int32_t to, std::int32_t size) {
+  return to >= from ? to - from : to + size - from;
 }
 
 // Decodes the fields of one record in one circular pass from position 0. The scan
@@ -129,16 +131,18 @@ std::int32_t distance(std::int32_t from, std::int32_t to) {
 // on) and could scan a record with a lone field across its end for ever.
 class TrackReader {
  public:
-  TrackReader(TRAW rec, TTRACK& B, TrackFields* fields) : rec_(rec), B_(B), fields_(fields) {}
+  TrackReader(TRAW rec, TTRACK& B, TrackFields* fields)
+      : rec_(rec), size_(static_cast<std::int32_t>(rec.size())), B_(B), fields_(fields) {}
 
   void run() {
+    if (size_ == 0) return;
     std::int32_t DA = 0;
-    while (DA < TRACK_SIZE) {
-      const std::int32_t here = DA % TRACK_SIZE;
+    while (DA < size_) {
+      const std::int32_t here = DA % size_;
       std::int32_t angle = here;
       std::uint8_t RB = WAIT_FIELD(rec_, angle);
       if (angle < 0) return;  // no D5 AA pair anywhere on the track
-      const std::int32_t mark = DA + distance(here, angle);
+      const std::int32_t mark = DA + distance(here, angle, size_);
       // A mark that is not an address prologue, or an address field that is rejected, is
       // passed by one byte; every scan position up to the mark would find the same mark
       // again with the same outcome, so the scan moves straight past it.
@@ -158,7 +162,7 @@ class TrackReader {
       angle = DISKANGLE_;
       RB = WAIT_FIELD(rec_, angle);
       if (RB == 0xAD) {
-        start(DA + distance(DISKANGLE_, angle) + 3);
+        start(DA + distance(DISKANGLE_, angle, size_) + 3);
         DA = DATA_FIELD() ? pos_ : DA + 1;  // a bad data field is passed like a bad address
       }
       // Otherwise DA stays just after the address field and the mark is examined again.
@@ -168,12 +172,12 @@ class TrackReader {
  private:
   void start(std::int32_t pos) {
     pos_ = pos;
-    DISKANGLE_ = pos % TRACK_SIZE;
+    DISKANGLE_ = pos % size_;
   }
 
   std::uint8_t GETBYTE() {
     const std::uint8_t b = rec_[DISKANGLE_];
-    NEXTOFS(DISKANGLE_);
+    NEXTOFS(DISKANGLE_, size_);
     ++pos_;
     return b;
   }
@@ -208,7 +212,7 @@ class TrackReader {
     // straight from the record.
     std::array<std::uint8_t, kBytes> gathered;
     const std::uint8_t* bytes = rec_.data() + DISKANGLE_;
-    if (DISKANGLE_ + kBytes <= TRACK_SIZE) {
+    if (DISKANGLE_ + kBytes <= size_) {
       start(pos_ + kBytes);
     } else {
       for (auto& b : gathered) b = GETBYTE();
@@ -231,6 +235,7 @@ class TrackReader {
   }
 
   TRAW rec_;
+  std::int32_t size_;
   TTRACK& B_;
   TrackFields* fields_;
   std::int32_t pos_ = 0;        // current position, counted without wrapping
@@ -246,15 +251,7 @@ class TrackReader {
 // then copied, in two pieces where they run over the end of the record.
 std::int32_t put_data_body(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::int32_t pos,
                            const TSECTOR& B_SEC) {
-  Nibbles n;
-  CODER(B_SEC, n);
-  std::array<std::uint8_t, BUF2_SIZE + 256 + 1> bytes;
-  std::uint8_t previous = 0;
-  for (std::size_t k = 0; k < n.values.size(); ++k) {
-    bytes[k] = TABLW[n.values[k] ^ previous];
-    previous = n.values[k];
-  }
-  bytes.back() = TABLW[previous];
+  const NibbleDataBody bytes = nib140_data_body(B_SEC);
   const std::size_t before_end = std::min<std::size_t>(bytes.size(), TRACK_SIZE - pos);
   std::copy_n(bytes.begin(), before_end, record.begin() + pos);
   std::copy(bytes.begin() + before_end, bytes.end(), record.begin());
@@ -262,6 +259,40 @@ std::int32_t put_data_body(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, st
 }
 
 }  // namespace
+
+NibbleDataBody nib140_data_body(const TSECTOR& B_SEC) {
+  Nibbles n;
+  CODER(B_SEC, n);
+  NibbleDataBody bytes;
+  std::uint8_t previous = 0;
+  for (std::size_t k = 0; k < n.values.size(); ++k) {
+    bytes[k] = TABLW[n.values[k] ^ previous];
+    previous = n.values[k];
+  }
+  bytes.back() = TABLW[previous];
+  return bytes;
+}
+
+NibbleAddressField nib140_address_field(std::uint8_t T, int logical) {
+  const std::uint8_t sector = LG2PH[static_cast<std::size_t>(logical) % SECTORS];
+  NibbleAddressField field{0xD5, 0xAA, 0x96};
+  std::size_t at = 3;
+  // 4-and-4 code: the odd bits of each value in the first byte, the even bits in the second.
+  for (const std::uint8_t v : {VOLUME, T, sector, static_cast<std::uint8_t>(VOLUME ^ T ^ sector)}) {
+    field[at++] = static_cast<std::uint8_t>((v >> 1) | 0xAA);
+    field[at++] = static_cast<std::uint8_t>(v | 0xAA);
+  }
+  field[at++] = 0xDE;
+  field[at++] = 0xAA;
+  field[at] = 0xEB;
+  return field;
+}
+
+void nib140_read_stream(std::span<const std::uint8_t> stream, TTRACK& B, TrackFields& fields) {
+  for (int s = 0; s < SECTORS; ++s) B[s].fill(UNREAD_FILL);
+  fields.fill(NO_FIELD);
+  TrackReader(stream, B, &fields).run();
+}
 
 void NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE> record, std::uint8_t /*T*/,
                        TTRACK& B) {
@@ -288,19 +319,7 @@ void NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::
   std::int32_t pos = LEAD_GAP;
   const auto PUTBYTE = [&](std::uint8_t b) {
     record[pos] = b;
-    NEXTOFS(pos);
-  };
-  const auto PUTFMBYTE = [&](std::uint8_t v) {
-    PUTBYTE(static_cast<std::uint8_t>((v >> 1) | 0xAA));
-    PUTBYTE(static_cast<std::uint8_t>(v | 0xAA));
-  };
-  const auto ADR_FIELD = [&](std::uint8_t sector) {
-    for (const std::uint8_t b : {0xD5, 0xAA, 0x96}) PUTBYTE(b);
-    PUTFMBYTE(VOLUME);
-    PUTFMBYTE(T);
-    PUTFMBYTE(sector);
-    PUTFMBYTE(static_cast<std::uint8_t>(VOLUME ^ T ^ sector));
-    for (const std::uint8_t b : {0xDE, 0xAA, 0xEB}) PUTBYTE(b);
+    NEXTOFS(pos, TRACK_SIZE);
   };
   const auto DATA_FIELD = [&](const TSECTOR& B_SEC) {
     for (const std::uint8_t b : {0xD5, 0xAA, 0xAD}) PUTBYTE(b);
@@ -309,7 +328,7 @@ void NIB_WRITE_TRACK140(std::span<std::uint8_t, NIB140_TRACK_SIZE> record, std::
   };
   // Sectors go along the track in logical order 15, 14, ..., 0.
   for (int CURSEC = SECTORS - 1; CURSEC >= 0; --CURSEC) {
-    ADR_FIELD(LG2PH[CURSEC]);
+    for (const std::uint8_t b : nib140_address_field(T, CURSEC)) PUTBYTE(b);
     pos += GAP2;
     DATA_FIELD(B[CURSEC]);
     pos = (pos + GAP3) % TRACK_SIZE;

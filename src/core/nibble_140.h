@@ -2,6 +2,7 @@
 // fields, 6-and-2 data fields, DOS interleave) as a circular record of disk bytes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -22,6 +23,21 @@ void NIB_READ_TRACK140(std::span<const std::uint8_t, NIB140_TRACK_SIZE> record, 
 // byte after its data prologue (of the last field that decoded, which is the one read).
 void nib140_read_fields(std::span<const std::uint8_t, NIB140_TRACK_SIZE> record, TTRACK& B,
                         TrackFields& fields);
+
+// nib140_read_fields over a circular stream of disk bytes of any length (a track latched
+// from a bit stream); FIELDS are positions in STREAM.
+void nib140_read_stream(std::span<const std::uint8_t> stream, TTRACK& B, TrackFields& fields);
+
+// The disk bytes of the body of a sector's data field, as they follow its prologue: the 342
+// chained six-bit values and the checksum byte.
+inline constexpr std::size_t NIB140_DATA_BODY = 343;
+using NibbleDataBody = std::array<std::uint8_t, NIB140_DATA_BODY>;
+NibbleDataBody nib140_data_body(const TSECTOR& B_SEC);
+
+// The address field of logical sector LOGICAL of track T as a new track has it: prologue,
+// volume, track, physical sector and checksum in 4-and-4 code, epilogue.
+using NibbleAddressField = std::array<std::uint8_t, 14>;
+NibbleAddressField nib140_address_field(std::uint8_t T, int logical);
 
 // Rewrites in place the data field of every sector S with FIELDS[S] other than NO_FIELD:
 // its 342 values and its checksum byte, from that position on; prologue, epilogue and

@@ -8,6 +8,7 @@
 #include "core/mfm_track.h"
 #include "core/nibble_140.h"
 #include "core/nibble_800.h"
+#include "core/woz_track.h"
 
 namespace agat {
 
@@ -94,6 +95,8 @@ constexpr std::array<TrackCodec, IMAGE_TYPE_COUNT> kCodecs = {{
     {ITE800, K800, false, true, plain_read<21>, plain_write, plain_encode<21>},
     {ITH800, MFM_RECORD_SIZE, true, true, mfm_read_fields, mfm_write_fields, mfm_encode_track},
     {ITM800, MFI800_RECORD_SIZE, true, true, mfm_read_fields, mfm_write_fields, mfm_encode_track},
+    // A changed WOZ track keeps its bits but for the data fields written in place.
+    {ITW140, WOZ_TRACK_RECORD, true, false, woz_read_fields, woz_write_fields, woz_encode_track},
 }};
 
 // A row left out leaves a zero row at the end, whose FORM is not its place.

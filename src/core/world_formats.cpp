@@ -8,6 +8,7 @@
 #include "core/mfm_track.h"
 #include "core/nibble_140.h"
 #include "core/nibble_800.h"
+#include "core/woz_track.h"
 
 namespace agat {
 
@@ -17,6 +18,7 @@ constexpr std::int32_t K140 = 35 * 16 * 256, K800 = 160 * 21 * 256;
 constexpr std::int32_t NIB140_TRACK = NIB140_TRACK_SIZE, NIB800_TRACK = NIB800_TRACK_SIZE;
 constexpr std::int32_t AIM_TRACK = ATRSIZE, EMU_HEADER = EMU_HEADER_SIZE;
 constexpr std::int32_t MFM_RECORD = MFM_RECORD_SIZE, MFI800_RECORD = MFI800_RECORD_SIZE;
+constexpr std::int32_t WOZ_RECORD = WOZ_TRACK_RECORD;
 
 constexpr std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> kForms = {{
     {ITI140, 34, 15, K140, 0, 0, false, true, "dsk140", ".DSK", "DSK 140",
@@ -45,6 +47,8 @@ constexpr std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> kForms = {{
      "Образ 800 К [HFE]"_w, "Создать образ HFE 800 k"_w},
     {ITM800, 159, 20, 160 * MFI800_RECORD, 0, 0, false, true, "mfi800", ".MFI", "MFI 800",
      "Образ 800 К [MFI]"_w, "Создать образ MFI 800 k"_w},
+    {ITW140, 34, 15, 35 * WOZ_RECORD, 0, 0, false, true, "woz", ".WOZ", "WOZ 140",
+     "Образ 140 К [WOZ]"_w, "Создать образ WOZ 140 k"_w},
 }};
 
 // Every form has its row, in order, with whole tracks between its header and trailer; sizes
@@ -80,6 +84,7 @@ const TVTOCMASKS FC_VTOCMASK800 = {0x080000, 0x100000, 0x200000, 0x400000, 0x800
 
 bool image_type_of_size(std::uint64_t size, TIMAGET& type) {
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t) {
+    // A container form is known by its signature only.
     if (static_cast<std::uint64_t>(IMAGEDESC[t].FULLSIZE) == size &&
         image_container(static_cast<TIMAGET>(t)) == nullptr) {
       type = static_cast<TIMAGET>(t);

@@ -65,8 +65,9 @@ enum TIMAGET : std::uint8_t {
   ITE800 = 9,  // an emulator's 256-byte header, then the sectors
   ITH800 = 10,  // HFE: MFM cells of both sides in blocks (core/hfe_file.h)
   ITM800 = 11,  // MFI: zlib-packed flux changes of each track (core/mfi_file.h)
+  ITW140 = 12,  // a WOZ file of bit streams (core/woz_file.h)
 };
-inline constexpr int IMAGE_TYPE_COUNT = 12;
+inline constexpr int IMAGE_TYPE_COUNT = 13;
 
 enum TSORTMODE : std::uint8_t { SMNO = 0, SMNAME = 1, SMTYPE = 2 };
 

@@ -10,6 +10,7 @@
 
 #include "core/catalog_read.h"
 #include "core/cp1251_literal.h"
+#include "core/image_build.h"
 #include "support/image_test.h"
 
 namespace agat {
@@ -45,6 +46,8 @@ TEST_F(CoreTest, HostDirectoryListing) {
   testing::write_bytes(dir.file("img" + testing::image_type_name(ITE800)),
                        testing::emulator_header_bytes(0));
   std::filesystem::resize_file(dir.file("img" + testing::image_type_name(ITE800)), 860416);
+  testing::write_bytes(dir.file("img" + testing::image_type_name(ITW140)),
+                       image_file_bytes(ITW140, std::vector<TTRACK>(35)));
   for (int i = 0; i < 40; ++i) file("other" + std::to_string(i), 1);
   ASSERT_EQ(::mkfifo(dir.file("pipe.FIL").c_str(), 0600), 0);
   for (auto [name, size, ext] :
@@ -92,7 +95,7 @@ TEST_F(CoreTest, HostDirectoryListing) {
   // The images are named "img" and their form's agatdisk name.
   const std::string last_form = "img" + testing::image_type_name(TIMAGET(IMAGE_TYPE_COUNT - 1));
   EXPECT_EQ(sorted(SMTYPE), std::tuple("sub", "imgdsk140", last_form, CRTAGATFILE));
-  EXPECT_EQ(sorted(SMNAME), std::tuple("sub", "imgaim", "imgnib800", CRTAGATFILE));
+  EXPECT_EQ(sorted(SMNAME), std::tuple("sub", "imgaim", "imgwoz", CRTAGATFILE));
   md->HOSTPATH = "/";
   FC_READCAT(*md);
   EXPECT_EQ(find_entry(*md, ".."), nullptr);

@@ -34,6 +34,7 @@ TEST(ImageForms, EveryFormHasOneSoundRow) {
       {"nib140", true, 0, 0},        {"dsk800", true, 0, 0},    {"dsk800t4", false, 0, 4},
       {"dsk800t128", false, 0, 128}, {"nib800", true, 0, 0},    {"aim", false, 0, 0},
       {"emu800", true, 256, 0},      {"hfe", true, 0, 0},       {"mfi800", true, 0, 0},
+      {"woz", true, 0, 0},
   };
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t) {
     const auto form = static_cast<TIMAGET>(t);
@@ -107,7 +108,7 @@ TEST_P(BuiltImageTest, LoadsAsItsSectorsAndSavesAsTheSameBuild) {
 
   auto md = testing::load(dir, "disk.img", form);
   ASSERT_TRUE(FC_CRITICALERRORBUFFER.empty()) << FC_CRITICALERRORBUFFER;
-  EXPECT_EQ(md->DESCRIPTION, d.signed_header ? description : "");
+  EXPECT_EQ(md->DESCRIPTION, form_has_description(form) ? description : "");
   for (int t = 0; t <= d.NTR; ++t) {
     EXPECT_EQ(md->unwritable[t], 0u) << t;
     for (int s = 0; s <= d.NSC; ++s) {
@@ -144,7 +145,7 @@ TEST_F(NewImageForms, OnlyCreatableFormsAreMadeAnew) {
     std::error_code ec;
     const std::uintmax_t size =
         std::filesystem::exists(path) ? std::filesystem::file_size(path, ec) : 0;
-    if (image_container(d.form) != nullptr)
+    if (image_container(d.form) != nullptr)  // a container's file has a size of its own
       EXPECT_EQ(size != 0, d.creatable);
     else
       EXPECT_EQ(size, d.creatable ? static_cast<std::uintmax_t>(d.FULLSIZE) : 0);

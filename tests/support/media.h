@@ -11,6 +11,7 @@
 #include "core/cp1251.h"
 #include "core/file_control.h"
 #include "core/host_file_faults.h"
+#include "core/image_build.h"
 #include "core/image_file.h"
 
 namespace agat::testing {

@@ -1,18 +1,22 @@
 # bash completion of agatdisk: its commands, the options of each, the values of --form,
-# --format, --mode and --type, image files (a file of an image form's size, and directories)
+# --format, --mode and --type, image files (a file of an image form's size or with a bit-stream
+# form's extension, and directories)
 # where a command takes an image, and other files where it takes a host file. The commands and
 # their options are asked of the program itself (its list of commands and each command's
 # synopsis), so that they follow the program that is installed.
 
 _agatdisk_image_sizes=" 143360 143364 143488 232960 860160 860164 860288 947520 2068480 860416 "
 
-# Completes COMPREPLY with the directories and the files of an image's size that start with $1.
+# Completes COMPREPLY with the directories and the files of an image's size, or named as a WOZ,
+# HFE or MFI file (those have no size of their own), that start with $1.
 _agatdisk_images() {
   local f size
   while IFS= read -r f; do
     if [[ -d $f ]]; then
       COMPREPLY+=("$f")
     elif size=$(stat -L -c %s -- "$f" 2>/dev/null) && [[ $_agatdisk_image_sizes == *" $size "* ]]; then
+      COMPREPLY+=("$f")
+    elif [[ ${f,,} == *.woz || ${f,,} == *.hfe || ${f,,} == *.mfi ]]; then
       COMPREPLY+=("$f")
     fi
   done < <(compgen -f -- "$1")
@@ -55,7 +59,7 @@ _agatdisk() {
   takes_value[-f]= takes_value[--force]=
 
   case $prev in
-    --form) mapfile -t COMPREPLY < <(compgen -W "dsk140 nib140 dsk800 nib800 emu800" -- "$cur"); return ;;
+    --form) mapfile -t COMPREPLY < <(compgen -W "dsk140 nib140 woz dsk800 nib800 hfe mfi800 emu800" -- "$cur"); return ;;
     --format)
       mapfile -t COMPREPLY < <(compgen -W "auto asis binary komand text basic agawt autograf
           alvgraf bingraf komgraf zxcompgraf zxuncompgraf mgfragm" -- "$cur")

@@ -15,6 +15,7 @@
 #include "core/host_errors.h"
 #include "core/host_file_io.h"
 #include "core/host_names.h"
+#include "core/image_form.h"
 #include "core/vtoc_soundness.h"
 #include "image_access.h"
 #include "terminal.h"
@@ -30,7 +31,7 @@ bool is_listed(const TCATREC& e) {
 std::string text_listing(const TMEDIA& md) {
   const std::string volume = visible(volume_name(md));
   std::string text = std::string("Том:"_w) + (volume.empty() ? "" : " " + volume) + "\n";
-  if (IMAGEDESC[md.IMAGET].signed_header) {
+  if (form_has_description(md.IMAGET)) {
     const std::string description = visible(md.DESCRIPTION);
     text += std::string("Описание:"_w) + (description.empty() ? "" : " " + description) + "\n";
   }
@@ -57,7 +58,7 @@ std::string json_listing(const TMEDIA& md, bool one_line) {
   const std::string next = one_line ? ", " : ",\n  ";
   std::string text = one_line ? "" : "{\n  ";
   text += "\"volume\": " + json_string(volume_name(md));
-  if (IMAGEDESC[md.IMAGET].signed_header)
+  if (form_has_description(md.IMAGET))
     text += next + "\"description\": " + json_string(md.DESCRIPTION);
   text += next + "\"free\": " + std::to_string(md.FREESPACE) + next + "\"entries\": [";
   bool first = true;

@@ -56,7 +56,7 @@ bool image_form_of_file(const std::string& path, TIMAGET& type) {
                 std::to_string(size) +
                 (image_type_of_size(size, by_size)
                      ? std::string(" байт, но в начале нет заголовка образа эмулятора"_w)
-                     : std::string(" байт — не размер ни одной из форм образа и нет подписи HFE или MFI"_w)));
+                     : std::string(" байт — не размер ни одной из форм образа и нет подписи WOZ, HFE или MFI"_w)));
     return false;
   }
   return true;

@@ -1,0 +1,210 @@
+#include "core/woz_track.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+#include "core/nibble_140.h"
+
+namespace agat {
+
+namespace {
+
+constexpr int SECTORS = 16;
+constexpr int LEAD_SYNC = 64;  // 10-bit sync bytes before the first address field
+constexpr int GAP2_SYNC = 5;   // between an address field and its data field
+constexpr int GAP3_SYNC = 20;  // after every data field
+
+// The bits of a record, read and written round the track.
+class BitRing {
+ public:
+  explicit BitRing(std::span<const std::uint8_t> record)
+      : bits_(record.data() + WOZ_BITS_AT),
+        count_(record.size() < WOZ_TRACK_RECORD ? 0
+                                                : std::min(get_le32(record.data()), WOZ_MAX_BITS)) {
+  }
+  std::uint32_t count() const { return count_; }
+  // The 64 bits from P on, the first in the high bit, of which the first 57 are the track's:
+  // P + 64 <= count.
+  std::uint64_t window(std::uint32_t p) const {
+    std::uint64_t w;
+    std::memcpy(&w, bits_ + (p >> 3), sizeof w);
+    if constexpr (std::endian::native == std::endian::little) {
+      w = ((w & 0x00FF00FF00FF00FFull) << 8) | ((w >> 8) & 0x00FF00FF00FF00FFull);
+      w = ((w & 0x0000FFFF0000FFFFull) << 16) | ((w >> 16) & 0x0000FFFF0000FFFFull);
+      w = (w << 32) | (w >> 32);
+    }
+    return w << (p & 7);
+  }
+  int bit(std::uint32_t p) const { return (bits_[p >> 3] >> (7 - (p & 7))) & 1; }
+  // The 8 bits from P on, round the track.
+  std::uint8_t byte_at(std::uint32_t p) const {
+    if ((p & 7) == 0 && p + 8 <= count_) return bits_[p >> 3];
+    if (p + 8 <= count_) {
+      const unsigned pair = (bits_[p >> 3] << 8) | bits_[(p >> 3) + 1];
+      return static_cast<std::uint8_t>(pair >> (8 - (p & 7)));
+    }
+    unsigned b = 0;
+    for (int k = 0; k < 8; ++k) b = (b << 1) | bit((p + k) % count_);
+    return static_cast<std::uint8_t>(b);
+  }
+
+ private:
+  const std::uint8_t* bits_;
+  std::uint32_t count_;
+};
+
+void put_byte_at(std::span<std::uint8_t> record, std::uint32_t count, std::uint32_t p,
+                 std::uint8_t b) {
+  std::uint8_t* bits = record.data() + WOZ_BITS_AT;
+  for (int k = 0; k < 8; ++k) {
+    const std::uint32_t at = (p + k) % count;
+    const auto mask = static_cast<std::uint8_t>(0x80 >> (at & 7));
+    bits[at >> 3] = ((b << k) & 0x80) ? bits[at >> 3] | mask : bits[at >> 3] & ~mask;
+  }
+}
+
+// Appends bytes to a new track's bits.
+class BitWriter {
+ public:
+  explicit BitWriter(std::span<std::uint8_t> record) : bits_(record.data() + WOZ_BITS_AT) {}
+  void byte(std::uint8_t b, int width = 8) {
+    for (int k = 0; k < width; ++k, ++at_)
+      if (k < 8 && ((b << k) & 0x80))
+        bits_[at_ >> 3] |= static_cast<std::uint8_t>(0x80 >> (at_ & 7));
+  }
+  void sync(int count) {
+    for (int k = 0; k < count; ++k) byte(0xFF, 10);
+  }
+  std::uint32_t bits() const { return at_; }
+
+ private:
+  std::uint8_t* bits_;
+  std::uint32_t at_ = 0;
+};
+
+}  // namespace
+
+void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
+  out.bytes.clear();
+  out.starts.clear();
+  const BitRing ring(record);
+  const std::uint32_t n = ring.count();
+  if (n < 8) return;
+  // The bytes of up to two turns, each with the place of its first bit in its turn.
+  thread_local std::vector<std::uint8_t> bytes;
+  thread_local std::vector<std::uint32_t> starts;
+  bytes.resize(2 * (n / 8) + 4);
+  starts.resize(bytes.size());
+  std::size_t k = 0, first_turn = 0;  // bytes so far; bytes that begin in the first turn
+  bool second = false;
+  std::uint32_t q = 0;  // the place in the turn
+  const auto keep = [&](std::size_t from, std::size_t to) {
+    out.bytes.assign(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                     bytes.begin() + static_cast<std::ptrdiff_t>(to));
+    out.starts.assign(starts.begin() + static_cast<std::ptrdiff_t>(from),
+                      starts.begin() + static_cast<std::ptrdiff_t>(to));
+  };
+  // A byte beginning at Q; true once the latch is in step with the turn before.
+  const auto take = [&](std::uint8_t b) {
+    if (second) {
+      // In step: the latch began a byte here one turn earlier as well, and so goes on as then.
+      const auto end = starts.begin() + static_cast<std::ptrdiff_t>(first_turn);
+      const auto seen = std::lower_bound(starts.begin(), end, q);
+      if (seen != end && *seen == q) {
+        keep(static_cast<std::size_t>(seen - starts.begin()), k);
+        return true;
+      }
+    }
+    bytes[k] = b;
+    starts[k++] = q;
+    q += 8;
+    return false;
+  };
+  for (;;) {
+    if (q + 64 <= n) {
+      // 57 bits at least of the track read at once, and as many bytes taken from them as
+      // they hold whole, each after the zero bits before it.
+      std::uint64_t w = ring.window(q);
+      // Seven bytes with no zero bits between them (the body of a field) are taken at once.
+      constexpr std::uint64_t kTops = 0x8080808080808000ull;
+      if (!second && (w & kTops) == kTops) {
+        for (int i = 0; i < 7; ++i) {
+          bytes[k + i] = static_cast<std::uint8_t>(w >> (56 - 8 * i));
+          starts[k + i] = q + 8 * static_cast<unsigned>(i);
+        }
+        k += 7;
+        q += 56;
+        continue;
+      }
+      for (int left = 57;;) {
+        const int zeros = std::countl_zero(w);
+        if (zeros + 8 > left) {
+          q += static_cast<unsigned>(std::min(zeros, left));
+          break;
+        }
+        q += static_cast<unsigned>(zeros);
+        if (take(static_cast<std::uint8_t>((w << zeros) >> 56))) return;
+        w <<= zeros + 8;
+        left -= zeros + 8;
+      }
+    } else if (q >= n) {
+      if (second) break;
+      second = true;
+      first_turn = k;
+      q -= n;
+    } else if (ring.bit(q) == 0) {
+      ++q;
+    } else if (take(ring.byte_at(q))) {
+      return;
+    }
+  }
+  // Never in step within two turns (a track without framing): the second turn as latched.
+  keep(first_turn, k);
+}
+
+void woz_read_fields(std::span<const std::uint8_t> record, TTRACK& sectors, TrackFields& fields,
+                     TrackOddities& odd) {
+  odd.fill(0);
+  thread_local LatchedTrack latched;
+  woz_latch(record, latched);
+  nib140_read_stream(latched.bytes, sectors, fields);
+  for (int s = 0; s < SECTORS; ++s)
+    if (fields[s] != NO_FIELD) fields[s] = static_cast<std::int32_t>(latched.starts[fields[s]]);
+}
+
+void woz_write_fields(std::span<std::uint8_t> record, const TrackFields& fields,
+                      const TrackOddities&, const TTRACK& sectors) {
+  LatchedTrack latched;
+  woz_latch(record, latched);
+  const std::size_t n = latched.starts.size();
+  for (int s = 0; s < SECTORS; ++s) {
+    if (fields[s] == NO_FIELD) continue;
+    const auto at = std::find(latched.starts.begin(), latched.starts.end(),
+                              static_cast<std::uint32_t>(fields[s]));
+    if (at == latched.starts.end()) continue;
+    // Each disk byte of the body goes where the old one began: the zero bits between the
+    // old bytes stay, and the latch frames the new ones as it framed the old.
+    const NibbleDataBody body = nib140_data_body(sectors[s]);
+    const auto k = static_cast<std::size_t>(at - latched.starts.begin());
+    for (std::size_t j = 0; j < body.size(); ++j)
+      put_byte_at(record, BitRing(record).count(), latched.starts[(k + j) % n], body[j]);
+  }
+}
+
+void woz_encode_track(std::span<std::uint8_t> record, std::uint8_t track, const TTRACK& sectors) {
+  std::fill(record.begin(), record.end(), 0);
+  BitWriter out(record);
+  out.sync(LEAD_SYNC);
+  for (int s = SECTORS - 1; s >= 0; --s) {
+    for (const std::uint8_t b : nib140_address_field(track, s)) out.byte(b);
+    out.sync(GAP2_SYNC);
+    for (const std::uint8_t b : {0xD5, 0xAA, 0xAD}) out.byte(b);
+    for (const std::uint8_t b : nib140_data_body(sectors[s])) out.byte(b);
+    for (const std::uint8_t b : {0xDE, 0xAA, 0xEB}) out.byte(b);
+    out.sync(GAP3_SYNC);
+  }
+  put_le32(record.data(), out.bits());
+}
+
+}  // namespace agat
