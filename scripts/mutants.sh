@@ -168,7 +168,7 @@ run_tests() {
     # In the background, so that an interruption reaches the trap at once; timeout makes
     # the test its own process group and ends the whole group, the programs it runs too.
     (cd "$(dirname "$binary")" &&
-      exec timeout -k 10 "$limit" "$binary" --gtest_brief=1 --gtest_filter="$filter") \
+      exec timeout -k 10 "$limit" "$binary" --gtest_brief=1 --gtest_fail_fast=1 --gtest_filter="$filter") \
       >>"$log" 2>&1 &
     running=$!
     status=0
