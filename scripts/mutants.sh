@@ -8,6 +8,7 @@
 #
 # ID_PATTERN is a mutant's id or a shell pattern of ids ('vtoc-*'); none runs every mutant.
 # -l lists the mutants chosen and checks their snippets without building anything.
+# -t sets the time limit of every test program (by default 3 times its unmutated run + 30 s).
 #
 # Catalogue lines (# starts a comment) have five fields separated by tabs, none empty:
 #   id  file[#N]  original  replacement  tests
@@ -20,10 +21,10 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 catalogue=$root/scripts/mutants.txt
 build=$root/build/mutants
-limit=600
+limit=""  # seconds a test program may run; by default 3 times its unmutated run, plus 30
 list_only=0
 
-usage() { sed -n '7,10p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
+usage() { sed -n '7,11p' "$0" | sed 's/^# \{0,1\}//'; exit 2; }
 while getopts "t:b:c:lh" opt; do
   case $opt in
     t) limit=$OPTARG ;;
@@ -158,8 +159,9 @@ fi
 programs_of() { local t; for t in ${tests[$1]}; do echo "${t%%=*}"; done; }
 
 # run_tests INDEX: 0 when every test passes, 124 on the time limit, 1 otherwise.
+declare -A limits=()
 run_tests() {
-  local t program filter binary status
+  local t program filter binary status started
   for t in ${tests[$1]}; do
     program=${t%%=*} filter="*"
     [[ $t == *=* ]] && filter=${t#*=}
@@ -167,13 +169,15 @@ run_tests() {
     [[ -n $binary ]] || die "no test program $program in $build/tests"
     # In the background, so that an interruption reaches the trap at once; timeout makes
     # the test its own process group and ends the whole group, the programs it runs too.
+    started=$SECONDS
     (cd "$(dirname "$binary")" &&
-      exec timeout -k 10 "$limit" "$binary" --gtest_brief=1 --gtest_fail_fast=1 --gtest_filter="$filter") \
+      exec timeout -k 10 "${limits[$t]:-${limit:-3600}}" "$binary" --gtest_brief=1 --gtest_fail_fast=1 --gtest_filter="$filter") \
       >>"$log" 2>&1 &
     running=$!
     status=0
     wait "$running" || status=$?
     running=""
+    [[ -n ${limits[$t]:-} ]] || limits[$t]=${limit:-$((3 * (SECONDS - started) + 30))}
     [[ $status -eq 0 ]] && continue
     [[ $status -eq 124 || $status -eq 137 ]] && return 124
     return 1
