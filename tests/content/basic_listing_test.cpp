@@ -208,5 +208,13 @@ TEST(BasicLister, DamageIsToldInsideTheListing) {
   }
 }
 
+// END is the first keyword ($80), and after DATA, as after REM, every code is the program's
+// text: a keyword's code there is the character of its low seven bits ($BA shows "є", not
+// PRINT).
+TEST(BasicLister, TheFirstKeywordAndTheTextAfterData) {
+  const Loaded p(program({{1, {0x80}}, {2, Bytes{0x83} + chars("1,A") + Bytes{0xBA}}}));
+  EXPECT_EQ(p.exported(false), "    1  END \n    2  DATA 1,Aє\n");
+}
+
 }  // namespace
 }  // namespace agat
