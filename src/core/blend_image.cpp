@@ -11,6 +11,7 @@
 #include "core/host_file_io.h"
 #include "core/host_fs.h"
 #include "core/image_build.h"
+#include "core/image_container.h"
 #include "core/image_file.h"
 #include "core/track_codecs.h"
 #include "core/track_update.h"
@@ -25,16 +26,33 @@ std::string form_word(TIMAGET form) {
 }
 
 // Whether the file of read K holds its bytes, read once when first needed: they must still be
-// what was loaded.
+// what was loaded. A container's file is unpacked into its track records too.
 bool load_bytes(BlendRead& read) {
   int error = 0;
   if (!read.bytes.empty()) return true;
-  if (read_file(read.path, read.bytes, &error) == FileIoResult::ok &&
-      read.bytes.size() == read.size)
-    return true;
-  report_critical(std::string("Смешивание: ошибка чтения файла "_w) + host_to_cp1251(read.path) +
-                  host_error_suffix(error));
-  return false;
+  if (read_file(read.path, read.bytes, &error) != FileIoResult::ok ||
+      read.bytes.size() != read.size) {
+    report_critical(std::string("Смешивание: ошибка чтения файла "_w) +
+                    host_to_cp1251(read.path) + host_error_suffix(error));
+    read.bytes.clear();
+    return false;
+  }
+  const ImageContainer* box = image_container(read.form);
+  if (box == nullptr) return true;
+  read.records.assign(image_data_size(read.form), 0);
+  std::string description;
+  const std::string warned = FC_WARNINGBUFFER;  // what the file lacks, the load has said
+  const bool unpacked = box->unpack(read.bytes, read.records, description);
+  FC_WARNINGBUFFER = warned;
+  if (!unpacked) read.bytes.clear();
+  return unpacked;
+}
+
+// The track records of a read whose bytes are loaded: its file past the header, or what a
+// container's file unpacks to.
+const std::uint8_t* records_of(const BlendRead& read) {
+  return image_container(read.form) != nullptr ? read.records.data()
+                                               : read.bytes.data() + image_header_size(read.form);
 }
 
 // Brings track T of a track form up to date in RECORD, the first read's record of it. The
@@ -46,7 +64,6 @@ bool update_track(std::vector<BlendRead>& reads, const std::vector<int>& same, T
                   std::span<std::uint8_t> record, BlendResult& result) {
   const TrackCodec& codec = track_codec(form);
   const TTRACK& want = result.tracks[t];
-  const std::size_t header = image_header_size(form);
   const int sectors = result.NSC + 1;
   std::vector<std::uint8_t> trial(record.size());
   TrackUpdateFailure failure;
@@ -57,7 +74,7 @@ bool update_track(std::vector<BlendRead>& reads, const std::vector<int>& same, T
       fits = (reads[k].bad[t] & (1u << s)) == 0 || want[s] == reads[k].tracks[t][s];
     if (!fits) continue;
     if (!load_bytes(reads[k])) return false;
-    std::memcpy(trial.data(), reads[k].bytes.data() + header + t * record.size(), record.size());
+    std::memcpy(trial.data(), records_of(reads[k]) + t * record.size(), record.size());
     if (update_track_record(form, trial, static_cast<std::uint8_t>(t), want, sectors, failure)) {
       std::copy(trial.begin(), trial.end(), record.begin());
       return true;
@@ -107,19 +124,27 @@ BlendWrite build_blend_image(std::vector<BlendRead>& reads, TIMAGET form, BlendR
     }
     return BlendWrite::ok;
   }
+  const BlendRead& first = reads[same[0]];
   if (!load_bytes(reads[same[0]])) return BlendWrite::failed;
-  bytes = reads[same[0]].bytes;
-  const std::size_t header = image_header_size(form);
+  const ImageContainer* box = image_container(form);
+  std::vector<std::uint8_t> records = box != nullptr ? first.records : first.bytes;
+  const std::size_t header = box != nullptr ? 0 : image_header_size(form);
   const std::size_t record = image_record_size(form);
   for (int t = 0; t <= result.NTR; ++t) {
-    const std::span<std::uint8_t> at(bytes.data() + header + t * record, record);
+    const std::span<std::uint8_t> at(records.data() + header + t * record, record);
     if (codec.stream) {
       if (!update_track(reads, same, form, t, at, result)) return BlendWrite::failed;
     } else {
       std::memcpy(at.data(), result.tracks[t][0].data(), record);
     }
   }
-  return BlendWrite::ok;
+  if (box == nullptr) {
+    bytes.swap(records);
+    return BlendWrite::ok;
+  }
+  // A container's file is packed anew of the records, the rest kept from the first read's.
+  return box->pack(records, first.bytes, first.description, bytes) ? BlendWrite::ok
+                                                                    : BlendWrite::failed;
 }
 
 BlendWrite write_blend_image(const std::vector<BlendRead>& reads, const std::string& path,

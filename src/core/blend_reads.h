@@ -22,6 +22,7 @@ struct BlendRead {
   std::uint64_t size = 0;           // of the file
   std::uint64_t digest = 0;         // of its bytes, as the load took it
   std::vector<std::uint8_t> bytes;  // the whole file, read when an output of its form needs it
+  std::vector<std::uint8_t> records;  // of a container form: the track records its file unpacks to
   std::vector<TTRACK> tracks;       // tracks 0..NTR as the load decoded them
   std::vector<std::uint32_t> bad;   // per track, bit S: sector S did not decode
   std::string description;          // of an emulator header (Windows-1251)

@@ -172,6 +172,17 @@ TEST(BlendReadsTest, SmallDisksAndRefusals) {
   run = blend_run({"--force", dir.file("a.dsk"), dir.file("b.dsk")});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(agat::testing::read_bytes(dir.file("a.blend.dsk")), image_file_bytes(ITI140, good));
+  // A read of a container form (WOZ) gives the output its records, packed into a file again.
+  save(dir.file("c.woz"), image_file_bytes(ITW140, good));
+  run = blend_run({"--form", "woz", "--output", dir.file("o.woz"), dir.file("a.dsk"),
+                   dir.file("c.woz")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  const auto woz = load({dir.file("o.woz")});
+  EXPECT_EQ(woz[0].form, ITW140);
+  for (int t = 0; t <= 34; ++t) {
+    EXPECT_EQ(woz[0].bad[t], 0u) << t;
+    for (int s = 0; s <= 15; ++s) EXPECT_EQ(woz[0].tracks[t][s], good[t][s]) << t << "/" << s;
+  }
 
   struct Refusal {
     std::vector<std::string> args;
@@ -196,7 +207,8 @@ TEST(BlendReadsTest, SmallDisksAndRefusals) {
   }
   EXPECT_EQ(agat::testing::read_bytes(dir.file("a.blend.dsk")), before);
   EXPECT_EQ(agat::testing::read_bytes(dir.file("b.nib")), nib);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 6);
+  // Nothing but the reads and the outputs of the runs that succeeded.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 8);
 }
 
 }  // namespace
