@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/image_build.h"
+#include "core/image_container.h"
 
 namespace agat::fuzz {
 
@@ -31,13 +32,24 @@ class Reader {
 
 }  // namespace
 
+const std::vector<TIMAGET>& image_input_forms() {
+  static const std::vector<TIMAGET> forms = [] {
+    std::vector<TIMAGET> v;
+    for (int f = 0; f < IMAGE_TYPE_COUNT; ++f)
+      if (image_container(static_cast<TIMAGET>(f)) == nullptr) v.push_back(static_cast<TIMAGET>(f));
+    return v;
+  }();
+  return forms;
+}
+
 ImageInput decode_image_input(std::span<const std::uint8_t> input) {
   static TDISK disk;
   for (auto& track : disk)
     for (auto& sector : track) sector.fill(UNREAD_FILL);
   Reader head(input);
   ImageInput out;
-  out.form = static_cast<TIMAGET>(head.byte() % IMAGE_TYPE_COUNT);
+  const auto& forms = image_input_forms();
+  out.form = forms[head.byte() % forms.size()];
   std::size_t length = head.byte();
   length |= std::size_t{head.byte()} << 8;
   length |= std::size_t{head.byte()} << 16;
@@ -101,7 +113,9 @@ Bytes encode_image_input(TIMAGET form, const TDISK& disk, const Bytes& file,
     chunks.insert(chunks.end(), file.begin() + at, file.begin() + at + n);
     at += n;
   }
-  Bytes input = {static_cast<std::uint8_t>(form), static_cast<std::uint8_t>(chunks.size()),
+  const auto& forms = image_input_forms();
+  const auto place = std::find(forms.begin(), forms.end(), form) - forms.begin();
+  Bytes input = {static_cast<std::uint8_t>(place), static_cast<std::uint8_t>(chunks.size()),
                  static_cast<std::uint8_t>(chunks.size() >> 8),
                  static_cast<std::uint8_t>(chunks.size() >> 16)};
   input.insert(input.end(), chunks.begin(), chunks.end());

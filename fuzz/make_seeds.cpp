@@ -1,14 +1,15 @@
 // make_seeds SAMPLES OUT: the seed corpora of the fuzz targets, made from the sample images
 // and ".FIL" files that tools/make_samples wrote into SAMPLES, and from the AIM track
 // builder of the tests. Each target gets the folder OUT/<target>:
-//   image_load, image_ops, sector_map: every sample disk in every form of its geometry (the
-//     operations target with a script of every operation after it);
+//   image_load, image_ops, sector_map: every sample disk in every form of its geometry whose
+//     file is its tracks (the operations target with a script of every operation after it);
 //   track_nib140, track_nib800, track_aim800: track records of the nibble samples and AIM
 //     tracks built from the 800 KB sample, each followed by a few sector changes;
 //   basic_listing, text_views, binary_listing, pictures, info_page: every file of the
 //     samples as a ".FIL" file (the pictures target with a selector byte before it);
 //   file_compare: pairs of sample files, and each file with a changed copy of itself;
 //   woz_file: every 140 KB sample as a WOZ file.
+//   container_hfe, container_mfi: every 800 KB sample as an HFE and an MFI file.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -97,7 +98,7 @@ int main(int argc, char** argv) {
   Corpus nib140(out / "track_nib140"), nib800(out / "track_nib800"), aim800(out / "track_aim800");
   Corpus basic(out / "basic_listing"), text(out / "text_views"), binary(out / "binary_listing");
   Corpus pictures(out / "pictures"), compare(out / "file_compare"), info(out / "info_page");
-  Corpus woz(out / "woz_file");
+  Corpus woz(out / "woz_file"), hfe(out / "container_hfe"), mfi(out / "container_mfi");
 
   std::vector<Bytes> files;
   for (const auto& entry : fs::directory_iterator(samples)) {
@@ -119,9 +120,8 @@ int main(int argc, char** argv) {
     auto disk = std::make_unique<fuzz::TDISK>();
     std::copy(md->MASS.begin(), md->MASS.end(), disk->begin());
     // The sample in its own form, with its header, and in the other forms of its geometry.
-    for (int form = 0; form < IMAGE_TYPE_COUNT; ++form) {
-      if (IMAGEDESC[form].NTR != md->NUMTR) continue;
-      const auto f = static_cast<TIMAGET>(form);
+    for (const TIMAGET f : fuzz::image_input_forms()) {
+      if (IMAGEDESC[f].NTR != md->NUMTR) continue;
       const Bytes file = f == type ? bytes : image_file_bytes(f, *disk);
       const Bytes input = fuzz::encode_image_input(f, *disk, file);
       load.add(input);
@@ -129,6 +129,10 @@ int main(int argc, char** argv) {
       ops.add(fuzz::encode_image_input(f, *disk, file, kScript));
     }
     if (md->NUMTR == IMAGEDESC[ITW140].NTR) woz.add(image_file_bytes(ITW140, *disk));
+    if (md->NUMTR == IMAGEDESC[ITH800].NTR) {
+      hfe.add(image_file_bytes(ITH800, *disk));
+      mfi.add(image_file_bytes(ITM800, *disk));
+    }
     // Track records, each with a change of sector 3 and of sector 17.
     const Bytes changes = {3, 1, 17, 0x80};
     for (const int t : {0, 17, 18, int{md->NUMTR}}) {

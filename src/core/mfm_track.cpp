@@ -14,6 +14,25 @@ namespace {
 constexpr std::uint16_t MARK = 0x100;
 constexpr std::uint16_t END_OF_TRACK = 0x200;
 constexpr int FIELD_BYTES = 256 + 2;  // data, checksum, closing byte
+// The 16 cells of byte V after a data cell PREVIOUS, the first cell in bit 0: a clock cell
+// before each data cell, set between two zeros.
+constexpr std::array<std::array<std::uint16_t, 256>, 2> kByteCells = [] {
+  std::array<std::array<std::uint16_t, 256>, 2> t{};
+  for (int p = 0; p < 2; ++p) {
+    for (int v = 0; v < 256; ++v) {
+      int previous = p;
+      std::uint16_t w = 0;
+      for (int k = 7, i = 0; k >= 0; --k, i += 2) {
+        const int bit = (v >> k) & 1;
+        w = static_cast<std::uint16_t>(w | (previous == 0 && bit == 0) << i | bit << (i + 1));
+        previous = bit;
+      }
+      t[p][v] = w;
+    }
+  }
+  return t;
+}();
+
 class Cells {
  public:
   Cells(std::uint8_t* bits, std::uint32_t count) : bits_(bits), count_(count) {}
@@ -29,6 +48,12 @@ class Cells {
   // zeros; the clock of the first bit follows the data cell before AT.
   void put_byte(std::uint32_t at, std::uint8_t v) {
     int previous = get((at + count_ - 1) % count_);
+    if ((at & 7) == 0 && at + 16 <= count_) {  // whole bytes of cells: a new track's layout
+      const std::uint16_t w = kByteCells[previous][v];
+      bits_[at >> 3] = static_cast<std::uint8_t>(w);
+      bits_[(at >> 3) + 1] = static_cast<std::uint8_t>(w >> 8);
+      return;
+    }
     for (int k = 7; k >= 0; --k, at += 2) {
       const int bit = (v >> k) & 1;
       set(at, previous == 0 && bit == 0);
