@@ -49,11 +49,32 @@ class Cells {
 struct Decoded {
   std::vector<std::uint8_t> cells;
   std::vector<std::uint32_t> starts;
-  void push(std::uint16_t cell, std::uint32_t start) {
-    cells.push_back(static_cast<std::uint8_t>(cell));
-    cells.push_back(static_cast<std::uint8_t>(cell >> 8));
-    starts.push_back(start);
+};
+
+// Fills a Decoded sized for at most N bytes through plain pointers (stores of bytes through
+// the vectors would make each store reload their pointers); finish() trims it to what was put.
+class DecodedWriter {
+ public:
+  DecodedWriter(Decoded& d, std::size_t n) : d_(d) {
+    d.cells.resize(2 * n);
+    d.starts.resize(n);
+    cell_ = d.cells.data();
+    start_ = d.starts.data();
   }
+  void push(std::uint16_t cell, std::uint32_t start) {
+    *cell_++ = static_cast<std::uint8_t>(cell);
+    *cell_++ = static_cast<std::uint8_t>(cell >> 8);
+    *start_++ = start;
+  }
+  void finish() {
+    d_.cells.resize(static_cast<std::size_t>(cell_ - d_.cells.data()));
+    d_.starts.resize(static_cast<std::size_t>(start_ - d_.starts.data()));
+  }
+
+ private:
+  Decoded& d_;
+  std::uint8_t* cell_;
+  std::uint32_t* start_;
 };
 
 constexpr std::array<std::uint8_t, 256> kReversed = [] {
@@ -70,6 +91,20 @@ constexpr std::array<std::uint8_t, 256> kDataBits = [] {
     t[v] = static_cast<std::uint8_t>((v >> 3 & 8) | (v >> 2 & 4) | (v >> 1 & 2) | (v & 1));
   return t;
 }();
+
+// For each value of a byte of cells, the shifts K (bit K set) of a mark starting K cells
+// into the byte before it for which that byte would hold the value: the mark's cells 8 - K
+// to 15 - K, and for the byte two further on its cells 24 - K to 31 - K.
+using ShiftMasks = std::array<std::uint8_t, 256>;
+constexpr ShiftMasks shift_masks(int from) {
+  ShiftMasks t{};
+  for (int k = 0; k < 8; ++k) {
+    const auto v = (MFM_SYNC >> (from + k)) & 0xFF;
+    t[v] = static_cast<std::uint8_t>(t[v] | 1 << k);
+  }
+  return t;
+}
+constexpr ShiftMasks kMarkSecond = shift_masks(16), kMarkFourth = shift_masks(0);
 
 // The cells as a string of bits, the first cell in bit 7 of byte 0, once round the circle
 // and 64 cells more, so that any 32 cells can be taken with one load.
@@ -112,30 +147,35 @@ Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t 
   const CellString string(cells, lsb_first, count);
   std::vector<std::uint32_t> syncs;  // the first cell of each mark
   for (std::uint32_t byte = 0; byte * 8 < count; ++byte) {
-    // Whatever its first cell in the byte, a mark's last 16 cells ($5555) fill byte + 3.
-    const std::uint8_t inside = string.byte(byte + 3);
-    if (inside != 0x55 && inside != 0xAA) continue;
+    // Two bytes of a mark, whatever its first cell in the byte, pass over nearly all the rest.
+    std::uint32_t shifts = kMarkSecond[string.byte(byte + 1)] & kMarkFourth[string.byte(byte + 3)];
+    if (shifts == 0) continue;
     const std::uint64_t w = string.word(byte);
-    for (std::uint32_t k = 0; k < 8 && byte * 8 + k < count; ++k)
-      if (static_cast<std::uint32_t>(w >> (32 - k)) == MFM_SYNC) syncs.push_back(byte * 8 + k);
+    for (std::uint32_t k = 0; shifts != 0 && byte * 8 + k < count; ++k, shifts >>= 1)
+      if ((shifts & 1) != 0 && static_cast<std::uint32_t>(w >> (32 - k)) == MFM_SYNC)
+        syncs.push_back(byte * 8 + k);
   }
-  out.cells.reserve(2 * count / 16 + 4);
-  out.starts.reserve(count / 16 + 2);
+  // A mark and the bytes up to the next fill at most 16 cells each, but for one byte a mark.
+  DecodedWriter put(out, count / 16 + 2 * syncs.size() + 2);
   if (!syncs.empty()) {
     // Positions past the count stand for the cells after the turn.
     const std::uint64_t limit = std::uint64_t{syncs[0]} + count;
     for (std::size_t i = 0; i < syncs.size() && syncs[i] + 31ull < limit; ++i) {
       const std::uint64_t end = syncs[i] + 31ull;
       const std::uint64_t next = i + 1 < syncs.size() ? std::min<std::uint64_t>(syncs[i + 1] + 31ull, limit) : limit;
-      out.push(MARK, static_cast<std::uint32_t>(end % count));
-      for (std::uint64_t last = end + 16; last < next; last += 16) {
-        const auto start = static_cast<std::uint32_t>((last - 15) % count);
-        const std::uint32_t c = string.cells16(start);
-        out.push(static_cast<std::uint8_t>(kDataBits[c >> 8] << 4 | kDataBits[c & 0xFF]), start);
+      put.push(MARK, static_cast<std::uint32_t>(end % count));
+      // START runs below twice the count, so one subtraction wraps it.
+      std::uint64_t start = end + 1;
+      for (std::uint64_t last = end + 16; last < next; last += 16, start += 16) {
+        if (start >= count) start -= count;
+        const std::uint32_t c = string.cells16(static_cast<std::uint32_t>(start));
+        put.push(static_cast<std::uint8_t>(kDataBits[c >> 8] << 4 | kDataBits[c & 0xFF]),
+                 static_cast<std::uint32_t>(start));
       }
     }
   }
-  out.push(END_OF_TRACK, 0);
+  put.push(END_OF_TRACK, 0);
+  put.finish();
   return out;
 }
 
