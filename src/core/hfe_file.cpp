@@ -75,7 +75,8 @@ bool hfe_unpack(std::span<const std::uint8_t> file, std::span<std::uint8_t> reco
       continue;
     }
     put_le32(out, static_cast<std::uint32_t>(cyl.side * 8));
-    for (std::size_t i = 0; i < cyl.side; ++i) out[4 + i] = file[side_byte(cyl.offset, t % 2, i)];
+    for (std::size_t i = 0; i < cyl.side; i += HALF)  // a side's bytes run on for half a block
+      std::memcpy(out + 4 + i, &file[side_byte(cyl.offset, t % 2, i)], std::min(HALF, cyl.side - i));
   }
   if (missing != 0)
     report_warning(std::string("Чтение образа: в файле HFE нет дорожки "_w) +

@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -56,13 +57,39 @@ bool entry_of(std::span<const std::uint8_t> file, int cylinder, int head, Entry&
 
 bool unpack_track(std::span<const std::uint8_t> file, const Entry& e,
                   std::vector<std::uint32_t>& entries) {
-  std::vector<std::uint8_t> bytes(e.size);
-  uLongf size = e.size;
-  if (uncompress(bytes.data(), &size, file.data() + e.offset, e.packed) != Z_OK || size != e.size)
-    return false;
+  // Unpacked straight into the entries, then each read as the little-endian word it is.
   entries.resize(e.size / 4);
-  for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = get_le32(&bytes[4 * i]);
+  auto* bytes = reinterpret_cast<std::uint8_t*>(entries.data());
+  uLongf size = e.size;
+  if (uncompress(bytes, &size, file.data() + e.offset, e.packed) != Z_OK || size != e.size)
+    return false;
+  for (std::size_t i = 0; i < entries.size(); ++i) entries[i] = get_le32(bytes + 4 * i);
   return true;
+}
+
+// X (not negative, below 2^63) rounded to the nearest whole number, halves up, as llround
+// does; X less its whole part is exact, so no case rounds otherwise.
+std::uint64_t round_half_up(double x) {
+  const auto whole = static_cast<std::uint64_t>(x);
+  return whole + static_cast<std::uint64_t>(x - static_cast<double>(whole) >= 0.5);  // no branch
+}
+
+// The value of rank N (from 0) of VALUES in rising order (N below their number). A count of
+// the values by 16-unit bands (the last band takes all above) finds the band that holds it,
+// and only that band's values, gathered in POOL, are ranked.
+std::uint64_t nth_smallest(const std::vector<std::uint64_t>& values, std::size_t n,
+                           std::vector<std::uint64_t>& pool) {
+  constexpr std::uint64_t BANDS = 4096, SHIFT = 4;
+  const auto band = [](std::uint64_t v) { return std::min(v >> SHIFT, BANDS - 1); };
+  std::array<std::uint32_t, BANDS> counts{};
+  for (const std::uint64_t v : values) ++counts[band(v)];
+  std::uint64_t b = 0;
+  for (; n >= counts[b]; ++b) n -= counts[b];
+  pool.clear();
+  for (const std::uint64_t v : values)
+    if (band(v) == b) pool.push_back(v);
+  std::nth_element(pool.begin(), pool.begin() + static_cast<std::ptrdiff_t>(n), pool.end());
+  return pool[n];
 }
 
 void set_cell(std::uint8_t* bits, std::uint32_t at) {
@@ -80,7 +107,9 @@ bool mfi_signed(std::span<const std::uint8_t> prefix) {
 // distance from one change to the next is rounded to whole cells, so that no error adds up
 // along the turn.
 bool mfi_cells(std::span<const std::uint32_t> entries, int version, std::span<std::uint8_t> record) {
-  std::vector<std::uint64_t> changes;
+  thread_local std::vector<std::uint64_t> changes, gaps, order;  // kept from track to track
+  changes.clear();
+  changes.reserve(entries.size());
   std::uint64_t time = 0;
   // Version 1: a change where a zone of one level follows one of the other (round the turn).
   std::uint32_t level = entries.empty() ? 0 : entries.back() >> 28;
@@ -98,26 +127,30 @@ bool mfi_cells(std::span<const std::uint32_t> entries, int version, std::span<st
     }
   }
   if (changes.size() < 64 || time > 2ull * TURN) return false;
-  std::vector<std::uint64_t> gaps(changes.size() - 1);
+  gaps.resize(changes.size() - 1);
   for (std::size_t i = 1; i < changes.size(); ++i) gaps[i - 1] = changes[i] - changes[i - 1];
-  std::vector<std::uint64_t> sorted = gaps;
-  std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 20, sorted.end());
-  const std::uint64_t shortest = sorted[sorted.size() / 20];
-  double total = 0;
+  const std::uint64_t shortest = nth_smallest(gaps, gaps.size() / 20, order);
+  // Whole numbers, summed exactly (the sum stays below the turn's length twice over).
+  std::uint64_t total = 0;
   int taken = 0;
-  for (const std::uint64_t g : gaps)
-    if (g >= shortest && g <= shortest + shortest / 4) total += static_cast<double>(g), ++taken;
-  const double cell = taken == 0 ? 0 : total / taken / 2;
+  for (const std::uint64_t g : gaps) {  // without branches: which gaps are taken is a toss-up
+    const bool near = g >= shortest && g - shortest <= shortest / 4;
+    total += near ? g : 0;
+    taken += near;
+  }
+  const double cell = taken == 0 ? 0 : static_cast<double>(total) / taken / 2;
   if (cell < 100) return false;
   const auto count = static_cast<std::uint32_t>(std::lround(TURN / cell));
   if (count < 64 || record.size() < 4 + (count + 7) / 8) return false;
   std::fill(record.begin(), record.end(), 0);
   put_le32(record.data(), count);
-  std::uint64_t at = static_cast<std::uint64_t>(static_cast<double>(changes[0]) / cell);
-  set_cell(record.data() + 4, static_cast<std::uint32_t>(at % count));
+  // AT is the cell round the turn; a step seldom passes more than one turn.
+  std::uint64_t at = static_cast<std::uint64_t>(static_cast<double>(changes[0]) / cell) % count;
+  set_cell(record.data() + 4, static_cast<std::uint32_t>(at));
   for (const std::uint64_t g : gaps) {
-    at += std::max<std::uint64_t>(1, std::llround(static_cast<double>(g) / cell));
-    set_cell(record.data() + 4, static_cast<std::uint32_t>(at % count));
+    at += std::max<std::uint64_t>(1, round_half_up(static_cast<double>(g) / cell));
+    if (at >= count) at = at - count < count ? at - count : at % count;
+    set_cell(record.data() + 4, static_cast<std::uint32_t>(at));
   }
   return true;
 }

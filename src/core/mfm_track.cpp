@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 #include "core/aim_800.h"
@@ -74,11 +75,32 @@ class Cells {
 struct Decoded {
   std::vector<std::uint8_t> cells;
   std::vector<std::uint32_t> starts;
-  void push(std::uint16_t cell, std::uint32_t start) {
-    cells.push_back(static_cast<std::uint8_t>(cell));
-    cells.push_back(static_cast<std::uint8_t>(cell >> 8));
-    starts.push_back(start);
+};
+
+// Fills a Decoded sized for at most N bytes through plain pointers (stores of bytes through
+// the vectors would make each store reload their pointers); finish() trims it to what was put.
+class DecodedWriter {
+ public:
+  DecodedWriter(Decoded& d, std::size_t n) : d_(d) {
+    d.cells.resize(2 * n);
+    d.starts.resize(n);
+    cell_ = d.cells.data();
+    start_ = d.starts.data();
   }
+  void push(std::uint16_t cell, std::uint32_t start) {
+    *cell_++ = static_cast<std::uint8_t>(cell);
+    *cell_++ = static_cast<std::uint8_t>(cell >> 8);
+    *start_++ = start;
+  }
+  void finish() {
+    d_.cells.resize(static_cast<std::size_t>(cell_ - d_.cells.data()));
+    d_.starts.resize(static_cast<std::size_t>(start_ - d_.starts.data()));
+  }
+
+ private:
+  Decoded& d_;
+  std::uint8_t* cell_;
+  std::uint32_t* start_;
 };
 
 constexpr std::array<std::uint8_t, 256> kReversed = [] {
@@ -96,6 +118,20 @@ constexpr std::array<std::uint8_t, 256> kDataBits = [] {
   return t;
 }();
 
+// For each value of a byte of cells, the shifts K (bit K set) of a mark starting K cells
+// into the byte before it for which that byte would hold the value: the mark's cells 8 - K
+// to 15 - K, and for the byte two further on its cells 24 - K to 31 - K.
+using ShiftMasks = std::array<std::uint8_t, 256>;
+constexpr ShiftMasks shift_masks(int from) {
+  ShiftMasks t{};
+  for (int k = 0; k < 8; ++k) {
+    const auto v = (MFM_SYNC >> (from + k)) & 0xFF;
+    t[v] = static_cast<std::uint8_t>(t[v] | 1 << k);
+  }
+  return t;
+}
+constexpr ShiftMasks kMarkSecond = shift_masks(16), kMarkFourth = shift_masks(0);
+
 // The cells as a string of bits, the first cell in bit 7 of byte 0, once round the circle
 // and 64 cells more, so that any 32 cells can be taken with one load.
 class CellString {
@@ -103,7 +139,16 @@ class CellString {
   CellString(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t count)
       : bytes_((count + 64) / 8 + 16, 0) {
     if (count % 8 == 0) {
-      for (std::uint32_t i = 0; i < count / 8; ++i) bytes_[i] = kReversed[lsb_first[i]];
+      std::uint32_t i = 0;
+      for (; i + 8 <= count / 8; i += 8) {  // eight bytes at once, each turned end for end
+        std::uint64_t v;
+        std::memcpy(&v, lsb_first + i, 8);
+        v = (v >> 1 & 0x5555555555555555) | (v & 0x5555555555555555) << 1;
+        v = (v >> 2 & 0x3333333333333333) | (v & 0x3333333333333333) << 2;
+        v = (v >> 4 & 0x0F0F0F0F0F0F0F0F) | (v & 0x0F0F0F0F0F0F0F0F) << 4;
+        std::memcpy(&bytes_[i], &v, 8);
+      }
+      for (; i < count / 8; ++i) bytes_[i] = kReversed[lsb_first[i]];
       for (std::uint32_t j = 0; j < 8; ++j) bytes_[count / 8 + j] = bytes_[j % (count / 8)];
     } else {
       for (std::uint32_t p = 0; p < count + 64; ++p)
@@ -136,31 +181,42 @@ Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t 
   Decoded out;
   const CellString string(cells, lsb_first, count);
   std::vector<std::uint32_t> syncs;  // the first cell of each mark
-  for (std::uint32_t byte = 0; byte * 8 < count; ++byte) {
-    // Whatever its first cell in the byte, a mark's last 16 cells ($5555) fill byte + 3.
-    const std::uint8_t inside = string.byte(byte + 3);
-    if (inside != 0x55 && inside != 0xAA) continue;
-    const std::uint64_t w = string.word(byte);
-    for (std::uint32_t k = 0; k < 8 && byte * 8 + k < count; ++k)
-      if (static_cast<std::uint32_t>(w >> (32 - k)) == MFM_SYNC) syncs.push_back(byte * 8 + k);
+  for (std::uint32_t group = 0; group * 8 < count; group += 8) {
+    // Two bytes of a mark, whatever its first cell in the byte, pass over nearly all the rest;
+    // eight bytes are tried without a branch, as a mark in them is rare.
+    std::uint32_t any = 0;
+    for (std::uint32_t j = 0; j < 8; ++j)
+      any |= kMarkSecond[string.byte(group + j + 1)] & kMarkFourth[string.byte(group + j + 3)];
+    if (any == 0) continue;
+    for (std::uint32_t byte = group; byte < group + 8 && byte * 8 < count; ++byte) {
+      std::uint32_t shifts = kMarkSecond[string.byte(byte + 1)] & kMarkFourth[string.byte(byte + 3)];
+      const std::uint64_t w = string.word(byte);
+      for (std::uint32_t k = 0; shifts != 0 && byte * 8 + k < count; ++k, shifts >>= 1)
+        if ((shifts & 1) != 0 && static_cast<std::uint32_t>(w >> (32 - k)) == MFM_SYNC)
+          syncs.push_back(byte * 8 + k);
+    }
   }
-  out.cells.reserve(2 * count / 16 + 4);
-  out.starts.reserve(count / 16 + 2);
+  // A mark and the bytes up to the next fill at most 16 cells each, but for one byte a mark.
+  DecodedWriter put(out, count / 16 + 2 * syncs.size() + 2);
   if (!syncs.empty()) {
     // Positions past the count stand for the cells after the turn.
     const std::uint64_t limit = std::uint64_t{syncs[0]} + count;
     for (std::size_t i = 0; i < syncs.size() && syncs[i] + 31ull < limit; ++i) {
       const std::uint64_t end = syncs[i] + 31ull;
       const std::uint64_t next = i + 1 < syncs.size() ? std::min<std::uint64_t>(syncs[i + 1] + 31ull, limit) : limit;
-      out.push(MARK, static_cast<std::uint32_t>(end % count));
-      for (std::uint64_t last = end + 16; last < next; last += 16) {
-        const auto start = static_cast<std::uint32_t>((last - 15) % count);
-        const std::uint32_t c = string.cells16(start);
-        out.push(static_cast<std::uint8_t>(kDataBits[c >> 8] << 4 | kDataBits[c & 0xFF]), start);
+      put.push(MARK, static_cast<std::uint32_t>(end % count));
+      // START runs below twice the count, so one subtraction wraps it.
+      std::uint64_t start = end + 1;
+      for (std::uint64_t last = end + 16; last < next; last += 16, start += 16) {
+        if (start >= count) start -= count;
+        const std::uint32_t c = string.cells16(static_cast<std::uint32_t>(start));
+        put.push(static_cast<std::uint8_t>(kDataBits[c >> 8] << 4 | kDataBits[c & 0xFF]),
+                 static_cast<std::uint32_t>(start));
       }
     }
   }
-  out.push(END_OF_TRACK, 0);
+  put.push(END_OF_TRACK, 0);
+  put.finish();
   return out;
 }
 

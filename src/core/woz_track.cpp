@@ -96,6 +96,9 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
   thread_local std::vector<std::uint32_t> starts;
   bytes.resize(2 * (n / 8) + 4);
   starts.resize(bytes.size());
+  // Plain pointers: a store of a byte through the vectors would reload where they lie.
+  std::uint8_t* const byte_p = bytes.data();
+  std::uint32_t* const start_p = starts.data();
   std::size_t k = 0, first_turn = 0;  // bytes so far; bytes that begin in the first turn
   bool second = false;
   std::uint32_t q = 0;  // the place in the turn
@@ -116,8 +119,8 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
         return true;
       }
     }
-    bytes[k] = b;
-    starts[k++] = q;
+    byte_p[k] = b;
+    start_p[k++] = q;
     q += 8;
     return false;
   };
@@ -130,8 +133,8 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
       constexpr std::uint64_t kTops = 0x8080808080808000ull;
       if (!second && (w & kTops) == kTops) {
         for (int i = 0; i < 7; ++i) {
-          bytes[k + i] = static_cast<std::uint8_t>(w >> (56 - 8 * i));
-          starts[k + i] = q + 8 * static_cast<unsigned>(i);
+          byte_p[k + i] = static_cast<std::uint8_t>(w >> (56 - 8 * i));
+          start_p[k + i] = q + 8 * static_cast<unsigned>(i);
         }
         k += 7;
         q += 56;

@@ -220,5 +220,14 @@ TEST_F(WozTest, DamagedFilesAreRefusedOrOpenWithWhatTheyLack) {
   }
 }
 
+// The file's CRC is the common CRC-32: its check values, empty, short and past a word.
+TEST_F(WozTest, Crc32IsTheCommonOne) {
+  const auto crc = [](std::string_view s) {
+    return woz_crc32({reinterpret_cast<const std::uint8_t*>(s.data()), s.size()});
+  };
+  EXPECT_EQ(std::tuple(crc(""), crc("a"), crc("123456789"), crc("The quick brown fox jumps over the lazy dog")),
+            std::tuple(0u, 0xE8B7BE43u, 0xCBF43926u, 0x414FA339u));
+}
+
 }  // namespace
 }  // namespace agat
