@@ -95,5 +95,13 @@ for target in "${targets[@]}"; do
 done
 if [ $failed -ne 0 ]; then
   echo "fuzz.sh: a target failed; its input is in $build/findings, its report in $build/logs" >&2
+  # The report's end says what failed and where, for a run whose folder is gone afterwards.
+  for target in "${targets[@]}"; do
+    log="$build/logs/$target.log"
+    if grep -q -E '^==[0-9]+==ERROR|^ALARM|invariant failed|runtime error' "$log"; then
+      echo "--- $log" >&2
+      grep -v -E '^#[0-9]+ ' "$log" | grep -B2 -A25 -m1 -E '^==[0-9]+==ERROR|^ALARM|invariant failed|runtime error' >&2 || true
+    fi
+  done
   exit 1
 fi

@@ -174,6 +174,14 @@ bool BUILDFILE(TMEDIA& MD, std::uint8_t TTSL, std::uint8_t STSL) {
     refuse(std::string("сектор "_w) + where + std::string(" не T/S-список"_w));
     return false;
   }
+  // A catalog entry whose T/S list is on track 0 reads as a never-used entry: the file
+  // would vanish from the catalog and its sectors be given to the next file saved.
+  if (TTSL == 0) {
+    refuse(std::string("T/S-список "_w) + where +
+           std::string(" на дорожке 0: запись каталога с дорожкой 0 считается свободной, "
+                       "файл не создан"_w));
+    return false;
+  }
   // What refers to what is decided on the sectors as they are now.
   TVTOCFAULTS faults;
   scan_map(MD, faults);

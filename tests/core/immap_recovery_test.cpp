@@ -1,6 +1,7 @@
 // Lost chains: their kinds and which is damage, the first list of a chain as the one place
 // TAB finds and recovery starts from, a deleted file coming back under its own name, chains
-// that share a sector refused, and the entry a new file takes.
+// that share a sector refused (and a list on track 0, which no entry can name), and the entry
+// a new file takes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -101,6 +102,12 @@ TEST_F(ImmapRecovery, SharedChainsAndTheEntryTaken) {
     store();
     build(30, 0, why);
   }
+  // An entry naming track 0 reads as never used: the file would vanish at the next save.
+  const TSECTOR boot = sector(0, 5);
+  lay_list(0, 5, {{30, 1}});
+  store();
+  build(0, 5, "T/S-список 0/5 на дорожке 0: запись каталога с дорожкой 0 считается свободной");
+  sector(0, 5) = boot;
   lay_list(30, 0, {{30, 1}});
   lay_list(31, 0, {{31, 1}});
   store();
