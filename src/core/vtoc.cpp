@@ -1,6 +1,7 @@
 #include "core/vtoc.h"
 
 #include <algorithm>
+#include <bitset>
 
 #include "core/cp1251_literal.h"
 #include "core/current_catalog.h"
@@ -24,6 +25,39 @@ constexpr TSECTOR make_badlabel() {
 
 TVTOCSECTOR& vtoc_of(TMEDIA& md) {
   return as<TVTOCSECTOR>(md.MASS[17][0]);
+}
+
+// Names a free sector that the save could not write, once for each sector while the
+// warning buffer holds it. A long save passes over the same sectors on every allocation:
+// searching the whole buffer for each of them each time made a save onto a badly damaged
+// image quadratic (minutes for one file). Which sectors the buffer names is kept beside
+// it, good while the buffer still has, at the length last seen, the bytes it ended with
+// then (the error report empties the buffer once it has shown it).
+void warn_unwritable_once(const TMEDIA& md, int tr, int sc) {
+  struct Named {
+    const TMEDIA* md = nullptr;
+    std::size_t length = 0;
+    std::string ending;
+    std::bitset<(MAXTRACK + 1) * 32> sectors;
+  };
+  thread_local Named named;
+  const std::string& buffer = FC_WARNINGBUFFER;
+  const bool holds = named.md == &md && buffer.size() >= named.length &&
+                     buffer.compare(named.length - named.ending.size(), named.ending.size(),
+                                    named.ending) == 0;
+  if (!holds) named.md = &md, named.sectors.reset();
+  const std::size_t bit = static_cast<std::size_t>(tr) * 32 + static_cast<std::size_t>(sc);
+  if (!named.sectors.test(bit)) {
+    const std::string skipped =
+        std::string("Выделение сектора: свободный сектор "_w) + std::to_string(tr) + "/" +
+        std::to_string(sc) +
+        std::string(" не читается в файле образа, запись в него невозможна; взят следующий"_w);
+    if (buffer.find(skipped) == std::string::npos) report_warning(skipped);
+    named.sectors.set(bit);
+  }
+  named.length = buffer.size();
+  const std::size_t kept = std::min<std::size_t>(buffer.size(), 32);
+  named.ending.assign(buffer, buffer.size() - kept, kept);
 }
 
 }  // namespace
@@ -111,15 +145,9 @@ bool NEWSECT(TMEDIA& MD, std::uint8_t& TR, std::uint8_t& SC) {
   mark_catalog_chain(MD, current_catalog(MD), in_use);
   const auto taken = [&](int tr, int sc) {
     const auto t = static_cast<std::uint8_t>(tr), s = static_cast<std::uint8_t>(sc);
-    // A free sector that the save could not write stays free and is passed over, once
-    // said for each sector however many sectors are taken.
+    // A free sector that the save could not write stays free and is passed over.
     if (FC_IS_SECFREE(MD, t, s) && !is_sector_writable(MD, t, s)) {
-      const std::string skipped = std::string("Выделение сектора: свободный сектор "_w) +
-                                  std::to_string(tr) + "/" + std::to_string(sc) +
-                                  std::string(
-                                      " не читается в файле образа, запись в него "
-                                      "невозможна; взят следующий"_w);
-      if (FC_WARNINGBUFFER.find(skipped) == std::string::npos) report_warning(skipped);
+      warn_unwritable_once(MD, tr, sc);
       return false;
     }
     if (!GETSECT(MD, t, s)) return false;

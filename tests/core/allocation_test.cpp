@@ -83,6 +83,11 @@ TEST_F(AllocationTest, AFreeSectorWhoseFieldIsLostIsPassedOverOnce) {
   const auto now = image_bytes();
   EXPECT_TRUE(std::equal(now.begin() + field, now.begin() + field + 14, broken.begin() + field));
   testing::DiskAudit(*md).expect_vtoc_matches();
+  // Once the report has emptied the buffer, passing over the sector names it again.
+  FC_WARNINGBUFFER.clear();
+  as<TVTOCSECTOR>(md->MASS[17][0]).NEXTAVAILTR = t0;
+  ASSERT_TRUE(NEWSECT(*md, t1, s1));
+  EXPECT_NE(cp1251_to_utf8(FC_WARNINGBUFFER).find(said), std::string::npos);
 }
 
 TEST_F(AllocationTest, PlainImagesHaveNoSectorsThatCannotBeWritten) {
