@@ -68,6 +68,7 @@ _agatdisk() {
       mapfile -t COMPREPLY < <(compgen -W "text64n text64i text32 lgr7 mgr hgr apple mgr9
           hgr9" -- "$cur")
       return ;;
+    --boot) _agatdisk_images "$cur"; return ;;
     --type) mapfile -t COMPREPLY < <(compgen -W "T I A B S P K D" -- "$cur"); return ;;
     -o | --output) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
   esac
