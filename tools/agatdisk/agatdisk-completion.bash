@@ -62,7 +62,7 @@ _agatdisk() {
     --form) mapfile -t COMPREPLY < <(compgen -W "dsk140 nib140 woz dsk800 nib800 hfe mfi800 emu800" -- "$cur"); return ;;
     --format)
       mapfile -t COMPREPLY < <(compgen -W "auto asis binary komand text basic agawt autograf
-          alvgraf bingraf komgraf zxcompgraf zxuncompgraf mgfragm" -- "$cur")
+          alvgraf bingraf komgraf zxcompgraf zxuncompgraf mgfragm applesingle" -- "$cur")
       return ;;
     --mode)
       mapfile -t COMPREPLY < <(compgen -W "text64n text64i text32 lgr7 mgr hgr apple mgr9
