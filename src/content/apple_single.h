@@ -16,9 +16,9 @@ namespace agat {
 bool is_apple_single(std::string_view file);
 
 // Reads the file: the data fork as the code, the ProDOS aux type as the address, the other
-// entries named with their numbers. False, with the reason (Windows-1251) in WHY, for a file without the
-// signature or of another version, with an entry that reaches past its end, without a data
-// fork, with two data forks or file-info entries, or with an aux type over $FFFF.
+// entries named with their numbers. False, with the reason (Windows-1251) in WHY, for a file
+// without the signature or of another version, with an entry that reaches past its end, without a
+// data fork, with two data forks or file-info entries, or with an aux type over $FFFF.
 bool unpack_apple_single(std::string_view file, ContainedCode& out, std::string& why);
 
 // A version 2 file of two entries: the ProDOS file info (access $C3, type $06, aux type

@@ -17,8 +17,7 @@ namespace agat {
 namespace {
 
 constexpr HostContainer kContainers[] = {
-    {"applesingle", "AppleSingle", ".as", is_apple_single, unpack_apple_single,
-     pack_apple_single},
+    {"applesingle", "AppleSingle", ".as", is_apple_single, unpack_apple_single, pack_apple_single},
 };
 
 // The longest signature of a container.
@@ -46,8 +45,8 @@ const HostContainer* host_container_of_file(const std::string& PATH) {
   return nullptr;
 }
 
-bool import_contained(const std::string& SRC, TCATREC& DST, const HostContainer& C,
-                      bool SUBMODE, bool REPLACE) {
+bool import_contained(const std::string& SRC, TCATREC& DST, const HostContainer& C, bool SUBMODE,
+                      bool REPLACE) {
   if (DST.PMEDIA == nullptr) return false;
   const std::string prefix = std::string("Импорт файла: "_w) + quoted_host_path(SRC);
   std::string file;

@@ -45,8 +45,8 @@ const HostContainer* host_container_of_file(const std::string& PATH);
 // Windows-1251 to the Agat code) and saves it as CC_IMPORT does: loading at the address the
 // container gives, or EP_IMPORT_ADDRESS; a warning names what was left out. True when it was
 // saved; otherwise a critical message says why and nothing was written.
-bool import_contained(const std::string& SRC, TCATREC& DST, const HostContainer& C,
-                      bool SUBMODE, bool REPLACE);
+bool import_contained(const std::string& SRC, TCATREC& DST, const HostContainer& C, bool SUBMODE,
+                      bool REPLACE);
 
 // Writes the code of the loaded B or K file BUF of entry CR, with its load address, as the
 // host file NM in container C (SUBMODE: converted from the Agat code to Windows-1251). False,

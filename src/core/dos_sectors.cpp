@@ -58,8 +58,8 @@ bool copy_dos(TMEDIA& MASTER, TMEDIA& MD, std::string_view OPERATION) {
     GETSECT(MD, at.TR, at.SC);
   }
   if (unreadable > 0)
-    report_warning(std::string(OPERATION) + std::string(": секторов ДОС, которые не читаются в "
-                                                        "образце: "_w) +
+    report_warning(std::string(OPERATION) +
+                   std::string(": секторов ДОС, которые не читаются в образце: "_w) +
                    std::to_string(unreadable) + std::string(", они скопированы как есть"_w));
   return true;
 }

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "content/colours.h"
-#include "core/cp1251_literal.h"
 #include "core/cp1251.h"
+#include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/image_file.h"
 #include "core/media_lifecycle.h"

@@ -69,8 +69,8 @@ std::string info_json(const ObjectInfo& i) {
   std::string text = "{\n  \"kind\": \"" + std::string(kKinds[i.kind]) + "\"";
   // An Agat file inside an image has no host name: the page shows its mark, JSON null.
   text += ",\n  \"host_name\": " + (i.host_name == NOT_SET_HOSTNAME
-                                           ? std::string("null")
-                                           : json_string(host_to_cp1251(i.host_name)));
+                                        ? std::string("null")
+                                        : json_string(host_to_cp1251(i.host_name)));
   const auto field = [&text](std::string_view key, const std::string& value) {
     text += ",\n  \"" + std::string(key) + "\": " + value;
   };
@@ -181,7 +181,8 @@ int run_export(const ParsedArgs& args) {
   TCATREC* e = load_named(args, md, *buf);
   if (e == nullptr) return EXIT_FAILED;
   if (container != nullptr) {
-    const std::string out = args.value("--output", host_name_of(*e) + std::string(container->suffix));
+    const std::string out =
+        args.value("--output", host_name_of(*e) + std::string(container->suffix));
     if (refuse_existing(out, args)) return EXIT_FAILED;
     const bool written = export_contained(*e, *buf, *container, out, args.has("--convert"));
     return core_failed() || !written ? EXIT_FAILED : EXIT_DONE;

@@ -32,9 +32,8 @@ std::string typed_volume(const std::string& utf8) {
   std::string cp1251;
   const bool converted = utf8_to_cp1251(utf8, cp1251);
   if (converted && cp1251.size() > MAX_VOLUME_NAME)
-    throw UsageError{std::string("имя тома "_w) + quoted_host(utf8) +
-                     std::string(" длиннее "_w) + std::to_string(MAX_VOLUME_NAME) +
-                     std::string(" знаков"_w)};
+    throw UsageError{std::string("имя тома "_w) + quoted_host(utf8) + std::string(" длиннее "_w) +
+                     std::to_string(MAX_VOLUME_NAME) + std::string(" знаков"_w)};
   if (!converted || std::any_of(cp1251.begin(), cp1251.end(),
                                 [](char c) { return static_cast<std::uint8_t>(c) < 0x20; }))
     throw UsageError{std::string("в имени тома "_w) + quoted_host(utf8) +
@@ -113,7 +112,8 @@ std::vector<Command> image_commands() {
        "тот же образ в другой форме"_w,
        {"Записывает секторы образа ИСТОЧНИК (любой из тринадцати форм) в новый файл формы "
         "ФОРМА той же геометрии: dsk140, nib140 или woz для образов 140 К, dsk800, nib800, hfe, "
-        "mfi800 или emu800 для 800 К. Файловая система не проверяется: переносятся все секторы, как "
+        "mfi800 или emu800 для 800 К. Файловая система не проверяется: переносятся все секторы, "
+        "как "
         "есть. Существующий файл не заменяется."_w,
         kDescriptionHelp},
        {{"--form", {}, "ФОРМА"_w}, kDescription},
