@@ -1,5 +1,6 @@
 #include "core/dos_sectors.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/cp1251_literal.h"
@@ -43,16 +44,19 @@ bool copy_dos(TMEDIA& MASTER, TMEDIA& MD, std::string_view OPERATION) {
   }
   std::vector<TSREF> dos;
   if (!dos_sectors(MASTER, OPERATION, dos)) return false;
-  // The new image's own VTOC and catalog hold their places whatever the master keeps there.
+  // The new image's own VTOC and catalog keep their places: a sector the master marks used
+  // there (a catalog sector it no longer links, as a rule) is left out.
+  std::vector<TSREF> kept_out;
   for (const TakenSector& taken : taken_sectors(MD, dos)) {
     if (taken.holder.empty()) continue;
-    report_critical(std::string(OPERATION) + std::string(": сектор ДОС "_w) + place(taken.at) +
-                    std::string(" в новом образе занят: "_w) + taken.holder +
-                    std::string(", образ не создан"_w));
-    return false;
+    kept_out.push_back(taken.at);
+    report_warning(std::string(OPERATION) + std::string(": сектор ДОС "_w) + place(taken.at) +
+                   std::string(" в новом образе занят: "_w) + taken.holder +
+                   std::string(", он не перенесён"_w));
   }
   int unreadable = 0;
   for (const TSREF& at : dos) {
+    if (std::find(kept_out.begin(), kept_out.end(), at) != kept_out.end()) continue;
     MD.MASS[at.TR][at.SC] = MASTER.MASS[at.TR][at.SC];
     unreadable += !FC_IS_SECOK(MD.MASS[at.TR][at.SC]);
     GETSECT(MD, at.TR, at.SC);

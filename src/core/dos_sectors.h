@@ -15,9 +15,10 @@ namespace agat {
 bool dos_sectors(TMEDIA& MASTER, std::string_view OPERATION, std::vector<TSREF>& SECTORS);
 
 // Copies the DOS of MASTER into the new image MD, built but not yet saved, at the same places,
-// and marks those sectors used in MD's VTOC. Refused, with a critical message that starts with
-// OPERATION and MD unchanged, when MASTER has another geometry, its VTOC is not sound, or one of
-// its DOS sectors is where MD keeps its VTOC or catalog.
+// and marks those sectors used in MD's VTOC; one where MD keeps its VTOC or catalog is left out
+// with a warning; sectors that do not read in MASTER are copied as they are, with a warning.
+// Refused, with a critical message that starts with OPERATION and MD unchanged, when MASTER has
+// another geometry or its VTOC is not sound.
 bool copy_dos(TMEDIA& MASTER, TMEDIA& MD, std::string_view OPERATION);
 
 }  // namespace agat
