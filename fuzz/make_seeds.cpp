@@ -6,7 +6,8 @@
 //   track_nib140, track_nib800, track_aim800: track records of the nibble samples and AIM
 //     tracks built from the 800 KB sample, each followed by a few sector changes;
 //   basic_listing, text_views, binary_listing, pictures, info_page: every file of the
-//     samples as a ".FIL" file (the pictures target with a selector byte before it);
+//     samples as a ".FIL" file (the pictures target with a selector byte before it; the
+//     binary listing also its bytes as an AppleSingle file);
 //   file_compare: pairs of sample files, and each file with a changed copy of itself;
 //   woz_file: every 140 KB sample as a WOZ file.
 //   container_hfe, container_mfi: every 800 KB sample as an HFE and an MFI file.
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "content/apple_single.h"
 #include "content/format_defines.h"
 #include "core/file_control.h"
 #include "core/image_form.h"
@@ -176,6 +178,10 @@ int main(int argc, char** argv) {
     info.add(fil);
     text.add(fil);
     binary.add(fil);
+    // The file's bytes as an AppleSingle file.
+    const std::string single =
+        pack_apple_single(std::string(fil.begin(), fil.end()), static_cast<std::uint16_t>(i));
+    binary.add(Bytes(single.begin(), single.end()));
     // Detected, in its first reading and in the first mode; read as a video image of a B
     // file in MGR; read as a plain ZX screen.
     for (const std::uint8_t selector : Bytes{0xF0, 0x00, 0x40 | FFBINGRAF, 0x10 | FFZXUNCOMPGRAF}) {

@@ -63,30 +63,37 @@ bool EP_EXPORT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& N
 }
 
 bool EP_IMPORT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM, bool ENC) {
-  const bool b_file = content_format(FMT).b_head;
-  std::uint8_t* code = BUF.data() + (b_file ? 4 : 0);
   std::string data;
   if (!read_host_file(NM, EP_IMPORT_MAXFILE, data, "Импорт файла"_w)) return false;
-  std::copy(data.begin(), data.end(), code);
-  auto size = static_cast<std::int32_t>(data.size());
+  place_imported_code(CR, BUF, FMT, data, EP_IMPORT_ADDRESS, ENC);
+  return true;
+}
+
+void place_imported_code(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, std::string_view CODE,
+                         std::uint16_t ADDRESS, bool ENC) {
+  const bool b_file = content_format(FMT).b_head;
+  std::uint8_t* code = BUF.data() + (b_file ? 4 : 0);
+  const auto size_read = static_cast<std::int32_t>(
+      std::min<std::size_t>(CODE.size(), static_cast<std::size_t>(EP_IMPORT_MAXFILE)));
+  std::copy(CODE.begin(), CODE.begin() + size_read, code);
+  auto size = size_read;
   if (ENC) L2A(code, size);
   if (size > EP_IMPORT_MAXCODE) {
     report_warning(std::string("Импорт файла: двоичный файл длиннее "_w) +
                    std::to_string(EP_IMPORT_MAXCODE) + std::string(" байт, отброшено "_w) +
-                   std::to_string(size - EP_IMPORT_MAXCODE) + std::string(" байт"_w));
+                   std::to_string(size_read - EP_IMPORT_MAXCODE) + std::string(" байт"_w));
     size = EP_IMPORT_MAXCODE;
   }
   put_le16(&CR.TSDATA[ts_byte(8)], static_cast<std::uint16_t>(size));
-  put_le16(&CR.TSDATA[ts_byte(10)], EP_IMPORT_ADDRESS);
+  put_le16(&CR.TSDATA[ts_byte(10)], ADDRESS);
   CR.EXT = 0x20;
   if (b_file) {
-    put_le16(&BUF[0], EP_IMPORT_ADDRESS);
+    put_le16(&BUF[0], ADDRESS);
     put_le16(&BUF[2], static_cast<std::uint16_t>(size));
     CR.EXT = 0x04;
     size += 4;
   }
   CR.SIZE = size;
-  return true;
 }
 
 void binary_listing(TextReport& R, const TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT) {

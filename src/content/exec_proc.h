@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "content/format_defines.h"
 #include "content/text_viewer.h"
@@ -47,6 +48,11 @@ bool EP_EXPORT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& N
 // file that cannot be read, or is longer than EP_IMPORT_MAXFILE, gives a critical message and
 // false. The caller saves the file.
 bool EP_IMPORT(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, const std::string& NM, bool ENC);
+
+// What EP_IMPORT does with the bytes it read: CODE (at most EP_IMPORT_MAXFILE bytes of it) as
+// the code of a new binary loading at ADDRESS.
+void place_imported_code(TCATREC& CR, TFILEBUF& BUF, TFILEFORMAT FMT, std::string_view CODE,
+                         std::uint16_t ADDRESS, bool ENC);
 
 // The listing `agatdisk view` prints for a binary file, built anew in R: the code block
 // located by GETSIZEANDOFFS as disassembly lines (address, bytes, characters, instruction).

@@ -111,16 +111,19 @@ bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMO
   const bool read = content_format(FMT).family == ContentFamily::text
                         ? TP_IMPORT(DST, buf, SRC)
                         : EP_IMPORT(DST, buf, FMT, SRC, SUBMODE);
-  if (!read) return false;
+  return read && save_import(DST, buf, REPLACE);
+}
+
+bool save_import(TCATREC& DST, TFILEBUF& BUF, bool REPLACE) {
   // The last sector is written whole: after the file it holds zeros, not what an earlier
   // file left in the buffer.
   const std::size_t end =
-      std::min<std::size_t>((static_cast<std::size_t>(DST.SIZE) + 255) / 256 * 256, buf.size());
-  std::fill(buf.begin() + DST.SIZE, buf.begin() + static_cast<std::ptrdiff_t>(end), 0);
+      std::min<std::size_t>((static_cast<std::size_t>(DST.SIZE) + 255) / 256 * 256, BUF.size());
+  std::fill(BUF.begin() + DST.SIZE, BUF.begin() + static_cast<std::ptrdiff_t>(end), 0);
   if (DST.PMEDIA->MEDIAT == MDIMAGE && !REPLACE &&
       !make_import_name_unique(*DST.PMEDIA, DST.AGATNAME))
     return false;
-  FC_SAVE(DST, buf, *DST.PMEDIA, true);
+  FC_SAVE(DST, BUF, *DST.PMEDIA, true);
   return FC_CRITICALERRORBUFFER.empty();
 }
 

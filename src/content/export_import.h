@@ -48,4 +48,9 @@ bool is_import_format(TFILEFORMAT FMT);
 bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE,
                bool REPLACE = false);
 
+// What an import does once the new file is in BUF and DST holds its size, type and T/S-list
+// bytes: the last sector filled up with zeros, the name made unique (unless REPLACE) and the
+// file saved. True when it was saved.
+bool save_import(TCATREC& DST, TFILEBUF& BUF, bool REPLACE);
+
 }  // namespace agat

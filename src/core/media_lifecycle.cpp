@@ -6,6 +6,7 @@
 #include "core/chain_guard.h"
 #include "core/cp1251_literal.h"
 #include "core/current_catalog.h"
+#include "core/dos_sectors.h"
 #include "core/file_control_messages.h"
 #include "core/host_paths.h"
 #include "core/image_file.h"
@@ -29,7 +30,7 @@ void fill_map(std::uint8_t (*map)[4], int count, int first_track, int last_track
 
 }  // namespace
 
-void FC_INITMEDIA(TMEDIA& MD) {
+void FC_INITMEDIA(TMEDIA& MD, const NewImageSystem& SYSTEM) {
   if (MD.MEDIAT != MDIMAGE) return;
   if (MD.IMAGET >= IMAGE_TYPE_COUNT || !IMAGEDESC[MD.IMAGET].creatable) return;
   set_geometry(MD, MD.IMAGET);
@@ -68,6 +69,11 @@ void FC_INITMEDIA(TMEDIA& MD) {
     fill_map(as<TVTOCESECTOR>(MD.MASS[114][0]).MAP, 64, 114, MD.NUMTR, mask);
     GETSECT(MD, 114, 0);
   }
+  if (SYSTEM.MASTER != nullptr) {
+    if (!copy_dos(*SYSTEM.MASTER, MD, "Создание загрузочного образа"_w)) return;
+    set_volume_name(vt, volume_name(as<TVTOCSECTOR>(SYSTEM.MASTER->MASS[17][0])));
+  }
+  if (SYSTEM.VOLUME) set_volume_name(vt, *SYSTEM.VOLUME);
   FC_SAVEMEDIA(MD, true);
 }
 

@@ -22,6 +22,9 @@ void AC_CLEANMEDIA(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 // ARG is the image type, one that IMAGEDESC calls creatable.
 void AC_CREATEMEDIA(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_REVOLUME(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
+// A new image holding the DOS of the image under the cursor of a host panel, in a form of its
+// size that the user picks, with its volume name.
+void AC_CREATEBOOTMEDIA(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 // Blends the marked image files of a host panel into one image of the first one's form, in
 // the other panel's folder when it shows one (else beside them), and shows the report.
 void AC_BLENDMEDIA(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);

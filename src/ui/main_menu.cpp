@@ -80,6 +80,8 @@ PMENUITEM main_menu() {
     // One item per form that a new file can have, in the order of the forms.
     for (const TIMAGEDESC& d : IMAGEDESC)
       if (d.creatable) items.push_back(call(d.menu_label, "", AC_CREATEMEDIA, d.form));
+    items.push_back(call("Создать загрузочный образ (ДОС образа под курсором)"_w, "",
+                         AC_CREATEBOOTMEDIA));
     items.push_back(call("Изменить имя тома"_w, "", AC_REVOLUME));
     items.push_back(call("Смешать отмеченные образы"_w, "", AC_BLENDMEDIA));
     return items;

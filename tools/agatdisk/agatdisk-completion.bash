@@ -62,12 +62,13 @@ _agatdisk() {
     --form) mapfile -t COMPREPLY < <(compgen -W "dsk140 nib140 woz dsk800 nib800 hfe mfi800 emu800" -- "$cur"); return ;;
     --format)
       mapfile -t COMPREPLY < <(compgen -W "auto asis binary komand text basic agawt autograf
-          alvgraf bingraf komgraf zxcompgraf zxuncompgraf mgfragm" -- "$cur")
+          alvgraf bingraf komgraf zxcompgraf zxuncompgraf mgfragm applesingle" -- "$cur")
       return ;;
     --mode)
       mapfile -t COMPREPLY < <(compgen -W "text64n text64i text32 lgr7 mgr hgr apple mgr9
           hgr9" -- "$cur")
       return ;;
+    --boot) _agatdisk_images "$cur"; return ;;
     --type) mapfile -t COMPREPLY < <(compgen -W "T I A B S P K D" -- "$cur"); return ;;
     -o | --output) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
   esac

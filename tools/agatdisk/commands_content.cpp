@@ -9,6 +9,7 @@
 #include "commands.h"
 #include "content/export_import.h"
 #include "content/format_control.h"
+#include "content/host_containers.h"
 #include "content/info_page.h"
 #include "core/cp1251.h"
 #include "core/cp1251_literal.h"
@@ -28,6 +29,14 @@ const Option kConvert{"--convert", {}, {}};
 constexpr std::string_view kInHelp =
     "С ключом --in КАТАЛОГ файл ищется в BTK-каталоге КАТАЛОГ текущего каталога, без входа "
     "в него (образ не меняется)."_w;
+
+// The host container --format names; on import, with "auto" (or no --format), the one whose
+// signature the host file SOURCE starts with. nullptr for none.
+const HostContainer* container_option(const ParsedArgs& args, const std::string& source = {}) {
+  const std::string given = args.value("--format", "auto");
+  if (const HostContainer* named = host_container_named(given)) return named;
+  return given == "auto" && !source.empty() ? host_container_of_file(source) : nullptr;
+}
 
 // The host name of a file: its Agat name converted (a deleted entry's last character is a
 // track number, no part of the name).
@@ -60,8 +69,8 @@ std::string info_json(const ObjectInfo& i) {
   std::string text = "{\n  \"kind\": \"" + std::string(kKinds[i.kind]) + "\"";
   // An Agat file inside an image has no host name: the page shows its mark, JSON null.
   text += ",\n  \"host_name\": " + (i.host_name == NOT_SET_HOSTNAME
-                                           ? std::string("null")
-                                           : json_string(host_to_cp1251(i.host_name)));
+                                        ? std::string("null")
+                                        : json_string(host_to_cp1251(i.host_name)));
   const auto field = [&text](std::string_view key, const std::string& value) {
     text += ",\n  \"" + std::string(key) + "\": " + value;
   };
@@ -165,11 +174,19 @@ int run_view(const ParsedArgs& args) {
 }
 
 int run_export(const ParsedArgs& args) {
-  const TFILEFORMAT requested = format_option(args);
+  const HostContainer* container = container_option(args);
+  const TFILEFORMAT requested = container != nullptr ? FFBINARY : format_option(args);
   std::unique_ptr<TMEDIA> md;
   auto buf = std::make_unique<TFILEBUF>();
   TCATREC* e = load_named(args, md, *buf);
   if (e == nullptr) return EXIT_FAILED;
+  if (container != nullptr) {
+    const std::string out =
+        args.value("--output", host_name_of(*e) + std::string(container->suffix));
+    if (refuse_existing(out, args)) return EXIT_FAILED;
+    const bool written = export_contained(*e, *buf, *container, out, args.has("--convert"));
+    return core_failed() || !written ? EXIT_FAILED : EXIT_DONE;
+  }
   const TFILEFORMAT format = FMTDETECT(*e, *buf, requested);
   const std::string out =
       args.value("--output", host_name_of(*e) + std::string(export_suffix(format)));
@@ -183,7 +200,9 @@ int run_export(const ParsedArgs& args) {
 
 int run_import(const ParsedArgs& args) {
   const std::string& source = args.operands[1];
-  const TFILEFORMAT format = import_format(format_option(args), source);
+  const HostContainer* container = container_option(args, source);
+  const TFILEFORMAT format =
+      container != nullptr ? FFBINARY : import_format(format_option(args), source);
   if (!is_import_format(format))
     throw UsageError{std::string("формат "_w) + std::string(format_name(format)) +
                      std::string(" не импортируется: можно text, asis, binary или komand"_w)};
@@ -199,7 +218,10 @@ int run_import(const ParsedArgs& args) {
   auto md = open_image(args.operands[0]);
   if (md == nullptr) return EXIT_FAILED;
   entry.PMEDIA = md.get();
-  const bool saved = CC_IMPORT(source, entry, format, args.has("--convert"), args.has("--force"));
+  const bool saved =
+      container != nullptr
+          ? import_contained(source, entry, *container, args.has("--convert"), args.has("--force"))
+          : CC_IMPORT(source, entry, format, args.has("--convert"), args.has("--force"));
   return core_failed() || !saved ? EXIT_FAILED : EXIT_DONE;
 }
 
@@ -252,7 +274,9 @@ std::vector<Command> content_commands() {
         "текущий каталог; существующий файл не заменяется без ключа --force (-f)."_w,
         "С ключом --convert программа на Бейсике пишется ключевыми словами GW-Basic, а "
         "байты двоичного файла переводятся из кодов Агата в Windows-1251; тексты "
-        "перекодируются всегда. ФОРМАТ — как у view."_w,
+        "перекодируются всегда. ФОРМАТ — как у view или applesingle: файл B или К пишется "
+        "файлом AppleSingle (расширение .as) с ветвью данных — кодом — и сведениями ProDOS, "
+        "где вспомогательный тип — адрес загрузки."_w,
         kInHelp},
        {kFormat, kConvert, {"--output", "-o", "ФАЙЛ"_w}, kForce, kIn},
        2,
@@ -266,7 +290,12 @@ std::vector<Command> content_commands() {
         "Агата), binary — файлом B с адресом загрузки $1800, komand и asis — файлом K с "
         "адресом загрузки и длиной в T/S-списке. Двоичный код длиннее 65520 байт "
         "обрезается с предупреждением. По умолчанию (auto) файл с расширением .txt "
-        "берётся как text, любой другой — как binary."_w,
+        "берётся как text, файл AppleSingle (по сигнатуре 00 05 16 00) — как applesingle, "
+        "любой другой — как binary."_w,
+        "applesingle — файл AppleSingle (его пишет, например, cl65 -t apple2) становится файлом "
+        "B: ветвь данных — код, вспомогательный тип из сведений ProDOS — адрес загрузки ($1800, "
+        "если этих сведений нет). Прочие записи в файл Агата не попадают, предупреждение "
+        "называет их."_w,
         "С ключом --convert байты двоичного файла переводятся из Windows-1251 в коды "
         "Агата. Имя Агата по умолчанию — имя файла без каталога. Файл Агата с тем же "
         "именем не заменяется: новый файл получает имя с окончанием ~1, ~2 ... (начало "
