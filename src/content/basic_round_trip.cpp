@@ -1,7 +1,6 @@
 #include "content/basic_round_trip.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -16,10 +15,12 @@ namespace {
 constexpr std::int32_t kMaxProgramSize = 65535;
 constexpr std::size_t kTailBytesPerLine = 32;
 
+// V in hex, at least DIGITS digits.
 std::string hex(std::int64_t v, int digits = 4) {
-  char s[16];
-  std::snprintf(s, sizeof s, "%0*llX", digits, static_cast<long long>(v));
-  return s;
+  std::string text;
+  for (; v > 0 || digits > 0; v >>= 4, --digits)
+    text.insert(text.begin(), "0123456789ABCDEF"[v & 15]);
+  return text;
 }
 
 std::int64_t round_to_sector(std::int64_t n) {
