@@ -199,8 +199,11 @@ std::string exact_basic_text(std::string_view LISTING, const TCATREC& CR, const 
     listed.push_back(line);
     b = e + 1;
   }
+  // A line longer than the import takes is not worth the mending either.
+  const bool long_line = std::any_of(lines.begin(), lines.end(),
+                                     [](const WalkedLine& l) { return l.codes.size() > 255; });
   const std::optional<std::uint16_t> start = load_address(lines, end, o);
-  if (listed.size() < lines.size() || !start) return bytes_alone(o);
+  if (listed.size() < lines.size() || !start || long_line) return bytes_alone(o);
 
   // The long names as the import reads them from the list after the lines.
   std::string names_part;

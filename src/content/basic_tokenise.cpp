@@ -71,7 +71,8 @@ std::string shown_char(char c) {
 struct Unit {
   enum Kind : std::uint8_t { keyword, name, character, bad } kind = bad;
   std::size_t length = 1;
-  BasicBytes codes;
+  std::uint8_t code = 0;    // the first code
+  std::uint8_t second = 0;  // a long name's number, low byte
 };
 
 }  // namespace
@@ -100,7 +101,7 @@ class BasicVocabulary {
     if (const int raw = raw_byte(s, i); raw >= 0) {
       u.kind = raw >= 0x80 ? Unit::keyword : Unit::character;
       u.length = 4;
-      u.codes = {static_cast<std::uint8_t>(raw)};
+      u.code = static_cast<std::uint8_t>(raw);
       if (raw == 0) u.kind = Unit::bad;
       return u;
     }
@@ -110,7 +111,7 @@ class BasicVocabulary {
     if (word != nullptr && (name == nullptr || word->text.size() >= name->text.size())) {
       u.kind = Unit::keyword;
       u.length = word->text.size();
-      u.codes = {static_cast<std::uint8_t>(word->code)};
+      u.code = static_cast<std::uint8_t>(word->code);
       return u;
     }
     int number = 0;
@@ -130,13 +131,13 @@ class BasicVocabulary {
     if (length > 0) {
       u.kind = Unit::name;
       u.length = length;
-      u.codes = {static_cast<std::uint8_t>(number / 256 + 1),
-                 static_cast<std::uint8_t>(number % 256)};
+      u.code = static_cast<std::uint8_t>(number / 256 + 1);
+      u.second = static_cast<std::uint8_t>(number % 256);
       return u;
     }
     const std::uint8_t code = agat_of(folded(s[i])) ^ 0x80;
     u.kind = code >= 0x07 && code < 0x80 ? Unit::character : Unit::bad;
-    u.codes = {code};
+    u.code = code;
     return u;
   }
 
@@ -194,25 +195,28 @@ bool tokenise(std::string_view s, const BasicVocabulary& words, BasicBytes& code
       if (code == kQuote && plain) in_string = !in_string;
       continue;
     }
+    Unit u = words.at(s, i);
     // One blank either side of a keyword is the listing's, not the program's.
-    if (s[i] == ' ' && i + 1 < s.size() && words.at(s, i + 1).kind == Unit::keyword) {
-      ++i;
-      continue;
+    if (s[i] == ' ' && i + 1 < s.size()) {
+      if (Unit next = words.at(s, i + 1); next.kind == Unit::keyword) {
+        u = next;
+        ++i;
+      }
     }
-    const Unit u = words.at(s, i);
     if (u.kind == Unit::bad) {
-      error = u.codes[0] == 0 ? std::string(kZeroCode)
-                              : std::string("знак "_w) + shown_char(s[i]) +
-                                    std::string(" недопустим вне строки и комментария"_w);
+      error = u.code == 0 ? std::string(kZeroCode)
+                          : std::string("знак "_w) + shown_char(s[i]) +
+                                std::string(" недопустим вне строки и комментария"_w);
       return false;
     }
-    codes.insert(codes.end(), u.codes.begin(), u.codes.end());
+    codes.push_back(u.code);
+    if (u.kind == Unit::name) codes.push_back(u.second);
     const bool raw = s[i] == '^' && u.length == 4;
     i += u.length;
     if (u.kind == Unit::keyword) {
-      in_remark = u.codes[0] == kData || u.codes[0] == kRem;
+      in_remark = u.code == kData || u.code == kRem;
       if (i < s.size() && s[i] == ' ') ++i;
-    } else if (u.kind == Unit::character && u.codes[0] == kQuote && !raw) {
+    } else if (u.kind == Unit::character && u.code == kQuote && !raw) {
       in_string = true;
     }
   }
