@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <string_view>
 #include <vector>
 
 #include "content/basic_keywords.h"
+#include "content/basic_round_trip.h"
+#include "content/basic_tokenise.h"
 #include "content/colours.h"
 #include "content/host_text.h"
 #include "content/host_transfer.h"
@@ -122,13 +125,18 @@ struct LongVar {
   std::uint16_t number = 0;
 };
 
-// One run of the lister over a loaded program.
+// One run of the lister over a loaded program. An EXACT listing is the exported text that
+// the import reads back: keywords, characters and long names (whole, however long) in the
+// forms of content/basic_tokenise.h, and the heading of the long-name list as the viewer
+// shows it.
 class Lister {
  public:
-  Lister(const TCATREC& cr, const TFILEBUF& buf, const TKEYWORDS& words, ListingOutput& out)
+  Lister(const TCATREC& cr, const TFILEBUF& buf, const TKEYWORDS& words, ListingOutput& out,
+         bool exact = false)
       : buf_(buf),
         words_(words),
         out_(out),
+        exact_(exact),
         fact_(std::clamp(cr.SIZE, 0, kMaxProgramSize)),
         vars_(kLongVarCount + 1) {}
 
@@ -153,6 +161,7 @@ class Lister {
   const TFILEBUF& buf_;
   const TKEYWORDS& words_;
   ListingOutput& out_;
+  bool exact_;
   std::int32_t fact_;
   std::int32_t declared_ = 0;
   std::int32_t lv_len_ = -1;  // -1: no table of long names
@@ -220,7 +229,7 @@ void Lister::read_long_names() {
       return;
     }
     const std::uint8_t b = buf_[pos];
-    if (vars_[n].name.size() < kLongNameLength)
+    if (exact_ || vars_[n].name.size() < kLongNameLength)
       vars_[n].name.push_back(static_cast<char>(b & 0x7F));
     if (b & 0x80) ++n;
   }
@@ -231,7 +240,7 @@ void Lister::keyword(std::uint8_t code) {
   if (code == 0x8E) out_.screen_break();
   if (words_[code - 0x80].starts_with("rem ")) out_.hold();
   out_.text(" ");
-  out_.text(words_[code - 0x80]);
+  out_.text(exact_ ? basic_keyword_text(code) : std::string(words_[code - 0x80]));
   out_.text(" ");
   if (code == 0x83 || code == 0xB2) in_remark_ = true;  // DATA, REM: the rest is text
 }
@@ -245,7 +254,9 @@ void Lister::character(std::uint8_t code) {
   out_.colour(quoted ? CR_BASIC_STRING : CR_BASIC_MISC);
   const char x = A2L(static_cast<char>(code ^ 0x80));
   const auto ux = static_cast<std::uint8_t>(x);
-  if (!out_.viewer() && ux < 32) {
+  if (exact_) {
+    out_.text(basic_char_text(code, quoted));
+  } else if (!out_.viewer() && ux < 32) {
     const char escaped[] = {'^', static_cast<char>(ux + 64)};
     out_.text(std::string_view(escaped, 2));
   } else {
@@ -257,6 +268,10 @@ void Lister::character(std::uint8_t code) {
 
 // A long name is shown through the character set, as the program's own characters are.
 void Lister::show_long_name(const std::string& name) {
+  if (exact_) {
+    out_.text(long_name_text(name));
+    return;
+  }
   std::string shown;
   for (char c : name) shown.push_back(A2L(static_cast<char>(c | 0x80)));
   out_.text(shown);
@@ -359,6 +374,17 @@ void Lister::list() {
     out_.note("");
   }
   if (lv_len_ <= 0) return;
+  if (exact_) {
+    // The viewer's heading, which tells the import that the list begins.
+    const auto hex4 = [](std::int32_t v) {
+      char digits[8];
+      std::snprintf(digits, sizeof digits, "%04X", static_cast<unsigned>(v) & 0xFFFF);
+      return std::string(digits);
+    };
+    out_.text(std::string(BASIC_NAMES_HEADING) + std::string(" (начало: $"_w) +
+              hex4(lv_start_ + 2) + std::string(", длина: $"_w) + hex4(lv_len_) + "):");
+    out_.line_end();
+  }
   out_.note("Таблица длинных переменных (начало: $"_w, false);
   out_.hex(lv_start_ + 2);
   out_.note(", длина: $"_w, false);
@@ -383,9 +409,11 @@ void BP_VIEW(TCATREC& CR, TFILEBUF& BUF) {
 
 std::string basic_export_text(const TCATREC& CR, const TFILEBUF& BUF, bool GWBASIC) {
   std::string text;
-  ListingOutput out(text);
-  Lister(CR, BUF, GWBASIC ? QBASICTABLE : BASICTABLE, out).list();
-  return text;
+  {
+    ListingOutput out(text);
+    Lister(CR, BUF, GWBASIC ? QBASICTABLE : BASICTABLE, out, !GWBASIC).list();
+  }
+  return GWBASIC ? text : exact_basic_text(text, CR, BUF);
 }
 
 bool BP_EXPORT(TCATREC& CR, TFILEBUF& BUF, const std::string& NM, bool GWBASIC) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "content/basic_proc.h"
+#include "content/basic_tokenise.h"
 #include "content/content_buffer.h"
 #include "content/exec_proc.h"
 #include "content/format_control.h"
@@ -108,9 +109,10 @@ bool is_import_format(TFILEFORMAT FMT) {
 bool CC_IMPORT(const std::string& SRC, TCATREC& DST, TFILEFORMAT FMT, bool SUBMODE, bool REPLACE) {
   if (DST.PMEDIA == nullptr || !is_import_format(FMT)) return false;
   TFILEBUF& buf = content_buffer();
-  const bool read = content_format(FMT).family == ContentFamily::text
-                        ? TP_IMPORT(DST, buf, SRC)
-                        : EP_IMPORT(DST, buf, FMT, SRC, SUBMODE);
+  const ContentFamily family = content_format(FMT).family;
+  const bool read = family == ContentFamily::text    ? TP_IMPORT(DST, buf, SRC)
+                    : family == ContentFamily::basic ? BP_IMPORT(DST, buf, SRC)
+                                                     : EP_IMPORT(DST, buf, FMT, SRC, SUBMODE);
   return read && save_import(DST, buf, REPLACE);
 }
 

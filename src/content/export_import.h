@@ -1,6 +1,6 @@
 // Export of Agat files to host files and import of host files as new Agat files, routed by
-// content format: texts (content/text_proc.h), BASIC listings (content/basic_proc.h) and
-// binaries (content/exec_proc.h).
+// content format: texts (content/text_proc.h), BASIC listings (content/basic_proc.h, read
+// back by content/basic_tokenise.h) and binaries (content/exec_proc.h).
 #pragma once
 
 #include <functional>
@@ -35,7 +35,7 @@ void CC_EXPORT(TCATREC& SRC, const std::string& DST, TFILEFORMAT FMT, bool SUBMO
                const TREPLACEQUESTION& ASK = {});
 
 // The formats a host file can be imported as, those of the table's column `importable`: a
-// plain text, raw bytes, a K file, a B file.
+// plain text, a BASIC program, raw bytes, a K file, a B file.
 bool is_import_format(TFILEFORMAT FMT);
 
 // Reads the host file SRC as a new Agat file of format FMT (SUBMODE: binaries converted

@@ -91,6 +91,7 @@ inline constexpr std::array<ContentFormat, FILE_FORMAT_COUNT> kContentFormats = 
      .description = "Программа транслятора BASIC"_w,
      .family = ContentFamily::basic,
      .shown = ContentShown::basic,
+     .importable = true,
      .export_suffix = ".bas"},
     {.format = FFAGAWT,
      .name = "agawt",

@@ -15,8 +15,8 @@ void AC_EXPORT_F(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_EXPORT_T(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 
 // Asks for a host file (found as export places its files) and imports it into the current
-// panel's medium as a new file of format ARG (a plain text, a B or a K file), without
-// conversion (_F) or with it (_T); the cursor then stands on the new file.
+// panel's medium as a new file of format ARG (a plain text, a BASIC program, a B or a K
+// file), without conversion (_F) or with it (_T); the cursor then stands on the new file.
 void AC_IMPORT_F(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 void AC_IMPORT_T(PPANEL PAN_CUR, PPANEL PAN_OTH, std::int32_t ARG);
 

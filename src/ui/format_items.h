@@ -72,6 +72,8 @@ inline constexpr FormatItem kFormatItems[] = {
     {FormatMenu::exports, "Двоичный К-файл, с перекодировкой"_w, "", 0, AC_EXPORT_T, FFKOMAND},
 
     {FormatMenu::imports, "Обычный текст"_w, "", 0, AC_IMPORT_F, FFTEXT},
+    {FormatMenu::imports, "Basic-программа, ключевые слова как в Агате"_w, "", 0, AC_IMPORT_F,
+     FFBASIC},
     {FormatMenu::imports, "Двоичный B-файл, без перекодировки"_w, "", 0, AC_IMPORT_F, FFBINARY},
     {FormatMenu::imports, "Двоичный B-файл, с перекодировкой"_w, "", 0, AC_IMPORT_T, FFBINARY},
     {FormatMenu::imports, "Двоичный К-файл, без перекодировки"_w, "", 0, AC_IMPORT_F, FFKOMAND},

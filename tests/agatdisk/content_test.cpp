@@ -161,7 +161,7 @@ TEST_F(AgatdiskContent, InformationPagesAndExitStatuses) {
            {"agatdisk info disk.dsk SUB --json | grep start", 0, "  \"start\": [17, 9]\n"},
            {"agatdisk view disk.dsk NOPE", 1, "", "нет файла \"NOPE\""},
            {"agatdisk view disk.dsk AW --format nope", 2, "", "неизвестный формат \"nope\""},
-           {"agatdisk import disk.dsk AW.bin --format basic", 2, "", "не импортируется"},
+           {"agatdisk import disk.dsk AW.bin --format agawt", 2, "", "не импортируется"},
            {"agatdisk import disk.dsk none.txt", 1, "", "none.txt"},
            {"agatdisk export disk.dsk AW", 1, "", "\"AW.bin\" уже есть"},
            {"agatdisk export disk.dsk AW -f && wc -c < AW.bin", 0, "5\n"}}) {

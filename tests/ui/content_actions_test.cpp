@@ -140,6 +140,8 @@ TEST_F(ContentActions, ExportWithAndWithoutMarksAndImportOfTextsAndBinaries) {
   answer(" Введите имя импортируемого файла ", "note.txt");
   menu("Импорт файла", "Двоичный B-файл, с перекодировкой");
   answer(" Введите имя импортируемого файла ", "code.bin");
+  menu("Импорт файла", "Basic-программа, ключевые слова как в Агате");  // the export back
+  answer(" Введите имя импортируемого файла ", "ТАБЛИЦА.bas");
   check([&](MemoryConsole&) {
     EXPECT_NE(panel_row("note.txt"), 0);
     EXPECT_NE(panel_row("code.bin"), 0);
@@ -161,6 +163,8 @@ TEST_F(ContentActions, ExportWithAndWithoutMarksAndImportOfTextsAndBinaries) {
             (std::vector<std::uint8_t>{0x00, 0x18, 0x02, 0x00, L2A(std::uint8_t{'A'}),
                                        L2A(std::uint8_t{0xC1})}));
   EXPECT_EQ(find_entry(*md, "code.bin")->EXT, 0x04);
+  EXPECT_EQ(load(*md, "ТАБЛИЦА.bas"), load(*md, "ТАБЛИЦА"));
+  EXPECT_EQ(find_entry(*md, "ТАБЛИЦА.bas")->EXT, 0x02);
   expect_consistent({"demo140.dsk"});
 }
 

@@ -121,7 +121,7 @@ Bytes hello_program() {
                  basic_text("\"ПРИВЕТ, АГАТ!\":"),
                  {NORMAL}})},
       {40, join({{FOR}, basic_text("I"), {EQUALS}, basic_text("1"), {TO}, basic_text("10")})},
-      {50, join({{PRINT}, basic_text("I,I*I")})},
+      {50, join({{PRINT}, basic_text("I,I"), {TIMES}, basic_text("I")})},
       {60, join({{NEXT}, basic_text("I")})},
       {70, {END}},
   });
