@@ -68,27 +68,35 @@ bool unpack_track(std::span<const std::uint8_t> file, const Entry& e,
   return true;
 }
 
-
 // X (not negative, below 2^63) rounded to the nearest whole number, halves up, as llround
 // does; X less its whole part is exact, so no case rounds otherwise.
 std::uint64_t round_half_up(double x) {
-  const auto whole = static_cast<std::uint64_t>(x);
-  return whole + static_cast<std::uint64_t>(x - static_cast<double>(whole) >= 0.5);  // no branch
+  const auto whole = static_cast<std::int64_t>(x);  // the signed conversion is one instruction
+  return static_cast<std::uint64_t>(whole) +
+         static_cast<std::uint64_t>(x - static_cast<double>(whole) >= 0.5);  // no branch
 }
 
 // The value of rank N (from 0) of VALUES in rising order (N below their number). A count of
-// the values by 16-unit bands (the last band takes all above) finds the band that holds it,
-// and only that band's values, gathered in POOL, are ranked.
-std::uint64_t nth_smallest(const std::vector<std::uint64_t>& values, std::size_t n,
-                           std::vector<std::uint64_t>& pool) {
-  constexpr std::uint64_t BANDS = 4096, SHIFT = 4;
-  const auto band = [](std::uint64_t v) { return std::min(v >> SHIFT, BANDS - 1); };
+// the values by 16-unit bands (the last band takes all above) finds the band that holds it;
+// a count of the 16 values such a band can hold then finds the value itself, and only the
+// last band's values, gathered in POOL, are ranked.
+std::uint32_t nth_smallest(std::span<const std::uint32_t> values, std::size_t n,
+                           std::vector<std::uint32_t>& pool) {
+  constexpr std::uint32_t BANDS = 4096, SHIFT = 4;
+  const auto band = [](std::uint32_t v) { return std::min(v >> SHIFT, BANDS - 1); };
   std::array<std::uint32_t, BANDS> counts{};
-  for (const std::uint64_t v : values) ++counts[band(v)];
-  std::uint64_t b = 0;
+  for (const std::uint32_t v : values) ++counts[band(v)];
+  std::uint32_t b = 0;
   for (; n >= counts[b]; ++b) n -= counts[b];
+  if (b < BANDS - 1) {
+    std::array<std::uint32_t, 1u << SHIFT> each{};
+    for (const std::uint32_t v : values) each[v & ((1u << SHIFT) - 1)] += (v >> SHIFT) == b;
+    std::uint32_t k = 0;
+    for (; n >= each[k]; ++k) n -= each[k];
+    return b << SHIFT | k;
+  }
   pool.clear();
-  for (const std::uint64_t v : values)
+  for (const std::uint32_t v : values)
     if (band(v) == b) pool.push_back(v);
   std::nth_element(pool.begin(), pool.begin() + static_cast<std::ptrdiff_t>(n), pool.end());
   return pool[n];
@@ -128,35 +136,59 @@ void set_cell(std::uint8_t* bits, std::uint32_t at, std::uint32_t flip) {
 // error adds up along the turn.
 bool decode(const Layout& l, std::span<const std::uint32_t> entries, int version,
             std::span<std::uint8_t> record) {
-  thread_local std::vector<std::uint64_t> changes, gaps, order;  // kept from track to track
-  changes.clear();
-  changes.reserve(entries.size());
-  std::uint64_t time = 0;
-  // Version 1: a change where a zone of one level follows one of the other (round the turn).
-  std::uint32_t level = entries.empty() ? 0 : entries.back() >> 28;
-  for (const std::uint32_t e : entries) {
-    const std::uint32_t type = e >> 28, span = e & TIME_MASK;
-    if (version == 1) {
+  // The gaps between changes, each below 2^32 in a track that passes the turn's check.
+  thread_local std::vector<std::uint32_t> gaps, order;  // kept from track to track
+  gaps.resize(entries.size());
+  std::size_t changes = 0;
+  std::uint64_t time = 0, first = 0;
+  if (version == 1) {
+    // A change where a zone of one level follows one of the other (round the turn).
+    std::uint64_t last = 0;
+    std::uint32_t level = entries.empty() ? 0 : entries.back() >> 28;
+    for (const std::uint32_t e : entries) {
+      const std::uint32_t type = e >> 28;
       if ((type == LEVEL_A || type == LEVEL_B) && (level == LEVEL_A || level == LEVEL_B) &&
-          type != level)
-        changes.push_back(time);
+          type != level) {
+        if (changes++ == 0)
+          first = time;
+        else
+          gaps[changes - 2] = static_cast<std::uint32_t>(time - last);
+        last = time;
+      }
       level = type;
-      time += span;
-    } else {
-      time += span;
-      if (type == FLUX) changes.push_back(time);
+      time += e & TIME_MASK;
     }
+  } else {
+    // The time up to the first change, then the gaps without a branch: the time since the
+    // change before, the next gap's place taken only at a change.
+    std::size_t i = 0;
+    while (i < entries.size() && changes == 0) {
+      time += entries[i] & TIME_MASK;
+      changes = entries[i++] >> 28 == FLUX;
+    }
+    first = time;
+    std::uint64_t since = 0;
+    std::size_t n = 0;
+    for (; i < entries.size(); ++i) {
+      const std::uint32_t e = entries[i], span = e & TIME_MASK;
+      const bool flux = e >> 28 == FLUX;
+      time += span;
+      since += span;
+      gaps[n] = static_cast<std::uint32_t>(since);
+      n += flux;
+      since = flux ? 0 : since;
+    }
+    changes += n;
   }
-  if (changes.size() < 64 || time > 2ull * TURN) return false;
-  gaps.resize(changes.size() - 1);
-  for (std::size_t i = 1; i < changes.size(); ++i) gaps[i - 1] = changes[i] - changes[i - 1];
-  const std::uint64_t shortest = nth_smallest(gaps, gaps.size() / 20, order);
-  // Whole numbers, summed exactly (the sum stays below the turn's length twice over).
-  std::uint64_t total = 0;
-  int taken = 0;
-  for (const std::uint64_t g : gaps) {  // without branches: which gaps are taken is a toss-up
-    const bool near = g >= shortest && g - shortest <= shortest / 4;
-    total += near ? g : 0;
+  if (changes < 64 || time > 2ull * TURN) return false;
+  const std::span<const std::uint32_t> spans(gaps.data(), changes - 1);
+  const std::uint32_t shortest = nth_smallest(spans, spans.size() / 20, order);
+  // Whole numbers, summed exactly: the sum stays below the turn's length twice over, so
+  // below 2^32, and 32-bit lanes take the gaps four or eight at a time.
+  std::uint32_t total = 0, taken = 0;
+  for (const std::uint32_t g : spans) {
+    const std::uint32_t near = g >= shortest && g - shortest <= shortest / 4;
+    total += near * g;
     taken += near;
   }
   const double cell = taken == 0 ? 0 : static_cast<double>(total) / taken / l.shortest_cells;
@@ -168,9 +200,9 @@ bool decode(const Layout& l, std::span<const std::uint32_t> entries, int version
   std::uint8_t* bits = record.data() + l.bits_at;
   const std::uint32_t flip = l.flip;  // held here: the stores to BITS could alias L
   // AT is the cell round the turn; a step seldom passes more than one turn.
-  std::uint64_t at = static_cast<std::uint64_t>(static_cast<double>(changes[0]) / cell) % count;
+  std::uint64_t at = static_cast<std::uint64_t>(static_cast<double>(first) / cell) % count;
   set_cell(bits, static_cast<std::uint32_t>(at), flip);
-  for (const std::uint64_t g : gaps) {
+  for (const std::uint32_t g : spans) {
     at += std::max<std::uint64_t>(1, round_half_up(static_cast<double>(g) / cell));
     if (at >= count) at = at - count < count ? at - count : at % count;
     set_cell(bits, static_cast<std::uint32_t>(at), flip);
