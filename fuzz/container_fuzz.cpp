@@ -1,5 +1,5 @@
 // Fuzz target: the reader of a bit-stream container on a whole file (the input). Built twice,
-// CONTAINER_FORM naming the form: ITH800 (HFE) or ITM800 (MFI).
+// CONTAINER_FORM naming the form: ITH800 (HFE), ITM800 or ITM140 (MFI).
 //
 // Invariants: every field a track reader gives lies inside the track's cells; a file the
 // reader takes, packed again from its records, is taken and reads as the same sectors; a
@@ -17,7 +17,7 @@
 #include "fuzz_check.h"
 
 #ifndef CONTAINER_FORM
-#error "CONTAINER_FORM must name the form: ITH800 or ITM800"
+#error "CONTAINER_FORM must name the form: ITH800, ITM800 or ITM140"
 #endif
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -36,9 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> packed, repacked(records.size(), 0);
   FUZZ_CHECK(box.pack(records, file, description, packed), "unpacked records are not packed");
   FUZZ_CHECK(box.unpack(packed, repacked, description), "a packed file is not taken");
-  for (int t = 0; t <= MAXTRACK; t += 37) {
+  // Four or five tracks of the disk, the first among them.
+  const int tracks = IMAGEDESC[kForm].NTR + 1, sectors = IMAGEDESC[kForm].NSC + 1;
+  for (int t = 0; t < tracks; t += std::min(37, tracks / 4)) {
     const std::span<std::uint8_t> rec(records.data() + t * record, record);
-    TTRACK held, again;
+    TTRACK held{}, again{};  // a 140 KB track leaves the sectors past its 16 as they are
     TrackFields fields;
     TrackOddities odd;
     codec.read_fields(std::span<const std::uint8_t>(repacked.data() + t * record, record), again,
@@ -46,12 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     codec.read_fields(rec, held, fields, odd);
     FUZZ_CHECK(again == held, "a packed file reads as other sectors");
     for (const std::int32_t f : fields)
+      // Both kinds of record begin with their count of cells (or bits).
       FUZZ_CHECK(f == NO_FIELD || (f >= 0 && static_cast<std::uint32_t>(f) < mfm_cell_count(rec)),
                  "field place");
     TTRACK want = held;
-    if (size > 1) want[data[0] % 21].fill(data[1]);
+    if (size > 1) want[data[0] % sectors].fill(data[1]);
     TrackUpdateFailure failure;
-    if (update_track_record(kForm, rec, static_cast<std::uint8_t>(t), want, 21, failure)) {
+    if (update_track_record(kForm, rec, static_cast<std::uint8_t>(t), want, sectors, failure)) {
       codec.read_fields(rec, again, fields, odd);
       FUZZ_CHECK(again == want, "the updated record does not read as wanted");
     } else {

@@ -10,7 +10,8 @@
 //     binary listing also its bytes as an AppleSingle file);
 //   file_compare: pairs of sample files, and each file with a changed copy of itself;
 //   woz_file: every 140 KB sample as a WOZ file.
-//   container_hfe, container_mfi: every 800 KB sample as an HFE and an MFI file.
+//   container_hfe, container_mfi: every 800 KB sample as an HFE and an MFI file;
+//   container_mfi140: every 140 KB sample as an MFI file.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -101,6 +102,7 @@ int main(int argc, char** argv) {
   Corpus basic(out / "basic_listing"), text(out / "text_views"), binary(out / "binary_listing");
   Corpus pictures(out / "pictures"), compare(out / "file_compare"), info(out / "info_page");
   Corpus woz(out / "woz_file"), hfe(out / "container_hfe"), mfi(out / "container_mfi");
+  Corpus mfi140(out / "container_mfi140");
 
   std::vector<Bytes> files;
   for (const auto& entry : fs::directory_iterator(samples)) {
@@ -130,7 +132,10 @@ int main(int argc, char** argv) {
       map.add(input);
       ops.add(fuzz::encode_image_input(f, *disk, file, kScript));
     }
-    if (md->NUMTR == IMAGEDESC[ITW140].NTR) woz.add(image_file_bytes(ITW140, *disk));
+    if (md->NUMTR == IMAGEDESC[ITW140].NTR) {
+      woz.add(image_file_bytes(ITW140, *disk));
+      mfi140.add(image_file_bytes(ITM140, *disk));
+    }
     if (md->NUMTR == IMAGEDESC[ITH800].NTR) {
       hfe.add(image_file_bytes(ITH800, *disk));
       mfi.add(image_file_bytes(ITM800, *disk));

@@ -36,6 +36,7 @@ rm -rf "$build/samples" "$build/seeds"
 "$build/fuzz/make_seeds" "$build/samples" "$build/seeds" >/dev/null
 
 all=(image_load image_ops sector_map track_nib140 track_nib800 track_aim800 container_hfe container_mfi
+     container_mfi140
      woz_file basic_listing text_views binary_listing pictures file_compare info_page)
 targets=()
 declare -A own_time

@@ -27,7 +27,8 @@ bool without_description(std::span<const std::uint8_t> records, std::span<const 
 constexpr ImageContainer kContainers[] = {
     {ITW140, true, is_woz_file, woz_unpack, woz_pack},
     {ITH800, false, hfe_signed, without_description<hfe_unpack>, without_description<hfe_pack>},
-    {ITM800, false, mfi_signed, without_description<mfi800_unpack>, without_description<mfi800_pack>},
+    {ITM800, false, mfi800_signed, without_description<mfi800_unpack>, without_description<mfi800_pack>},
+    {ITM140, false, mfi140_signed, without_description<mfi140_unpack>, without_description<mfi140_pack>},
 };
 
 }  // namespace

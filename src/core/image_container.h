@@ -16,8 +16,9 @@
 
 namespace agat {
 
-// Bytes of a file's beginning that tell a container form by its signature.
-inline constexpr std::size_t CONTAINER_SIGNATURE_SIZE = 16;
+// Bytes of a file's beginning that tell a container form by its signature (and, for MFI,
+// the heads that tell a 140 KB disk's file from an 800 KB disk's).
+inline constexpr std::size_t CONTAINER_SIGNATURE_SIZE = 24;
 
 struct ImageContainer {
   TIMAGET form;

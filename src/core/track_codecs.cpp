@@ -97,6 +97,8 @@ constexpr std::array<TrackCodec, IMAGE_TYPE_COUNT> kCodecs = {{
     {ITM800, MFI800_RECORD_SIZE, true, true, mfm_read_fields, mfm_write_fields, mfm_encode_track},
     // A changed WOZ track keeps its bits but for the data fields written in place.
     {ITW140, WOZ_TRACK_RECORD, true, false, woz_read_fields, woz_write_fields, woz_encode_track},
+    // MFI tracks of a 140 KB disk unpack to the same bit streams.
+    {ITM140, MFI140_RECORD_SIZE, true, false, woz_read_fields, woz_write_fields, woz_encode_track},
 }};
 
 // A row left out leaves a zero row at the end, whose FORM is not its place.

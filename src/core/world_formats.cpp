@@ -18,7 +18,7 @@ constexpr std::int32_t K140 = 35 * 16 * 256, K800 = 160 * 21 * 256;
 constexpr std::int32_t NIB140_TRACK = NIB140_TRACK_SIZE, NIB800_TRACK = NIB800_TRACK_SIZE;
 constexpr std::int32_t AIM_TRACK = ATRSIZE, EMU_HEADER = EMU_HEADER_SIZE;
 constexpr std::int32_t MFM_RECORD = MFM_RECORD_SIZE, MFI800_RECORD = MFI800_RECORD_SIZE;
-constexpr std::int32_t WOZ_RECORD = WOZ_TRACK_RECORD;
+constexpr std::int32_t WOZ_RECORD = WOZ_TRACK_RECORD, MFI140_RECORD = MFI140_RECORD_SIZE;
 
 constexpr std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> kForms = {{
     {ITI140, 34, 15, K140, 0, 0, false, true, "dsk140", ".DSK", "DSK 140",
@@ -49,6 +49,8 @@ constexpr std::array<TIMAGEDESC, IMAGE_TYPE_COUNT> kForms = {{
      "Образ 800 К [MFI]"_w, "Создать образ MFI 800 k"_w},
     {ITW140, 34, 15, 35 * WOZ_RECORD, 0, 0, false, true, "woz", ".WOZ", "WOZ 140",
      "Образ 140 К [WOZ]"_w, "Создать образ WOZ 140 k"_w},
+    {ITM140, 34, 15, 35 * MFI140_RECORD, 0, 0, false, true, "mfi140", ".MFI", "MFI 140",
+     "Образ 140 К [MFI]"_w, "Создать образ MFI 140 k"_w},
 }};
 
 // Every form has its row, in order, with whole tracks between its header and trailer; sizes

@@ -66,8 +66,9 @@ enum TIMAGET : std::uint8_t {
   ITH800 = 10,  // HFE: MFM cells of both sides in blocks (core/hfe_file.h)
   ITM800 = 11,  // MFI: zlib-packed flux changes of each track (core/mfi_file.h)
   ITW140 = 12,  // a WOZ file of bit streams (core/woz_file.h)
+  ITM140 = 13,  // MFI of a 140 KB disk: its tracks unpack to WOZ bit streams (core/mfi_file.h)
 };
-inline constexpr int IMAGE_TYPE_COUNT = 13;
+inline constexpr int IMAGE_TYPE_COUNT = 14;
 
 enum TSORTMODE : std::uint8_t { SMNO = 0, SMNAME = 1, SMTYPE = 2 };
 

@@ -15,6 +15,16 @@ constexpr int LEAD_SYNC = 64;  // 10-bit sync bytes before the first address fie
 constexpr int GAP2_SYNC = 5;   // between an address field and its data field
 constexpr int GAP3_SYNC = 20;  // after every data field
 
+// The 8 bytes of W in memory read as a big-endian number, or such a number stored so.
+std::uint64_t big_endian(std::uint64_t w) {
+  if constexpr (std::endian::native == std::endian::little) {
+    w = ((w & 0x00FF00FF00FF00FFull) << 8) | ((w >> 8) & 0x00FF00FF00FF00FFull);
+    w = ((w & 0x0000FFFF0000FFFFull) << 16) | ((w >> 16) & 0x0000FFFF0000FFFFull);
+    w = (w << 32) | (w >> 32);
+  }
+  return w;
+}
+
 // The bits of a record, read and written round the track.
 class BitRing {
  public:
@@ -29,12 +39,7 @@ class BitRing {
   std::uint64_t window(std::uint32_t p) const {
     std::uint64_t w;
     std::memcpy(&w, bits_ + (p >> 3), sizeof w);
-    if constexpr (std::endian::native == std::endian::little) {
-      w = ((w & 0x00FF00FF00FF00FFull) << 8) | ((w >> 8) & 0x00FF00FF00FF00FFull);
-      w = ((w & 0x0000FFFF0000FFFFull) << 16) | ((w >> 16) & 0x0000FFFF0000FFFFull);
-      w = (w << 32) | (w >> 32);
-    }
-    return w << (p & 7);
+    return big_endian(w) << (p & 7);
   }
   int bit(std::uint32_t p) const { return (bits_[p >> 3] >> (7 - (p & 7))) & 1; }
   // The 8 bits from P on, round the track.
@@ -94,7 +99,7 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
   // The bytes of up to two turns, each with the place of its first bit in its turn.
   thread_local std::vector<std::uint8_t> bytes;
   thread_local std::vector<std::uint32_t> starts;
-  bytes.resize(2 * (n / 8) + 4);
+  bytes.resize(2 * (n / 8) + 12);  // room for the eighth byte of a run stored at once
   starts.resize(bytes.size());
   // Plain pointers: a store of a byte through the vectors would reload where they lie.
   std::uint8_t* const byte_p = bytes.data();
@@ -132,10 +137,10 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
       // Seven bytes with no zero bits between them (the body of a field) are taken at once.
       constexpr std::uint64_t kTops = 0x8080808080808000ull;
       if (!second && (w & kTops) == kTops) {
-        for (int i = 0; i < 7; ++i) {
-          byte_p[k + i] = static_cast<std::uint8_t>(w >> (56 - 8 * i));
-          start_p[k + i] = q + 8 * static_cast<unsigned>(i);
-        }
+        // Stored eight at a time, the eighth left for the next byte taken to overwrite.
+        const std::uint64_t stored = big_endian(w);
+        std::memcpy(byte_p + k, &stored, sizeof stored);
+        for (unsigned i = 0; i < 8; ++i) start_p[k + i] = q + 8 * i;
         k += 7;
         q += 56;
         continue;

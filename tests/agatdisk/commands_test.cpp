@@ -169,7 +169,7 @@ std::vector<Case> cases() {
       {"agatdisk new n.dsk --form aim800", 2, "", "неизвестная форма \"aim800\""},
       {"agatdisk new n.dsk --form aim", 2, "",
        "форма \"aim\" не может быть новым образом: новый образ может быть dsk140, nib140, "
-       "dsk800, nib800, emu800, hfe, mfi800 или woz"},
+       "dsk800, nib800, emu800, hfe, mfi800, woz или mfi140"},
       {"agatdisk convert disk.dsk n.dsk --form=dsk140t4", 2, "",
        "форма \"dsk140t4\" не может быть новым образом"},
 

@@ -7,6 +7,7 @@
 
 #include "core/image_build.h"
 #include "harness.h"
+#include "support/testdata.h"
 
 namespace agat::testing {
 namespace {
@@ -32,6 +33,31 @@ TEST(Floptool, ItsMfiOfOurAndOfItsSourcesReadsAsTheSource) {
     EXPECT_EQ(r.status, 0) << line << "\n" << r.out << r.err;
     EXPECT_NE(r.out.find("Отличий между образами не найдено"), std::string::npos) << line << r.out;
   }
+}
+
+// A 140 KB disk's MFI each way: floptool's reads as its DOS-order source, ours comes back
+// through floptool byte for byte, and a file written into floptool's reads there as here.
+TEST(Floptool, MfiOf140KbDiskEachReadsWhatTheOtherWrites) {
+  if (std::system("command -v floptool >/dev/null 2>&1") != 0) GTEST_SKIP() << "no floptool";
+  AGAT_REQUIRE_TESTDATA();
+  TempDir dir;
+  const Bytes source = file_bytes(testdata("dos33/files.dsk"));
+  write_bytes(dir.file("src.do"), source);
+  write_bytes(dir.file("new.bin"), pattern(3000, 17));
+  const Outcome r = run_line(
+      "floptool flopconvert a2_16sect_dos mfi src.do their.mfi >/dev/null && "
+      "agatdisk convert their.mfi back.do --form dsk140 && "
+      "agatdisk convert src.do ours.mfi --form mfi140 && "
+      "floptool flopconvert mfi a2_16sect_dos ours.mfi ours.do >/dev/null && "
+      "agatdisk put their.mfi new.bin --name NEW && "
+      "floptool flopconvert mfi a2_16sect_dos their.mfi floptool.do >/dev/null && "
+      "agatdisk convert their.mfi agatdisk.do --form dsk140",
+      dir.host_path());
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_EQ(file_bytes(dir.file("back.do")), source);
+  EXPECT_EQ(file_bytes(dir.file("ours.do")), source);
+  EXPECT_NE(file_bytes(dir.file("floptool.do")), source);
+  EXPECT_EQ(file_bytes(dir.file("floptool.do")), file_bytes(dir.file("agatdisk.do")));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "core/cp1251_literal.h"
 #include "core/image_build.h"
 #include "core/image_file.h"
+#include "core/image_form.h"
 #include "core/mfi_file.h"
 #include "core/mfm_track.h"
 #include "core/track_checksum.h"
@@ -152,6 +153,7 @@ TEST_F(BitstreamForms, RefusedFilesAndMissingTracksAreTold) {
   const auto disk = random_disk();
   const Bytes hfe = image_file_bytes(ITH800, disk);
   const Bytes mfi = image_file_bytes(ITM800, disk);
+  const Bytes mfi140 = image_file_bytes(ITM140, std::vector<TTRACK>(35));
   const auto cut_track = [](Bytes f, std::size_t entry) {  // a track's table entry zeroed
     std::fill_n(f.begin() + entry, 2, 0);
     return f;
@@ -175,6 +177,7 @@ TEST_F(BitstreamForms, RefusedFilesAndMissingTracksAreTold) {
        "Чтение образа: в файле HFE нет дорожки 18 и ещё 1, их секторы не читаются\r\n"},
       {ITM800, bad_zlib, "", "Чтение образа: в файле MFI нет дорожки 5, их секторы не читаются\r\n"},
       {ITM800, Bytes(mfi.begin(), mfi.begin() + 32), "Чтение образа: в файле MFI нет ни одной дорожки диска 800 К\r\n", ""},
+      {ITM140, Bytes(mfi140.begin(), mfi140.begin() + 32), "Чтение образа: в файле MFI нет ни одной дорожки диска 140 К\r\n", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.critical + std::string(c.warning));
@@ -228,6 +231,56 @@ TEST_F(BitstreamForms, MfiOfVersionOneAndOfQuarterTracksRead) {
     for (int t = 0; t <= MAXTRACK; ++t)
       for (int s = 0; s <= MAXSECTOR; ++s) ASSERT_EQ(md->MASS[t][s], disk[t][s]) << t << "/" << s;
   }
+}
+
+// A 140 KB disk's MFI (one head) is told from an 800 KB disk's by its heads; tracks of another
+// writer's uneven timing read, and a save keeps an unchanged one's packed entries as they
+// were while the changed track is made anew and reads back.
+TEST_F(BitstreamForms, MfiOf140KbDiskKeepsUnchangedTracksAndRewritesChangedOnes) {
+  TempDir dir;
+  std::vector<TTRACK> disk(35);
+  for (std::size_t t = 0; t < disk.size(); ++t) disk[t] = testing::random_track(t + 40);
+  Bytes file = image_file_bytes(ITM140, disk);
+  const auto packed_of = [](const Bytes& f, int t) {
+    const std::uint8_t* e = &f[32 + 16 * t];
+    return Bytes(f.begin() + get_le32(e), f.begin() + get_le32(e) + get_le32(e + 4));
+  };
+  for (const int t : {0, 4}) {  // each change up to 8% of a cell early or late
+    const Bytes packed = packed_of(file, t);
+    Bytes raw(get_le32(&file[32 + 16 * t + 8]));
+    uLongf size = raw.size();
+    ASSERT_EQ(uncompress(raw.data(), &size, packed.data(), packed.size()), Z_OK);
+    std::vector<std::uint32_t> flux(raw.size() / 4);
+    for (std::size_t i = 0; i < flux.size(); ++i)
+      flux[i] = get_le32(&raw[4 * i]) + (i % 2 == 0 ? 300 : -300);
+    const Bytes jittered = zlib_pack(flux);
+    put_le32(&file[32 + 16 * t], static_cast<std::uint32_t>(file.size()));
+    put_le32(&file[32 + 16 * t + 4], static_cast<std::uint32_t>(jittered.size()));
+    file.insert(file.end(), jittered.begin(), jittered.end());
+  }
+  testing::write_bytes(dir.file("d.mfi"), file);
+  Bytes two_heads = file;
+  two_heads[20] = 2;
+  testing::write_bytes(dir.file("two.mfi"), two_heads);
+  TIMAGET one = ITI140, two = ITI140;
+  EXPECT_TRUE(image_type_of_file(dir.file("d.mfi"), file.size(), one));
+  EXPECT_TRUE(image_type_of_file(dir.file("two.mfi"), file.size(), two));
+  EXPECT_EQ(std::pair(one, two), std::pair(ITM140, ITM800));
+
+  auto md = testing::load(dir, "d.mfi", ITM140);
+  ASSERT_EQ(testing::take_critical(), "");
+  for (int t = 0; t < 35; ++t)
+    for (int s = 0; s < 16; ++s) ASSERT_EQ(md->MASS[t][s], disk[t][s]) << t << "/" << s;
+  md->MASS[4][9].fill(0x5A);
+  FC_SAVEMEDIA(*md, false);
+  ASSERT_EQ(testing::take_critical(), "");
+  const Bytes saved = testing::read_bytes(dir.file("d.mfi"));
+  EXPECT_EQ(packed_of(saved, 0), packed_of(file, 0));
+  EXPECT_NE(packed_of(saved, 4), packed_of(file, 4));
+  disk[4][9].fill(0x5A);
+  auto again = testing::load(dir, "d.mfi", ITM140);
+  for (int t = 0; t < 35; ++t)
+    for (int s = 0; s < 16; ++s) ASSERT_EQ(again->MASS[t][s], disk[t][s]) << t << "/" << s;
 }
 
 }  // namespace

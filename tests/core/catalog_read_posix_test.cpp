@@ -48,6 +48,8 @@ TEST_F(CoreTest, HostDirectoryListing) {
   std::filesystem::resize_file(dir.file("img" + testing::image_type_name(ITE800)), 860416);
   testing::write_bytes(dir.file("img" + testing::image_type_name(ITW140)),
                        image_file_bytes(ITW140, std::vector<TTRACK>(35)));
+  testing::write_bytes(dir.file("img" + testing::image_type_name(ITM140)),
+                       image_file_bytes(ITM140, std::vector<TTRACK>(35)));
   for (int i = 0; i < 40; ++i) file("other" + std::to_string(i), 1);
   ASSERT_EQ(::mkfifo(dir.file("pipe.FIL").c_str(), 0600), 0);
   for (auto [name, size, ext] :

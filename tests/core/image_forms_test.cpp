@@ -34,7 +34,7 @@ TEST(ImageForms, EveryFormHasOneSoundRow) {
       {"nib140", true, 0, 0},        {"dsk800", true, 0, 0},    {"dsk800t4", false, 0, 4},
       {"dsk800t128", false, 0, 128}, {"nib800", true, 0, 0},    {"aim", false, 0, 0},
       {"emu800", true, 256, 0},      {"hfe", true, 0, 0},       {"mfi800", true, 0, 0},
-      {"woz", true, 0, 0},
+      {"woz", true, 0, 0},           {"mfi140", true, 0, 0},
   };
   for (int t = 0; t < IMAGE_TYPE_COUNT; ++t) {
     const auto form = static_cast<TIMAGET>(t);

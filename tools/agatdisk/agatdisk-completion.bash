@@ -59,7 +59,7 @@ _agatdisk() {
   takes_value[-f]= takes_value[--force]=
 
   case $prev in
-    --form) mapfile -t COMPREPLY < <(compgen -W "dsk140 nib140 woz dsk800 nib800 hfe mfi800 emu800" -- "$cur"); return ;;
+    --form) mapfile -t COMPREPLY < <(compgen -W "dsk140 nib140 woz mfi140 dsk800 nib800 hfe mfi800 emu800" -- "$cur"); return ;;
     --format)
       mapfile -t COMPREPLY < <(compgen -W "auto asis binary komand text basic agawt autograf
           alvgraf bingraf komgraf zxcompgraf zxuncompgraf mgfragm applesingle" -- "$cur")
