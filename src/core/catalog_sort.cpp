@@ -97,10 +97,11 @@ std::uint64_t collate8(std::uint64_t x) {
   return d;
 }
 
-// The key of a name led by `lead`, `lead_bytes` (1 or 2) bytes long, and followed by
+// The words of a name led by `lead`, `lead_bytes` (1 or 2) bytes long, and followed by
 // `tail` where one leading byte leaves room for it: the collated 30 bytes of the name are
 // made as four words (the last with two zero bytes) and shifted into place.
-KeyWords name_key(std::uint64_t lead, int lead_bytes, const TAGATNAME& name, std::uint8_t tail) {
+void put_name(KeyWords& k, std::uint64_t lead, int lead_bytes, const TAGATNAME& name,
+              std::uint8_t tail) {
   static_assert(std::tuple_size_v<TAGATNAME> == 30);
   const auto load = [&](std::size_t at) {
     std::uint64_t w;
@@ -109,38 +110,37 @@ KeyWords name_key(std::uint64_t lead, int lead_bytes, const TAGATNAME& name, std
   };
   const std::uint64_t c[4] = {load(0), load(8), load(16), load(22) << 16};
   const int shift = 8 * lead_bytes;
-  KeyWords k;
   k[0] = (lead << (64 - shift)) | (c[0] >> shift);
   for (std::size_t i = 1; i < k.size(); ++i) k[i] = (c[i - 1] << (64 - shift)) | (c[i] >> shift);
   if (lead_bytes == 1) k[3] |= tail;
-  return k;
 }
 
-SortKey sort_key(const TCATREC& e, bool name_prior, std::int32_t index) {
-  SortKey k;
+// Fills the key `k` of entry `e` in place (a key made elsewhere and copied in would be
+// written and read again in pieces of other sizes, which the processor does slowly).
+void put_sort_key(SortKey& k, const TCATREC& e, bool name_prior, std::int32_t index) {
   k.index = index;
+  k.words = {};
+  k.host = e.CATRECT == CRTBTKDIR ? nullptr : &e.HOSTNAME;
   const std::uint64_t kind = static_cast<std::uint64_t>(e.CATRECT) << 1;
   switch (e.CATRECT) {
     case CRTHOSTFSDIR:
-      k.host = &e.HOSTNAME;
       break;
     case CRTDISKIMAGE:
       k.words[0] = (kind << 56) | (name_prior ? 0 : std::uint64_t{e.IMAGET} << 48);
-      k.host = &e.HOSTNAME;
       break;
     case CRTBTKDIR:
-      k.words = name_key(kind, 1, e.AGATNAME, 0);
+      put_name(k.words, kind, 1, e.AGATNAME, 0);
       break;
     case CRTAGATFILE: {
       const auto type = static_cast<std::uint8_t>(e.EXT & 0x7F);
       const std::uint64_t lead = kind | (e.TTSL > MAXTRACK);
-      k.words = name_prior ? name_key(lead, 1, e.AGATNAME, type)
-                           : name_key((lead << 8) | type, 2, e.AGATNAME, 0);
-      k.host = &e.HOSTNAME;
+      if (name_prior)
+        put_name(k.words, lead, 1, e.AGATNAME, type);
+      else
+        put_name(k.words, (lead << 8) | type, 2, e.AGATNAME, 0);
       break;
     }
   }
-  return k;
 }
 
 // The classic exchange quicksort, whose partition decides the order of entries that
@@ -216,7 +216,10 @@ bool AGATNAME_IS_LESS(const TAGATNAME& N1, const TAGATNAME& N2) {
 }
 
 bool CMP_CATREC(const TCATREC& E1, const TCATREC& E2, bool NAME_PRIOR) {
-  return sort_key(E1, NAME_PRIOR, 0) < sort_key(E2, NAME_PRIOR, 0);
+  SortKey k1, k2;
+  put_sort_key(k1, E1, NAME_PRIOR, 0);
+  put_sort_key(k2, E2, NAME_PRIOR, 0);
+  return k1 < k2;
 }
 
 void FC_SORTCAT(TMEDIA& MD) {
@@ -224,10 +227,10 @@ void FC_SORTCAT(TMEDIA& MD) {
   const bool name_prior = MD.CAT.SORTMODE == SMNAME;
   const int first = MD.CAT.CATREC[0].HOSTNAME == ".." ? 1 : 0;
   if (first >= MD.CAT.CATNUM - 1) return;
-  std::vector<SortKey> keys;
-  keys.reserve(static_cast<std::size_t>(MD.CAT.CATNUM - first));
+  std::vector<SortKey> keys(static_cast<std::size_t>(MD.CAT.CATNUM - first));
   for (int i = first; i < MD.CAT.CATNUM; ++i)
-    keys.push_back(sort_key(MD.CAT.CATREC[i], name_prior, i - first));
+    put_sort_key(keys[static_cast<std::size_t>(i - first)], MD.CAT.CATREC[i], name_prior,
+                 i - first);
   std::vector<std::int32_t> order = distinct_order(keys);
   if (order.empty()) {
     SORT(keys.data(), 0, static_cast<int>(keys.size()) - 1);
