@@ -280,5 +280,40 @@ TEST_F(ImageCatalogTest, Sorting) {
   EXPECT_EQ(letters, "TIBBПКД"_w);
 }
 
+// Entries told apart only at the end of a full-length name or of a word of the key, by
+// the type after the name, by Cyrillic letters (collated one by one, not eight at a time),
+// or not at all: deleted twins, placed by the exchange quicksort alone. Each sort starts
+// from the order the one before left; the live entries, which all differ, are sorted alone
+// too.
+TEST(CatalogSort, EntriesThatDifferLateOrNotAtAll) {
+  const std::string full = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012";  // 29 letters
+  const std::tuple<std::string, std::uint8_t, bool> rows[] = {
+      // name, type ($FF a BTK sub-catalog), deleted
+      {"OLD", 0, true},       {full + "B", 4, false},   {"OLD", 0, true},
+      {full + "A", 4, false}, {"ЯБЛОКО", 0, false},     {full + "A", 0, false},
+      {"OLD", 0, true},       {"АРБУЗ", 2, false},      {"OLD", 0, false},
+      {full + "Я", 0, false}, {"PROGRAM2", 4, false},   {"PROGRAM1", 4, false},
+      {full + "1", 4, false}, {full + "Z", 0xFF, false}};
+  auto md = testing::new_medium();
+  for (int id = 0; id < static_cast<int>(std::size(rows)); ++id) {
+    const auto& [name, type, deleted] = rows[id];
+    TCATREC& e = md->CAT.CATREC[id];
+    std::tie(e.CATRECT, e.AGATNAME, e.EXT, e.TTSL, e.SIZECAT) = std::tuple(
+        type == 0xFF ? CRTBTKDIR : CRTAGATFILE, agat_name(name), type, deleted ? 0xFF : 17, id);
+  }
+  const std::vector<int> by_name = {13, 12, 5, 3, 1, 9, 8, 11, 10, 7, 4, 0, 2, 6};
+  const std::vector<int> by_type = {13, 5, 9, 8, 4, 7, 12, 3, 1, 11, 10, 6, 2, 0};
+  for (const auto& [mode, count, want] : {std::tuple(SMNAME, 14, by_name),
+                                          {SMTYPE, 11, by_type},
+                                          {SMTYPE, 14, by_type},
+                                          {SMNAME, 11, by_name}}) {
+    std::tie(md->CAT.SORTMODE, md->CAT.CATNUM) = std::tuple(mode, count);
+    FC_SORTCAT(*md);
+    std::vector<int> ids;
+    for (int i = 0; i < count; ++i) ids.push_back(md->CAT.CATREC[i].SIZECAT);
+    EXPECT_EQ(ids, std::vector<int>(want.begin(), want.begin() + count)) << mode << count;
+  }
+}
+
 }  // namespace
 }  // namespace agat
