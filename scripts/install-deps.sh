@@ -4,7 +4,7 @@
 #   install-deps.sh run    only what building and running the file manager needs
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libncurses-dev ncurses-term libsdl2-dev libpng-dev
-          libchafa-dev zlib1g-dev)
+          libchafa-dev zlib1g-dev libssl-dev)
 if [ "${1:-test}" != "run" ]; then
   packages+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev tmux
              g++-mingw-w64-x86-64 libz-mingw-w64-dev xvfb xauth googletest wine wine64

@@ -1,0 +1,15 @@
+// The index of a collection as one JSON document (UTF-8); its schema is in the README.
+#pragma once
+
+#include <string>
+
+#include "index_collection.h"
+
+namespace agat {
+
+std::string index_json(const CollectionIndex& index);
+
+// The form of an image as --form names it.
+std::string_view form_key(TIMAGET form);
+
+}  // namespace agat
