@@ -8,7 +8,8 @@ packages=(cmake ninja-build g++ pkg-config libncurses-dev ncurses-term libsdl2-d
 if [ "${1:-test}" != "run" ]; then
   packages+=(clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev tmux
              g++-mingw-w64-x86-64 libz-mingw-w64-dev xvfb xauth googletest wine wine64
-             scdoc groff-base man-db dpkg-dev file mame-tools)
+             scdoc groff-base man-db dpkg-dev file mame-tools
+             chromium chromium-driver python3-selenium)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -60,7 +60,7 @@ class AgatdiskIndex : public AgatdiskTest {
 };
 
 TEST_F(AgatdiskIndex, RecordsEveryImageAndWhatRepeats) {
-  const Outcome r = run({"index", "c", "--json", "index.json", "--jobs", "3"});
+  const Outcome r = run({"index", "c", "--json", "index.json", "--html", "site", "--jobs", "3"});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::string json = text_of(file_bytes(dir.file("index.json")));
   // Index of each image in the order of the walk: c/ then c/sub/, names in byte order.
@@ -128,6 +128,32 @@ TEST_F(AgatdiskIndex, RecordsEveryImageAndWhatRepeats) {
   EXPECT_TRUE(contains(json, "{\"sha256\": \"" + one +
                                  "\", \"bytes\": 1024, \"files\": [\n"
                                  "        {\"image\": 0, \"catalog\": \"\", \"name\": \"ONE\"}"));
+
+  // The catalogue: every page but the two of the whole collection names its image; no name
+  // reaches the HTML unescaped.
+  for (const auto& f : std::filesystem::directory_iterator(dir.path() / "site")) {
+    const std::string page = text_of(file_bytes(f.path().string())), name = f.path().filename();
+    SCOPED_TRACE(name);
+    EXPECT_EQ(page.find("<&\">"), std::string::npos);
+    if (name != "index.html" && name != "duplicates.html") {
+      EXPECT_TRUE(contains(page, "<h1>Образ <code>c/"));
+    }
+  }
+  const auto site = [&](const std::string& name) {
+    return text_of(file_bytes(dir.file("site/" + name)));
+  };
+  const std::string x_page =
+      "image-" + std::to_string(paths.size() + 1) + ".html";  // after note.txt
+  for (const std::string& part :
+       {"<a href=\"" + x_page +
+            "\">c/x&lt;&amp;&quot;&gt;.dsk</a></td><td>dsk140</td><td>143360</td>",
+        std::string("<td><span class=\"bad\">повреждён</span></td>")})
+    EXPECT_TRUE(contains(site("index.html"), part));
+  EXPECT_TRUE(contains(site(x_page), "<h1>Образ <code>c/x&lt;&amp;&quot;&gt;.dsk</code></h1>"));
+  EXPECT_TRUE(
+      contains(site(x_page), ">&lt;&amp;&quot;&gt;</a></td><td>B</td><td>5</td><td>1024</td>"));
+  EXPECT_TRUE(
+      contains(site("image-1.html"), ">TWO</a></td><td>T</td><td>4</td><td>768</td><td></td><td>"));
 
   // The result does not depend on the number of workers.
   ASSERT_EQ(run({"index", "c", "--json", "one.json", "--jobs", "1"}).status, 0);

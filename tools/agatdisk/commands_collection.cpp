@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -11,6 +12,7 @@
 #include "commands.h"
 #include "core/cp1251_literal.h"
 #include "index_collection.h"
+#include "index_html.h"
 #include "index_json.h"
 #include "streams.h"
 #include "terminal.h"
@@ -76,9 +78,12 @@ std::string summary(const CollectionIndex& index) {
 
 int run_index(const ParsedArgs& args) {
   const unsigned jobs = jobs_option(args);
+  std::optional<HtmlCatalogue> html;
+  if (args.has("--html") && !html.emplace(args.value("--html", "")).prepare()) return EXIT_FAILED;
   ProgressBar bar;
   const CollectionIndex index = index_collection(
-      args.operands, jobs, [&bar](std::size_t done, std::size_t total) { bar(done, total); });
+      args.operands, jobs, [&bar](std::size_t done, std::size_t total) { bar(done, total); },
+      html ? html->file_pages() : FileVisitor{});
   for (const UnreadFile& u : index.unread) print_error(quoted_host(u.path) + ": " + u.problem);
   bool written = true;
   if (args.has("--json")) {
@@ -86,6 +91,7 @@ int run_index(const ParsedArgs& args) {
     written = write_host_file(args.value("--json", ""),
                               reinterpret_cast<const std::uint8_t*>(json.data()), json.size());
   }
+  if (html) written = html->finish(index) && written;
   print(summary(index));
   return written && index.unread.empty() ? EXIT_DONE : EXIT_FAILED;
 }
@@ -95,7 +101,7 @@ int run_index(const ParsedArgs& args) {
 std::vector<Command> collection_commands() {
   return {
       {"index",
-       "index ПАПКА... [--json ФАЙЛ] [--jobs N]"_w,
+       "index ПАПКА... [--json ФАЙЛ] [--html ПАПКА] [--jobs N]"_w,
        "каталог собрания образов и дубликаты в нём"_w,
        {"Обходит папки (с вложенными; символические ссылки не проходятся) и читает каждый "
         "образ: форму, размер, имя тома, описание, итог проверки check, все записи "
@@ -109,12 +115,18 @@ std::vector<Command> collection_commands() {
         "Печатает итог: число образов по формам, повреждённых, непрочитанных и групп "
         "дубликатов; на терминале, пока образы читаются, в потоке ошибок идёт полоса "
         "хода работы. С --json ФАЙЛ весь указатель пишется одним документом JSON (его "
-        "схема — в README); существующий файл заменяется."_w,
+        "схема — в README); существующий файл заменяется. С --html ПАПКА — каталог из "
+        "страниц HTML, которые открываются с диска, без сервера: index.html (образы с "
+        "формой, томом, состоянием и дубликатами; сортировка по щелчку на заголовке столбца), "
+        "страница каждого образа (каталог, повреждения, ссылки на файлы), страница каждого "
+        "прочитанного файла (текст и листинг BASIC — текстом, двоичный файл — байтами с "
+        "дизассемблером, рисунок — файлом PNG) и duplicates.html. Каждая страница называет "
+        "свой образ."_w,
         "Повреждённые образы не останавливают работу: каждый описан и посчитан, а файл, "
         "который не удалось прочитать, назван с причиной. --jobs N (по умолчанию — число "
         "процессоров) читает образы в N потоков; результат и его порядок от N не зависят. "
         "Выход 1 — какой-то из аргументов не найден или не записан вывод."_w},
-       {{"--json", {}, "ФАЙЛ"_w}, {"--jobs", {}, "N"}},
+       {{"--json", {}, "ФАЙЛ"_w}, {"--html", {}, "ПАПКА"_w}, {"--jobs", {}, "N"}},
        1,
        std::numeric_limits<std::size_t>::max(),
        run_index},

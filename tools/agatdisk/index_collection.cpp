@@ -20,7 +20,7 @@ std::size_t unread_count(const CollectionIndex& index) {
 }
 
 CollectionIndex index_collection(const std::vector<std::string>& roots, unsigned jobs,
-                                 const IndexProgress& progress) {
+                                 const IndexProgress& progress, const FileVisitor& visit) {
   CollectionFiles files = walk_collection(roots);
   const std::size_t total = files.files.size();
   std::vector<std::optional<IndexedImage>> found(total);
@@ -29,7 +29,7 @@ CollectionIndex index_collection(const std::vector<std::string>& roots, unsigned
   std::mutex progress_lock;
   const auto work = [&] {
     for (std::size_t i; (i = next.fetch_add(1)) < total;) {
-      found[i] = index_file(files.files[i]);
+      found[i] = index_file(files.files[i], i, visit);
       const std::lock_guard<std::mutex> hold(progress_lock);
       if (progress) progress(++done, total);
     }

@@ -32,7 +32,8 @@ using IndexProgress = std::function<void(std::size_t done, std::size_t total)>;
 // Indexes the files of ROOTS with JOBS threads. The core's program-wide state (its message
 // buffers, the sector map, the image file buffer) is the thread's own, so each worker reads
 // its images as a program of its own would.
+// Every file read is shown to VISIT, in the worker's thread.
 CollectionIndex index_collection(const std::vector<std::string>& roots, unsigned jobs,
-                                 const IndexProgress& progress);
+                                 const IndexProgress& progress, const FileVisitor& visit = {});
 
 }  // namespace agat

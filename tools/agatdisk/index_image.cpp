@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "command_support.h"
+#include "content/format_control.h"
 #include "core/catalog_read.h"
 #include "core/change_dir.h"
 #include "core/cp1251_literal.h"
@@ -105,7 +106,8 @@ struct PendingCatalog {
 // The entries of the catalog MD has read, each file loaded; the sub-catalogs that can be
 // entered go into PENDING unless SEEN has them.
 void take_catalog(TMEDIA& md, const std::string& path, std::set<std::pair<int, int>>& seen,
-                  std::deque<PendingCatalog>& pending, IndexedImage& image, TFILEBUF& buf) {
+                  std::deque<PendingCatalog>& pending, IndexedImage& image, TFILEBUF& buf,
+                  const FileVisitor& visit) {
   bool first = true;
   for (std::int32_t i = 0; i < md.CAT.CATNUM; ++i) {
     TCATREC& e = md.CAT.CATREC[i];
@@ -124,12 +126,12 @@ void take_catalog(TMEDIA& md, const std::string& path, std::set<std::pair<int, i
     entry.sectors = e.SIZECAT;
     if (!btk) {
       // A file read with holes (a warning) has its bytes, and the warning as its problem.
-      FC_LOAD(e, buf);
-      const bool failed = !FC_CRITICALERRORBUFFER.empty();
+      const bool loaded = load_content(e, buf);
       entry.problem = joined_messages();
-      if (!failed) {
+      if (loaded) {
         entry.bytes = e.SIZE;
         entry.sha256 = sha256_hex(buf.data(), static_cast<std::size_t>(e.SIZE));
+        if (visit) visit(image, entry, image.entries.size(), e, buf);
       }
     } else if (!entry.deleted && seen.insert({e.TTSL, e.STSL}).second) {
       const std::optional<TSREF> held = md.held_catalog;
@@ -144,13 +146,13 @@ void take_catalog(TMEDIA& md, const std::string& path, std::set<std::pair<int, i
   }
 }
 
-void read_catalogs(TMEDIA& md, IndexedImage& image) {
+void read_catalogs(TMEDIA& md, IndexedImage& image, const FileVisitor& visit) {
   auto buf = std::make_unique<TFILEBUF>();
   std::set<std::pair<int, int>> seen;
   const TSREF root = current_catalog(md);
   seen.insert({root.TR, root.SC});
   std::deque<PendingCatalog> pending;
-  take_catalog(md, "", seen, pending, image, *buf);
+  take_catalog(md, "", seen, pending, image, *buf, visit);
   for (std::size_t read = 1; !pending.empty(); ++read) {
     const PendingCatalog next = pending.front();
     pending.pop_front();
@@ -162,15 +164,17 @@ void read_catalogs(TMEDIA& md, IndexedImage& image) {
     md.held_catalog = next.first;
     FC_READCAT(md);
     if (take_messages(image.messages)) continue;
-    take_catalog(md, next.path, seen, pending, image, *buf);
+    take_catalog(md, next.path, seen, pending, image, *buf, visit);
   }
 }
 
 }  // namespace
 
-std::optional<IndexedImage> index_file(const std::string& path) {
+std::optional<IndexedImage> index_file(const std::string& path, std::size_t number,
+                                       const FileVisitor& visit) {
   IndexedImage image;
   image.path = path;
+  image.number = number;
   const HostStatus st = host_status(path);
   if (st.kind != HostKind::regular) return std::nullopt;
   image.size = st.size;
@@ -190,7 +194,7 @@ std::optional<IndexedImage> index_file(const std::string& path) {
   if (!dos) return image;
   image.check = check_counts(*md);
   take_messages(image.messages);
-  read_catalogs(*md, image);
+  read_catalogs(*md, image, visit);
   return image;
 }
 

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,7 +38,8 @@ struct CheckCounts {
 };
 
 struct IndexedImage {
-  std::string path;  // as the walk found it (host bytes)
+  std::string path;        // as the walk found it (host bytes)
+  std::size_t number = 0;  // of the file in the walk: it names the image's pages
   TIMAGET form = ITI140;
   std::uint64_t size = 0;
   bool read = false;    // its sectors were read; else `problem` says why not
@@ -52,8 +54,14 @@ struct IndexedImage {
   std::vector<std::string> messages;  // what the core said while reading it (Windows-1251)
 };
 
-// Reads the file PATH as an image: nothing when it is no image of a known form. Never
-// stops at damage: what could not be read is said in the record.
-std::optional<IndexedImage> index_file(const std::string& path);
+// Shown every file that was read while its image is open: the image's record so far, the
+// file's record and its place among the image's entries, its catalog entry and its bytes.
+using FileVisitor = std::function<void(const IndexedImage& image, const IndexedEntry& entry,
+                                       std::size_t place, const TCATREC& e, TFILEBUF& buf)>;
+
+// Reads the file PATH, the NUMBER-th of the walk, as an image: nothing when it is no image
+// of a known form. Never stops at damage: what could not be read is said in the record.
+std::optional<IndexedImage> index_file(const std::string& path, std::size_t number,
+                                       const FileVisitor& visit);
 
 }  // namespace agat
