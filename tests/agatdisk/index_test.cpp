@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "index_record.h"
 #include "sha256.h"
+#include "support/host_faults.h"
 
 namespace agat::testing {
 namespace {
@@ -174,11 +176,19 @@ TEST_F(AgatdiskIndexArguments, RefusesWhatItCannotTake) {
       {{"index", "c", "missing"}, 1, "agatdisk: \"missing\": не найден"},
       {{"index", "c", "--json", "no/such/dir/x.json"}, 1, "не удалось записать файл"},
   };
-  for (const auto& c : cases) {
-    const Outcome r = run(c.args);
-    EXPECT_EQ(r.status, c.status) << c.args.back();
-    EXPECT_TRUE(contains(r.err, c.err));
+  // A file that cannot be read is listed with the reason; an empty one is no image.
+  write_bytes(dir.file("c/locked.dsk"), Bytes(143360));
+  write_bytes(dir.file("c/empty"), {});
+  {
+    InjectedFaults refused({{HostFileCall::open, 1, {EACCES}}});
+    const auto unread = index_file(dir.file("c/locked.dsk"), 4, {});
+    ASSERT_TRUE(unread.has_value());
+    EXPECT_EQ(std::tuple(unread->read, unread->form.has_value(), unread->number, unread->size),
+              std::tuple(false, false, 4u, 143360u));
+    EXPECT_TRUE(contains(cp1251_to_utf8(unread->problem), "файл не читается: "));
   }
+  EXPECT_FALSE(index_file(dir.file("c/empty"), 0, {}).has_value());
+  EXPECT_TRUE(contains(run({"index", "c"}).out, "Не прочитано: 0\nПропущено (не образы): 1,"));
   EXPECT_EQ(sha256_hex("abc", 3),
             "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
 }

@@ -56,7 +56,8 @@ class ProgressBar {
 
 std::string summary(const CollectionIndex& index) {
   std::map<std::string_view, std::size_t> forms;
-  for (const IndexedImage& i : index.images) ++forms[form_key(i.form)];
+  for (const IndexedImage& i : index.images)
+    if (i.form) ++forms[form_key(i.form)];
   std::string text = std::string("Образов: "_w) + std::to_string(index.images.size());
   std::string list;
   for (const auto& [form, count] : forms)

@@ -13,6 +13,8 @@
 #include "core/cp1251_literal.h"
 #include "core/current_catalog.h"
 #include "core/file_control.h"
+#include "core/host_errors.h"
+#include "core/host_file_io.h"
 #include "core/host_fs.h"
 #include "core/image_form.h"
 #include "core/immap.h"
@@ -178,8 +180,18 @@ std::optional<IndexedImage> index_file(const std::string& path, std::size_t numb
   const HostStatus st = host_status(path);
   if (st.kind != HostKind::regular) return std::nullopt;
   image.size = st.size;
-  if (!image_type_of_file(path, st.size, image.form)) return std::nullopt;
-  auto md = image_medium(path, image.form);
+  // A file that cannot be read is listed with the reason, whatever it would have been.
+  std::vector<std::uint8_t> head;
+  int error = 0;
+  if (st.size > 0 && read_file_prefix(path, 1, head, &error) != FileIoResult::ok) {
+    image.form.reset();
+    image.problem = std::string("файл не читается: "_w) + host_read_error_text(error);
+    return image;
+  }
+  TIMAGET form;
+  if (!image_type_of_file(path, st.size, form)) return std::nullopt;
+  image.form = form;
+  auto md = image_medium(path, form);
   FC_READCAT(*md);
   if (md->CAT.CATNUM == 0) {  // the file could not be loaded at all
     image.problem = joined_messages();

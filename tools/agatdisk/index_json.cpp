@@ -71,9 +71,9 @@ std::string json_check(const std::optional<CheckCounts>& check) {
 
 std::string json_image(const IndexedImage& i) {
   const std::string next = ",\n      ";
-  std::string out = "{\"path\": " + host(i.path) + next + "\"form\": \"" +
-                    std::string(form_key(i.form)) + "\"" + next + "\"size\": " + num(i.size) +
-                    next + "\"read\": " + flag(i.read) + next +
+  std::string out = "{\"path\": " + host(i.path) + next +
+                    "\"form\": " + (i.form ? "\"" + std::string(form_key(i.form)) + "\"" : "null") +
+                    next + "\"size\": " + num(i.size) + next + "\"read\": " + flag(i.read) + next +
                     "\"problem\": " + text_or_null(i.problem);
   if (i.read) {
     out +=
@@ -121,8 +121,8 @@ std::string json_duplicates(const CollectionIndex& index) {
 
 }  // namespace
 
-std::string_view form_key(TIMAGET form) {
-  return IMAGEDESC[form].form_name;
+std::string_view form_key(std::optional<TIMAGET> form) {
+  return form ? IMAGEDESC[*form].form_name : std::string_view();
 }
 
 std::string index_json(const CollectionIndex& index) {

@@ -38,9 +38,9 @@ struct CheckCounts {
 };
 
 struct IndexedImage {
-  std::string path;        // as the walk found it (host bytes)
-  std::size_t number = 0;  // of the file in the walk: it names the image's pages
-  TIMAGET form = ITI140;
+  std::string path;             // as the walk found it (host bytes)
+  std::size_t number = 0;       // of the file in the walk: it names the image's pages
+  std::optional<TIMAGET> form;  // none for a file that could not be read
   std::uint64_t size = 0;
   bool read = false;    // its sectors were read; else `problem` says why not
   std::string problem;  // Windows-1251
