@@ -25,9 +25,20 @@ class AgatdiskIndex : public AgatdiskTest {
                  "agatdisk mkdir base.dsk SUB && agatdisk cd base.dsk SUB && "
                  "agatdisk put base.dsk three.bin --name THREE && agatdisk cd base.dsk SUB && "
                  "agatdisk new big.dsk --form dsk800 && agatdisk put big.dsk one.bin --name ONE && "
-                 "echo note > c/note.txt && ln -s .. c/sub/loop && cp base.dsk 'c/x<&\">.dsk'")
+                 "echo note > c/note.txt && ln -s .. c/sub/loop")
                   .status,
               0);
+    {
+      // A whole MouseGraph picture of 640 x 32 pixels, wider than the picture window.
+      auto md = image_medium(dir.host_path(), "base.dsk", ITI140);
+      FC_READCAT(*md);
+      TTSDATA size{};
+      size[3] = 40;
+      size[4] = 2;
+      save(*md, "MGR.WIDE", 0x20, pattern(2560, 5), size);
+      ASSERT_EQ(take_critical(), "");
+      std::filesystem::copy_file(dir.path() / "base.dsk", dir.path() / "c" / "x<&\">.dsk");
+    }
     for (const char* source : {"base.dsk", "big.dsk"}) {
       auto md = image_medium(dir.host_path(), source,
                              std::string(source) == "base.dsk" ? ITI140 : ITI800);
@@ -137,7 +148,7 @@ TEST_F(AgatdiskIndex, RecordsEveryImageAndWhatRepeats) {
     const std::string page = text_of(file_bytes(f.path().string())), name = f.path().filename();
     SCOPED_TRACE(name);
     EXPECT_EQ(page.find("<&\">"), std::string::npos);
-    if (name != "index.html" && name != "duplicates.html") {
+    if (name != "index.html" && name != "duplicates.html" && !name.ends_with(".png")) {
       EXPECT_TRUE(contains(page, "<h1>Образ <code>c/"));
     }
   }
@@ -154,6 +165,10 @@ TEST_F(AgatdiskIndex, RecordsEveryImageAndWhatRepeats) {
   EXPECT_TRUE(contains(site(x_page), "<h1>Образ <code>c/x&lt;&amp;&quot;&gt;.dsk</code></h1>"));
   EXPECT_TRUE(
       contains(site(x_page), ">&lt;&amp;&quot;&gt;</a></td><td>B</td><td>5</td><td>1024</td>"));
+  // The picture whole, 640 x 32 pixels.
+  const Bytes png = file_bytes(dir.file("site/" + x_page.substr(0, x_page.size() - 5) + "-5.png"));
+  ASSERT_GE(png.size(), 24u);
+  EXPECT_EQ(Bytes(png.begin() + 16, png.begin() + 24), (Bytes{0, 0, 2, 128, 0, 0, 0, 32}));
   EXPECT_TRUE(
       contains(site("image-1.html"), ">TWO</a></td><td>T</td><td>4</td><td>768</td><td></td><td>"));
 

@@ -3,6 +3,7 @@
 
 #include "command_support.h"
 #include "content/format_control.h"
+#include "content/graph_mousegraph.h"
 #include "content/graph_proc.h"
 #include "content/report_reader.h"
 #include "content/text_viewer.h"
@@ -19,10 +20,17 @@ namespace {
 std::string picture(const std::string& folder, const IndexedImage& image, std::size_t place,
                     const TCATREC& e, TFILEBUF& buf, TFILEFORMAT format, bool& written) {
   if (!PNG_AVAILABLE) return cp1251_to_utf8("<p>Рисунки PNG в этой сборке не пишутся.</p>\n"_w);
-  auto frame = std::make_unique<TGRAPHSCREEN>();
-  const TGRAPHVIEW view = gp_render(e, buf, format, *frame);
-  const std::vector<std::uint8_t> png =
-      encode_png({frame->P.data(), SCRSIDE, view.W, view.H, view.PSW, view.PSH});
+  std::vector<std::uint8_t> png;
+  const TMGSIZE size = mousegraph_size(e);
+  if (format == FFMGFRAGM && size.WHOLE && (size.W > SCRSIDE || size.H > SCRSIDE)) {
+    // A whole MouseGraph picture larger than the frame, whole, a pixel for a pixel.
+    const std::vector<std::uint8_t> pixels = mousegraph_pixels(e, buf, size);
+    png = encode_png({pixels.data(), size.W, size.W, size.H, 1, 1});
+  } else {
+    auto frame = std::make_unique<TGRAPHSCREEN>();
+    const TGRAPHVIEW view = gp_render(e, buf, format, *frame);
+    png = encode_png({frame->P.data(), SCRSIDE, view.W, view.H, view.PSW, view.PSH});
+  }
   const std::string name = file_page_name(image.number, place, ".png");
   written = !png.empty() && write_host_file(folder + name, png.data(), png.size());
   return "<p><img src=\"" + html_escape(name) + "\" alt=\"" + html_text(entry_name(e)) +
