@@ -271,9 +271,13 @@ bool HtmlCatalogue::prepare() {
   return false;
 }
 
-bool HtmlCatalogue::write(const std::string& name, const std::string& page) {
-  return write_host_file(folder_ + name, reinterpret_cast<const std::uint8_t*>(page.data()),
-                         page.size());
+bool HtmlCatalogue::write(const std::string& name, std::string_view bytes) {
+  // A page of an earlier run is made anew rather than replaced by a synced copy: the pages
+  // are this command's own output, and a catalogue of thousands of files would wait for the
+  // disk at every one.
+  const std::string path = folder_ + name;
+  if (host_link_status(path).kind == HostKind::regular) remove_host_file(path);
+  return write_host_file(path, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 bool HtmlCatalogue::finish(const CollectionIndex& index) {

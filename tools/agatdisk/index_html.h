@@ -27,7 +27,8 @@ class HtmlCatalogue {
   bool finish(const CollectionIndex& index);
 
  private:
-  bool write(const std::string& name, const std::string& page);
+  // Writes a page or a picture of the catalogue; false after a message.
+  bool write(const std::string& name, std::string_view bytes);
 
   std::string folder_;  // ends in the separator once prepared
   std::atomic<bool> failed_{false};

@@ -16,10 +16,8 @@ namespace agat {
 
 namespace {
 
-// The picture as a PNG file beside the page, and the element that shows it.
-std::string picture(const std::string& folder, const IndexedImage& image, std::size_t place,
-                    const TCATREC& e, TFILEBUF& buf, TFILEFORMAT format, bool& written) {
-  if (!PNG_AVAILABLE) return cp1251_to_utf8("<p>Рисунки PNG в этой сборке не пишутся.</p>\n"_w);
+// The PNG file of the picture (empty when it cannot be made).
+std::vector<std::uint8_t> picture(const TCATREC& e, TFILEBUF& buf, TFILEFORMAT format) {
   std::vector<std::uint8_t> png;
   const TMGSIZE size = mousegraph_size(e);
   if (format == FFMGFRAGM && size.WHOLE && (size.W > SCRSIDE || size.H > SCRSIDE)) {
@@ -31,10 +29,7 @@ std::string picture(const std::string& folder, const IndexedImage& image, std::s
     const TGRAPHVIEW view = gp_render(e, buf, format, *frame);
     png = encode_png({frame->P.data(), SCRSIDE, view.W, view.H, view.PSW, view.PSH});
   }
-  const std::string name = file_page_name(image.number, place, ".png");
-  written = !png.empty() && write_host_file(folder + name, png.data(), png.size());
-  return "<p><img src=\"" + html_escape(name) + "\" alt=\"" + html_text(entry_name(e)) +
-         "\"></p>\n";
+  return png;
 }
 
 }  // namespace
@@ -49,8 +44,16 @@ FileVisitor HtmlCatalogue::file_pages() {
     bool written = true;
     if (e.SIZE == 0) {
       body += cp1251_to_utf8("<p>Файл пуст.</p>\n"_w);
+    } else if (is_picture_format(format) && !PNG_AVAILABLE) {
+      body += cp1251_to_utf8("<p>Рисунки PNG в этой сборке не пишутся.</p>\n"_w);
     } else if (is_picture_format(format)) {
-      body += picture(folder_, image, place, e, buf, format, written);
+      const std::vector<std::uint8_t> png = picture(e, buf, format);
+      const std::string name = file_page_name(image.number, place, ".png");
+      written =
+          !png.empty() &&
+          write(name, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
+      body += "<p><img src=\"" + html_escape(name) + "\" alt=\"" + html_text(entry_name(e)) +
+              "\"></p>\n";
     } else {
       TextReport report;
       view_report(report, e, buf, format);

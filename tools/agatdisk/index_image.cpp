@@ -149,7 +149,7 @@ void take_catalog(TMEDIA& md, const std::string& path, std::set<std::pair<int, i
 }
 
 void read_catalogs(TMEDIA& md, IndexedImage& image, const FileVisitor& visit) {
-  auto buf = std::make_unique<TFILEBUF>();
+  thread_local auto buf = std::make_unique<TFILEBUF>();
   std::set<std::pair<int, int>> seen;
   const TSREF root = current_catalog(md);
   seen.insert({root.TR, root.SC});
@@ -191,7 +191,10 @@ std::optional<IndexedImage> index_file(const std::string& path, std::size_t numb
   TIMAGET form;
   if (!image_type_of_file(path, st.size, form)) return std::nullopt;
   image.form = form;
-  auto md = image_medium(path, form);
+  // One medium serves every image of the thread in turn, as for list: its sectors and
+  // catalog are taken once.
+  thread_local auto md = std::make_unique<TMEDIA>();
+  point_at_image(*md, path, form);
   FC_READCAT(*md);
   if (md->CAT.CATNUM == 0) {  // the file could not be loaded at all
     image.problem = joined_messages();
