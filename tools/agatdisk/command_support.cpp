@@ -159,9 +159,10 @@ bool refuse_existing(const std::string& path, const ParsedArgs& args) {
   return true;
 }
 
-bool write_host_file(const std::string& path, const std::uint8_t* data, std::size_t size) {
+bool write_host_file(const std::string& path, const std::uint8_t* data, std::size_t size,
+                     FileSync sync) {
   int error = 0;
-  FileIoResult result = create_file(path, data, size, &error);
+  FileIoResult result = create_file(path, data, size, &error, sync);
   if (result == FileIoResult::exists) result = replace_file(path, data, size, &error);
   if (result == FileIoResult::ok) return true;
   print_error(std::string("не удалось записать файл "_w) + quoted_host(path) + ": " +

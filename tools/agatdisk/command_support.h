@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "content/format_defines.h"
 #include "core/cp1251_literal.h"
+#include "core/host_file_io.h"
 #include "core/immap_summary.h"
 #include "core/world_formats.h"
 #include "image_access.h"
@@ -72,8 +73,9 @@ bool host_object_exists(const std::string& path);
 bool refuse_existing(const std::string& path, const ParsedArgs& args);
 
 // Writes DATA into the host file PATH; a file that exists is replaced only by a complete
-// new copy. False after a message.
-bool write_host_file(const std::string& path, const std::uint8_t* data, std::size_t size);
+// new copy. A new file is synced unless SYNC says otherwise. False after a message.
+bool write_host_file(const std::string& path, const std::uint8_t* data, std::size_t size,
+                     FileSync sync = FileSync::durable);
 
 // Loads into BUF the file of the current catalog that the name TYPED stands for: a live file
 // first, a deleted one when no live file has the name (it reads well while its sectors are

@@ -272,12 +272,13 @@ bool HtmlCatalogue::prepare() {
 }
 
 bool HtmlCatalogue::write(const std::string& name, std::string_view bytes) {
-  // A page of an earlier run is made anew rather than replaced by a synced copy: the pages
-  // are this command's own output, and a catalogue of thousands of files would wait for the
-  // disk at every one.
+  // A page of an earlier run is made anew rather than replaced by a synced copy, and pages
+  // are not synced one by one: they are this command's own output, and a catalogue of
+  // thousands of files would wait for the disk at every one.
   const std::string path = folder_ + name;
   if (host_link_status(path).kind == HostKind::regular) remove_host_file(path);
-  return write_host_file(path, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  return write_host_file(path, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                         FileSync::none);
 }
 
 bool HtmlCatalogue::finish(const CollectionIndex& index) {
