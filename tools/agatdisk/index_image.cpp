@@ -29,8 +29,8 @@ namespace agat {
 
 namespace {
 
-// Sub-catalogs read in one image at most: each read loads the image again, and a hostile
-// image may chain as many as it has sectors.
+// Catalogs read in one image at most (64, as the message says): each read of a sub-catalog
+// loads the image again, and a hostile image may chain as many as it has sectors.
 constexpr std::size_t kMaxCatalogs = 64;
 
 // The lines of a message buffer, which is emptied.
@@ -159,8 +159,8 @@ void read_catalogs(TMEDIA& md, IndexedImage& image, const FileVisitor& visit) {
     const PendingCatalog next = pending.front();
     pending.pop_front();
     if (read == kMaxCatalogs) {
-      image.messages.push_back(std::string("прочитано "_w) + std::to_string(kMaxCatalogs) +
-                               std::string(" каталогов, остальные BTK-каталоги пропущены"_w));
+      image.messages.push_back(std::string("прочитаны 64 каталога, остальные BTK-каталоги "
+                                           "пропущены"_w));
       break;
     }
     md.held_catalog = next.first;
