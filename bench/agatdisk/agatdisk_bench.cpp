@@ -2,7 +2,8 @@
 // `cat` of the same file into /dev/null: a process that starts, reads 140 KB and exits
 // (counter "x_cat" of BM_AgatdiskList). Then the same over a collection of 1,000 images of
 // every form, listed with one call for each image and with one call for all, each against
-// cat called the same way on the same files.
+// cat called the same way on the same files; `agatdisk index` of them against one `list`
+// call, in two threads against one, and its HTML catalogue against its JSON.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -155,6 +156,55 @@ void BM_ListCollection(benchmark::State& state) {
   state.SetLabel(one_call ? "one call for all" : "one call for each image");
 }
 
+// The collection again in a folder of its own (hard links once more), for index, which walks
+// folders; with `first` below 100, only the first images of each form.
+std::string CollectionFolder(const std::string& name, int first) {
+  const fs::path dir = fs::path(Collection().front()).parent_path() / name;
+  if (fs::create_directory(dir))
+    for (const std::string& image : Collection())
+      if (std::stoi(image.substr(image.rfind('-') + 1)) < first)
+        fs::create_hard_link(image, dir / fs::path(image).filename());
+  return dir.string();
+}
+
+double TimeOf(const std::vector<std::string>& args) {
+  const auto t0 = std::chrono::steady_clock::now();
+  if (!RunQuietly(args)) std::abort();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// `agatdisk index` of the 1,000 images, JSON only, in one thread against one `agatdisk list`
+// call over the same images (x_list), and in two threads against one (x_one_thread).
+void BM_IndexCollection(benchmark::State& state) {
+  const std::string folder = CollectionFolder("collection", 100);
+  const std::string json = folder + ".json";
+  double list = 0, one = 0, two = 0;
+  for (auto _ : state) {
+    list += TimeOverCollection({AGATDISK_BINARY, "list"}, true);
+    const double t = TimeOf({AGATDISK_BINARY, "index", folder, "--json", json, "--jobs", "1"});
+    state.SetIterationTime(t);
+    one += t;
+    two += TimeOf({AGATDISK_BINARY, "index", folder, "--json", json, "--jobs", "2"});
+  }
+  state.counters["x_list"] = one / list;
+  state.counters["x_one_thread"] = two / one;
+}
+
+// The HTML catalogue of 100 images, ten of each form, against the JSON-only index of the
+// same images (x_json), both in one thread.
+void BM_IndexHtml(benchmark::State& state) {
+  const std::string folder = CollectionFolder("hundred", 10);
+  double json = 0, html = 0;
+  for (auto _ : state) {
+    json += TimeOf({AGATDISK_BINARY, "index", folder, "--json", folder + ".json", "--jobs", "1"});
+    const double t =
+        TimeOf({AGATDISK_BINARY, "index", folder, "--html", folder + ".site", "--jobs", "1"});
+    state.SetIterationTime(t);
+    html += t;
+  }
+  state.counters["x_json"] = html / json;
+}
+
 void BM_Cat(benchmark::State& state) {
   for (auto _ : state)
     if (!RunQuietly(CatCommand())) state.SkipWithError("cat failed");
@@ -187,6 +237,8 @@ BENCHMARK(BM_Cat)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AgatdiskList)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListCollection)->Arg(1)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListCollection)->Arg(0)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IndexCollection)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IndexHtml)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

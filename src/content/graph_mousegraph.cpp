@@ -33,11 +33,35 @@ TMGSIZE mousegraph_size(const TCATREC& CR) {
   return s;
 }
 
+namespace {
+
+// Each pixel of the top left WIDTH x HEIGHT of the picture, lit or not, to PUT(x, y, lit).
+template <class Put>
+void read_mousegraph(const TCATREC& CR, const TFILEBUF& BUF, const TMGSIZE& size,
+                     std::int32_t width, std::int32_t height, Put put) {
+  TBITREADER reader{BUF.data(), std::clamp(CR.SIZE, 0, MAXFILESIZE + 1)};
+  for (std::int32_t y = 0; y < height; ++y) {
+    reader.reset(y * size.STRIDE);
+    for (std::int32_t x = 0; x < width; ++x) put(x, y, reader.GETPIX(0, true));
+  }
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> mousegraph_pixels(const TCATREC& CR, const TFILEBUF& BUF,
+                                            const TMGSIZE& SIZE) {
+  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(SIZE.W) * SIZE.H);
+  read_mousegraph(CR, BUF, SIZE, SIZE.W, SIZE.H, [&](std::int32_t x, std::int32_t y, bool lit) {
+    pixels[static_cast<std::size_t>(y) * SIZE.W + x] = lit ? LIT : 0;
+  });
+  return pixels;
+}
+
 TGRAPHVIEW draw_mousegraph(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN& SCR) {
   TGRAPHVIEW v;
   const TMGSIZE size = mousegraph_size(CR);
   const bool whole = size.WHOLE;
-  const std::int32_t width = size.W, height = size.H, stride = size.STRIDE;
+  const std::int32_t width = size.W, height = size.H;
   v.W = std::min(width, SCRSIDE);
   v.H = std::min(height, SCRSIDE);
   v.PSW = 3;
@@ -46,11 +70,9 @@ TGRAPHVIEW draw_mousegraph(const TCATREC& CR, const TFILEBUF& BUF, TGRAPHSCREEN&
                     : "MouseGraf FRG";
   CLEARIKC(v.IKC);
   v.IKC[IKCESCAPE] = "Escape";
-  TBITREADER reader{BUF.data(), std::clamp(CR.SIZE, 0, MAXFILESIZE + 1)};
-  for (std::int32_t y = 0; y < v.H; ++y) {
-    reader.reset(y * stride);
-    for (std::int32_t x = 0; x < v.W; ++x) SCR.PUTPIXEL(x, y, reader.GETPIX(0, true) ? LIT : 0);
-  }
+  read_mousegraph(CR, BUF, size, v.W, v.H, [&SCR](std::int32_t x, std::int32_t y, bool lit) {
+    SCR.PUTPIXEL(x, y, lit ? LIT : 0);
+  });
   return v;
 }
 

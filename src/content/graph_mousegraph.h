@@ -6,6 +6,9 @@
 // loads far fewer.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "content/graph_screen.h"
 #include "core/world_formats.h"
 
@@ -20,6 +23,11 @@ struct TMGSIZE {
   bool WHOLE = false;
 };
 TMGSIZE mousegraph_size(const TCATREC& CR);
+
+// Every pixel of the picture however large, row by row (0 or LIT): a whole picture that the
+// frame would cut, for a PNG file of it all.
+std::vector<std::uint8_t> mousegraph_pixels(const TCATREC& CR, const TFILEBUF& BUF,
+                                            const TMGSIZE& SIZE);
 
 // Draws the fragment or whole picture onto the cleared frame (a whole picture wider or
 // taller than the frame keeps its top left part) and tells how to show it.

@@ -2,8 +2,8 @@
 
 namespace agat {
 
-std::string FC_CRITICALERRORBUFFER;
-std::string FC_WARNINGBUFFER;
+thread_local std::string FC_CRITICALERRORBUFFER;
+thread_local std::string FC_WARNINGBUFFER;
 
 void append_message(std::string& buffer, std::string_view text) {
   buffer += text;

@@ -2,7 +2,8 @@
 // throw: they append a Windows-1251 message followed by CR LF to one of these and
 // return at most a boolean. Critical errors stop the operation at hand; warnings
 // record something skipped or corrected while it went on. The error report shows
-// both buffers and empties them.
+// both buffers and empties them. Each thread has buffers of its own, so that several
+// images can be read at once (agatdisk index --jobs).
 #pragma once
 
 #include <string>
@@ -10,8 +11,8 @@
 
 namespace agat {
 
-extern std::string FC_CRITICALERRORBUFFER;
-extern std::string FC_WARNINGBUFFER;
+extern thread_local std::string FC_CRITICALERRORBUFFER;
+extern thread_local std::string FC_WARNINGBUFFER;
 
 inline constexpr std::string_view CRLF = "\r\n";
 

@@ -38,11 +38,15 @@ FileIoResult read_file_prefix(const std::string& path, std::size_t size,
 FileIoResult read_file_parts(const std::string& path, std::size_t offset,
                              std::span<const std::span<std::uint8_t>> parts, int* error = nullptr);
 
+// Whether a new file is synced to the disk before it counts as written: always, but for
+// output that is made anew by the thousand (the pages of a catalogue).
+enum class FileSync { durable, none };
+
 // Creates a new file holding `data`. Any existing object of that name (a file, a
 // directory, a dangling link) answers `exists`. On a write failure the new file is
 // removed again.
 FileIoResult create_file(const std::string& path, const std::uint8_t* data, std::size_t size,
-                         int* error = nullptr);
+                         int* error = nullptr, FileSync sync = FileSync::durable);
 
 // Replaces the contents of an existing file with `data`: the new contents are written
 // to a copy in the same directory (of the link's target, for a symbolic link), synced

@@ -202,13 +202,14 @@ FileIoResult read_file_parts(const std::string& path, std::size_t offset,
 }
 
 FileIoResult create_file(const std::string& path, const std::uint8_t* data, std::size_t size,
-                         int* error) {
+                         int* error, FileSync sync) {
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0) return failed(FileIoResult::exists, error, EEXIST);
   Fd fd(host_open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC));
   if (fd.get() < 0)
     return failed(errno == EEXIST ? FileIoResult::exists : FileIoResult::open_failed, error);
-  if (!write_all(fd.get(), data, size) || host_fsync(fd.get()) != 0 || !fd.close()) {
+  if (!write_all(fd.get(), data, size) ||
+      (sync == FileSync::durable && host_fsync(fd.get()) != 0) || !fd.close()) {
     const int reason = errno;
     ::unlink(path.c_str());
     return failed(FileIoResult::write_failed, error, reason);

@@ -184,7 +184,7 @@ FileIoResult read_file_parts(const std::string& path, std::size_t offset,
 }
 
 FileIoResult create_file(const std::string& path, const std::uint8_t* data, std::size_t size,
-                         int* error) {
+                         int* error, FileSync sync) {
   if (attributes_of(path) != INVALID_FILE_ATTRIBUTES)
     return failed(FileIoResult::exists, error, EEXIST);
   Handle file(host_open_file(path, true, GENERIC_WRITE));
@@ -194,7 +194,8 @@ FileIoResult create_file(const std::string& path, const std::uint8_t* data, std:
   // write a file into, and nothing to remove.
   if (GetFileType(file.get()) != FILE_TYPE_DISK)
     return failed(FileIoResult::open_failed, error, ENXIO);
-  if (!write_all(file.get(), data, size) || !host_flush_file(file.get()) || !file.close()) {
+  if (!write_all(file.get(), data, size) ||
+      (sync == FileSync::durable && !host_flush_file(file.get())) || !file.close()) {
     const int reason = errno;
     if (file.valid()) file.close();
     DeleteFileW(wide_of_utf8(path).c_str());

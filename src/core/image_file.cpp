@@ -33,9 +33,9 @@ std::string image_path(const TMEDIA& md) {
   return md.HOSTPATH + md.IMAGENAME;
 }
 
-// The whole image file is read into one buffer that lives for the program's run.
+// The whole image file is read into one buffer that lives as long as its thread.
 std::vector<std::uint8_t>& file_buffer() {
-  static std::vector<std::uint8_t> buffer;
+  thread_local std::vector<std::uint8_t> buffer;
   return buffer;
 }
 

@@ -16,7 +16,7 @@
 
 namespace agat {
 
-T_IMMARRAY SCMP;
+thread_local T_IMMARRAY SCMP;
 
 namespace {
 

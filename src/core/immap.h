@@ -15,8 +15,8 @@
 
 namespace agat {
 
-// The map of the last analysis, for the whole program.
-extern T_IMMARRAY SCMP;
+// The map of the last analysis of this thread.
+extern thread_local T_IMMARRAY SCMP;
 
 using TVTOCFAULTS = std::vector<TVTOCFAULT>;
 

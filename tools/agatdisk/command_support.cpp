@@ -11,6 +11,8 @@
 #include "core/cp1251_literal.h"
 #include "core/emulator_header.h"
 #include "core/file_control.h"
+#include "core/host_errors.h"
+#include "core/host_file_io.h"
 #include "core/host_fs.h"
 #include "image_access.h"
 #include "terminal.h"
@@ -157,6 +159,17 @@ bool refuse_existing(const std::string& path, const ParsedArgs& args) {
   return true;
 }
 
+bool write_host_file(const std::string& path, const std::uint8_t* data, std::size_t size,
+                     FileSync sync) {
+  int error = 0;
+  FileIoResult result = create_file(path, data, size, &error, sync);
+  if (result == FileIoResult::exists) result = replace_file(path, data, size, &error);
+  if (result == FileIoResult::ok) return true;
+  print_error(std::string("не удалось записать файл "_w) + quoted_host(path) + ": " +
+              host_error_text(error));
+  return false;
+}
+
 void not_found(const std::string& utf8, std::string_view missing, bool ambiguous) {
   print_error(ambiguous ? std::string("имя "_w) + quoted_host(utf8) +
                               std::string(" подходит к записям с разными именами; ничего не "
@@ -220,6 +233,14 @@ std::string visible(std::string text) {
   for (char& c : text)
     if (static_cast<std::uint8_t>(c) < 0x20 || c == 0x7F) c = '?';
   return text;
+}
+
+std::vector<NonstandardSector> nonstandard_sectors(const TMEDIA& md) {
+  std::vector<NonstandardSector> found;
+  for (std::uint8_t t = 0; t <= md.NUMTR; ++t)
+    for (std::uint8_t s = 0; s <= md.NUMSC; ++s)
+      if (md.nonstandard[t][s] != 0) found.push_back({{t, s}, md.nonstandard[t][s]});
+  return found;
 }
 
 std::string entry_name(const TCATREC& e) {

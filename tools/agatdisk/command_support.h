@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "commands.h"
 #include "content/format_defines.h"
 #include "core/cp1251_literal.h"
+#include "core/host_file_io.h"
+#include "core/immap_summary.h"
 #include "core/world_formats.h"
 #include "image_access.h"
 
@@ -69,6 +72,11 @@ bool host_object_exists(const std::string& path);
 // True, after a message, when `path` exists and --force was not given.
 bool refuse_existing(const std::string& path, const ParsedArgs& args);
 
+// Writes DATA into the host file PATH; a file that exists is replaced only by a complete
+// new copy. A new file is synced unless SYNC says otherwise. False after a message.
+bool write_host_file(const std::string& path, const std::uint8_t* data, std::size_t size,
+                     FileSync sync = FileSync::durable);
+
 // Loads into BUF the file of the current catalog that the name TYPED stands for: a live file
 // first, a deleted one when no live file has the name (it reads well while its sectors are
 // not reused). nullptr after a message when there is none or the core cannot load it.
@@ -83,6 +91,19 @@ std::unique_ptr<TMEDIA> host_medium_for(const std::string& path, std::string& na
 
 // Control codes of a name (Agat $80..$9F) would act on the terminal; they show as "?".
 std::string visible(std::string text);
+
+// A sector a track reader took although it departs from the track form (the marks of
+// protected disks), with the ODD_ bits of its departures.
+struct NonstandardSector {
+  TSECTORPLACE at;
+  std::uint8_t odd;
+};
+std::vector<NonstandardSector> nonstandard_sectors(const TMEDIA& md);
+
+// Whether list shows the entry: a file or a BTK sub-catalog, live or deleted.
+inline bool is_listed(const TCATREC& e) {
+  return e.CATRECT == CRTAGATFILE || e.CATRECT == CRTBTKDIR;
+}
 
 // The shown name of an entry: a deleted entry's last character is a track number.
 std::string entry_name(const TCATREC& e);

@@ -47,6 +47,7 @@ std::vector<Command> compare_commands();  // cmp, diff
 std::vector<Command> check_commands();    // check, recover
 std::vector<Command> picture_commands();  // png
 std::vector<Command> content_commands();  // info, view, export, import
+std::vector<Command> collection_commands();  // index
 // What the build leaves out of the pictures' part, for the end of the list of commands
 // ("" when nothing is left out).
 std::string_view picture_commands_note();

@@ -24,10 +24,6 @@ namespace agat {
 
 namespace {
 
-bool is_listed(const TCATREC& e) {
-  return e.CATRECT == CRTAGATFILE || e.CATRECT == CRTBTKDIR;
-}
-
 std::string text_listing(const TMEDIA& md) {
   const std::string volume = visible(volume_name(md));
   std::string text = std::string("Том:"_w) + (volume.empty() ? "" : " " + volume) + "\n";
@@ -165,17 +161,8 @@ int run_get(const ParsedArgs& args) {
   }
   const std::string& out = args.value("--output", "");
   if (refuse_existing(out, args)) return EXIT_FAILED;
-  // A file that exists is replaced only by a complete new copy.
-  int error = 0;
-  FileIoResult result = create_file(out, buf->data(), static_cast<std::size_t>(e->SIZE), &error);
-  if (result == FileIoResult::exists)
-    result = replace_file(out, buf->data(), static_cast<std::size_t>(e->SIZE), &error);
-  if (result != FileIoResult::ok) {
-    print_error(std::string("не удалось записать файл "_w) + quoted_host(out) + ": " +
-                host_error_text(error));
-    return EXIT_FAILED;
-  }
-  return EXIT_DONE;
+  return write_host_file(out, buf->data(), static_cast<std::size_t>(e->SIZE)) ? EXIT_DONE
+                                                                               : EXIT_FAILED;
 }
 
 int run_put(const ParsedArgs& args) {

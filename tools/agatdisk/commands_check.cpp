@@ -66,22 +66,9 @@ std::string file_name(const TIMMLINK& link) {
   return visible(agat_name_text(link.LF_FNAME));
 }
 
-// The sectors a track reader took although they depart from the track form (the marks of
-// protected disks), with the names of their departures.
-struct NonstandardSector {
-  TSECTORPLACE at;
-  std::uint8_t odd;
-};
+// The names of the departures of nonstandard sectors.
 constexpr std::pair<std::uint8_t, std::string_view> kOddityKeys[] = {
     {ODD_EPILOGUE, "epilogue"}, {ODD_XOR_SUM, "xor_checksum"}, {ODD_SYNC_DATA, "sync_in_data"}};
-
-std::vector<NonstandardSector> nonstandard_sectors(const TMEDIA& md) {
-  std::vector<NonstandardSector> found;
-  for (std::uint8_t t = 0; t <= md.NUMTR; ++t)
-    for (std::uint8_t s = 0; s <= md.NUMSC; ++s)
-      if (md.nonstandard[t][s] != 0) found.push_back({{t, s}, md.nonstandard[t][s]});
-  return found;
-}
 
 std::string oddity_keys(std::uint8_t odd) {
   std::string keys;

@@ -12,6 +12,9 @@ namespace agat {
 // turn LF into CR LF). Called once at start.
 void prepare_standard_streams();
 
+// Whether STREAM is a terminal (a console on Windows), where a progress bar may be drawn.
+bool is_terminal(std::FILE* stream);
+
 // Writes UTF-8 text to STREAM.
 void write_text(std::FILE* stream, std::string_view utf8);
 

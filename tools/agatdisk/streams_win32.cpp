@@ -13,6 +13,12 @@ void prepare_standard_streams() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
+bool is_terminal(std::FILE* stream) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode);
+}
+
 void write_text(std::FILE* stream, std::string_view utf8) {
   // A console shows the characters (UTF-16), a file or a pipe gets the bytes.
   HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
