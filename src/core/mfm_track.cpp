@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "core/aim_800.h"
@@ -71,10 +73,26 @@ class Cells {
   std::uint32_t count_;
 };
 
+// The 8 bytes from P read as a big-endian number.
+std::uint64_t load_big_endian(const std::uint8_t* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
+  if constexpr (std::endian::native == std::endian::little) {
+    w = ((w & 0x00FF00FF00FF00FFull) << 8) | ((w >> 8) & 0x00FF00FF00FF00FFull);
+    w = ((w & 0x0000FFFF0000FFFFull) << 16) | ((w >> 16) & 0x0000FFFF0000FFFFull);
+    w = (w << 32) | (w >> 32);
+  }
+  return w;
+}
+
 // The byte stream of the track as AIM cells, and the cell where each byte starts.
 struct Decoded {
-  std::vector<std::uint8_t> cells;
-  std::vector<std::uint32_t> starts;
+  // Left unset by their allocation: the writer fills what is read.
+  std::unique_ptr<std::uint8_t[]> cell_bytes;
+  std::unique_ptr<std::uint32_t[]> start_cells;
+  std::size_t size = 0;  // bytes
+  std::span<const std::uint8_t> cells() const { return {cell_bytes.get(), 2 * size}; }
+  std::span<const std::uint32_t> starts() const { return {start_cells.get(), size}; }
 };
 
 // Fills a Decoded sized for at most N bytes through plain pointers (stores of bytes through
@@ -82,19 +100,34 @@ struct Decoded {
 class DecodedWriter {
  public:
   DecodedWriter(Decoded& d, std::size_t n) : d_(d) {
-    d.cells.resize(2 * n);
-    d.starts.resize(n);
-    cell_ = d.cells.data();
-    start_ = d.starts.data();
+    d.cell_bytes = std::make_unique_for_overwrite<std::uint8_t[]>(2 * n + 8);
+    d.start_cells = std::make_unique_for_overwrite<std::uint32_t[]>(n + 4);
+    cell_ = d.cell_bytes.get();
+    start_ = d.start_cells.get();
   }
   void push(std::uint16_t cell, std::uint32_t start) {
     *cell_++ = static_cast<std::uint8_t>(cell);
     *cell_++ = static_cast<std::uint8_t>(cell >> 8);
     *start_++ = start;
   }
+  // The bytes of DATA, the first in bits 31..24, starting every 16 cells from cell AT of a
+  // circle of COUNT cells; all four are stored, but only the first N (at most 4) are kept,
+  // so the sizing leaves room for three more.
+  void push4(std::uint32_t data, std::uint32_t at, std::uint32_t count, std::uint32_t n) {
+    std::uint64_t v = data >> 24 | (data >> 8 & 0xFF00) | (data << 8 & 0xFF0000) | data << 24;
+    v = (v | v << 16) & 0x0000FFFF0000FFFF;  // byte K of DATA into cell K: its low byte
+    v = (v | v << 8) & 0x00FF00FF00FF00FF;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(cell_, &v, 8);
+    } else {
+      for (int k = 0; k < 8; ++k) cell_[k] = static_cast<std::uint8_t>(v >> 8 * k);
+    }
+    for (std::uint32_t k = 0; k < 4; ++k, at += 16) start_[k] = at >= count ? at - count : at;
+    cell_ += 2 * n;
+    start_ += n;
+  }
   void finish() {
-    d_.cells.resize(static_cast<std::size_t>(cell_ - d_.cells.data()));
-    d_.starts.resize(static_cast<std::size_t>(start_ - d_.starts.data()));
+    d_.size = static_cast<std::size_t>(start_ - d_.start_cells.get());
   }
 
  private:
@@ -110,17 +143,11 @@ constexpr std::array<std::uint8_t, 256> kReversed = [] {
       if (v & (1 << k)) t[v] = static_cast<std::uint8_t>(t[v] | (0x80 >> k));
   return t;
 }();
-// The data bits (bits 6, 4, 2, 0) of a byte of cells, as a nibble.
-constexpr std::array<std::uint8_t, 256> kDataBits = [] {
-  std::array<std::uint8_t, 256> t{};
-  for (int v = 0; v < 256; ++v)
-    t[v] = static_cast<std::uint8_t>((v >> 3 & 8) | (v >> 2 & 4) | (v >> 1 & 2) | (v & 1));
-  return t;
-}();
 
 // For each value of a byte of cells, the shifts K (bit K set) of a mark starting K cells
 // into the byte before it for which that byte would hold the value: the mark's cells 8 - K
-// to 15 - K, and for the byte two further on its cells 24 - K to 31 - K.
+// to 15 - K, for the next byte its cells 16 - K to 23 - K, and for the byte after that its
+// cells 24 - K to 31 - K.
 using ShiftMasks = std::array<std::uint8_t, 256>;
 constexpr ShiftMasks shift_masks(int from) {
   ShiftMasks t{};
@@ -130,7 +157,8 @@ constexpr ShiftMasks shift_masks(int from) {
   }
   return t;
 }
-constexpr ShiftMasks kMarkSecond = shift_masks(16), kMarkFourth = shift_masks(0);
+constexpr ShiftMasks kMarkSecond = shift_masks(16), kMarkThird = shift_masks(8),
+                     kMarkFourth = shift_masks(0);
 
 // The cells as a string of bits, the first cell in bit 7 of byte 0, once round the circle
 // and 64 cells more, so that any 32 cells can be taken with one load.
@@ -157,16 +185,21 @@ class CellString {
   }
   // The 64 cells from cell 8 x BYTE on.
   std::uint64_t word(std::uint32_t byte) const {
-    std::uint64_t w = 0;
-    for (int k = 0; k < 8; ++k) w = w << 8 | bytes_[byte + k];
-    return w;
+    return load_big_endian(&bytes_[byte]);
   }
   std::uint8_t byte(std::uint32_t i) const { return bytes_[i]; }
-  // The 16 cells from cell AT on (AT below the count).
-  std::uint32_t cells16(std::uint32_t at) const {
+  // The data of the four bytes of cells from cell AT on (AT below the count): every other
+  // cell from the second, the first byte in bits 31..24.
+  std::uint32_t data4(std::uint32_t at) const {
     const std::uint8_t* b = &bytes_[at >> 3];
-    const std::uint32_t w = std::uint32_t{b[0]} << 16 | std::uint32_t{b[1]} << 8 | b[2];
-    return (w >> (8 - (at & 7))) & 0xFFFF;
+    const std::uint32_t s = at & 7;
+    std::uint64_t w = load_big_endian(b) << s | std::uint32_t{b[8]} >> (8 - s);
+    w &= 0x5555555555555555;
+    w = (w | w >> 1) & 0x3333333333333333;
+    w = (w | w >> 2) & 0x0F0F0F0F0F0F0F0F;
+    w = (w | w >> 4) & 0x00FF00FF00FF00FF;
+    w = (w | w >> 8) & 0x0000FFFF0000FFFF;
+    return static_cast<std::uint32_t>(w | w >> 16);
   }
 
  private:
@@ -182,14 +215,16 @@ Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t 
   const CellString string(cells, lsb_first, count);
   std::vector<std::uint32_t> syncs;  // the first cell of each mark
   for (std::uint32_t group = 0; group * 8 < count; group += 8) {
-    // Two bytes of a mark, whatever its first cell in the byte, pass over nearly all the rest;
-    // eight bytes are tried without a branch, as a mark in them is rare.
+    // Three bytes of a mark, whatever its first cell in the byte, pass over nearly all the
+    // rest; eight bytes are tried without a branch, as a mark in them is rare.
     std::uint32_t any = 0;
     for (std::uint32_t j = 0; j < 8; ++j)
-      any |= kMarkSecond[string.byte(group + j + 1)] & kMarkFourth[string.byte(group + j + 3)];
+      any |= kMarkSecond[string.byte(group + j + 1)] & kMarkThird[string.byte(group + j + 2)] &
+             kMarkFourth[string.byte(group + j + 3)];
     if (any == 0) continue;
     for (std::uint32_t byte = group; byte < group + 8 && byte * 8 < count; ++byte) {
-      std::uint32_t shifts = kMarkSecond[string.byte(byte + 1)] & kMarkFourth[string.byte(byte + 3)];
+      std::uint32_t shifts = kMarkSecond[string.byte(byte + 1)] &
+                             kMarkThird[string.byte(byte + 2)] & kMarkFourth[string.byte(byte + 3)];
       const std::uint64_t w = string.word(byte);
       for (std::uint32_t k = 0; shifts != 0 && byte * 8 + k < count; ++k, shifts >>= 1)
         if ((shifts & 1) != 0 && static_cast<std::uint32_t>(w >> (32 - k)) == MFM_SYNC)
@@ -205,13 +240,15 @@ Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t 
       const std::uint64_t end = syncs[i] + 31ull;
       const std::uint64_t next = i + 1 < syncs.size() ? std::min<std::uint64_t>(syncs[i + 1] + 31ull, limit) : limit;
       put.push(MARK, static_cast<std::uint32_t>(end % count));
-      // START runs below twice the count, so one subtraction wraps it.
+      // Bytes end at END + 16, END + 32, ... below NEXT; four are taken at a time. START
+      // runs below twice the count, so one subtraction wraps it.
       std::uint64_t start = end + 1;
-      for (std::uint64_t last = end + 16; last < next; last += 16, start += 16) {
+      for (std::uint64_t n = next > end + 15 ? (next - end - 1) / 16 : 0; n > 0; start += 64) {
         if (start >= count) start -= count;
-        const std::uint32_t c = string.cells16(static_cast<std::uint32_t>(start));
-        put.push(static_cast<std::uint8_t>(kDataBits[c >> 8] << 4 | kDataBits[c & 0xFF]),
-                 static_cast<std::uint32_t>(start));
+        const auto at = static_cast<std::uint32_t>(start);
+        const auto take = static_cast<std::uint32_t>(std::min<std::uint64_t>(n, 4));
+        put.push4(string.data4(at), at, count, take);
+        n -= take;
       }
     }
   }
@@ -237,15 +274,16 @@ void mfm_read_fields(std::span<const std::uint8_t> record, TTRACK& B, TrackField
   if (count < 32) return;
   const Cells cells(const_cast<std::uint8_t*>(record.data() + 4), count);
   const Decoded d = decode(cells, record.data() + 4, count);
-  aim800_read_cells(d.cells, B, fields, odd);
+  const auto starts = d.starts();
+  aim800_read_cells(d.cells(), B, fields, odd);
   for (int s = 0; s <= MAXSECTOR; ++s) {
     if (fields[s] == NO_FIELD) continue;
     // A mark among the data would be lost by a rewrite: the sector reads, but stays as it is.
     const auto first = static_cast<std::size_t>(fields[s]);
-    const bool straight = (odd[s] & ODD_SYNC_DATA) == 0 && first + FIELD_BYTES <= d.starts.size() &&
-                          (d.starts[first + FIELD_BYTES - 1] + count - d.starts[first]) % count ==
+    const bool straight = (odd[s] & ODD_SYNC_DATA) == 0 && first + FIELD_BYTES <= starts.size() &&
+                          (starts[first + FIELD_BYTES - 1] + count - starts[first]) % count ==
                               16u * (FIELD_BYTES - 1);
-    fields[s] = straight ? static_cast<std::int32_t>(d.starts[first]) : NO_FIELD;
+    fields[s] = straight ? static_cast<std::int32_t>(starts[first]) : NO_FIELD;
   }
 }
 

@@ -53,10 +53,12 @@ struct CellWriter {
   }
 };
 
-// 6,500 bytes a track, wider gaps than ours and sectors in the order 0, 8, 16, 3, ...
+// 6,500 bytes a track, wider gaps than ours and sectors in the order 0, 8, 16, 3, ...; the
+// marks start TRACK % 8 cells into a byte.
 Bytes other_side(const TTRACK& sectors, int track) {
   CellWriter w;
   for (int i = 0; i < 40; ++i) w.byte(0xAA);
+  while (w.at % 8 != static_cast<std::size_t>(track % 8)) w.cell(0);
   for (int i = 0; i < 21; ++i) {
     const int s = i * 8 % 21;
     w.sync();
@@ -108,7 +110,7 @@ TEST_F(BitstreamForms, HfeOfAnotherToolSavesOnlyTheChangedField) {
   // Sector 5 is the 20th on the track; its data start after the sync, address field, gap,
   // sync and prologue.
   const std::size_t head = 32 + 6 * 16 + 9 * 16 + 32 + 2 * 16, sector = head + 258 * 16 + 30 * 16;
-  const std::size_t flip = 640 + 19 * sector + head + 30 * 16 + 1;  // a data cell: odd
+  const std::size_t flip = 643 + 19 * sector + head + 30 * 16 + 1;  // a data cell
   file[cyl1 + (flip / 8 / 256) * 512 + 256 + flip / 8 % 256] ^= static_cast<std::uint8_t>(1 << (flip % 8));
   testing::write_bytes(dir.file("o.hfe"), file);
 
