@@ -225,8 +225,22 @@ TEST_F(WozTest, Crc32IsTheCommonOne) {
   const auto crc = [](std::string_view s) {
     return woz_crc32({reinterpret_cast<const std::uint8_t*>(s.data()), s.size()});
   };
-  EXPECT_EQ(std::tuple(crc(""), crc("a"), crc("123456789"), crc("The quick brown fox jumps over the lazy dog")),
+  EXPECT_EQ(std::tuple(crc(""), crc("a"), crc("123456789"),
+                       crc("The quick brown fox jumps over the lazy dog")),
             std::tuple(0u, 0xE8B7BE43u, 0xCBF43926u, 0x414FA339u));
+  // Long runs are folded 64 and 16 bytes at a time: every length round those steps, from
+  // several alignments, against the CRC taken a bit at a time.
+  std::vector<std::uint8_t> bytes(700);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<std::uint8_t>(i * 131 + (i >> 3));
+  for (std::size_t from = 0; from < 16; from += 5)
+    for (std::size_t size = 0; from + size <= bytes.size(); size += size < 200 ? 1 : 97) {
+      std::uint32_t bitwise = 0xFFFFFFFF;
+      for (std::size_t i = from; i < from + size; ++i)
+        for (int k = 0, b = bytes[i]; k < 8; ++k, b >>= 1)
+          bitwise = (bitwise >> 1) ^ (((bitwise ^ b) & 1) ? 0xEDB88320u : 0);
+      ASSERT_EQ(woz_crc32(std::span(bytes).subspan(from, size)), ~bitwise) << from << " " << size;
+    }
 }
 
 }  // namespace
