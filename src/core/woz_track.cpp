@@ -77,6 +77,16 @@ bool latch_window(std::uint64_t w, std::uint32_t& q, const Take& take) {
   }
 }
 
+// The places Q, Q + STEP, ... of eight bytes latched at once, stored at AT in two stores of
+// four where the processor has them.
+template <std::uint32_t Step>
+void put_starts(std::uint32_t* at, std::uint32_t q) {
+  using Four = std::uint32_t __attribute__((vector_size(16)));
+  const Four low = Four{0, Step, 2 * Step, 3 * Step} + q, high = low + 4 * Step;
+  std::memcpy(at, &low, sizeof low);
+  std::memcpy(at + 4, &high, sizeof high);
+}
+
 void put_byte_at(std::span<std::uint8_t> record, std::uint32_t count, std::uint32_t p,
                  std::uint8_t b) {
   std::uint8_t* bits = record.data() + WOZ_BITS_AT;
@@ -158,7 +168,7 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
       // Stored eight at a time, the eighth left for the next byte taken to overwrite.
       const std::uint64_t stored = big_endian(w);
       std::memcpy(byte_p + k, &stored, sizeof stored);
-      for (unsigned i = 0; i < 8; ++i) start_p[k + i] = q + 8 * i;
+      put_starts<8>(start_p + k, q);
       k += 7;
       q += 56;
       continue;
@@ -172,7 +182,7 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
     }();
     if ((w >> (64 - kSyncBits * kSyncs)) == kSyncRun) {
       std::memset(byte_p + k, 0xFF, 8);  // the bytes past the fifth are overwritten later
-      for (unsigned i = 0; i < 8; ++i) start_p[k + i] = q + kSyncBits * i;
+      put_starts<kSyncBits>(start_p + k, q);
       k += kSyncs;
       q += kSyncBits * kSyncs;
       continue;
