@@ -173,21 +173,34 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
       q += 56;
       continue;
     }
-    // Five sync bytes of ten bits ($FF and two zero bits, the gaps of most tracks) at once.
-    constexpr int kSyncBits = 10, kSyncs = 5;
+    // Up to five sync bytes of ten bits ($FF and two zero bits, the gaps of most tracks).
+    constexpr int kSyncBits = 10, kSyncs = 5, kSyncRunBits = kSyncBits * kSyncs;
     constexpr std::uint64_t kSyncRun = [] {
       std::uint64_t run = 0;
       for (int i = 0; i < kSyncs; ++i) run = (run << kSyncBits) | 0x3FC;
-      return run;
+      return run << (64 - kSyncRunBits);
     }();
-    if ((w >> (64 - kSyncBits * kSyncs)) == kSyncRun) {
-      std::memset(byte_p + k, 0xFF, 8);  // the bytes past the fifth are overwritten later
+    const int syncs = std::min(std::countl_zero(w ^ kSyncRun), kSyncRunBits) / kSyncBits;
+    if (syncs > 0) {
+      std::memset(byte_p + k, 0xFF, 8);  // the bytes past the run are overwritten later
       put_starts<kSyncBits>(start_p + k, q);
-      k += kSyncs;
-      q += kSyncBits * kSyncs;
+      k += static_cast<unsigned>(syncs);
+      q += static_cast<unsigned>(syncs * kSyncBits);
       continue;
     }
-    latch_window(w, q, store);
+    // Zero bits before a byte, passed; or the bytes from Q on that follow one another with no
+    // zero bits between them, fewer than seven.
+    const int zeros = std::countl_zero(w);
+    if (zeros > 0) {
+      q += static_cast<unsigned>(std::min(zeros, 57));
+      continue;
+    }
+    const int run = std::countl_zero(~w & kTops) / 8;
+    const std::uint64_t stored = big_endian(w);
+    std::memcpy(byte_p + k, &stored, sizeof stored);
+    put_starts<8>(start_p + k, q);
+    k += static_cast<unsigned>(run);
+    q += static_cast<unsigned>(8 * run);
   }
   // The end of the first turn and the second, where each byte may find the latch in step.
   for (;;) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 
 #include "core/cp1251_literal.h"
 #include "core/nibble_140.h"
@@ -140,6 +141,36 @@ TEST_F(WozTest, NewAndVersion1FilesOpenAsTheirSectorsAndSaveAsVersion2) {
 
 // Zero bits between bytes and a seam inside a data field are read past; a changed field is
 // written over the old bytes' places, the framing and every other byte kept.
+// Bytes laid with chosen zero bits after each latch back as laid, each at its place: runs of
+// ten-bit sync bytes of every length, runs with no zero bits between bytes, short slips, and
+// gaps longer than the latch reads at once.
+TEST_F(WozTest, LatchTakesEveryByteWhereItWasLaid) {
+  Bytes rec(WOZ_TRACK_RECORD, 0), laid;
+  std::vector<std::uint32_t> at;
+  std::uint32_t bit = 0;
+  std::minstd_rand random(5);
+  const auto lay = [&](std::uint8_t b, int zeros_after) {
+    laid.push_back(b);
+    at.push_back(bit);
+    for (int k = 0; k < 8; ++k, ++bit)
+      if ((b << k) & 0x80)
+        rec[WOZ_BITS_AT + bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8));
+    bit += static_cast<std::uint32_t>(zeros_after);
+  };
+  for (int group = 0; bit < 50000; ++group)
+    for (int i = 0, n = 1 + group % 13; i < n; ++i) {
+      const auto b = static_cast<std::uint8_t>(0x80 | random());
+      const int slip = static_cast<int>(random() % 4), gap = i + 1 == n ? 57 + group % 11 : 1;
+      const int kind = group % 4;
+      lay(kind == 0 ? 0xFF : b, kind == 0 ? 2 : kind == 1 ? 0 : kind == 2 ? slip : gap);
+    }
+  put_le32(rec.data(), bit);
+  LatchedTrack l;
+  woz_latch(rec, l);
+  EXPECT_TRUE(std::ranges::equal(l.bytes, laid));
+  EXPECT_TRUE(std::ranges::equal(l.starts, at));
+}
+
 TEST_F(WozTest, SlipsAreReadAndKeptByAChangedField) {
   auto tracks = random_tracks();
   Bytes file = image_file_bytes(ITW140, tracks), records = records_of(file);
