@@ -147,22 +147,17 @@ TEST_F(WozTest, NewAndVersion1FilesOpenAsTheirSectorsAndSaveAsVersion2) {
 TEST_F(WozTest, LatchTakesEveryByteWhereItWasLaid) {
   Bytes rec(WOZ_TRACK_RECORD, 0), laid;
   std::vector<std::uint32_t> at;
-  std::uint32_t bit = 0;
   std::minstd_rand random(5);
-  const auto lay = [&](std::uint8_t b, int zeros_after) {
-    laid.push_back(b);
-    at.push_back(bit);
-    for (int k = 0; k < 8; ++k, ++bit)
-      if ((b << k) & 0x80)
-        rec[WOZ_BITS_AT + bit / 8] |= static_cast<std::uint8_t>(0x80 >> (bit % 8));
-    bit += static_cast<std::uint32_t>(zeros_after);
-  };
+  std::uint32_t bit = 0;
   for (int group = 0; bit < 50000; ++group)
-    for (int i = 0, n = 1 + group % 13; i < n; ++i) {
-      const auto b = static_cast<std::uint8_t>(0x80 | random());
-      const int slip = static_cast<int>(random() % 4), gap = i + 1 == n ? 57 + group % 11 : 1;
-      const int kind = group % 4;
-      lay(kind == 0 ? 0xFF : b, kind == 0 ? 2 : kind == 1 ? 0 : kind == 2 ? slip : gap);
+    for (int i = 0, n = 1 + group % 13, kind = group % 4; i < n; ++i) {
+      const auto b = static_cast<std::uint8_t>(kind == 0 ? 0xFF : 0x80 | random());
+      laid.push_back(b);
+      at.push_back(bit);
+      for (int k = 0; k < 8; ++k, ++bit)
+        rec[WOZ_BITS_AT + bit / 8] |= static_cast<std::uint8_t>(((b << k) & 0x80) >> (bit % 8));
+      const std::uint32_t gap = i + 1 == n ? 57 + group % 11 : 1;
+      bit += kind == 0 ? 2 : kind == 1 ? 0 : kind == 2 ? random() % 4 : gap;
     }
   put_le32(rec.data(), bit);
   LatchedTrack l;
