@@ -59,6 +59,34 @@ class BitRing {
   std::uint32_t count_;
 };
 
+// Latches the bytes that the 57 bits of W from place Q hold whole, each after the zero bits
+// before it, handing each to TAKE (which moves Q past it; true stops the latch). Q ends at
+// the first bit not taken. True when TAKE stopped the latch.
+template <class Take>
+bool latch_window(std::uint64_t w, std::uint32_t& q, const Take& take) {
+  for (int left = 57;;) {
+    const int zeros = std::countl_zero(w);
+    if (zeros + 8 > left) {
+      q += static_cast<unsigned>(std::min(zeros, left));
+      return false;
+    }
+    q += static_cast<unsigned>(zeros);
+    if (take(static_cast<std::uint8_t>((w << zeros) >> 56))) return true;
+    w <<= zeros + 8;
+    left -= zeros + 8;
+  }
+}
+
+// The places Q, Q + STEP, ... of eight bytes latched at once, stored at AT in two stores of
+// four where the processor has them.
+template <std::uint32_t Step>
+void put_starts(std::uint32_t* at, std::uint32_t q) {
+  using Four = std::uint32_t __attribute__((vector_size(16)));
+  const Four low = Four{0, Step, 2 * Step, 3 * Step} + q, high = low + 4 * Step;
+  std::memcpy(at, &low, sizeof low);
+  std::memcpy(at + 4, &high, sizeof high);
+}
+
 void put_byte_at(std::span<std::uint8_t> record, std::uint32_t count, std::uint32_t p,
                  std::uint8_t b) {
   std::uint8_t* bits = record.data() + WOZ_BITS_AT;
@@ -91,14 +119,14 @@ class BitWriter {
 }  // namespace
 
 void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
-  out.bytes.clear();
-  out.starts.clear();
+  out.bytes = {};
+  out.starts = {};
   const BitRing ring(record);
   const std::uint32_t n = ring.count();
   if (n < 8) return;
   // The bytes of up to two turns, each with the place of its first bit in its turn.
-  thread_local std::vector<std::uint8_t> bytes;
-  thread_local std::vector<std::uint32_t> starts;
+  std::vector<std::uint8_t>& bytes = out.taken_bytes;
+  std::vector<std::uint32_t>& starts = out.taken_starts;
   bytes.resize(2 * (n / 8) + 12);  // room for the eighth byte of a run stored at once
   starts.resize(bytes.size());
   // Plain pointers: a store of a byte through the vectors would reload where they lie.
@@ -108,12 +136,17 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
   bool second = false;
   std::uint32_t q = 0;  // the place in the turn
   const auto keep = [&](std::size_t from, std::size_t to) {
-    out.bytes.assign(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                     bytes.begin() + static_cast<std::ptrdiff_t>(to));
-    out.starts.assign(starts.begin() + static_cast<std::ptrdiff_t>(from),
-                      starts.begin() + static_cast<std::ptrdiff_t>(to));
+    out.bytes = std::span<const std::uint8_t>(bytes).subspan(from, to - from);
+    out.starts = std::span<const std::uint32_t>(starts).subspan(from, to - from);
   };
-  // A byte beginning at Q; true once the latch is in step with the turn before.
+  // A byte beginning at Q, latched.
+  const auto store = [&](std::uint8_t b) {
+    byte_p[k] = b;
+    start_p[k++] = q;
+    q += 8;
+    return false;
+  };
+  // The same, or true once the latch is in step with the turn before.
   const auto take = [&](std::uint8_t b) {
     if (second) {
       // In step: the latch began a byte here one turn earlier as well, and so goes on as then.
@@ -124,38 +157,55 @@ void woz_latch(std::span<const std::uint8_t> record, LatchedTrack& out) {
         return true;
       }
     }
-    byte_p[k] = b;
-    start_p[k++] = q;
-    q += 8;
-    return false;
+    return store(b);
   };
+  // The first turn, where there is no turn before to be in step with, window by window.
+  while (q + 64 <= n) {
+    const std::uint64_t w = ring.window(q);
+    // Seven bytes with no zero bits between them (the body of a field) are taken at once.
+    constexpr std::uint64_t kTops = 0x8080808080808000ull;
+    if ((w & kTops) == kTops) {
+      // Stored eight at a time, the eighth left for the next byte taken to overwrite.
+      const std::uint64_t stored = big_endian(w);
+      std::memcpy(byte_p + k, &stored, sizeof stored);
+      put_starts<8>(start_p + k, q);
+      k += 7;
+      q += 56;
+      continue;
+    }
+    // Up to five sync bytes of ten bits ($FF and two zero bits, the gaps of most tracks).
+    constexpr int kSyncBits = 10, kSyncs = 5, kSyncRunBits = kSyncBits * kSyncs;
+    constexpr std::uint64_t kSyncRun = [] {
+      std::uint64_t run = 0;
+      for (int i = 0; i < kSyncs; ++i) run = (run << kSyncBits) | 0x3FC;
+      return run << (64 - kSyncRunBits);
+    }();
+    const int syncs = std::min(std::countl_zero(w ^ kSyncRun), kSyncRunBits) / kSyncBits;
+    if (syncs > 0) {
+      std::memset(byte_p + k, 0xFF, 8);  // the bytes past the run are overwritten later
+      put_starts<kSyncBits>(start_p + k, q);
+      k += static_cast<unsigned>(syncs);
+      q += static_cast<unsigned>(syncs * kSyncBits);
+      continue;
+    }
+    // Zero bits before a byte, passed; or the bytes from Q on that follow one another with no
+    // zero bits between them, fewer than seven.
+    const int zeros = std::countl_zero(w);
+    if (zeros > 0) {
+      q += static_cast<unsigned>(std::min(zeros, 57));
+      continue;
+    }
+    const int run = std::countl_zero(~w & kTops) / 8;
+    const std::uint64_t stored = big_endian(w);
+    std::memcpy(byte_p + k, &stored, sizeof stored);
+    put_starts<8>(start_p + k, q);
+    k += static_cast<unsigned>(run);
+    q += static_cast<unsigned>(8 * run);
+  }
+  // The end of the first turn and the second, where each byte may find the latch in step.
   for (;;) {
     if (q + 64 <= n) {
-      // 57 bits at least of the track read at once, and as many bytes taken from them as
-      // they hold whole, each after the zero bits before it.
-      std::uint64_t w = ring.window(q);
-      // Seven bytes with no zero bits between them (the body of a field) are taken at once.
-      constexpr std::uint64_t kTops = 0x8080808080808000ull;
-      if (!second && (w & kTops) == kTops) {
-        // Stored eight at a time, the eighth left for the next byte taken to overwrite.
-        const std::uint64_t stored = big_endian(w);
-        std::memcpy(byte_p + k, &stored, sizeof stored);
-        for (unsigned i = 0; i < 8; ++i) start_p[k + i] = q + 8 * i;
-        k += 7;
-        q += 56;
-        continue;
-      }
-      for (int left = 57;;) {
-        const int zeros = std::countl_zero(w);
-        if (zeros + 8 > left) {
-          q += static_cast<unsigned>(std::min(zeros, left));
-          break;
-        }
-        q += static_cast<unsigned>(zeros);
-        if (take(static_cast<std::uint8_t>((w << zeros) >> 56))) return;
-        w <<= zeros + 8;
-        left -= zeros + 8;
-      }
+      if (latch_window(ring.window(q), q, take)) return;
     } else if (q >= n) {
       if (second) break;
       second = true;

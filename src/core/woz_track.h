@@ -24,10 +24,13 @@ inline constexpr std::uint32_t WOZ_MAX_BITS = (WOZ_TRACK_RECORD - WOZ_BITS_AT) *
 // The bits of a new track: 16 sectors in the nibble codec's order, 10-bit sync bytes.
 inline constexpr std::uint32_t WOZ_NEW_TRACK_BITS = 51104;
 
-// The disk bytes of one turn of the track and the bit at which each begins.
+// The disk bytes of one turn of the track and the bit at which each begins: views into the
+// bytes of up to two turns that the latch took, which the object keeps for the next track.
 struct LatchedTrack {
-  std::vector<std::uint8_t> bytes;
-  std::vector<std::uint32_t> starts;
+  std::span<const std::uint8_t> bytes;
+  std::span<const std::uint32_t> starts;
+  std::vector<std::uint8_t> taken_bytes;
+  std::vector<std::uint32_t> taken_starts;
 };
 // Latches RECORD's bits from a place where the latch is in step with the track: the turn
 // starts at a byte that the latch also begins on one turn earlier.
