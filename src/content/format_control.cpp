@@ -72,6 +72,10 @@ TFILEFORMAT FMTDETECT(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT) {
   return is_auto_format(FMT) ? detect_format(CR, BUF) : FMT;
 }
 
+TFILEFORMAT code_format(std::uint8_t TYPE) {
+  return TYPE == 0x04 ? FFBINARY : FFKOMAND;
+}
+
 TFILEFORMAT detect_format(const TCATREC& CR, const TFILEBUF& BUF) {
   switch (CR.EXT & 0x7F) {
     case 0x00:

@@ -20,6 +20,10 @@ TFILEFORMAT detect_format(const TCATREC& CR, const TFILEBUF& BUF);
 // The content format FMT asks for: FMT itself, or the detected one when it is "auto".
 TFILEFORMAT FMTDETECT(const TCATREC& CR, const TFILEBUF& BUF, TFILEFORMAT FMT);
 
+// The format a binary's code is taken by whatever it holds: for a B file (type 04) the load
+// address and length that lead its bytes, for a K file (type 20) those of its T/S list.
+TFILEFORMAT code_format(std::uint8_t TYPE);
+
 // Loads the Agat file of CR into BUF for a content operation. False when the core reported
 // a critical error (the caller's error report shows it). The four bytes after the file are
 // cleared, so that the head of a file shorter than four bytes reads as zeros, never as the

@@ -4,6 +4,7 @@
 #include "content/content_buffer.h"
 #include "content/exec_proc.h"
 #include "content/export_import.h"
+#include "content/format_control.h"
 #include "content/host_transfer.h"
 #include "core/catalog_entry.h"
 #include "core/char_sets.h"
@@ -65,7 +66,7 @@ bool import_contained(const std::string& SRC, TCATREC& DST, const HostContainer&
                    std::string(", которым нет места в файле Агата, пропущены: "_w) + names);
   }
   TFILEBUF& buf = content_buffer();
-  place_imported_code(DST, buf, FFBINARY, contained.code,
+  place_imported_code(DST, buf, code_format(0x04), contained.code,
                       contained.address.value_or(EP_IMPORT_ADDRESS), SUBMODE);
   return save_import(DST, buf, REPLACE);
 }
@@ -81,7 +82,7 @@ bool export_contained(TCATREC& CR, TFILEBUF& BUF, const HostContainer& C, const 
   }
   std::uint8_t* code = nullptr;
   std::int32_t size = 0, address = 0;
-  GETSIZEANDOFFS(CR, BUF, type == 0x04 ? FFBINARY : FFKOMAND, code, size, address);
+  GETSIZEANDOFFS(CR, BUF, code_format(type), code, size, address);
   if (SUBMODE) A2L(code, size);
   const std::string file =
       C.pack(std::string_view(reinterpret_cast<const char*>(code), static_cast<std::size_t>(size)),

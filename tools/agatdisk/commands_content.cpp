@@ -2,6 +2,7 @@
 // listing or the disassembly listing of a binary), export (to a host text or binary file)
 // and import (a host text or binary as a new Agat file).
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -175,7 +176,9 @@ int run_view(const ParsedArgs& args) {
 
 int run_export(const ParsedArgs& args) {
   const HostContainer* container = container_option(args);
-  const TFILEFORMAT requested = container != nullptr ? FFBINARY : format_option(args);
+  // A container carries the code of a B or K file whatever its content.
+  const std::optional<TFILEFORMAT> requested =
+      container != nullptr ? std::nullopt : std::optional(format_option(args));
   std::unique_ptr<TMEDIA> md;
   auto buf = std::make_unique<TFILEBUF>();
   TCATREC* e = load_named(args, md, *buf);
@@ -187,7 +190,7 @@ int run_export(const ParsedArgs& args) {
     const bool written = export_contained(*e, *buf, *container, out, args.has("--convert"));
     return core_failed() || !written ? EXIT_FAILED : EXIT_DONE;
   }
-  const TFILEFORMAT format = FMTDETECT(*e, *buf, requested);
+  const TFILEFORMAT format = FMTDETECT(*e, *buf, *requested);
   const std::string out =
       args.value("--output", host_name_of(*e) + std::string(export_suffix(format)));
   if (refuse_existing(out, args)) return EXIT_FAILED;
@@ -201,10 +204,12 @@ int run_export(const ParsedArgs& args) {
 int run_import(const ParsedArgs& args) {
   const std::string& source = args.operands[1];
   const HostContainer* container = container_option(args, source);
-  const TFILEFORMAT format =
-      container != nullptr ? FFBINARY : import_format(format_option(args), source);
-  if (!is_import_format(format))
-    throw UsageError{std::string("формат "_w) + std::string(format_name(format)) +
+  // A container is unpacked into a B file of its own; any other host file is read as a format.
+  const std::optional<TFILEFORMAT> format =
+      container != nullptr ? std::nullopt
+                           : std::optional(import_format(format_option(args), source));
+  if (format && !is_import_format(*format))
+    throw UsageError{std::string("формат "_w) + std::string(format_name(*format)) +
                      std::string(" не импортируется: можно "_w) +
                      format_names([](const ContentFormat& f) { return f.importable; }, " или "_w)};
   TCATREC entry;
@@ -222,7 +227,7 @@ int run_import(const ParsedArgs& args) {
   const bool saved =
       container != nullptr
           ? import_contained(source, entry, *container, args.has("--convert"), args.has("--force"))
-          : CC_IMPORT(source, entry, format, args.has("--convert"), args.has("--force"));
+          : CC_IMPORT(source, entry, *format, args.has("--convert"), args.has("--force"));
   return core_failed() || !saved ? EXIT_FAILED : EXIT_DONE;
 }
 

@@ -3,6 +3,7 @@
 
 #include "command_support.h"
 #include "content/format_control.h"
+#include "content/format_defines.h"
 #include "content/graph_mousegraph.h"
 #include "content/graph_proc.h"
 #include "content/report_reader.h"
@@ -20,7 +21,7 @@ namespace {
 std::vector<std::uint8_t> picture(const TCATREC& e, TFILEBUF& buf, TFILEFORMAT format) {
   std::vector<std::uint8_t> png;
   const TMGSIZE size = mousegraph_size(e);
-  if (format == FFMGFRAGM && size.WHOLE && (size.W > SCRSIDE || size.H > SCRSIDE)) {
+  if (content_format(format).shown == ContentShown::mousegraph && size.WHOLE && (size.W > SCRSIDE || size.H > SCRSIDE)) {
     // A whole MouseGraph picture larger than the frame, whole, a pixel for a pixel.
     const std::vector<std::uint8_t> pixels = mousegraph_pixels(e, buf, size);
     png = encode_png({pixels.data(), size.W, size.W, size.H, 1, 1});
@@ -39,7 +40,7 @@ FileVisitor HtmlCatalogue::file_pages() {
                 const TCATREC& e, TFILEBUF& buf) {
     const std::string shown = (entry.catalog.empty() ? "" : entry.catalog + "/") + entry.name;
     std::string body = "<h2>" + cp1251_to_utf8("Файл "_w) + html_text(shown) + "</h2>\n";
-    const TFILEFORMAT format = FMTDETECT(e, buf, FFAUTO);
+    const TFILEFORMAT format = detect_format(e, buf);
     body += "<p>" + cp1251_to_utf8("Формат: "_w) + html_text(format_name(format)) + "</p>\n";
     bool written = true;
     if (e.SIZE == 0) {
