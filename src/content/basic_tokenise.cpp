@@ -4,8 +4,6 @@
 #include <array>
 
 #include "content/basic_keywords.h"
-#include "content/host_transfer.h"
-#include "core/catalog_entry.h"
 #include "core/char_sets.h"
 #include "core/file_control_messages.h"
 
@@ -331,11 +329,11 @@ bool read_other_line(std::string_view line, BasicText& out, std::string& error) 
   return false;
 }
 
-std::string line_error(int line_no, std::string_view error) {
+}  // namespace
+
+std::string basic_line_error(int line_no, std::string_view error) {
   return std::string("строка "_w) + std::to_string(line_no) + ": " + std::string(error);
 }
-
-}  // namespace
 
 std::string basic_char_text(std::uint8_t code, bool quoted) {
   const char x = A2L(static_cast<char>(code ^ 0x80));
@@ -398,7 +396,7 @@ bool read_basic_text(std::string_view text, BasicText& out, std::string& error) 
     if (line[lead] >= '0' && line[lead] <= '9') {
       if (in_names) {
         if (!read_long_name(line, out.names, name_lines, line_no, fail)) {
-          error = line_error(line_no, fail);
+          error = basic_line_error(line_no, fail);
           return false;
         }
         continue;
@@ -408,11 +406,11 @@ bool read_basic_text(std::string_view text, BasicText& out, std::string& error) 
       while (i < line.size() && line[i] >= '0' && line[i] <= '9' && number <= 65535)
         number = number * 10 + line[i++] - '0';
       if (number > 65535) {
-        error = line_error(line_no, "номер строки больше 65535"_w);
+        error = basic_line_error(line_no, "номер строки больше 65535"_w);
         return false;
       }
       if (!program.empty() && number <= program.back().number) {
-        error = line_error(line_no, "номер строки не больше номера предыдущей строки"_w);
+        error = basic_line_error(line_no, "номер строки не больше номера предыдущей строки"_w);
         return false;
       }
       if (i < line.size() && line[i] == ' ') ++i;
@@ -420,7 +418,7 @@ bool read_basic_text(std::string_view text, BasicText& out, std::string& error) 
     } else if (starts_with(line, BASIC_NAMES_HEADING)) {
       in_names = true;
     } else if (!read_other_line(line, out, fail)) {
-      error = line_error(line_no, fail);
+      error = basic_line_error(line_no, fail);
       return false;
     }
   }
@@ -432,8 +430,8 @@ bool read_basic_text(std::string_view text, BasicText& out, std::string& error) 
     if (out.names[i].named) continue;
     const auto next = std::find_if(name_lines.begin() + static_cast<std::ptrdiff_t>(i),
                                    name_lines.end(), [](int l) { return l != 0; });
-    error =
-        line_error(*next, std::string("пропущено длинное имя номер "_w) + std::to_string(i + 1));
+    error = basic_line_error(*next,
+                             std::string("пропущено длинное имя номер "_w) + std::to_string(i + 1));
     return false;
   }
   const BasicVocabulary words(out.names);
@@ -441,83 +439,16 @@ bool read_basic_text(std::string_view text, BasicText& out, std::string& error) 
     BasicBytes codes;
     std::string fail;
     if (!tokenise(p.body, words, codes, fail)) {
-      error = line_error(p.line_no, fail);
+      error = basic_line_error(p.line_no, fail);
       return false;
     }
     if (codes.size() > kMaxLineCodes) {
-      error = line_error(p.line_no, "строка длиннее 255 байт"_w);
+      error = basic_line_error(p.line_no, "строка длиннее 255 байт"_w);
       return false;
     }
     out.lines.emplace_back(p.number, std::move(codes));
     out.last_line = p.line_no;
   }
-  return true;
-}
-
-BasicBytes long_name_table(const std::vector<BasicLongName>& names) {
-  BasicBytes table;
-  for (const BasicLongName& n : names) {
-    if (!n.named) break;
-    for (char c : n.name) table.push_back(static_cast<std::uint8_t>(c & 0x7F));
-    table.back() |= 0x80;
-  }
-  const auto length = static_cast<std::uint16_t>(table.size());
-  table.insert(table.end(),
-               {0, static_cast<std::uint8_t>(length), static_cast<std::uint8_t>(length >> 8)});
-  return table;
-}
-
-bool build_basic_program(const BasicText& text, BasicBytes& file, std::string& error) {
-  file.assign(2, 0);
-  for (const auto& [number, codes] : text.lines) {
-    const std::size_t next = file.size() + 4 + codes.size() + 1;
-    const auto link = static_cast<std::uint16_t>(text.start + next - 2);
-    file.insert(file.end(),
-                {static_cast<std::uint8_t>(link), static_cast<std::uint8_t>(link >> 8),
-                 static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8)});
-    file.insert(file.end(), codes.begin(), codes.end());
-    file.push_back(0);
-  }
-  if (text.tail) {
-    file.insert(file.end(), text.tail->begin(), text.tail->end());
-  } else {
-    file.insert(file.end(), {0, 0});
-    const BasicBytes table = long_name_table(text.names);
-    file.insert(file.end(), table.begin(), table.end());
-  }
-  if (!text.declared && file.size() > 0xFFFF) {
-    error = line_error(text.last_line, "программа длиннее 65535 байт"_w);
-    return false;
-  }
-  if (file.size() > static_cast<std::size_t>(MAXFILESIZE) + 1) {
-    error = line_error(text.last_line, "программа длиннее файла Агата"_w);
-    return false;
-  }
-  const std::uint16_t declared = text.declared.value_or(static_cast<std::uint16_t>(file.size()));
-  file[0] = static_cast<std::uint8_t>(declared);
-  file[1] = static_cast<std::uint8_t>(declared >> 8);
-  if (text.size) file.resize(static_cast<std::size_t>(*text.size), 0);
-  return true;
-}
-
-bool BP_IMPORT(TCATREC& CR, TFILEBUF& BUF, const std::string& NM) {
-  constexpr std::string_view kOperation = "Импорт BASIC-программы"_w;
-  std::string host;
-  if (!read_host_file(NM, 4 * static_cast<std::uint64_t>(MAXFILESIZE), host, kOperation))
-    return false;
-  BasicText text;
-  BasicBytes file;
-  std::string error;
-  if (!read_basic_text(text_from_host(host), text, error) ||
-      !build_basic_program(text, file, error)) {
-    report_critical(std::string(kOperation) + std::string(": файл "_w) + quoted_host_path(NM) +
-                    ", " + error);
-    return false;
-  }
-  std::copy(file.begin(), file.end(), BUF.begin());
-  CR.SIZE = static_cast<std::int32_t>(file.size());
-  CR.EXT = 0x02;
-  CR.TSDATA.fill(0);
   return true;
 }
 

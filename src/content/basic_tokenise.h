@@ -72,6 +72,9 @@ class BasicLineReader {
   std::unique_ptr<const BasicVocabulary> words_;
 };
 
+// A refusal's words for the text's line LINE_NO: "строка 12: " and ERROR.
+std::string basic_line_error(int line_no, std::string_view error);
+
 // Reads a whole text (Windows-1251, lines ended by LF or CR LF). False, with ERROR naming
 // the text's line ("строка 12: ..."), when it is not a program.
 bool read_basic_text(std::string_view text, BasicText& out, std::string& error);

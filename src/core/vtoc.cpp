@@ -42,9 +42,9 @@ void warn_unwritable_once(const TMEDIA& md, int tr, int sc) {
   };
   thread_local Named named;
   const std::string& buffer = FC_WARNINGBUFFER;
-  const bool holds = named.md == &md && buffer.size() >= named.length &&
-                     buffer.compare(named.length - named.ending.size(), named.ending.size(),
-                                    named.ending) == 0;
+  const bool holds =
+      named.md == &md && buffer.size() >= named.length &&
+      buffer.compare(named.length - named.ending.size(), named.ending.size(), named.ending) == 0;
   if (!holds) named.md = &md, named.sectors.reset();
   const std::size_t bit = static_cast<std::size_t>(tr) * 32 + static_cast<std::size_t>(sc);
   if (!named.sectors.test(bit)) {

@@ -21,7 +21,8 @@ namespace {
 std::vector<std::uint8_t> picture(const TCATREC& e, TFILEBUF& buf, TFILEFORMAT format) {
   std::vector<std::uint8_t> png;
   const TMGSIZE size = mousegraph_size(e);
-  if (content_format(format).shown == ContentShown::mousegraph && size.WHOLE && (size.W > SCRSIDE || size.H > SCRSIDE)) {
+  if (content_format(format).shown == ContentShown::mousegraph && size.WHOLE &&
+      (size.W > SCRSIDE || size.H > SCRSIDE)) {
     // A whole MouseGraph picture larger than the frame, whole, a pixel for a pixel.
     const std::vector<std::uint8_t> pixels = mousegraph_pixels(e, buf, size);
     png = encode_png({pixels.data(), size.W, size.W, size.H, 1, 1});
