@@ -38,6 +38,8 @@ shift $((OPTIND - 1))
 patterns=("$@")
 [[ ${#patterns[@]} -gt 0 ]] || patterns=("*")
 cd "$root"
+# The test programs run in their own directories: a relative build path is taken from here.
+build=$(realpath -m "$build")
 
 die() { echo "mutants: $*" >&2; exit 2; }
 
