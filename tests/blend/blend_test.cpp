@@ -99,6 +99,21 @@ class BlendTest : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
+  // Runs blend_main() in this process, in the directory; returns its status and, in `out`,
+  // what it wrote.
+  int RunHere() {
+    const fs::path cwd = fs::current_path();
+    std::FILE* log = std::tmpfile();
+    fs::current_path(dir.path());
+    const int status = blend_main(log);
+    fs::current_path(cwd);
+    out.assign(static_cast<std::size_t>(std::ftell(log)), '\0');
+    std::rewind(log);
+    out.resize(std::fread(out.data(), 1, out.size(), log));
+    std::fclose(log);
+    return status;
+  }
+
   // The output `text` stands for: "{R}", "{U}", "{C}", "{K}", "{D}" and "{W}" are the headers of
   // the phases (reading, dropping duplicates, distances, a repair pass, differences, writing),
   // "@k" is the name of the read in slot k, and "{lines}" the lines `reading` of the reading
@@ -316,40 +331,22 @@ TEST_F(BlendTest, RepFileThatCannotBeCreated) {
 TEST_F(BlendTest, AFailingHostLeavesTheOldRepFile) {
   PutReads({"a.dsk", "b.dsk"}, {Bad(Disk(), {3}), Fill(Disk(), {5}, 0)});
   EXPECT_EQ(Run(), 0);
-  const fs::path cwd = fs::current_path();
   const auto reason = [](int e) {
     return e == 0 ? "the file is shorter than 143360 bytes" : std::strerror(e);
   };
   agat::testing::expect_failures_keep_file(dir, dir.file("a.dsk.rep"), true, reason, [&] {
-    std::FILE* log = std::tmpfile();
-    fs::current_path(dir.path());
-    EXPECT_EQ(blend_main(log), 1);
-    fs::current_path(cwd);
-    std::string text(static_cast<std::size_t>(std::ftell(log)), '\0');
-    std::rewind(log);
-    EXPECT_EQ(std::fread(text.data(), 1, text.size(), log), text.size());
-    std::fclose(log);
-    return text.substr(text.find("Error: cannot "));
+    EXPECT_EQ(RunHere(), 1);
+    return out.substr(out.find("Error: cannot "));
   });
 }
-
-}  // namespace
-
-namespace {
 
 // Only a .rep file that replaces one is synced before its rename: with every sync failing, a
 // first run writes its file, and the next one fails and leaves that file as it was.
 TEST_F(BlendTest, OnlyAReplacedRepFileIsSynced) {
   PutReads({"a.dsk"}, {Bad(Disk(), {3})});
-  const fs::path cwd = fs::current_path();
-  const auto run = [&] {
+  const auto run = [this] {
     const agat::testing::InjectedFaults no_sync({{agat::HostFileCall::sync, 1, {EIO}}});
-    std::FILE* log = std::tmpfile();
-    fs::current_path(dir.path());
-    const int status = blend_main(log);
-    fs::current_path(cwd);
-    std::fclose(log);
-    return status;
+    return RunHere();
   };
   EXPECT_EQ(run(), 0);
   EXPECT_EQ(Get("a.dsk.rep"), Bad(Disk(), {3}));

@@ -54,7 +54,8 @@ inline Bytes program(const std::vector<std::pair<int, Bytes>>& lines,
   return b;
 }
 
-// A program as loaded: CR.SIZE of its bytes (SIZE < 0: all), the rest of the buffer FILL.
+// A program (or any file) as loaded: CR.SIZE of its bytes (SIZE < 0: all), the rest of the buffer
+// FILL.
 struct Loaded {
   std::unique_ptr<TFILEBUF> buf = std::make_unique<TFILEBUF>();
   TCATREC cr;
@@ -69,6 +70,7 @@ struct Loaded {
     return cp1251_to_utf8(plain_text(R.text()));
   }
   std::string exported(bool gw) const { return cp1251_to_utf8(basic_export_text(cr, *buf, gw)); }
+  Bytes bytes() const { return Bytes(buf->begin(), buf->begin() + cr.SIZE); }
 };
 
 }  // namespace agat

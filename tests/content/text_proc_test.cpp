@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "content/basic_programs.h"
 #include "content/text_proc.h"
 #include "content/viewer_recorder.h"
 #include "core/char_sets.h"
@@ -20,18 +21,11 @@
 namespace agat {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using namespace std::string_literals;
 
-struct Text {
-  std::unique_ptr<TFILEBUF> buf = std::make_unique<TFILEBUF>();
-  TCATREC cr;
-  explicit Text(const Bytes& bytes = {}) {
-    buf->fill(0xC1);  // whatever lies beyond the file must not show
-    std::copy(bytes.begin(), bytes.end(), buf->begin());
-    cr.SIZE = static_cast<std::int32_t>(bytes.size());
-  }
-  Bytes bytes() const { return Bytes(buf->begin(), buf->begin() + cr.SIZE); }
+// A text as loaded, whatever lies beyond the file a code that must not show.
+struct Text : Loaded {
+  explicit Text(const Bytes& bytes = {}) : Loaded(bytes, -1, 0xC1) {}
 };
 
 TEST(TextProc, ViewsAndExportsOfTheThreeFormats) {
