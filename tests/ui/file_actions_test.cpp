@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <tuple>
@@ -110,17 +111,6 @@ TEST_F(FileActions, AMoveIntoAnImageThatFillsUpStopsTheBatch) {
   expect_consistent({"a.dsk", "b.dsk"});
 }
 
-// A move into an image whose VTOC does not read fails with a message; the source stays.
-TEST_F(FileActions, AMoveIntoAnImageWithoutAVtocKeepsTheSource) {
-  testing::write_bytes(dir.file("X.FIL"), std::vector<std::uint8_t>(100, 0xC1));
-  testing::write_bytes(dir.file("bad.nib"), std::vector<std::uint8_t>(232960, 0));
-  screen->keys({KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_ESCAPE, KEYCODE_TAB, HKEY_F6});
-  shows({" Критические ошибки ", "Запись файла: VTOC образа не читается, образ не изменён"});
-  screen->keys({KEYCODE_ESCAPE, KEYCODE_ESCAPE});  // and the reload's message on the VTOC
-  quit({"X.FIL", "bad.nib"});
-  EXPECT_TRUE(std::filesystem::exists(dir.file("X.FIL")));
-}
-
 // A locked file is not replaced: that file fails with a message naming it, the batch goes on.
 TEST_F(FileActions, ALockedNamesakeIsNotReplaced) {
   auto a = image("a.dsk");
@@ -188,22 +178,72 @@ TEST_F(FileActions, AnImageThatCannotBeWrittenIsLookedInto) {
   EXPECT_EQ(testing::read_bytes(dir.file("a.dsk")), before);
 }
 
-TEST_F(FileActions, CopyOrMoveOntoTheSameCatalogIsRefused) {
-  auto a = image("a.dsk");
-  save(*a, "KEEP", 0x04, 500, 0x66);
-  const auto before = testing::read_bytes(dir.file("a.dsk"));
-  for (std::uint16_t key : {HKEY_F6, HKEY_F5}) {
-    screen->keys({KEYCODE_ENTER, KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_TAB, HKEY_DOWN, key});
-    shows({" Критические ошибки ", "в тот же каталог"});
-    screen->keys({KEYCODE_ESCAPE, KEYCODE_BACKSPACE, KEYCODE_TAB, KEYCODE_BACKSPACE, KEYCODE_TAB});
-  }
-  // A ".FIL" file moved onto its own directory stays too.
-  testing::write_bytes(dir.file("X.FIL"), std::vector<std::uint8_t>(45, 0xC1));
-  screen->keys({ctrl_key('R'), HKEY_F6, KEYCODE_ESCAPE});
-  quit({"a.dsk", "a.dsk"});
-  EXPECT_EQ(testing::read_bytes(dir.file("a.dsk")), before);
-  EXPECT_EQ(testing::read_bytes(dir.file("X.FIL")).size(), 45u);
+// The refusals: each action is refused with its message and leaves every file in the
+// directory byte for byte as it was.
+struct Refusal {
+  const char* what;
+  bool image;  // a.dsk with one file, else X.FIL and an unreadable bad.nib
+  std::vector<std::uint16_t> keys, after;
+  std::vector<std::string> message, params;
+};
+
+class Refusals : public FileActions, public ::testing::WithParamInterface<Refusal> {};
+
+const Refusal kRefusals[] = {
+    {"move onto the same catalog",
+     true,
+     {KEYCODE_ENTER, KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_TAB, HKEY_DOWN, HKEY_F6},
+     {KEYCODE_ESCAPE},
+     {" Критические ошибки ", "в тот же каталог"},
+     {"a.dsk", "a.dsk"}},
+    {"copy onto the same catalog",
+     true,
+     {KEYCODE_ENTER, KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_TAB, HKEY_DOWN, HKEY_F5},
+     {KEYCODE_ESCAPE},
+     {" Критические ошибки ", "в тот же каталог"},
+     {"a.dsk", "a.dsk"}},
+    {"a .FIL file moved onto its own directory",
+     false,
+     {HKEY_F6},
+     {KEYCODE_ESCAPE},
+     {" Критические ошибки ", "Перемещение: файл нельзя переместить в тот же каталог"},
+     {}},
+    // The second Escape is for the reload's message on the VTOC.
+    {"a move into an image whose VTOC does not read",
+     false,
+     {KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_ESCAPE, KEYCODE_TAB, HKEY_F6},
+     {KEYCODE_ESCAPE, KEYCODE_ESCAPE},
+     {" Критические ошибки ", "Запись файла: VTOC образа не читается, образ не изменён"},
+     {"X.FIL", "bad.nib"}},
+};
+
+// Every file of the directory with its bytes.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files_of(
+    const testing::TempDir& dir) {
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    out.emplace_back(e.path().filename().string(), testing::read_bytes(e.path()));
+  std::sort(out.begin(), out.end());
+  return out;
 }
+
+TEST_P(Refusals, LeaveEveryFileAsItWas) {
+  const Refusal& r = GetParam();
+  if (r.image) {
+    save(*image("a.dsk"), "KEEP", 0x04, 500, 0x66);
+  } else {
+    testing::write_bytes(dir.file("X.FIL"), std::vector<std::uint8_t>(100, 0xC1));
+    testing::write_bytes(dir.file("bad.nib"), std::vector<std::uint8_t>(232960, 0));
+  }
+  const auto before = files_of(dir);
+  for (const std::uint16_t key : r.keys) screen->key(key);
+  shows(r.message);
+  for (const std::uint16_t key : r.after) screen->key(key);
+  quit(r.params);
+  EXPECT_EQ(files_of(dir), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileActions, Refusals, ::testing::ValuesIn(kRefusals));
 
 TEST_F(FileActions, RenameWithTypeChange) {
   auto a = image("a.dsk");
