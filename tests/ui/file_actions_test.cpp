@@ -182,38 +182,36 @@ TEST_F(FileActions, AnImageThatCannotBeWrittenIsLookedInto) {
 // directory byte for byte as it was.
 struct Refusal {
   const char* what;
-  bool image;  // a.dsk with one file, else X.FIL and an unreadable bad.nib
-  std::vector<std::uint16_t> keys, after;
-  std::vector<std::string> message, params;
+  std::vector<std::uint16_t> keys;
+  int escapes;  // to close the message and any after it
+  std::string message;
+  std::vector<std::string> params;
 };
 
 class Refusals : public FileActions, public ::testing::WithParamInterface<Refusal> {};
 
+constexpr std::uint16_t ENTER = KEYCODE_ENTER, TAB = KEYCODE_TAB, ESC = KEYCODE_ESCAPE;
 const Refusal kRefusals[] = {
     {"move onto the same catalog",
-     true,
-     {KEYCODE_ENTER, KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_TAB, HKEY_DOWN, HKEY_F6},
-     {KEYCODE_ESCAPE},
-     {" Критические ошибки ", "в тот же каталог"},
+     {ENTER, TAB, ENTER, TAB, HKEY_DOWN, HKEY_F6},
+     1,
+     "в тот же каталог",
      {"a.dsk", "a.dsk"}},
     {"copy onto the same catalog",
-     true,
-     {KEYCODE_ENTER, KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_TAB, HKEY_DOWN, HKEY_F5},
-     {KEYCODE_ESCAPE},
-     {" Критические ошибки ", "в тот же каталог"},
+     {ENTER, TAB, ENTER, TAB, HKEY_DOWN, HKEY_F5},
+     1,
+     "в тот же каталог",
      {"a.dsk", "a.dsk"}},
-    {"a .FIL file moved onto its own directory",
-     false,
+    {".FIL onto its own directory",
      {HKEY_F6},
-     {KEYCODE_ESCAPE},
-     {" Критические ошибки ", "Перемещение: файл нельзя переместить в тот же каталог"},
-     {}},
+     1,
+     "Перемещение: файл нельзя переместить в тот же каталог",
+     {"X.FIL"}},
     // The second Escape is for the reload's message on the VTOC.
-    {"a move into an image whose VTOC does not read",
-     false,
-     {KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_ESCAPE, KEYCODE_TAB, HKEY_F6},
-     {KEYCODE_ESCAPE, KEYCODE_ESCAPE},
-     {" Критические ошибки ", "Запись файла: VTOC образа не читается, образ не изменён"},
+    {"into an image whose VTOC does not read",
+     {TAB, ENTER, ESC, TAB, HKEY_F6},
+     2,
+     "Запись файла: VTOC образа не читается, образ не изменён",
      {"X.FIL", "bad.nib"}},
 };
 
@@ -229,16 +227,14 @@ std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files_of(
 
 TEST_P(Refusals, LeaveEveryFileAsItWas) {
   const Refusal& r = GetParam();
-  if (r.image) {
-    save(*image("a.dsk"), "KEEP", 0x04, 500, 0x66);
-  } else {
-    testing::write_bytes(dir.file("X.FIL"), std::vector<std::uint8_t>(100, 0xC1));
-    testing::write_bytes(dir.file("bad.nib"), std::vector<std::uint8_t>(232960, 0));
-  }
+  SCOPED_TRACE(r.what);
+  save(*image("a.dsk"), "KEEP", 0x04, 500, 0x66);
+  testing::write_bytes(dir.file("X.FIL"), std::vector<std::uint8_t>(100, 0xC1));
+  testing::write_bytes(dir.file("bad.nib"), std::vector<std::uint8_t>(232960, 0));
   const auto before = files_of(dir);
   for (const std::uint16_t key : r.keys) screen->key(key);
-  shows(r.message);
-  for (const std::uint16_t key : r.after) screen->key(key);
+  shows({" Критические ошибки ", r.message});
+  for (int i = 0; i < r.escapes; ++i) screen->key(ESC);
   quit(r.params);
   EXPECT_EQ(files_of(dir), before);
 }
