@@ -6,8 +6,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -178,8 +178,9 @@ TEST_F(FileActions, AnImageThatCannotBeWrittenIsLookedInto) {
   EXPECT_EQ(testing::read_bytes(dir.file("a.dsk")), before);
 }
 
-// The refusals: each action is refused with its message and leaves every file in the
-// directory byte for byte as it was.
+// The refusals: a file moved or copied onto the catalog or directory it is in, a ".FIL" file
+// moved into an image whose VTOC does not read. Each is refused with its message and leaves
+// every file in the directory byte for byte as it was.
 struct Refusal {
   const char* what;
   std::vector<std::uint16_t> keys;
@@ -191,37 +192,20 @@ struct Refusal {
 class Refusals : public FileActions, public ::testing::WithParamInterface<Refusal> {};
 
 constexpr std::uint16_t ENTER = KEYCODE_ENTER, TAB = KEYCODE_TAB, ESC = KEYCODE_ESCAPE;
+constexpr std::uint16_t DOWN = HKEY_DOWN;
 const Refusal kRefusals[] = {
-    {"move onto the same catalog",
-     {ENTER, TAB, ENTER, TAB, HKEY_DOWN, HKEY_F6},
-     1,
-     "в тот же каталог",
-     {"a.dsk", "a.dsk"}},
-    {"copy onto the same catalog",
-     {ENTER, TAB, ENTER, TAB, HKEY_DOWN, HKEY_F5},
-     1,
-     "в тот же каталог",
-     {"a.dsk", "a.dsk"}},
-    {".FIL onto its own directory",
-     {HKEY_F6},
-     1,
-     "Перемещение: файл нельзя переместить в тот же каталог",
-     {"X.FIL"}},
+    {"move", {ENTER, TAB, ENTER, TAB, DOWN, HKEY_F6}, 1, "в тот же каталог", {"a.dsk", "a.dsk"}},
+    {"copy", {ENTER, TAB, ENTER, TAB, DOWN, HKEY_F5}, 1, "в тот же каталог", {"a.dsk", "a.dsk"}},
+    {".FIL", {HKEY_F6}, 1, "Перемещение: файл нельзя переместить в тот же каталог", {"X.FIL"}},
     // The second Escape is for the reload's message on the VTOC.
-    {"into an image whose VTOC does not read",
-     {TAB, ENTER, ESC, TAB, HKEY_F6},
-     2,
-     "Запись файла: VTOC образа не читается, образ не изменён",
-     {"X.FIL", "bad.nib"}},
+    {"no VTOC", {TAB, ENTER, ESC, TAB, HKEY_F6}, 2, "образ не изменён", {"X.FIL", "bad.nib"}},
 };
 
 // Every file of the directory with its bytes.
-std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files_of(
-    const testing::TempDir& dir) {
-  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> out;
+std::map<std::string, std::vector<std::uint8_t>> files_of(const testing::TempDir& dir) {
+  std::map<std::string, std::vector<std::uint8_t>> out;
   for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-    out.emplace_back(e.path().filename().string(), testing::read_bytes(e.path()));
-  std::sort(out.begin(), out.end());
+    out[e.path().filename().string()] = testing::read_bytes(e.path());
   return out;
 }
 
