@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -110,17 +111,6 @@ TEST_F(FileActions, AMoveIntoAnImageThatFillsUpStopsTheBatch) {
   expect_consistent({"a.dsk", "b.dsk"});
 }
 
-// A move into an image whose VTOC does not read fails with a message; the source stays.
-TEST_F(FileActions, AMoveIntoAnImageWithoutAVtocKeepsTheSource) {
-  testing::write_bytes(dir.file("X.FIL"), std::vector<std::uint8_t>(100, 0xC1));
-  testing::write_bytes(dir.file("bad.nib"), std::vector<std::uint8_t>(232960, 0));
-  screen->keys({KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_ESCAPE, KEYCODE_TAB, HKEY_F6});
-  shows({" Критические ошибки ", "Запись файла: VTOC образа не читается, образ не изменён"});
-  screen->keys({KEYCODE_ESCAPE, KEYCODE_ESCAPE});  // and the reload's message on the VTOC
-  quit({"X.FIL", "bad.nib"});
-  EXPECT_TRUE(std::filesystem::exists(dir.file("X.FIL")));
-}
-
 // A locked file is not replaced: that file fails with a message naming it, the batch goes on.
 TEST_F(FileActions, ALockedNamesakeIsNotReplaced) {
   auto a = image("a.dsk");
@@ -188,22 +178,52 @@ TEST_F(FileActions, AnImageThatCannotBeWrittenIsLookedInto) {
   EXPECT_EQ(testing::read_bytes(dir.file("a.dsk")), before);
 }
 
-TEST_F(FileActions, CopyOrMoveOntoTheSameCatalogIsRefused) {
-  auto a = image("a.dsk");
-  save(*a, "KEEP", 0x04, 500, 0x66);
-  const auto before = testing::read_bytes(dir.file("a.dsk"));
-  for (std::uint16_t key : {HKEY_F6, HKEY_F5}) {
-    screen->keys({KEYCODE_ENTER, KEYCODE_TAB, KEYCODE_ENTER, KEYCODE_TAB, HKEY_DOWN, key});
-    shows({" Критические ошибки ", "в тот же каталог"});
-    screen->keys({KEYCODE_ESCAPE, KEYCODE_BACKSPACE, KEYCODE_TAB, KEYCODE_BACKSPACE, KEYCODE_TAB});
-  }
-  // A ".FIL" file moved onto its own directory stays too.
-  testing::write_bytes(dir.file("X.FIL"), std::vector<std::uint8_t>(45, 0xC1));
-  screen->keys({ctrl_key('R'), HKEY_F6, KEYCODE_ESCAPE});
-  quit({"a.dsk", "a.dsk"});
-  EXPECT_EQ(testing::read_bytes(dir.file("a.dsk")), before);
-  EXPECT_EQ(testing::read_bytes(dir.file("X.FIL")).size(), 45u);
+// The refusals: a file moved or copied onto the catalog or directory it is in, a ".FIL" file
+// moved into an image whose VTOC does not read. Each is refused with its message and leaves
+// every file in the directory byte for byte as it was.
+struct Refusal {
+  const char* what;
+  std::vector<std::uint16_t> keys;
+  int escapes;  // to close the message and any after it
+  std::string message;
+  std::vector<std::string> params;
+};
+
+class Refusals : public FileActions, public ::testing::WithParamInterface<Refusal> {};
+
+constexpr std::uint16_t ENTER = KEYCODE_ENTER, TAB = KEYCODE_TAB, ESC = KEYCODE_ESCAPE;
+constexpr std::uint16_t DOWN = HKEY_DOWN;
+const Refusal kRefusals[] = {
+    {"move", {ENTER, TAB, ENTER, TAB, DOWN, HKEY_F6}, 1, "в тот же каталог", {"a.dsk", "a.dsk"}},
+    {"copy", {ENTER, TAB, ENTER, TAB, DOWN, HKEY_F5}, 1, "в тот же каталог", {"a.dsk", "a.dsk"}},
+    {".FIL", {HKEY_F6}, 1, "Перемещение: файл нельзя переместить в тот же каталог", {"X.FIL"}},
+    // The second Escape is for the reload's message on the VTOC.
+    {"no VTOC", {TAB, ENTER, ESC, TAB, HKEY_F6}, 2, "образ не изменён", {"X.FIL", "bad.nib"}},
+};
+
+// Every file of the directory with its bytes.
+std::map<std::string, std::vector<std::uint8_t>> files_of(const testing::TempDir& dir) {
+  std::map<std::string, std::vector<std::uint8_t>> out;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    out[e.path().filename().string()] = testing::read_bytes(e.path());
+  return out;
 }
+
+TEST_P(Refusals, LeaveEveryFileAsItWas) {
+  const Refusal& r = GetParam();
+  SCOPED_TRACE(r.what);
+  save(*image("a.dsk"), "KEEP", 0x04, 500, 0x66);
+  testing::write_bytes(dir.file("X.FIL"), std::vector<std::uint8_t>(100, 0xC1));
+  testing::write_bytes(dir.file("bad.nib"), std::vector<std::uint8_t>(232960, 0));
+  const auto before = files_of(dir);
+  for (const std::uint16_t key : r.keys) screen->key(key);
+  shows({" Критические ошибки ", r.message});
+  for (int i = 0; i < r.escapes; ++i) screen->key(ESC);
+  quit(r.params);
+  EXPECT_EQ(files_of(dir), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(FileActions, Refusals, ::testing::ValuesIn(kRefusals));
 
 TEST_F(FileActions, RenameWithTypeChange) {
   auto a = image("a.dsk");
