@@ -77,27 +77,31 @@ class Cells {
   std::uint32_t count_;
 };
 
-// The 8 bytes from P read as a big-endian number.
-std::uint64_t load_big_endian(const std::uint8_t* p) {
+// The 8 bytes from P read as a little-endian number: 64 cells, the first in bit 0.
+std::uint64_t load_little_endian(const std::uint8_t* p) {
   std::uint64_t w;
   std::memcpy(&w, p, 8);
-  if constexpr (std::endian::native == std::endian::little) {
-    w = ((w & 0x00FF00FF00FF00FFull) << 8) | ((w >> 8) & 0x00FF00FF00FF00FFull);
-    w = ((w & 0x0000FFFF0000FFFFull) << 16) | ((w >> 16) & 0x0000FFFF0000FFFFull);
-    w = (w << 32) | (w >> 32);
-  }
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
   return w;
 }
 
-// The data byte of each 16 cells, the first cell in bit 15: every other cell from the
-// second. Made on first use (a table this size is too long a constant expression).
+// The sync mark's cells, the first in bit 0.
+constexpr std::uint32_t SYNC_FIRST_LOW = [] {
+  std::uint32_t v = 0;
+  for (int k = 0; k < 32; ++k) v |= ((MFM_SYNC >> (31 - k)) & 1u) << k;
+  return v;
+}();
+
+// The data byte of each 16 cells, the first cell in bit 0: every other cell from the
+// second, the first of them the byte's bit 7. Made on first use (a table this size is too long a
+// constant expression).
 using DataOfCells = std::array<std::uint8_t, 65536>;
 const DataOfCells& data_of_cells() {
   static const DataOfCells table = [] {
     DataOfCells t;
     for (std::uint32_t c = 0; c < t.size(); ++c) {
       std::uint32_t v = 0;
-      for (int k = 14; k >= 0; k -= 2) v = v << 1 | (c >> k & 1);
+      for (int k = 1; k < 16; k += 2) v = v << 1 | (c >> k & 1);
       t[c] = static_cast<std::uint8_t>(v);
     }
     return t;
@@ -148,13 +152,13 @@ class DecodedWriter {
     *cell_++ = static_cast<std::uint8_t>(cell);
     *cell_++ = static_cast<std::uint8_t>(cell >> 8);
   }
-  // The four bytes of 64 CELLS, the first cell in bit 63, each read by DATA; all four are
+  // The four bytes of 64 CELLS, the first cell in bit 0, each read by DATA; all four are
   // stored, but only the first N (at most 4) are kept, so the sizing leaves room for three
   // more.
   void push4(std::uint64_t cells, const DataOfCells& data, std::uint32_t n) {
     const std::uint64_t v =
-        std::uint64_t{data[cells >> 48]} | std::uint64_t{data[cells >> 32 & 0xFFFF]} << 16 |
-        std::uint64_t{data[cells >> 16 & 0xFFFF]} << 32 | std::uint64_t{data[cells & 0xFFFF]} << 48;
+        std::uint64_t{data[cells & 0xFFFF]} | std::uint64_t{data[cells >> 16 & 0xFFFF]} << 16 |
+        std::uint64_t{data[cells >> 32 & 0xFFFF]} << 32 | std::uint64_t{data[cells >> 48]} << 48;
     if constexpr (std::endian::native == std::endian::little) {
       std::memcpy(cell_, &v, 8);
     } else {
@@ -170,14 +174,6 @@ class DecodedWriter {
   std::uint8_t* cell_;
 };
 
-constexpr std::array<std::uint8_t, 256> kReversed = [] {
-  std::array<std::uint8_t, 256> t{};
-  for (int v = 0; v < 256; ++v)
-    for (int k = 0; k < 8; ++k)
-      if (v & (1 << k)) t[v] = static_cast<std::uint8_t>(t[v] | (0x80 >> k));
-  return t;
-}();
-
 // For each value of a byte of cells, the shifts K (bit K set) of a mark starting K cells
 // into the byte before it for which that byte would hold the value: the mark's cells 8 - K
 // to 15 - K, for the next byte its cells 16 - K to 23 - K, and for the byte after that its
@@ -186,13 +182,23 @@ using ShiftMasks = std::array<std::uint8_t, 256>;
 constexpr ShiftMasks shift_masks(int from) {
   ShiftMasks t{};
   for (int k = 0; k < 8; ++k) {
-    const auto v = (MFM_SYNC >> (from + k)) & 0xFF;
+    const auto v = (SYNC_FIRST_LOW >> (from - k)) & 0xFF;
     t[v] = static_cast<std::uint8_t>(t[v] | 1 << k);
   }
   return t;
 }
-constexpr ShiftMasks kMarkSecond = shift_masks(16), kMarkThird = shift_masks(8),
-                     kMarkFourth = shift_masks(0);
+constexpr ShiftMasks kMarkSecond = shift_masks(8), kMarkThird = shift_masks(16),
+                     kMarkFourth = shift_masks(24);
+
+// The values the search below tries are all a mark's second and fourth bytes can hold.
+constexpr bool only(const ShiftMasks& t, std::initializer_list<int> values) {
+  int found = 0;
+  for (int v = 0; v < 256; ++v) found += t[v] != 0;
+  for (const int v : values)
+    if (t[v] == 0) return false;
+  return found == static_cast<int>(values.size());
+}
+static_assert(only(kMarkSecond, {0x24, 0x48, 0x49, 0x92}) && only(kMarkFourth, {0x55, 0xAA}));
 
 // One bit for each of the 16 bytes from P (bit J for byte J), set where a mark could start
 // in that byte: the next byte holds one of the four values of the mark's second byte of
@@ -205,7 +211,7 @@ std::uint32_t mark_candidates(const std::uint8_t* p) {
   const auto is = [](__m128i v, int c) {
     return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(c)));
   };
-  const __m128i in_second = _mm_or_si128(_mm_or_si128(is(second, 0x12), is(second, 0x24)),
+  const __m128i in_second = _mm_or_si128(_mm_or_si128(is(second, 0x24), is(second, 0x48)),
                                          _mm_or_si128(is(second, 0x49), is(second, 0x92)));
   const __m128i in_fourth = _mm_or_si128(is(fourth, 0x55), is(fourth, 0xAA));
   return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(in_second, in_fourth)));
@@ -213,7 +219,7 @@ std::uint32_t mark_candidates(const std::uint8_t* p) {
   std::uint32_t mask = 0;
   for (int j = 0; j < 16; ++j) {
     const std::uint8_t second = p[j + 1], fourth = p[j + 3];
-    if ((second == 0x12 || second == 0x24 || second == 0x49 || second == 0x92) &&
+    if ((second == 0x24 || second == 0x48 || second == 0x49 || second == 0x92) &&
         (fourth == 0x55 || fourth == 0xAA))
       mask |= 1u << j;
   }
@@ -221,40 +227,31 @@ std::uint32_t mark_candidates(const std::uint8_t* p) {
 #endif
 }
 
-// The cells as a string of bits, the first cell in bit 7 of byte 0, once round the circle
-// and 64 cells more, so that any 32 cells can be taken with one load.
+// The cells once round the circle and 64 cells more, the first cell in bit 0 of byte 0, so
+// that any 64 cells can be taken with one load and a shift.
 class CellString {
  public:
-  CellString(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t count)
+  CellString(const Cells& cells, const std::uint8_t* first_low, std::uint32_t count)
       : bytes_((count + 64) / 8 + 16, 0) {
     if (count % 8 == 0) {
-      std::uint32_t i = 0;
-      for (; i + 8 <= count / 8; i += 8) {  // eight bytes at once, each turned end for end
-        std::uint64_t v;
-        std::memcpy(&v, lsb_first + i, 8);
-        v = (v >> 1 & 0x5555555555555555) | (v & 0x5555555555555555) << 1;
-        v = (v >> 2 & 0x3333333333333333) | (v & 0x3333333333333333) << 2;
-        v = (v >> 4 & 0x0F0F0F0F0F0F0F0F) | (v & 0x0F0F0F0F0F0F0F0F) << 4;
-        std::memcpy(&bytes_[i], &v, 8);
-      }
-      for (; i < count / 8; ++i) bytes_[i] = kReversed[lsb_first[i]];
+      std::memcpy(bytes_.data(), first_low, count / 8);
       for (std::uint32_t j = 0; j < 8; ++j) bytes_[count / 8 + j] = bytes_[j % (count / 8)];
     } else {
       for (std::uint32_t p = 0; p < count + 64; ++p)
         if (cells.get(p % count))
-          bytes_[p >> 3] = static_cast<std::uint8_t>(bytes_[p >> 3] | (0x80 >> (p & 7)));
+          bytes_[p >> 3] = static_cast<std::uint8_t>(bytes_[p >> 3] | 1 << (p & 7));
     }
   }
   // The 64 cells from cell 8 x BYTE on.
-  std::uint64_t word(std::uint32_t byte) const { return load_big_endian(&bytes_[byte]); }
+  std::uint64_t word(std::uint32_t byte) const { return load_little_endian(&bytes_[byte]); }
   std::uint8_t byte(std::uint32_t i) const { return bytes_[i]; }
   // Byte I and the 19 after it, which a search of 16 places reads.
   const std::uint8_t* at(std::uint32_t i) const { return &bytes_[i]; }
-  // The 64 cells from cell AT on (AT below the count), the first in bit 63.
+  // The 64 cells from cell AT on (AT below the count).
   std::uint64_t cells64(std::uint32_t at) const {
     const std::uint8_t* b = &bytes_[at >> 3];
     const std::uint32_t s = at & 7;
-    return load_big_endian(b) << s | std::uint32_t{b[8]} >> (8 - s);
+    return load_little_endian(b) >> s | std::uint64_t{b[8]} << (63 - s) << 1;
   }
 
  private:
@@ -265,11 +262,11 @@ class CellString {
 // in two by where the record happens to begin. Each mark starts a byte boundary; 16 cells
 // after its end and every 16 cells after that a byte ends (its data in the odd cells), up to
 // the end of the next mark.
-Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t count) {
+Decoded decode(const Cells& cells, const std::uint8_t* first_low, std::uint32_t count) {
   const DataOfCells& data = data_of_cells();
   Decoded out;
   out.count = count;
-  const CellString string(cells, lsb_first, count);
+  const CellString string(cells, first_low, count);
   std::vector<std::uint32_t> syncs;  // the first cell of each mark
   for (std::uint32_t group = 0; group * 8 < count; group += 16) {
     // Sixteen bytes at a time, only those where a mark could start go further.
@@ -280,7 +277,7 @@ Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t 
                              kMarkThird[string.byte(byte + 2)] & kMarkFourth[string.byte(byte + 3)];
       const std::uint64_t w = string.word(byte);
       for (std::uint32_t k = 0; shifts != 0 && byte * 8 + k < count; ++k, shifts >>= 1)
-        if ((shifts & 1) != 0 && static_cast<std::uint32_t>(w >> (32 - k)) == MFM_SYNC)
+        if ((shifts & 1) != 0 && static_cast<std::uint32_t>(w >> k) == SYNC_FIRST_LOW)
           syncs.push_back(byte * 8 + k);
     }
   }
