@@ -251,38 +251,50 @@ std::uint32_t mark_candidates(const std::uint8_t* p) {
 }
 
 // The cells once round the circle and 64 cells more, the first cell in bit 0 of byte 0, so
-// that any 64 cells can be taken with one load and a shift.
+// that any 64 cells can be taken with one load and a shift. A track of whole bytes is read
+// where the record holds it, but for its last bytes, which a small copy holds with the first
+// ones after them (a copy of the whole track costs more than all the decoding on some
+// processors); other tracks are laid out cell by cell.
 class CellString {
  public:
-  CellString(const Cells& cells, const std::uint8_t* first_low, std::uint32_t count)
-      : bytes_((count + 64) / 8 + 16, 0) {
+  CellString(const Cells& cells, const std::uint8_t* first_low, std::uint32_t count) {
     if (count % 8 == 0) {
-      std::memcpy(bytes_.data(), first_low, count / 8);
-      for (std::uint32_t j = 0; j < 8; ++j) bytes_[count / 8 + j] = bytes_[j % (count / 8)];
+      const std::uint32_t n = count / 8;
+      whole_ = first_low;
+      whole_end_ = n;
+      tail_from_ = n > REACH ? n - REACH : 0;
+      tail_.fill(0);
+      std::memcpy(tail_.data(), first_low + tail_from_, n - tail_from_);
+      for (std::uint32_t j = 0; j < 8; ++j) tail_[n - tail_from_ + j] = first_low[j % n];
     } else {
+      laid_.assign((count + 64) / 8 + REACH, 0);
       for (std::uint32_t p = 0; p < count + 64; ++p)
         if (cells.get(p % count))
-          bytes_[p >> 3] = static_cast<std::uint8_t>(bytes_[p >> 3] | 1 << (p & 7));
+          laid_[p >> 3] = static_cast<std::uint8_t>(laid_[p >> 3] | 1 << (p & 7));
+      whole_ = laid_.data();
+      whole_end_ = static_cast<std::uint32_t>(laid_.size());
     }
   }
   // The 64 cells from cell 8 x BYTE on.
-  std::uint64_t word(std::uint32_t byte) const { return load_little_endian(&bytes_[byte]); }
-  std::uint8_t byte(std::uint32_t i) const { return bytes_[i]; }
-  // Byte I and the 19 after it, which a search of 16 places reads.
-  const std::uint8_t* at(std::uint32_t i) const { return &bytes_[i]; }
+  std::uint64_t word(std::uint32_t byte) const { return load_little_endian(at(byte)); }
+  std::uint8_t byte(std::uint32_t i) const { return *at(i); }
+  // Byte I (below the count's bytes and 24 more) and the REACH - 1 after it.
+  const std::uint8_t* at(std::uint32_t i) const {
+    return i + REACH <= whole_end_ ? whole_ + i : tail_.data() + (i - tail_from_);
+  }
   // The 64 cells from cell AT on (AT below the count).
-  std::uint64_t cells64(std::uint32_t at) const {
-    const std::uint8_t* b = &bytes_[at >> 3];
-    const std::uint32_t s = at & 7;
+  std::uint64_t cells64(std::uint32_t at_cell) const {
+    const std::uint8_t* b = at(at_cell >> 3);
+    const std::uint32_t s = at_cell & 7;
     return load_little_endian(b) >> s | std::uint64_t{b[8]} << (63 - s) << 1;
   }
 #if defined(__SSE2__)
   // The 128 cells from cell AT on (AT at most 64 below the count): cell K in bit K % 64 of
   // lane K / 64.
-  __m128i cells128(std::uint32_t at) const {
-    const std::uint8_t* b = &bytes_[at >> 3];
-    const __m128i s = _mm_cvtsi32_si128(static_cast<int>(at & 7));
-    const __m128i back = _mm_cvtsi32_si128(static_cast<int>(8 - (at & 7)));
+  __m128i cells128(std::uint32_t at_cell) const {
+    const std::uint8_t* b = at(at_cell >> 3);
+    const __m128i s = _mm_cvtsi32_si128(static_cast<int>(at_cell & 7));
+    const __m128i back = _mm_cvtsi32_si128(static_cast<int>(8 - (at_cell & 7)));
     return _mm_or_si128(
         _mm_srl_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b)), s),
         _mm_sll_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 1)), back));
@@ -290,7 +302,13 @@ class CellString {
 #endif
 
  private:
-  std::vector<std::uint8_t> bytes_;
+  // Bytes a read may take from where it starts: the search of 16 places reads 19.
+  static constexpr std::uint32_t REACH = 24;
+  const std::uint8_t* whole_ = nullptr;
+  std::uint32_t whole_end_ = 0;  // reads that end before this byte take WHOLE_
+  std::uint32_t tail_from_ = 0;  // the byte TAIL_ starts with
+  std::array<std::uint8_t, 2 * REACH + 8> tail_;
+  std::vector<std::uint8_t> laid_;
 };
 
 // The decoding runs once round the circle from the first sync mark, so that no field is cut
