@@ -213,7 +213,7 @@ constexpr ShiftMasks shift_masks(int from) {
 constexpr ShiftMasks kMarkSecond = shift_masks(8), kMarkThird = shift_masks(16),
                      kMarkFourth = shift_masks(24);
 
-// The values the search below tries are all a mark's second and fourth bytes can hold.
+// The values the search below tries are all a mark's second, third and fourth bytes can hold.
 constexpr bool only(const ShiftMasks& t, std::initializer_list<int> values) {
   int found = 0;
   for (int v = 0; v < 256; ++v) found += t[v] != 0;
@@ -221,12 +221,14 @@ constexpr bool only(const ShiftMasks& t, std::initializer_list<int> values) {
     if (t[v] == 0) return false;
   return found == static_cast<int>(values.size());
 }
-static_assert(only(kMarkSecond, {0x24, 0x48, 0x49, 0x92}) && only(kMarkFourth, {0x55, 0xAA}));
+static_assert(only(kMarkSecond, {0x24, 0x48, 0x49, 0x92}) &&
+              only(kMarkThird, {0x12, 0x44, 0x51, 0x54, 0x89, 0xA2, 0xA8, 0xAA}) &&
+              only(kMarkFourth, {0x55, 0xAA}));
 
 // One bit for each of the 16 bytes from P (bit J for byte J), set where a mark could start
-// in that byte: the next byte holds one of the four values of the mark's second byte of
-// cells, whatever its shift, and the byte three on one of the two of its fourth. A mark
-// passes this; all but a few places of other cells do not.
+// in that byte: the three bytes after it hold values the mark's second, third and fourth
+// bytes of cells can have, whatever its shift (without SSE2 the third is not asked). A mark
+// passes this; nearly every other place does not.
 std::uint32_t mark_candidates(const std::uint8_t* p) {
 #if defined(__SSE2__)
   const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
@@ -236,8 +238,15 @@ std::uint32_t mark_candidates(const std::uint8_t* p) {
   };
   const __m128i in_second = _mm_or_si128(_mm_or_si128(is(second, 0x24), is(second, 0x48)),
                                          _mm_or_si128(is(second, 0x49), is(second, 0x92)));
+  const __m128i third = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2));
+  const __m128i in_third =
+      _mm_or_si128(_mm_or_si128(_mm_or_si128(is(third, 0x12), is(third, 0x44)),
+                                _mm_or_si128(is(third, 0x51), is(third, 0x54))),
+                   _mm_or_si128(_mm_or_si128(is(third, 0x89), is(third, 0xA2)),
+                                _mm_or_si128(is(third, 0xA8), is(third, 0xAA))));
   const __m128i in_fourth = _mm_or_si128(is(fourth, 0x55), is(fourth, 0xAA));
-  return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(in_second, in_fourth)));
+  return static_cast<std::uint32_t>(
+      _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(in_second, in_third), in_fourth)));
 #else
   std::uint32_t mask = 0;
   for (int j = 0; j < 16; ++j) {
