@@ -7,6 +7,10 @@
 #include <memory>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "core/aim_800.h"
 #include "core/track_checksum.h"
 
@@ -73,26 +77,62 @@ class Cells {
   std::uint32_t count_;
 };
 
-// The 8 bytes from P read as a big-endian number.
-std::uint64_t load_big_endian(const std::uint8_t* p) {
+// The 8 bytes from P read as a little-endian number: 64 cells, the first in bit 0.
+std::uint64_t load_little_endian(const std::uint8_t* p) {
   std::uint64_t w;
   std::memcpy(&w, p, 8);
-  if constexpr (std::endian::native == std::endian::little) {
-    w = ((w & 0x00FF00FF00FF00FFull) << 8) | ((w >> 8) & 0x00FF00FF00FF00FFull);
-    w = ((w & 0x0000FFFF0000FFFFull) << 16) | ((w >> 16) & 0x0000FFFF0000FFFFull);
-    w = (w << 32) | (w >> 32);
-  }
+  if constexpr (std::endian::native == std::endian::big) w = __builtin_bswap64(w);
   return w;
 }
 
-// The byte stream of the track as AIM cells, and the cell where each byte starts.
+// The sync mark's cells, the first in bit 0.
+constexpr std::uint32_t SYNC_FIRST_LOW = [] {
+  std::uint32_t v = 0;
+  for (int k = 0; k < 32; ++k) v |= ((MFM_SYNC >> (31 - k)) & 1u) << k;
+  return v;
+}();
+
+// The data byte of each 16 cells, the first cell in bit 0: every other cell from the
+// second, the first of them the byte's bit 7. Made on first use (a table this size is too long a
+// constant expression).
+using DataOfCells = std::array<std::uint8_t, 65536>;
+const DataOfCells& data_of_cells() {
+  static const DataOfCells table = [] {
+    DataOfCells t;
+    for (std::uint32_t c = 0; c < t.size(); ++c) {
+      std::uint32_t v = 0;
+      for (int k = 1; k < 16; k += 2) v = v << 1 | (c >> k & 1);
+      t[c] = static_cast<std::uint8_t>(v);
+    }
+    return t;
+  }();
+  return table;
+}
+
+// The byte stream of the track as AIM cells, and where each byte starts. The bytes come in
+// runs, each a mark and the bytes after it, 16 cells apart; a run keeps the index of its mark
+// and the cell where the mark ends, which gives the start of every byte in it.
+struct Run {
+  std::size_t first;  // the index of the mark
+  std::uint32_t end;  // the mark's last cell
+};
 struct Decoded {
-  // Left unset by their allocation: the writer fills what is read.
+  // Left unset by its allocation: the writer fills what is read.
   std::unique_ptr<std::uint8_t[]> cell_bytes;
-  std::unique_ptr<std::uint32_t[]> start_cells;
-  std::size_t size = 0;  // bytes
+  std::vector<Run> runs;
+  std::uint32_t count = 0;  // cells round the track
+  std::size_t size = 0;     // bytes
   std::span<const std::uint8_t> cells() const { return {cell_bytes.get(), 2 * size}; }
-  std::span<const std::uint32_t> starts() const { return {start_cells.get(), size}; }
+  // The cell where byte I starts: a mark's own entry stands at the mark's last cell, the
+  // closing entry at cell 0.
+  std::uint32_t start(std::size_t i) const {
+    if (i + 1 == size) return 0;
+    const auto run = std::upper_bound(runs.begin(), runs.end(), i,
+                                      [](std::size_t v, const Run& r) { return v < r.first; }) -
+                     1;
+    if (i == run->first) return run->end;
+    return static_cast<std::uint32_t>((run->end + 1 + 16ull * (i - run->first - 1)) % count);
+  }
 };
 
 // Fills a Decoded sized for at most N bytes through plain pointers (stores of bytes through
@@ -101,48 +141,61 @@ class DecodedWriter {
  public:
   DecodedWriter(Decoded& d, std::size_t n) : d_(d) {
     d.cell_bytes = std::make_unique_for_overwrite<std::uint8_t[]>(2 * n + 8);
-    d.start_cells = std::make_unique_for_overwrite<std::uint32_t[]>(n + 4);
     cell_ = d.cell_bytes.get();
-    start_ = d.start_cells.get();
   }
-  void push(std::uint16_t cell, std::uint32_t start) {
+  // A mark whose last cell is END, which opens a run.
+  void mark(std::uint32_t end) {
+    d_.runs.push_back({size(), end});
+    push(MARK);
+  }
+  void push(std::uint16_t cell) {
     *cell_++ = static_cast<std::uint8_t>(cell);
     *cell_++ = static_cast<std::uint8_t>(cell >> 8);
-    *start_++ = start;
   }
-  // The bytes of DATA, the first in bits 31..24, starting every 16 cells from cell AT of a
-  // circle of COUNT cells; all four are stored, but only the first N (at most 4) are kept,
-  // so the sizing leaves room for three more.
-  void push4(std::uint32_t data, std::uint32_t at, std::uint32_t count, std::uint32_t n) {
-    std::uint64_t v = data >> 24 | (data >> 8 & 0xFF00) | (data << 8 & 0xFF0000) | data << 24;
-    v = (v | v << 16) & 0x0000FFFF0000FFFF;  // byte K of DATA into cell K: its low byte
-    v = (v | v << 8) & 0x00FF00FF00FF00FF;
+  // The four bytes of 64 CELLS, the first cell in bit 0, each read by DATA; all four are
+  // stored, but only the first N (at most 4) are kept, so the sizing leaves room for three
+  // more.
+  void push4(std::uint64_t cells, const DataOfCells& data, std::uint32_t n) {
+    const std::uint64_t v =
+        std::uint64_t{data[cells & 0xFFFF]} | std::uint64_t{data[cells >> 16 & 0xFFFF]} << 16 |
+        std::uint64_t{data[cells >> 32 & 0xFFFF]} << 32 | std::uint64_t{data[cells >> 48]} << 48;
     if constexpr (std::endian::native == std::endian::little) {
       std::memcpy(cell_, &v, 8);
     } else {
       for (int k = 0; k < 8; ++k) cell_[k] = static_cast<std::uint8_t>(v >> 8 * k);
     }
-    for (std::uint32_t k = 0; k < 4; ++k, at += 16) start_[k] = at >= count ? at - count : at;
     cell_ += 2 * n;
-    start_ += n;
   }
+#if defined(__SSE2__)
+  // The eight bytes of 128 CELLS (cell K in bit K % 64 of lane K / 64).
+  void push8(__m128i cells) {
+    const auto both = [](int v) { return _mm_set1_epi16(static_cast<short>(v)); };
+    // In each 16 bits, the data cells (the odd ones) moved together, the first lowest...
+    __m128i x = _mm_and_si128(_mm_srli_epi16(cells, 1), both(0x5555));
+    x = _mm_and_si128(_mm_or_si128(x, _mm_srli_epi16(x, 1)), both(0x3333));
+    x = _mm_and_si128(_mm_or_si128(x, _mm_srli_epi16(x, 2)), both(0x0F0F));
+    x = _mm_and_si128(_mm_or_si128(x, _mm_srli_epi16(x, 4)), both(0x00FF));
+    // ... then turned end for end, so that the first is bit 7 of the byte.
+    x = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 1), both(0x55)),
+                     _mm_slli_epi16(_mm_and_si128(x, both(0x55)), 1));
+    x = _mm_or_si128(_mm_and_si128(_mm_srli_epi16(x, 2), both(0x33)),
+                     _mm_slli_epi16(_mm_and_si128(x, both(0x33)), 2));
+    x = _mm_or_si128(_mm_srli_epi16(x, 4), _mm_slli_epi16(_mm_and_si128(x, both(0x0F)), 4));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(cell_), x);  // a cell is its byte, then 0
+    cell_ += 16;
+  }
+#endif
   void finish() {
-    d_.size = static_cast<std::size_t>(start_ - d_.start_cells.get());
+    d_.size = size();
   }
 
  private:
+  std::size_t size() const {
+    return static_cast<std::size_t>(cell_ - d_.cell_bytes.get()) / 2;
+  }
   Decoded& d_;
   std::uint8_t* cell_;
-  std::uint32_t* start_;
 };
-
-constexpr std::array<std::uint8_t, 256> kReversed = [] {
-  std::array<std::uint8_t, 256> t{};
-  for (int v = 0; v < 256; ++v)
-    for (int k = 0; k < 8; ++k)
-      if (v & (1 << k)) t[v] = static_cast<std::uint8_t>(t[v] | (0x80 >> k));
-  return t;
-}();
 
 // For each value of a byte of cells, the shifts K (bit K set) of a mark starting K cells
 // into the byte before it for which that byte would hold the value: the mark's cells 8 - K
@@ -152,82 +205,141 @@ using ShiftMasks = std::array<std::uint8_t, 256>;
 constexpr ShiftMasks shift_masks(int from) {
   ShiftMasks t{};
   for (int k = 0; k < 8; ++k) {
-    const auto v = (MFM_SYNC >> (from + k)) & 0xFF;
+    const auto v = (SYNC_FIRST_LOW >> (from - k)) & 0xFF;
     t[v] = static_cast<std::uint8_t>(t[v] | 1 << k);
   }
   return t;
 }
-constexpr ShiftMasks kMarkSecond = shift_masks(16), kMarkThird = shift_masks(8),
-                     kMarkFourth = shift_masks(0);
+constexpr ShiftMasks kMarkSecond = shift_masks(8), kMarkThird = shift_masks(16),
+                     kMarkFourth = shift_masks(24);
 
-// The cells as a string of bits, the first cell in bit 7 of byte 0, once round the circle
-// and 64 cells more, so that any 32 cells can be taken with one load.
+// The values the search below tries are all a mark's second, third and fourth bytes can hold.
+constexpr bool only(const ShiftMasks& t, std::initializer_list<int> values) {
+  int found = 0;
+  for (int v = 0; v < 256; ++v) found += t[v] != 0;
+  for (const int v : values)
+    if (t[v] == 0) return false;
+  return found == static_cast<int>(values.size());
+}
+static_assert(only(kMarkSecond, {0x24, 0x48, 0x49, 0x92}) &&
+              only(kMarkThird, {0x12, 0x44, 0x51, 0x54, 0x89, 0xA2, 0xA8, 0xAA}) &&
+              only(kMarkFourth, {0x55, 0xAA}));
+
+// One bit for each of the 16 bytes from P (bit J for byte J), set where a mark could start
+// in that byte: the three bytes after it hold values the mark's second, third and fourth
+// bytes of cells can have, whatever its shift (without SSE2 the third is not asked). A mark
+// passes this; nearly every other place does not.
+std::uint32_t mark_candidates(const std::uint8_t* p) {
+#if defined(__SSE2__)
+  const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+  const __m128i fourth = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 3));
+  const auto is = [](__m128i v, int c) {
+    return _mm_cmpeq_epi8(v, _mm_set1_epi8(static_cast<char>(c)));
+  };
+  const __m128i in_second = _mm_or_si128(_mm_or_si128(is(second, 0x24), is(second, 0x48)),
+                                         _mm_or_si128(is(second, 0x49), is(second, 0x92)));
+  const __m128i third = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2));
+  const __m128i in_third =
+      _mm_or_si128(_mm_or_si128(_mm_or_si128(is(third, 0x12), is(third, 0x44)),
+                                _mm_or_si128(is(third, 0x51), is(third, 0x54))),
+                   _mm_or_si128(_mm_or_si128(is(third, 0x89), is(third, 0xA2)),
+                                _mm_or_si128(is(third, 0xA8), is(third, 0xAA))));
+  const __m128i in_fourth = _mm_or_si128(is(fourth, 0x55), is(fourth, 0xAA));
+  return static_cast<std::uint32_t>(
+      _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(in_second, in_third), in_fourth)));
+#else
+  std::uint32_t mask = 0;
+  for (int j = 0; j < 16; ++j) {
+    const std::uint8_t second = p[j + 1], fourth = p[j + 3];
+    if ((second == 0x24 || second == 0x48 || second == 0x49 || second == 0x92) &&
+        (fourth == 0x55 || fourth == 0xAA))
+      mask |= 1u << j;
+  }
+  return mask;
+#endif
+}
+
+// The cells once round the circle and 64 cells more, the first cell in bit 0 of byte 0, so
+// that any 64 cells can be taken with one load and a shift. A track of whole bytes is read
+// where the record holds it, but for its last bytes, which a small copy holds with the first
+// ones after them (a copy of the whole track costs more than all the decoding on some
+// processors); other tracks are laid out cell by cell.
 class CellString {
  public:
-  CellString(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t count)
-      : bytes_((count + 64) / 8 + 16, 0) {
+  CellString(const Cells& cells, const std::uint8_t* first_low, std::uint32_t count) {
     if (count % 8 == 0) {
-      std::uint32_t i = 0;
-      for (; i + 8 <= count / 8; i += 8) {  // eight bytes at once, each turned end for end
-        std::uint64_t v;
-        std::memcpy(&v, lsb_first + i, 8);
-        v = (v >> 1 & 0x5555555555555555) | (v & 0x5555555555555555) << 1;
-        v = (v >> 2 & 0x3333333333333333) | (v & 0x3333333333333333) << 2;
-        v = (v >> 4 & 0x0F0F0F0F0F0F0F0F) | (v & 0x0F0F0F0F0F0F0F0F) << 4;
-        std::memcpy(&bytes_[i], &v, 8);
-      }
-      for (; i < count / 8; ++i) bytes_[i] = kReversed[lsb_first[i]];
-      for (std::uint32_t j = 0; j < 8; ++j) bytes_[count / 8 + j] = bytes_[j % (count / 8)];
+      const std::uint32_t n = count / 8;
+      whole_ = first_low;
+      whole_end_ = n;
+      tail_from_ = n > REACH ? n - REACH : 0;
+      tail_.fill(0);
+      std::memcpy(tail_.data(), first_low + tail_from_, n - tail_from_);
+      for (std::uint32_t j = 0; j < 8; ++j) tail_[n - tail_from_ + j] = first_low[j % n];
     } else {
+      laid_.assign((count + 64) / 8 + REACH, 0);
       for (std::uint32_t p = 0; p < count + 64; ++p)
-        if (cells.get(p % count)) bytes_[p >> 3] = static_cast<std::uint8_t>(bytes_[p >> 3] | (0x80 >> (p & 7)));
+        if (cells.get(p % count))
+          laid_[p >> 3] = static_cast<std::uint8_t>(laid_[p >> 3] | 1 << (p & 7));
+      whole_ = laid_.data();
+      whole_end_ = static_cast<std::uint32_t>(laid_.size());
     }
   }
   // The 64 cells from cell 8 x BYTE on.
-  std::uint64_t word(std::uint32_t byte) const {
-    return load_big_endian(&bytes_[byte]);
+  std::uint64_t word(std::uint32_t byte) const { return load_little_endian(at(byte)); }
+  std::uint8_t byte(std::uint32_t i) const { return *at(i); }
+  // Byte I (below the count's bytes and 24 more) and the REACH - 1 after it.
+  const std::uint8_t* at(std::uint32_t i) const {
+    return i + REACH <= whole_end_ ? whole_ + i : tail_.data() + (i - tail_from_);
   }
-  std::uint8_t byte(std::uint32_t i) const { return bytes_[i]; }
-  // The data of the four bytes of cells from cell AT on (AT below the count): every other
-  // cell from the second, the first byte in bits 31..24.
-  std::uint32_t data4(std::uint32_t at) const {
-    const std::uint8_t* b = &bytes_[at >> 3];
-    const std::uint32_t s = at & 7;
-    std::uint64_t w = load_big_endian(b) << s | std::uint32_t{b[8]} >> (8 - s);
-    w &= 0x5555555555555555;
-    w = (w | w >> 1) & 0x3333333333333333;
-    w = (w | w >> 2) & 0x0F0F0F0F0F0F0F0F;
-    w = (w | w >> 4) & 0x00FF00FF00FF00FF;
-    w = (w | w >> 8) & 0x0000FFFF0000FFFF;
-    return static_cast<std::uint32_t>(w | w >> 16);
+  // The 64 cells from cell AT on (AT below the count).
+  std::uint64_t cells64(std::uint32_t at_cell) const {
+    const std::uint8_t* b = at(at_cell >> 3);
+    const std::uint32_t s = at_cell & 7;
+    return load_little_endian(b) >> s | std::uint64_t{b[8]} << (63 - s) << 1;
   }
+#if defined(__SSE2__)
+  // The 128 cells from cell AT on (AT at most 64 below the count): cell K in bit K % 64 of
+  // lane K / 64.
+  __m128i cells128(std::uint32_t at_cell) const {
+    const std::uint8_t* b = at(at_cell >> 3);
+    const __m128i s = _mm_cvtsi32_si128(static_cast<int>(at_cell & 7));
+    const __m128i back = _mm_cvtsi32_si128(static_cast<int>(8 - (at_cell & 7)));
+    return _mm_or_si128(
+        _mm_srl_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b)), s),
+        _mm_sll_epi64(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + 1)), back));
+  }
+#endif
 
  private:
-  std::vector<std::uint8_t> bytes_;
+  // Bytes a read may take from where it starts: the search of 16 places reads 19.
+  static constexpr std::uint32_t REACH = 24;
+  const std::uint8_t* whole_ = nullptr;
+  std::uint32_t whole_end_ = 0;  // reads that end before this byte take WHOLE_
+  std::uint32_t tail_from_ = 0;  // the byte TAIL_ starts with
+  std::array<std::uint8_t, 2 * REACH + 8> tail_;
+  std::vector<std::uint8_t> laid_;
 };
 
 // The decoding runs once round the circle from the first sync mark, so that no field is cut
 // in two by where the record happens to begin. Each mark starts a byte boundary; 16 cells
 // after its end and every 16 cells after that a byte ends (its data in the odd cells), up to
 // the end of the next mark.
-Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t count) {
+Decoded decode(const Cells& cells, const std::uint8_t* first_low, std::uint32_t count) {
+  const DataOfCells& data = data_of_cells();
   Decoded out;
-  const CellString string(cells, lsb_first, count);
+  out.count = count;
+  const CellString string(cells, first_low, count);
   std::vector<std::uint32_t> syncs;  // the first cell of each mark
-  for (std::uint32_t group = 0; group * 8 < count; group += 8) {
-    // Three bytes of a mark, whatever its first cell in the byte, pass over nearly all the
-    // rest; eight bytes are tried without a branch, as a mark in them is rare.
-    std::uint32_t any = 0;
-    for (std::uint32_t j = 0; j < 8; ++j)
-      any |= kMarkSecond[string.byte(group + j + 1)] & kMarkThird[string.byte(group + j + 2)] &
-             kMarkFourth[string.byte(group + j + 3)];
-    if (any == 0) continue;
-    for (std::uint32_t byte = group; byte < group + 8 && byte * 8 < count; ++byte) {
+  for (std::uint32_t group = 0; group * 8 < count; group += 16) {
+    // Sixteen bytes at a time, only those where a mark could start go further.
+    for (std::uint32_t maybe = mark_candidates(string.at(group)); maybe != 0; maybe &= maybe - 1) {
+      const std::uint32_t byte = group + static_cast<std::uint32_t>(std::countr_zero(maybe));
+      if (byte * 8 >= count) break;
       std::uint32_t shifts = kMarkSecond[string.byte(byte + 1)] &
                              kMarkThird[string.byte(byte + 2)] & kMarkFourth[string.byte(byte + 3)];
       const std::uint64_t w = string.word(byte);
       for (std::uint32_t k = 0; shifts != 0 && byte * 8 + k < count; ++k, shifts >>= 1)
-        if ((shifts & 1) != 0 && static_cast<std::uint32_t>(w >> (32 - k)) == MFM_SYNC)
+        if ((shifts & 1) != 0 && static_cast<std::uint32_t>(w >> k) == SYNC_FIRST_LOW)
           syncs.push_back(byte * 8 + k);
     }
   }
@@ -238,21 +350,31 @@ Decoded decode(const Cells& cells, const std::uint8_t* lsb_first, std::uint32_t 
     const std::uint64_t limit = std::uint64_t{syncs[0]} + count;
     for (std::size_t i = 0; i < syncs.size() && syncs[i] + 31ull < limit; ++i) {
       const std::uint64_t end = syncs[i] + 31ull;
-      const std::uint64_t next = i + 1 < syncs.size() ? std::min<std::uint64_t>(syncs[i + 1] + 31ull, limit) : limit;
-      put.push(MARK, static_cast<std::uint32_t>(end % count));
+      const std::uint64_t next =
+          i + 1 < syncs.size() ? std::min<std::uint64_t>(syncs[i + 1] + 31ull, limit) : limit;
+      put.mark(static_cast<std::uint32_t>(end % count));
       // Bytes end at END + 16, END + 32, ... below NEXT; four are taken at a time. START
       // runs below twice the count, so one subtraction wraps it.
       std::uint64_t start = end + 1;
-      for (std::uint64_t n = next > end + 15 ? (next - end - 1) / 16 : 0; n > 0; start += 64) {
+      std::uint64_t n = next > end + 15 ? (next - end - 1) / 16 : 0;
+#if defined(__SSE2__)
+      // Eight at a time while the cells lie within the string's 64 cells past the turn.
+      for (; n >= 8; n -= 8, start += 128) {
+        if (start >= count) start -= count;
+        if (start + 128 > count + 64ull) break;
+        put.push8(string.cells128(static_cast<std::uint32_t>(start)));
+      }
+#endif
+      for (; n > 0; start += 64) {
         if (start >= count) start -= count;
         const auto at = static_cast<std::uint32_t>(start);
         const auto take = static_cast<std::uint32_t>(std::min<std::uint64_t>(n, 4));
-        put.push4(string.data4(at), at, count, take);
+        put.push4(string.cells64(at), data, take);
         n -= take;
       }
     }
   }
-  put.push(END_OF_TRACK, 0);
+  put.push(END_OF_TRACK);
   put.finish();
   return out;
 }
@@ -274,16 +396,15 @@ void mfm_read_fields(std::span<const std::uint8_t> record, TTRACK& B, TrackField
   if (count < 32) return;
   const Cells cells(const_cast<std::uint8_t*>(record.data() + 4), count);
   const Decoded d = decode(cells, record.data() + 4, count);
-  const auto starts = d.starts();
   aim800_read_cells(d.cells(), B, fields, odd);
   for (int s = 0; s <= MAXSECTOR; ++s) {
     if (fields[s] == NO_FIELD) continue;
     // A mark among the data would be lost by a rewrite: the sector reads, but stays as it is.
     const auto first = static_cast<std::size_t>(fields[s]);
-    const bool straight = (odd[s] & ODD_SYNC_DATA) == 0 && first + FIELD_BYTES <= starts.size() &&
-                          (starts[first + FIELD_BYTES - 1] + count - starts[first]) % count ==
+    const bool straight = (odd[s] & ODD_SYNC_DATA) == 0 && first + FIELD_BYTES <= d.size &&
+                          (d.start(first + FIELD_BYTES - 1) + count - d.start(first)) % count ==
                               16u * (FIELD_BYTES - 1);
-    fields[s] = straight ? static_cast<std::int32_t>(starts[first]) : NO_FIELD;
+    fields[s] = straight ? static_cast<std::int32_t>(d.start(first)) : NO_FIELD;
   }
 }
 
