@@ -1,6 +1,6 @@
 // The bit-stream forms against floptool, which implements them apart from us: its MFI of an
 // 800 KB sector image and of an AIM image, and its MFI of an HFE that agatdisk wrote, all
-// read sector for sector as the source.
+// read sector for sector as the source; 140 KB WOZ and MFI files each way.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -35,29 +35,39 @@ TEST(Floptool, ItsMfiOfOurAndOfItsSourcesReadsAsTheSource) {
   }
 }
 
-// A 140 KB disk's MFI each way: floptool's reads as its DOS-order source, ours comes back
-// through floptool byte for byte, and a file written into floptool's reads there as here.
-TEST(Floptool, MfiOf140KbDiskEachReadsWhatTheOtherWrites) {
+// A 140 KB disk's WOZ and MFI each way: floptool's reads as its DOS-order source (DOS order
+// is the sector order of dsk140), ours comes back through floptool byte for byte, and a file
+// written into floptool's reads there as here, and reads back whole.
+TEST(Floptool, Disk140EachReadsWhatTheOtherWrites) {
   if (std::system("command -v floptool >/dev/null 2>&1") != 0) GTEST_SKIP() << "no floptool";
   AGAT_REQUIRE_TESTDATA();
-  TempDir dir;
   const Bytes source = file_bytes(testdata("dos33/files.dsk"));
-  write_bytes(dir.file("src.do"), source);
-  write_bytes(dir.file("new.bin"), pattern(3000, 17));
-  const Outcome r = run_line(
-      "floptool flopconvert a2_16sect_dos mfi src.do their.mfi >/dev/null && "
-      "agatdisk convert their.mfi back.do --form dsk140 && "
-      "agatdisk convert src.do ours.mfi --form mfi140 && "
-      "floptool flopconvert mfi a2_16sect_dos ours.mfi ours.do >/dev/null && "
-      "agatdisk put their.mfi new.bin --name NEW && "
-      "floptool flopconvert mfi a2_16sect_dos their.mfi floptool.do >/dev/null && "
-      "agatdisk convert their.mfi agatdisk.do --form dsk140",
-      dir.host_path());
-  ASSERT_EQ(r.status, 0) << r.out << r.err;
-  EXPECT_EQ(file_bytes(dir.file("back.do")), source);
-  EXPECT_EQ(file_bytes(dir.file("ours.do")), source);
-  EXPECT_NE(file_bytes(dir.file("floptool.do")), source);
-  EXPECT_EQ(file_bytes(dir.file("floptool.do")), file_bytes(dir.file("agatdisk.do")));
+  for (const std::string form : {"woz", "mfi140"}) {
+    SCOPED_TRACE(form);
+    TempDir dir;
+    const std::string theirs = form.substr(0, 3);  // floptool's name of the form
+    const std::string to_dos = " >/dev/null && floptool flopconvert " + theirs + " a2_16sect_dos ";
+    write_bytes(dir.file("src.do"), source);
+    write_bytes(dir.file("new.bin"), pattern(3000, 31));
+    const Outcome r = run_line(
+        "floptool flopconvert a2_16sect_dos " + theirs + " src.do their.img >/dev/null && " +
+            "agatdisk convert their.img back.do --form dsk140 && agatdisk convert src.do ours.img "
+            "--form " +
+            form + to_dos + "ours.img ours.do && agatdisk put their.img new.bin --name NEW" +
+            to_dos +
+            "their.img floptool.do && agatdisk convert their.img agatdisk.do --form dsk140 && "
+            "agatdisk get their.img NEW -o out.bin",
+        dir.host_path());
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(file_bytes(dir.file("back.do")), source);
+    EXPECT_EQ(file_bytes(dir.file("ours.do")), source);
+    // The data fields rewritten in floptool's tracks read there as agatdisk reads them.
+    EXPECT_NE(file_bytes(dir.file("floptool.do")), source);
+    EXPECT_EQ(file_bytes(dir.file("floptool.do")), file_bytes(dir.file("agatdisk.do")));
+    const Bytes out = file_bytes(dir.file("out.bin"));
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + std::min<std::size_t>(out.size(), 3000)),
+              pattern(3000, 31));
+  }
 }
 
 }  // namespace
