@@ -227,8 +227,8 @@ static_assert(only(kMarkSecond, {0x24, 0x48, 0x49, 0x92}) &&
 
 // One bit for each of the 16 bytes from P (bit J for byte J), set where a mark could start
 // in that byte: the three bytes after it hold values the mark's second, third and fourth
-// bytes of cells can have, whatever its shift (without SSE2 the third is not asked). A mark
-// passes this; nearly every other place does not.
+// bytes of cells can have, whatever its shift (without SSE2, the shifts they agree on). A
+// mark passes this; nearly every other place does not.
 std::uint32_t mark_candidates(const std::uint8_t* p) {
 #if defined(__SSE2__)
   const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
@@ -249,12 +249,9 @@ std::uint32_t mark_candidates(const std::uint8_t* p) {
       _mm_movemask_epi8(_mm_and_si128(_mm_and_si128(in_second, in_third), in_fourth)));
 #else
   std::uint32_t mask = 0;
-  for (int j = 0; j < 16; ++j) {
-    const std::uint8_t second = p[j + 1], fourth = p[j + 3];
-    if ((second == 0x24 || second == 0x48 || second == 0x49 || second == 0x92) &&
-        (fourth == 0x55 || fourth == 0xAA))
+  for (int j = 0; j < 16; ++j)
+    if ((kMarkSecond[p[j + 1]] & kMarkThird[p[j + 2]] & kMarkFourth[p[j + 3]]) != 0)
       mask |= 1u << j;
-  }
   return mask;
 #endif
 }
