@@ -15,6 +15,7 @@
 #include "core/image_lock.h"
 #include "core/track_codecs.h"
 #include "core/track_update.h"
+#include "core/track_workers.h"
 
 namespace agat {
 
@@ -193,16 +194,22 @@ void FC_LOADMEDIA(TMEDIA& MD) {
                        : "";
   const std::uint8_t* first_record = box != nullptr ? records.data() : data.data() + header;
   for (auto& track : MD.nonstandard) track.fill(0);
-  for (int t = 0; t <= MD.NUMTR; ++t) {
-    if (plain) {
+  const auto progress = [&](int t) { report_progress(t, MD.NUMTR); };
+  if (plain) {
+    for (int t = 0; t <= MD.NUMTR; ++t) {
       digest.add(MD.MASS[t][0].data(), record);
       MD.unwritable[t] = 0;
-    } else {
-      MD.unwritable[t] = read_track_record(
-          MD.IMAGET, std::span<const std::uint8_t>(first_record + t * record, record),
-          MD.MASS[t], MD.NUMSC + 1, MD.nonstandard[t]);
+      progress(t);
     }
-    report_progress(t, MD.NUMTR);
+  } else {
+    for_each_track(
+        MD.NUMTR,
+        [&](int t) {
+          MD.unwritable[t] = read_track_record(
+              MD.IMAGET, std::span<const std::uint8_t>(first_record + t * record, record),
+              MD.MASS[t], MD.NUMSC + 1, MD.nonstandard[t]);
+        },
+        progress);
   }
   MD.loaded_digest = digest.value();
 }

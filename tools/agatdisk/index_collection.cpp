@@ -5,6 +5,8 @@
 #include <optional>
 #include <thread>
 
+#include "core/track_workers.h"
+
 namespace agat {
 
 std::size_t damaged_images(const CollectionIndex& index) {
@@ -27,7 +29,10 @@ CollectionIndex index_collection(const std::vector<std::string>& roots, unsigned
   std::atomic<std::size_t> next{0};
   std::size_t done = 0;
   std::mutex progress_lock;
+  // Each worker reads whole images, so --jobs is the number of threads: an image's tracks
+  // are decoded on the thread that reads it.
   const auto work = [&] {
+    const TracksOnThisThread one_thread;
     for (std::size_t i; (i = next.fetch_add(1)) < total;) {
       found[i] = index_file(files.files[i], i, visit);
       const std::lock_guard<std::mutex> hold(progress_lock);
