@@ -194,22 +194,27 @@ void FC_LOADMEDIA(TMEDIA& MD) {
                        : "";
   const std::uint8_t* first_record = box != nullptr ? records.data() : data.data() + header;
   for (auto& track : MD.nonstandard) track.fill(0);
-  const auto progress = [&](int t) { report_progress(t, MD.NUMTR); };
-  if (plain) {
-    for (int t = 0; t <= MD.NUMTR; ++t) {
+  const auto decode = [&](int t) {
+    if (plain) {
       digest.add(MD.MASS[t][0].data(), record);
       MD.unwritable[t] = 0;
+    } else {
+      MD.unwritable[t] = read_track_record(
+          MD.IMAGET, std::span<const std::uint8_t>(first_record + t * record, record),
+          MD.MASS[t], MD.NUMSC + 1, MD.nonstandard[t]);
+    }
+  };
+  const auto progress = [&](int t) { report_progress(t, MD.NUMTR); };
+  // Cells take some ten microseconds a track to decode, worth a second thread; a nibble or
+  // AIM track takes a few, less than that thread costs to start and to hand the sectors over
+  // between the processors' caches (and the digest of the plain forms runs in track order).
+  if (box != nullptr) {
+    for_each_track(MD.NUMTR, decode, progress);
+  } else {
+    for (int t = 0; t <= MD.NUMTR; ++t) {
+      decode(t);
       progress(t);
     }
-  } else {
-    for_each_track(
-        MD.NUMTR,
-        [&](int t) {
-          MD.unwritable[t] = read_track_record(
-              MD.IMAGET, std::span<const std::uint8_t>(first_record + t * record, record),
-              MD.MASS[t], MD.NUMSC + 1, MD.nonstandard[t]);
-        },
-        progress);
   }
   MD.loaded_digest = digest.value();
 }

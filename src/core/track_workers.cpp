@@ -42,9 +42,7 @@ void for_each_track(int last, const std::function<void(int)>& work,
     }
   };
   std::optional<std::thread> helper;
-  // A 140 KB disk's 35 tracks decode in about the time it takes to start a thread.
-  constexpr int kTracksWorthAThread = 41;
-  if (count >= kTracksWorthAThread && !tracks_on_this_thread &&
+  if (count > 1 && !tracks_on_this_thread &&
       std::thread::hardware_concurrency() > 1) {
     try {
       helper.emplace([&] { take(1, [] {}); });

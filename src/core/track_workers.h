@@ -1,7 +1,6 @@
 // Decoding the tracks of an image is most of the time its opening takes for the bit-stream
-// and nibble forms, and every track decodes on its own: the tracks are shared between the
-// calling thread and, for a disk of more than 40 tracks on a machine with more than one core,
-// one more thread.
+// forms, and every track decodes on its own: the tracks are shared between the calling
+// thread and, on a machine with more than one core, one more thread.
 #pragma once
 
 #include <functional>

@@ -190,14 +190,14 @@ TEST_F(CoreTest, ProgressIsReportedAfterEveryTrack) {
   TempDir dir;
   make_image_file(dir.file("a.dsk"), ITI140);
   make_image_file(dir.file("b.dsk"), ITI800);
-  make_image_file(dir.file("b.nib"), ITN800);  // its tracks are decoded on two threads
+  make_image_file(dir.file("b.hfe"), ITH800);  // its tracks are decoded on two threads
   PROGRESSPROC = [](std::uint8_t p) { progress.push_back(p); };
   load(dir, "a.dsk", ITI140);
   EXPECT_EQ(progress, (std::vector<int>{0,  3,  6,  9,  12, 15, 18, 21, 24, 26, 29, 32,
                                         35, 38, 41, 44, 47, 50, 53, 56, 59, 62, 65, 68,
                                         71, 74, 76, 79, 82, 85, 88, 91, 94, 97, 100}));
   progress.clear();
-  load(dir, "b.nib", ITN800);
+  load(dir, "b.hfe", ITH800);
   const std::vector<int> threaded = progress;
   progress.clear();
   FC_SAVEMEDIA(*load(dir, "b.dsk", ITI800), false);
