@@ -194,7 +194,7 @@ void FC_LOADMEDIA(TMEDIA& MD) {
                        : "";
   const std::uint8_t* first_record = box != nullptr ? records.data() : data.data() + header;
   for (auto& track : MD.nonstandard) track.fill(0);
-  const auto decode = [&](int t) {
+  const auto decode = [&](int t, int = 0) {
     if (plain) {
       digest.add(MD.MASS[t][0].data(), record);
       MD.unwritable[t] = 0;

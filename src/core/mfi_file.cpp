@@ -12,6 +12,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/mfm_track.h"
+#include "core/track_workers.h"
 #include "core/woz_track.h"
 #include "core/world_formats.h"
 
@@ -241,16 +242,23 @@ bool unpack(const Layout& l, std::span<const std::uint8_t> file, std::span<std::
   }
   const std::size_t record = records.size() / static_cast<std::size_t>(l.tracks);
   int missing = 0, first_missing = -1;
-  std::vector<std::uint32_t> entries;
-  for (int t = 0; t < l.tracks; ++t) {
-    Entry e;
-    std::span<std::uint8_t> out = records.subspan(t * record, record);
-    if (!entry_of(file, t / l.heads, t % l.heads, e) || !unpack_track(file, e, entries) ||
-        !decode(l, entries, version, out)) {
-      std::fill(out.begin(), out.end(), 0);
-      if (missing++ == 0) first_missing = t;
-    }
-  }
+  // The tracks are unpacked by two workers, each into entries of its own.
+  std::vector<std::uint32_t> entries[TRACK_WORKERS];
+  std::vector<std::uint8_t> lost(static_cast<std::size_t>(l.tracks));
+  for_each_track(
+      l.tracks - 1,
+      [&](int t, int w) {
+        Entry e;
+        std::span<std::uint8_t> out = records.subspan(t * record, record);
+        if (!entry_of(file, t / l.heads, t % l.heads, e) || !unpack_track(file, e, entries[w]) ||
+            !decode(l, entries[w], version, out)) {
+          std::fill(out.begin(), out.end(), 0);
+          lost[t] = 1;
+        }
+      },
+      [&](int t) {
+        if (lost[t] != 0 && missing++ == 0) first_missing = t;
+      });
   if (missing == l.tracks) {
     report_critical(l.none);
     return false;
@@ -275,36 +283,58 @@ void pack(const Layout& l, std::span<const std::uint8_t> records, std::span<cons
     std::copy_n(old.begin() + 24, 8, file.begin() + 24);  // form factor and variant
   else
     std::memcpy(&file[24], l.form_factor, 8);
-  std::vector<std::uint32_t> entries;
-  std::vector<std::uint8_t> cells(record), bytes;
-  for (int t = 0; t < l.tracks; ++t) {
+  // Two workers make the tracks' packed bytes, each with buffers of its own; the tracks are
+  // put into the file in their order as they are done.
+  struct Buffers {
+    std::vector<std::uint32_t> entries;
+    std::vector<std::uint8_t> cells, bytes;
+  } buffers[TRACK_WORKERS];
+  struct Packed {
+    Entry kept;                     // a track kept from the old file as it was
+    std::vector<std::uint8_t> new_bytes;  // or packed anew (none for a track the file lacked)
+    std::uint32_t size = 0;         // bytes of its entries
+  };
+  std::vector<Packed> tracks(static_cast<std::size_t>(l.tracks));
+  const auto make = [&](int t, int w) {
+    Buffers& b = buffers[w];
+    Packed& p = tracks[t];
     const std::span<const std::uint8_t> rec = records.subspan(t * record, record);
-    const std::size_t at = MFI_HEADER + 16u * static_cast<std::size_t>(t);
-    Entry e;
+    b.cells.resize(record);
     // A track of a version 2 file whose cells are as they were keeps its entries as they
     // are, with their own timing; any other is made from its cells.
-    if (old_version == 2 && entry_of(old, t / l.heads, t % l.heads, e) &&
-        unpack_track(old, e, entries) && decode(l, entries, 2, cells) &&
-        std::equal(cells.begin(), cells.end(), rec.begin())) {
-      put_le32(&file[at], static_cast<std::uint32_t>(file.size()));
-      put_le32(&file[at + 4], e.packed);
-      put_le32(&file[at + 8], e.size);
-      file.insert(file.end(), old.begin() + e.offset, old.begin() + e.offset + e.packed);
-      continue;
+    if (old_version == 2 && entry_of(old, t / l.heads, t % l.heads, p.kept) &&
+        unpack_track(old, p.kept, b.entries) && decode(l, b.entries, 2, b.cells) &&
+        std::equal(b.cells.begin(), b.cells.end(), rec.begin())) {
+      p.size = p.kept.size;
+      return;
     }
-    entries = entries_of(l, rec);
-    if (entries.empty()) continue;  // a track the file lacked stays away
-    bytes.resize(entries.size() * 4);
-    for (std::size_t i = 0; i < entries.size(); ++i) put_le32(&bytes[4 * i], entries[i]);
-    uLongf packed = compressBound(static_cast<uLong>(bytes.size()));
-    const std::size_t start = file.size();
-    file.resize(start + packed);
-    compress(file.data() + start, &packed, bytes.data(), static_cast<uLong>(bytes.size()));
-    file.resize(start + packed);
-    put_le32(&file[at], static_cast<std::uint32_t>(start));
-    put_le32(&file[at + 4], static_cast<std::uint32_t>(packed));
-    put_le32(&file[at + 8], static_cast<std::uint32_t>(bytes.size()));
-  }
+    p.kept = {};
+    b.entries = entries_of(l, rec);
+    if (b.entries.empty()) return;  // a track the file lacked stays away
+    b.bytes.resize(b.entries.size() * 4);
+    for (std::size_t i = 0; i < b.entries.size(); ++i) put_le32(&b.bytes[4 * i], b.entries[i]);
+    uLongf packed = compressBound(static_cast<uLong>(b.bytes.size()));
+    p.new_bytes.resize(packed);
+    compress(p.new_bytes.data(), &packed, b.bytes.data(), static_cast<uLong>(b.bytes.size()));
+    p.new_bytes.resize(packed);
+    p.size = static_cast<std::uint32_t>(b.bytes.size());
+  };
+  const auto place = [&](int t) {
+    Packed& p = tracks[t];
+    if (p.size == 0) return;
+    const std::size_t at = MFI_HEADER + 16u * static_cast<std::size_t>(t);
+    put_le32(&file[at], static_cast<std::uint32_t>(file.size()));
+    if (p.kept.size != 0) {
+      put_le32(&file[at + 4], p.kept.packed);
+      file.insert(file.end(), old.begin() + p.kept.offset, old.begin() + p.kept.offset + p.kept.packed);
+    } else {
+      put_le32(&file[at + 4], static_cast<std::uint32_t>(p.new_bytes.size()));
+      file.insert(file.end(), p.new_bytes.begin(), p.new_bytes.end());
+      std::vector<std::uint8_t>().swap(p.new_bytes);
+    }
+    put_le32(&file[at + 8], p.size);
+  };
+  for_each_track(l.tracks - 1, make, place);
 }
 
 }  // namespace

@@ -21,18 +21,18 @@ TracksOnThisThread::TracksOnThisThread() : was_(tracks_on_this_thread) {
 
 TracksOnThisThread::~TracksOnThisThread() { tracks_on_this_thread = was_; }
 
-void for_each_track(int last, const std::function<void(int)>& work,
+void for_each_track(int last, const std::function<void(int, int)>& work,
                     const std::function<void(int)>& done) {
   const int count = last + 1;
   std::atomic<int> next{0};
   std::vector<std::atomic<bool>> finished(count > 0 ? count : 0);
-  std::exception_ptr failed[2];
+  std::exception_ptr failed[TRACK_WORKERS];
   // Each thread takes the next track nobody has taken, so the faster one does more of them.
   // A failure leaves no track for either thread to take.
   const auto take = [&](int self, const std::function<void()>& after) {
     try {
       for (int t; (t = next.fetch_add(1)) < count;) {
-        work(t);
+        work(t, self);
         finished[t].store(true, std::memory_order_release);
         after();
       }

@@ -7,13 +7,16 @@
 
 namespace agat {
 
-// Runs WORK(t) for every track t = 0..LAST, each exactly once, on the calling thread and
-// possibly one other, and DONE(t) on the calling thread for t = 0..LAST in this order, each
-// once WORK(t) has finished (DONE reports progress, which the user's screen shows). WORK
-// must touch only what belongs to its track. An exception thrown by WORK is thrown again
-// here once both threads have stopped.
-void for_each_track(int last, const std::function<void(int)>& work,
-                    const std::function<void(int)>& done);
+inline constexpr int TRACK_WORKERS = 2;
+
+// Runs WORK(t, w) for every track t = 0..LAST, each exactly once, on the calling thread
+// (W = 0) and possibly one other (W = 1: W tells a worker's own buffers), and DONE(t) on
+// the calling thread for t = 0..LAST in this order, each once WORK(t) has finished (DONE
+// reports progress, which the user's screen shows, or gathers the tracks' results in
+// order). WORK must touch only what belongs to its track and its worker. An exception
+// thrown by WORK or DONE is thrown again here once both threads have stopped.
+void for_each_track(int last, const std::function<void(int track, int worker)>& work,
+                    const std::function<void(int track)>& done);
 
 // While one lives, for_each_track on the thread that made it takes no other thread: for
 // callers that already give each core an image of its own, and a user's "one thread".

@@ -13,8 +13,8 @@ namespace agat {
 namespace {
 
 // Every track is worked on once; DONE comes on the calling thread, in track order, each
-// after its track's work; with one track or none nothing goes wrong. Under
-// TracksOnThisThread the work too stays on the calling thread.
+// after its track's work; a worker is told 0 on the calling thread only; with one track or
+// none nothing goes wrong. Under TracksOnThisThread the work too stays on the calling thread.
 TEST(TrackWorkers, EveryTrackOnceAndDoneInOrderOnTheCaller) {
   for (const bool one_thread : {false, true}) {
     for (const int last : {-1, 0, 1, 159}) {
@@ -22,13 +22,14 @@ TEST(TrackWorkers, EveryTrackOnceAndDoneInOrderOnTheCaller) {
       if (one_thread) guard.emplace();
       std::vector<std::atomic<int>> worked(last + 1);
       std::vector<int> done;
-      std::atomic<bool> worked_elsewhere = false;
+      std::atomic<bool> worked_elsewhere = false, wrong_worker = false;
       bool done_early = false, done_elsewhere = false;
       const auto caller = std::this_thread::get_id();
       for_each_track(
           last,
-          [&](int t) {
+          [&](int t, int worker) {
             ++worked[t];
+            if ((worker == 0) != (std::this_thread::get_id() == caller)) wrong_worker = true;
             std::this_thread::sleep_for(std::chrono::microseconds(20));  // time for a helper
             if (std::this_thread::get_id() != caller) worked_elsewhere = true;
           },
@@ -43,7 +44,7 @@ TEST(TrackWorkers, EveryTrackOnceAndDoneInOrderOnTheCaller) {
         EXPECT_EQ(worked[t], 1) << t;
       }
       EXPECT_EQ(done, expected);
-      EXPECT_FALSE(done_early || done_elsewhere || (one_thread && worked_elsewhere));
+      EXPECT_FALSE(done_early || done_elsewhere || wrong_worker || (one_thread && worked_elsewhere));
     }
   }
 }
@@ -52,7 +53,7 @@ TEST(TrackWorkers, EveryTrackOnceAndDoneInOrderOnTheCaller) {
 TEST(TrackWorkers, AFailureIsThrownToTheCaller) {
   for (const int failing : {0, 7, 159})
     EXPECT_THROW(for_each_track(
-                     159, [&](int t) { if (t == failing) throw std::runtime_error("track"); },
+                     159, [&](int t, int) { if (t == failing) throw std::runtime_error("track"); },
                      [](int) {}),
                  std::runtime_error);
 }
