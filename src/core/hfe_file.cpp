@@ -7,6 +7,7 @@
 #include "core/cp1251_literal.h"
 #include "core/file_control_messages.h"
 #include "core/mfm_track.h"
+#include "core/track_workers.h"
 #include "core/world_formats.h"
 
 namespace agat {
@@ -67,17 +68,29 @@ bool hfe_unpack(std::span<const std::uint8_t> file, std::span<std::uint8_t> reco
   }
   const std::size_t record = records.size() / (MAXTRACK + 1u);
   int missing = 0, first_missing = -1;
-  for (int t = 0; t <= MAXTRACK; ++t) {
-    const Cylinder cyl = cylinder_of(file, t / 2);
-    std::uint8_t* out = records.data() + t * record;
-    if (cyl.side == 0 || cyl.side > record - 4) {
-      if (missing++ == 0) first_missing = t;
-      continue;
-    }
-    put_le32(out, static_cast<std::uint32_t>(cyl.side * 8));
-    for (std::size_t i = 0; i < cyl.side; i += HALF)  // a side's bytes run on for half a block
-      std::memcpy(out + 4 + i, &file[side_byte(cyl.offset, t % 2, i)], std::min(HALF, cyl.side - i));
-  }
+  std::vector<std::uint8_t> lost(MAXTRACK + 1u);
+  // Two workers write each record whole: the count, the cells, then zeros (a track the file
+  // lacks is all zeros, no cells).
+  for_each_track(
+      MAXTRACK,
+      [&](int t, int) {
+        const Cylinder cyl = cylinder_of(file, t / 2);
+        std::uint8_t* out = records.data() + t * record;
+        std::size_t filled = 0;
+        if (cyl.side == 0 || cyl.side > record - 4) {
+          lost[t] = 1;
+        } else {
+          put_le32(out, static_cast<std::uint32_t>(cyl.side * 8));
+          for (std::size_t i = 0; i < cyl.side; i += HALF)  // a side runs on for half a block
+            std::memcpy(out + 4 + i, &file[side_byte(cyl.offset, t % 2, i)],
+                        std::min(HALF, cyl.side - i));
+          filled = 4 + cyl.side;
+        }
+        std::fill(out + filled, out + record, 0);
+      },
+      [&](int t) {
+        if (lost[t] != 0 && missing++ == 0) first_missing = t;
+      });
   if (missing != 0)
     report_warning(std::string("Чтение образа: в файле HFE нет дорожки "_w) +
                    std::to_string(first_missing) +

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -184,15 +185,17 @@ void FC_LOADMEDIA(TMEDIA& MD) {
   digest.add(data.data(), box != nullptr ? data.size()
                           : plain        ? header
                                          : header + image_data_size(MD.IMAGET));
-  std::vector<std::uint8_t> records(box != nullptr ? image_data_size(MD.IMAGET) : 0);
+  // Not cleared: the unpacking writes every byte of the records.
+  const std::size_t records_size = box != nullptr ? image_data_size(MD.IMAGET) : 0;
+  const std::unique_ptr<std::uint8_t[]> records(new std::uint8_t[records_size]);
   std::string description;
-  if (box != nullptr && !box->unpack(data, records, description)) return;
+  if (box != nullptr && !box->unpack(data, {records.get(), records_size}, description)) return;
   MD.DESCRIPTION = box != nullptr ? description
                    : header != 0
                        ? emulator_header_description(
                              std::span<const std::uint8_t, EMU_HEADER_SIZE>(data.data(), EMU_HEADER_SIZE))
                        : "";
-  const std::uint8_t* first_record = box != nullptr ? records.data() : data.data() + header;
+  const std::uint8_t* first_record = box != nullptr ? records.get() : data.data() + header;
   for (auto& track : MD.nonstandard) track.fill(0);
   const auto decode = [&](int t, int = 0) {
     if (plain) {
