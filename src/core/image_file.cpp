@@ -208,10 +208,11 @@ void FC_LOADMEDIA(TMEDIA& MD) {
     }
   };
   const auto progress = [&](int t) { report_progress(t, MD.NUMTR); };
-  // Cells take some ten microseconds a track to decode, worth a second thread; a nibble or
-  // AIM track takes a few, less than that thread costs to start and to hand the sectors over
-  // between the processors' caches (and the digest of the plain forms runs in track order).
-  if (box != nullptr) {
+  // The cells of an 800 KB disk's 160 tracks take a few milliseconds to decode, worth a
+  // second thread; a 140 KB disk's bit streams, or nibble and AIM tracks, take less than that
+  // thread costs to start and to hand the sectors over between the processors' caches (and
+  // the digest of the plain forms runs in track order).
+  if (box != nullptr && MD.NUMTR == MAXTRACK) {
     for_each_track(MD.NUMTR, decode, progress);
   } else {
     for (int t = 0; t <= MD.NUMTR; ++t) {
