@@ -25,9 +25,9 @@ done
 [ -f "$prefix/share/doc/agat-tools/README.md" ] || fail "the README is not installed"
 
 for page in sorbel agatdisk blend; do
-  file=$prefix/share/man/man1/$page.1
-  [ -f "$file" ] || fail "the manual page $page(1) is not installed"
-  warnings=$( { groff -ww -z -man "$file"; LANG=C MANWIDTH=80 man --warnings -l "$file" >/dev/null; } 2>&1)
+  file=$prefix/share/man/man1/$page.1.gz
+  [ -f "$file" ] || fail "the manual page $page(1) is not installed, compressed"
+  warnings=$( { zcat "$file" | groff -ww -z -man; LANG=C MANWIDTH=80 man --warnings -l "$file" >/dev/null; } 2>&1)
   [ -z "$warnings" ] || fail "$page(1) renders with warnings: $warnings"
   LANG=C MANWIDTH=80 man -l "$file" | grep -q '^EXIT STATUS' || fail "$page(1) has no exit status"
 done
@@ -60,8 +60,8 @@ completion=$prefix/share/bash-completion/completions/agatdisk
 (cd "$build" && rm -f agat-tools_*.deb && cpack -G DEB)
 deb=$(ls "$build"/agat-tools_"$version"_*.deb)
 contents=$(dpkg-deb -c "$deb")
-for path in usr/bin/sorbel usr/bin/agatdisk usr/bin/blend usr/share/man/man1/sorbel.1 \
-            usr/share/man/man1/agatdisk.1 usr/share/man/man1/blend.1 \
+for path in usr/bin/sorbel usr/bin/agatdisk usr/bin/blend usr/share/man/man1/sorbel.1.gz \
+            usr/share/man/man1/agatdisk.1.gz usr/share/man/man1/blend.1.gz \
             usr/share/bash-completion/completions/agatdisk usr/share/doc/agat-tools/README.md; do
   grep -q " \./$path\$" <<<"$contents" || fail "$deb lacks $path"
 done
