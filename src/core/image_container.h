@@ -27,9 +27,10 @@ struct ImageContainer {
   // including versions a load refuses with its reason.
   bool (*signed_by)(std::span<const std::uint8_t> prefix);
   // The records of every track from FILE, into RECORDS (image_data_size(form) bytes, every
-  // one of them written: they are not cleared before), and the description the file holds (Windows-1251; empty when none);
-  // false, with the reason in the critical buffer, when the file cannot be read as the
-  // form. Tracks the file lacks are left empty, with one warning.
+  // one of them written: they are not cleared before), and the description the file holds
+  // (Windows-1251; empty when none); false, with the reason in the critical buffer, when the
+  // file cannot be read as the form. Tracks the file lacks are left empty (zeros), with one
+  // warning.
   bool (*unpack)(std::span<const std::uint8_t> file, std::span<std::uint8_t> records,
                  std::string& description);
   // The file of RECORDS and DESCRIPTION. OLD is the file they were unpacked from, whose
